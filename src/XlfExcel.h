@@ -63,6 +63,9 @@ private:
 
     XlfExcel();
     void BindCallbacks();
+    // False after a failed binding: calls then fail instead of going through
+    // a missing entry point.
+    bool IsBound() const;
     bool DetectExcel12() const;
     void AddTempBlock(unsigned int size);
 

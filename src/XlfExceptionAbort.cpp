@@ -1,0 +1,7 @@
+#include "XlfExceptionAbort.h"
+
+namespace xlw {
+
+XlfExceptionAbort::XlfExceptionAbort() : XlfException("abort") {}
+
+} // namespace xlw
