@@ -1,0 +1,70 @@
+#include "DoubleMatrix.h"
+
+#include <algorithm>
+#include <new>
+#include <utility>
+
+DoubleMatrix::DoubleMatrix(unsigned long rows, unsigned long columns) {
+    Allocate(rows, columns);
+}
+
+DoubleMatrix::DoubleMatrix(const DoubleMatrix& other) {
+    Allocate(other.rowCount, other.columnCount);
+    std::copy_n(other.elements.get(), ElementCount(), elements.get());
+}
+
+DoubleMatrix& DoubleMatrix::operator=(const DoubleMatrix& other) {
+    if (this == &other)
+        return *this;
+    if (rowCount != other.rowCount || columnCount != other.columnCount)
+        Allocate(other.rowCount, other.columnCount);
+    std::copy_n(other.elements.get(), ElementCount(), elements.get());
+    return *this;
+}
+
+DoubleMatrix::DoubleMatrix(DoubleMatrix&& other) noexcept
+    : rowCount(std::exchange(other.rowCount, 0)), columnCount(std::exchange(other.columnCount, 0)),
+      rowPointers(std::move(other.rowPointers)), elements(std::move(other.elements)) {}
+
+DoubleMatrix& DoubleMatrix::operator=(DoubleMatrix&& other) noexcept {
+    rowCount = std::exchange(other.rowCount, 0);
+    columnCount = std::exchange(other.columnCount, 0);
+    rowPointers = std::move(other.rowPointers);
+    elements = std::move(other.elements);
+    return *this;
+}
+
+DoubleMatrix& DoubleMatrix::Resize(unsigned long rows, unsigned long columns) {
+    if (static_cast<std::uint32_t>(rows) != rowCount ||
+        static_cast<std::uint32_t>(columns) != columnCount)
+        Allocate(rows, columns);
+    return *this;
+}
+
+std::uint32_t DoubleMatrix::ElementCount() const {
+    return rowCount * columnCount;
+}
+
+// The counts are taken modulo 2^32, as the 32-bit add-in sees them; an element
+// count or byte size beyond 32 bits cannot be allocated there and is refused
+// here too, so both builds fail alike.
+void DoubleMatrix::Allocate(unsigned long rows, unsigned long columns) {
+    const std::uint64_t newRows = static_cast<std::uint32_t>(rows);
+    const std::uint64_t newColumns = static_cast<std::uint32_t>(columns);
+    const std::uint64_t count = newRows * newColumns;
+    if (count * sizeof(double) > UINT32_MAX)
+        throw std::bad_alloc();
+
+    std::unique_ptr<double[]> newElements;
+    std::unique_ptr<double*[]> newRowPointers;
+    if (count != 0) {
+        newElements.reset(new double[count]());
+        newRowPointers.reset(new double*[newRows]);
+        for (std::uint64_t i = 0; i < newRows; ++i)
+            newRowPointers[i] = newElements.get() + i * newColumns;
+    }
+    elements = std::move(newElements);
+    rowPointers = std::move(newRowPointers);
+    rowCount = static_cast<std::uint32_t>(newRows);
+    columnCount = static_cast<std::uint32_t>(newColumns);
+}

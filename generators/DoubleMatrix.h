@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+// A rectangular, zero-filled matrix of doubles: one contiguous row-major block
+// and an array of row pointers into it. Counts are unsigned 32-bit on every
+// platform, so a negative count cast to unsigned behaves as on Win32.
+class DoubleMatrix {
+public:
+    DoubleMatrix(unsigned long rows, unsigned long columns);
+    DoubleMatrix(const DoubleMatrix& other);
+    DoubleMatrix& operator=(const DoubleMatrix& other);
+    // A moved-from matrix is 0 x 0.
+    DoubleMatrix(DoubleMatrix&& other) noexcept;
+    DoubleMatrix& operator=(DoubleMatrix&& other) noexcept;
+    ~DoubleMatrix() = default;
+
+    DoubleMatrix& Resize(unsigned long rows, unsigned long columns);
+
+    unsigned long RowCount() const { return rowCount; }
+    unsigned long ColumnCount() const { return columnCount; }
+
+    double* operator[](unsigned long i) { return rowPointers[i]; }
+    const double* operator[](unsigned long i) const { return rowPointers[i]; }
+
+    double operator()(unsigned long i, unsigned long j) const { return rowPointers[i][j]; }
+    double& operator()(unsigned long i, unsigned long j) { return rowPointers[i][j]; }
+
+private:
+    std::uint32_t ElementCount() const;
+    void Allocate(unsigned long rows, unsigned long columns);
+
+    std::uint32_t rowCount = 0;
+    std::uint32_t columnCount = 0;
+    std::unique_ptr<double*[]> rowPointers;
+    std::unique_ptr<double[]> elements;
+};

@@ -1,0 +1,44 @@
+#include "NormalVariates.h"
+
+#include "MoroInverseNormal.h"
+#include "SobolPoints.h"
+
+#include <cmath>
+
+namespace {
+
+DoubleMatrix ToNormal(DoubleMatrix uniforms) {
+    for (unsigned long i = 0; i < uniforms.RowCount(); ++i) {
+        double* row = uniforms[i];
+        for (unsigned long j = 0; j < uniforms.ColumnCount(); ++j)
+            row[j] = MoroInverseNormal(row[j]);
+    }
+    return uniforms;
+}
+
+DoubleMatrix ToLogNormal(DoubleMatrix uniforms) {
+    for (unsigned long i = 0; i < uniforms.RowCount(); ++i) {
+        double* row = uniforms[i];
+        for (unsigned long j = 0; j < uniforms.ColumnCount(); ++j)
+            row[j] = std::exp(MoroInverseNormal(row[j]));
+    }
+    return uniforms;
+}
+
+} // namespace
+
+DoubleMatrix NormalVariates(int d, int n) {
+    return ToNormal(SobolPoints(d, n));
+}
+
+DoubleMatrix NormalVariates(int d, int n, const std::string& directionNumberPath) {
+    return ToNormal(SobolPoints(d, n, directionNumberPath));
+}
+
+DoubleMatrix LogNormalVariates(int d, int n) {
+    return ToLogNormal(SobolPoints(d, n));
+}
+
+DoubleMatrix LogNormalVariates(int d, int n, const std::string& directionNumberPath) {
+    return ToLogNormal(SobolPoints(d, n, directionNumberPath));
+}

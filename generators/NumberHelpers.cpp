@@ -1,0 +1,104 @@
+#include "NumberHelpers.h"
+
+#include <climits>
+#include <cstdint>
+#include <new>
+#include <stdexcept>
+
+namespace {
+
+// Helper arrays are bounded as on the 32-bit add-in, whose byte sizes are
+// 32-bit: larger ones fail there, and here alike.
+std::size_t ArrayCount(int count) {
+    if (count < 0)
+        throw std::invalid_argument("the count must not be negative");
+    if (static_cast<std::uint64_t>(count) * sizeof(int) > UINT32_MAX)
+        throw std::bad_alloc();
+    return static_cast<std::size_t>(count);
+}
+
+} // namespace
+
+std::vector<int> FirstZeroBitTable(int count) {
+    std::vector<int> table(ArrayCount(count));
+    for (int i = 0; i < count; ++i) {
+        int position = 1;
+        for (int rest = i; rest & 1; rest >>= 1)
+            ++position;
+        table[i] = position;
+    }
+    return table;
+}
+
+// The factor is divided by b at each step, not formed anew as a power: the
+// rounding of every generator built on this sum follows that order.
+double RadicalInverse(int b, int k) {
+    double factor = 1.0 / b;
+    double sum = 0.0;
+    while (k > 0) {
+        sum = sum + factor * (k % b);
+        k /= b;
+        factor = factor / b;
+    }
+    return sum;
+}
+
+bool IsPrime(int n) {
+    if (n < 2)
+        return false;
+    if (n % 2 == 0)
+        return n == 2;
+    for (int divisor = 3; divisor <= n / divisor; divisor += 2) {
+        if (n % divisor == 0)
+            return false;
+    }
+    return true;
+}
+
+std::vector<int> FirstPrimes(int k) {
+    std::vector<int> primes;
+    if (k <= 0)
+        return primes;
+    primes.reserve(ArrayCount(k));
+    primes.push_back(2);
+    for (int candidate = 3; static_cast<int>(primes.size()) < k; candidate += 2) {
+        if (IsPrime(candidate))
+            primes.push_back(candidate);
+        if (candidate > INT_MAX - 2 && static_cast<int>(primes.size()) < k)
+            throw std::range_error("not that many primes fit in a signed 32-bit integer");
+    }
+    return primes;
+}
+
+int NextPrime(int a) {
+    if (a <= 2)
+        return 2;
+    while (!IsPrime(a))
+        ++a;
+    return a;
+}
+
+std::vector<int> BaseDigits(int value, int b, int count) {
+    std::vector<int> digits(ArrayCount(count));
+    for (int& digit : digits) {
+        digit = value % b;
+        value /= b;
+    }
+    return digits;
+}
+
+int DigitCount(int value, int b) {
+    int count = 0;
+    for (; value > 0; value /= b)
+        ++count;
+    return count;
+}
+
+double IntegerPower(double b, int k) {
+    double power = 1.0;
+    for (double square = b; k > 0; k >>= 1, square *= square) {
+        if (k & 1)
+            power *= square;
+    }
+    return power;
+}
