@@ -1,0 +1,62 @@
+// The worksheet entry points Excel calls, each one generator call in the
+// frame that turns every failure into a cell value.
+#include "WholeNumberArgument.h"
+
+#include "WorksheetCall.h"
+#include "XlfOper.h"
+
+#include "FaurePoints.h"
+#include "HaltonPoints.h"
+#include "MoroInverseNormal.h"
+#include "NormalVariates.h"
+#include "SobolPoints.h"
+
+using tesserine::WholeNumberArgument;
+using xlw::WorksheetCall;
+using xlw::XlfOper;
+
+namespace {
+
+// d before n, so that the message names d when both are wrong.
+template <class Generator> void* PointSetCall(Generator generate, double d, double n) {
+    return WorksheetCall([=] {
+        int dimensions = WholeNumberArgument(d, "d");
+        int points = WholeNumberArgument(n, "n");
+        return XlfOper(generate(dimensions, points));
+    });
+}
+
+} // namespace
+
+extern "C" {
+
+void* XLW_STDCALL xlrnd_Sobol(double d, double n) {
+    return PointSetCall([](int dimensions, int points) { return SobolPoints(dimensions, points); },
+                        d, n);
+}
+
+void* XLW_STDCALL xlrnd_Faure(double d, double n) {
+    return PointSetCall([](int dimensions, int points) { return FaurePoints(dimensions, points); },
+                        d, n);
+}
+
+void* XLW_STDCALL xlrnd_Halton(double d, double n) {
+    return PointSetCall([](int dimensions, int points) { return HaltonPoints(dimensions, points); },
+                        d, n);
+}
+
+void* XLW_STDCALL xlrnd_MoroNormSinInv(double rndNumber) {
+    return WorksheetCall([=] { return XlfOper(MoroInverseNormal(rndNumber)); });
+}
+
+void* XLW_STDCALL xlrnd_NormalRNs(double d, double n) {
+    return PointSetCall(
+        [](int dimensions, int points) { return NormalVariates(dimensions, points); }, d, n);
+}
+
+void* XLW_STDCALL xlrnd_LogNormalRNs(double d, double n) {
+    return PointSetCall(
+        [](int dimensions, int points) { return LogNormalVariates(dimensions, points); }, d, n);
+}
+
+} // extern "C"

@@ -1,0 +1,60 @@
+// The six worksheet functions as Excel's function wizard lists them. The
+// registrars run in this order while the module loads, and Excel registers the
+// functions in the same order when the add-in opens.
+#include "FunctionRegistrar.h"
+
+#include <iterator>
+
+namespace {
+
+using xlw::ArgumentSpec;
+using xlw::FunctionRegistrar;
+
+constexpr const char* Category = "Tesserine";
+// Empty: the value record of the running Excel, "P" or "Q".
+constexpr const char* RunningValueRecord = "";
+constexpr bool NotVolatile = false;
+constexpr bool NotThreadSafe = false;
+
+const ArgumentSpec SobolArguments[] = {{"d", " number of dimensions ", "B"},
+                                       {"n", " number of sobol points ", "B"}};
+const ArgumentSpec FaureArguments[] = {{"d", " number of Dimensions ", "B"},
+                                       {"n", " number of Faure points ", "B"}};
+const ArgumentSpec HaltonArguments[] = {{"d", " number of Dimensions ", "B"},
+                                        {"n", " number of Halton points ", "B"}};
+const ArgumentSpec MoroArguments[] = {{"rndNumber", " The associated uniform number (0, 1) ", "B"}};
+const ArgumentSpec VariateArguments[] = {{"d", " number of dimensions ", "B"},
+                                         {"n", " number of points ", "B"}};
+
+template <std::size_t Count> int CountOf(const ArgumentSpec (&)[Count]) {
+    return static_cast<int>(Count);
+}
+
+const FunctionRegistrar sobol("xlrnd_Sobol", "rnd_Sobol",
+                              " generates n sobol points for d dimensions ", Category,
+                              SobolArguments, CountOf(SobolArguments), NotVolatile, NotThreadSafe,
+                              RunningValueRecord);
+const FunctionRegistrar faure("xlrnd_Faure", "rnd_Faure",
+                              " generates first n point for d dimensions of Faure Sequence ",
+                              Category, FaureArguments, CountOf(FaureArguments), NotVolatile,
+                              NotThreadSafe, RunningValueRecord);
+const FunctionRegistrar halton("xlrnd_Halton", "rnd_Halton",
+                               " generates first n point for d dimensions of Halton Sequence ",
+                               Category, HaltonArguments, CountOf(HaltonArguments), NotVolatile,
+                               NotThreadSafe, RunningValueRecord);
+const FunctionRegistrar moro("xlrnd_MoroNormSinInv", "rnd_MoroNormSinInv",
+                             " Calculates the Normal Standard number given a Random Number ",
+                             Category, MoroArguments, CountOf(MoroArguments), NotVolatile,
+                             NotThreadSafe, RunningValueRecord);
+const FunctionRegistrar normal("xlrnd_NormalRNs", "rnd_NormalRNs",
+                               " generates normally distributed Random numbers for the first d "
+                               "dimensions. Uses Sobol and Moro's inversion. ",
+                               Category, VariateArguments, CountOf(VariateArguments), NotVolatile,
+                               NotThreadSafe, RunningValueRecord);
+const FunctionRegistrar logNormal("xlrnd_LogNormalRNs", "rnd_LogNormalRNs",
+                                  " generates Log normally distributed Random numbers for the "
+                                  "first d dimensions. Uses Sobol and Moro's inversion. ",
+                                  Category, VariateArguments, CountOf(VariateArguments),
+                                  NotVolatile, NotThreadSafe, RunningValueRecord);
+
+} // namespace

@@ -1,0 +1,12 @@
+// Counts arrive from the worksheet as doubles.
+#pragma once
+
+namespace tesserine {
+
+// Truncates toward zero (2.9 gives 2, -0.5 gives 0). NaN, an infinity or a
+// value whose whole part lies outside the signed 32-bit range throws
+// std::invalid_argument naming the argument: "d must be a whole number from 0
+// to 2147483647". Negative values in range pass, for the generator to judge.
+int WholeNumberArgument(double value, const char* name);
+
+} // namespace tesserine

@@ -1,0 +1,28 @@
+// The worksheet functions to register when the add-in opens, in the order
+// their registrars ran.
+#pragma once
+
+#include "FunctionRegistration.h"
+
+#include <vector>
+
+namespace xlw {
+
+class FunctionRegistry {
+public:
+    void Append(const FunctionRegistration& record);
+    const std::vector<FunctionRegistration>& Records() const { return records_; }
+
+    // Registers every record in order. The first exception ends the loop and
+    // leaves; a refusal by Excel is only reported and the loop goes on.
+    void RegisterAllFunctions() const;
+
+private:
+    std::vector<FunctionRegistration> records_;
+};
+
+// Made on first use, so that registrars may append during static
+// initialisation whatever the order of the module's static objects.
+FunctionRegistry& RegisteredFunctions();
+
+} // namespace xlw

@@ -1,0 +1,142 @@
+// The add-in's open and close entry points, which Excel calls by name.
+#include "FunctionRegistry.h"
+#include "Win32StreamBuf.h"
+#include "XlfExcel.h"
+
+#include <windows.h>
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+using xlw::XlfExcel;
+
+namespace {
+
+xlw::Win32StreamBuf debuggerStream;
+// Also the address VirtualQuery is asked about: it lies in this module.
+std::streambuf* bufferBeforeOpen = nullptr;
+
+constexpr DWORD FirstPathBufferSize = 4096;
+constexpr DWORD ModuleFileNameCapacity = 260;
+
+enum class SearchPathRead { Read, Absent, Failed };
+
+bool FindModuleFileName(char (&fileName)[ModuleFileNameCapacity + 1]) {
+    MEMORY_BASIC_INFORMATION region;
+    if (VirtualQuery(&bufferBeforeOpen, &region, sizeof region) == 0)
+        return false;
+    GetModuleFileNameA(static_cast<HMODULE>(region.AllocationBase), fileName,
+                       ModuleFileNameCapacity);
+    return true;
+}
+
+// A first answer above the buffer's size is the size the value needs.
+SearchPathRead ReadSearchPath(std::vector<char>& buffer) {
+    buffer.assign(FirstPathBufferSize, '\0');
+    DWORD length = GetEnvironmentVariableA("Path", buffer.data(), FirstPathBufferSize);
+    if (length == 0)
+        return SearchPathRead::Absent;
+    if (length > FirstPathBufferSize) {
+        DWORD needed = length;
+        buffer.assign(needed, '\0');
+        length = GetEnvironmentVariableA("Path", buffer.data(), needed);
+        // A value that grew again since the first answer was not read either.
+        if (length == 0 || length >= needed) {
+            std::cerr << "..\\..\\src\\XlOpenClose(74): "
+                      << " Could not get PATH Environment Variable" << std::endl;
+            return SearchPathRead::Failed;
+        }
+    }
+    return SearchPathRead::Read;
+}
+
+std::string DirectoryOf(const std::string& fileName) {
+    std::string::size_type lastBackslash = fileName.rfind('\\');
+    if (lastBackslash == std::string::npos)
+        return fileName;
+    return fileName.substr(0, lastBackslash);
+}
+
+// The folder goes at the end, so that the add-in's folder never shadows a
+// library the process already finds.
+bool AppendToSearchPath(const char* searchPath, const std::string& directory) {
+    std::string extended = std::string(searchPath) + ";" + directory;
+    if (!SetEnvironmentVariableA("Path", extended.c_str())) {
+        std::cerr << "..\\..\\src\\XlOpenClose(96): "
+                  << " SetEnvironmentVariable failed to set PATH" << std::endl;
+        return false;
+    }
+    std::cerr << "..\\..\\src\\XlOpenClose(101): "
+              << " PATH set successfully " << std::endl;
+    return true;
+}
+
+// Lets the module's own folder be searched for the libraries it loads. No
+// "Path" variable at all leaves nothing to extend, and nothing to report.
+bool ExtendSearchPath(const std::string& moduleFileName) {
+    std::vector<char> searchPath;
+    switch (ReadSearchPath(searchPath)) {
+    case SearchPathRead::Absent:
+        return true;
+    case SearchPathRead::Failed:
+        return false;
+    case SearchPathRead::Read:
+        break;
+    }
+    return AppendToSearchPath(searchPath.data(), DirectoryOf(moduleFileName));
+}
+
+bool ShowModuleAndExtendSearchPath() {
+    char fileName[ModuleFileNameCapacity + 1] = {};
+    if (!FindModuleFileName(fileName)) {
+        std::cerr << "..\\..\\src\\XlOpenClose(83): "
+                  << " Could not attain path of DLL" << std::endl;
+        return false;
+    }
+    XlfExcel::Get().ShowStatus(fileName);
+    return ExtendSearchPath(fileName);
+}
+
+// Get binds on first use, and a failed binding leaves the unbound instance in
+// place, which the next Get returns without binding again: either way the
+// second Get yields the instance to release.
+void ReleaseExcel() noexcept {
+    try {
+        XlfExcel::Get();
+    } catch (...) {
+    }
+    try {
+        delete &XlfExcel::Get();
+    } catch (...) {
+    }
+}
+
+} // namespace
+
+extern "C" int XLW_STDCALL xlAutoOpen() {
+    try {
+        bufferBeforeOpen = std::cerr.rdbuf(&debuggerStream);
+        std::cerr << "..\\..\\src\\XlOpenClose(56): "
+                  << "std::cerr redirected to MSVC debugger" << std::endl;
+        if (!ShowModuleAndExtendSearchPath())
+            std::cerr << "..\\..\\src\\XlOpenClose(106): "
+                      << " Warning: Unable to initialise PATH to directory of library "
+                      << std::endl;
+        XlfExcel::Get().ShowStatus("Registering library...");
+        xlw::RegisteredFunctions().RegisterAllFunctions();
+        XlfExcel::Get().ShowStatus(nullptr);
+        return 1;
+    } catch (...) {
+        return 0;
+    }
+}
+
+extern "C" int XLW_STDCALL xlAutoClose() {
+    std::cerr << "..\\..\\src\\XlOpenClose(125): "
+              << "Releasing ressources" << std::endl;
+    ReleaseExcel();
+    if (bufferBeforeOpen)
+        std::cerr.rdbuf(bufferBeforeOpen);
+    return 1;
+}

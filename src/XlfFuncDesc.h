@@ -1,0 +1,39 @@
+// The description of one worksheet function, turned into one xlfRegister call.
+#pragma once
+
+#include "FuncDescDetails.h"
+#include "XlfAbstractCmdDesc.h"
+
+#include <memory>
+#include <string>
+
+namespace xlw {
+
+class XlfFuncDesc : public XlfAbstractCmdDesc {
+public:
+    XlfFuncDesc(const std::string& procedureName, const std::string& functionText,
+                const std::string& comment, const std::string& category, int recalculationPolicy,
+                bool isThreadSafe, const std::string& returnTypeCode);
+    ~XlfFuncDesc() override;
+
+    void AssignArguments(const XlfArgDescList& arguments);
+
+    // Sends xlfRegister through the Excel 4 path, whatever the running Excel,
+    // and returns its code; stores the register id when asked to.
+    int CallRegister(const std::string& moduleName, double macroType,
+                     double* registerId = nullptr) const;
+
+protected:
+    int PerformRegistration(const std::string& moduleName) const override;
+    // Registers the function again as hidden to learn its id, then withdraws it.
+    int PerformUnregistration(const std::string& moduleName) const override;
+
+private:
+    std::string TypeText() const;
+    std::string ArgumentText() const;
+
+    std::unique_ptr<FuncDescDetails> details_;
+    std::string returnTypeCode_;
+};
+
+} // namespace xlw
