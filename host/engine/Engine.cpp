@@ -1,0 +1,447 @@
+#include "Engine.h"
+
+#include "Coercion.h"
+#include "EngineState.h"
+#include "Functions.h"
+#include "Records.h"
+
+#include <windows.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+
+namespace xlhost {
+
+namespace {
+
+constexpr int MaxCallArguments = 255;
+constexpr int Excel4Records = 4;
+constexpr int Excel12Records = 12;
+
+std::string VersionFromEnvironment() {
+    const char* version = std::getenv(VersionVariable);
+    return version != nullptr && *version != '\0' ? version : DefaultVersion;
+}
+
+std::string ExecutablePath() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return path;
+}
+
+std::string ModulePath(HMODULE module) {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(module, path, MAX_PATH);
+    return path;
+}
+
+// xlFree on one record: hands its Excel-allocated contents back to the ledger.
+template <class Record> Ledger::FreeOutcome FreeRecord(Ledger& ledger, const Record& record) {
+    switch (TypeOf(record)) {
+    case xltypeStr:
+        return ledger.Free(record.val.str);
+    case xltypeMulti:
+        return ledger.Free(record.val.array.lparray);
+    case xltypeRef:
+        return ledger.Free(record.val.mref.lpmref);
+    default:
+        // Harmless on records that hold no memory, as in Excel.
+        return Ledger::FreeOutcome::Freed;
+    }
+}
+
+template <class Record> int FreeRecords(Ledger& ledger, const std::vector<Record*>& records) {
+    int code = xlretSuccess;
+    for (const Record* record : records) {
+        if (FreeRecord(ledger, *record) != Ledger::FreeOutcome::Freed) {
+            // Excel's behaviour here is undefined; the stand-in says so.
+            code = xlretFailed;
+        }
+    }
+    return code;
+}
+
+template <class Record>
+int Dispatch(EngineState& state, int function, int count, Record** args, Record* result,
+             int recordKind) {
+    LoggedCall call;
+    call.function = function;
+    call.recordKind = recordKind;
+    std::vector<Record*> records;
+    std::vector<Value> values;
+    bool readable = count >= 0 && count <= MaxCallArguments && (count == 0 || args != nullptr);
+    for (int i = 0; readable && i < count; ++i) {
+        Value value;
+        readable = args[i] != nullptr && ReadValue(*args[i], value);
+        if (readable) {
+            records.push_back(args[i]);
+            values.push_back(value);
+            call.arguments.push_back(value.AsCell());
+            call.argumentTypes.push_back(args[i]->xltype);
+        }
+    }
+    const auto fault = state.faults.find(function);
+    if (count < 0 || count > MaxCallArguments) {
+        call.returnCode = xlretInvCount;
+    } else if (!readable) {
+        call.returnCode = xlretInvXloper;
+    } else if (fault != state.faults.end() && fault->second.succeedFirst == 0) {
+        call.returnCode = fault->second.code;
+    } else {
+        if (fault != state.faults.end()) {
+            --fault->second.succeedFirst;
+        }
+        if (function == xlFree) {
+            call.returnCode = FreeRecords(state.ledger, records);
+        } else {
+            const Outcome outcome = RunFunction(state, function, values, recordKind);
+            call.returnCode = outcome.code;
+            if (outcome.code == xlretSuccess && outcome.result && result != nullptr &&
+                !WriteValue(*result, *outcome.result, state.ledger, outcome.description)) {
+                call.returnCode = xlretFailed;
+            }
+        }
+    }
+    state.callLog.push_back(call);
+    return call.returnCode;
+}
+
+Cell ShownValue(const Cell& cell) {
+    if (cell.kind == Cell::Kind::Missing) {
+        return Cell::Nil();
+    }
+    // Excel has no infinite or NaN cell values.
+    if (cell.kind == Cell::Kind::Number && !std::isfinite(cell.number)) {
+        return Cell::Error(xlerrNum);
+    }
+    return cell;
+}
+
+// What a sheet shows for a returned record.
+template <class Record> Grid ResultGrid(const EngineState& state, const Record* record) {
+    if (record == nullptr) {
+        return Grid::Single(Cell::Error(xlerrNum));
+    }
+    Value value;
+    if (!ReadValue(*record, value) ||
+        Coerce(value, std::nullopt, state.sheet, TheSheetId, value) != xlretSuccess) {
+        return Grid::Single(Cell::Error(xlerrValue));
+    }
+    if (value.type != xltypeMulti) {
+        return Grid::Single(ShownValue(value.cell));
+    }
+    if (value.array.cells.empty()) {
+        return Grid::Single(Cell::Error(xlerrValue));
+    }
+    for (Cell& cell : value.array.cells) {
+        cell = ShownValue(cell);
+    }
+    return value.array;
+}
+
+// Hands a returned record back as its type bits ask: xlbitDLLFree to the
+// add-in's xlAutoFree, xlbitXLFree to Excel's own memory.
+template <class Record>
+void ReleaseResult(EngineState& state, HMODULE module, Record* record, const char* autoFree) {
+    if (record == nullptr) {
+        return;
+    }
+    if ((record->xltype & xlbitXLFree) != 0) {
+        FreeRecord(state.ledger, *record);
+    }
+    if ((record->xltype & xlbitDLLFree) != 0) {
+        using AutoFree = void(XLW_STDCALL*)(Record*);
+        const auto procedure = reinterpret_cast<AutoFree>(
+            reinterpret_cast<void (*)()>(GetProcAddress(module, autoFree)));
+        if (procedure != nullptr) {
+            procedure(record);
+        }
+    }
+}
+
+template <class Record>
+Grid CallForRecord(EngineState& state, HMODULE module, Procedure procedure,
+                   const std::vector<double>& arguments, const char* autoFree) {
+    auto* record = static_cast<Record*>(CallReturningRecord(procedure, arguments));
+    Grid grid = ResultGrid(state, record);
+    ReleaseResult(state, module, record, autoFree);
+    return grid;
+}
+
+void CheckCallable(const Registration& registration, std::size_t argumentCount) {
+    const TypeText& type = registration.parsedType;
+    for (const std::string& code : type.arguments) {
+        if (code != "B") {
+            throw std::runtime_error(registration.FunctionText() + " takes an argument of type " +
+                                     code + "; the stand-in passes numbers (B) only");
+        }
+    }
+    if (type.result != "B" && type.result != "P" && type.result != "R" && type.result != "Q" &&
+        type.result != "U") {
+        throw std::runtime_error(registration.FunctionText() + " returns type " + type.result +
+                                 "; the stand-in reads B, P, R, Q and U results");
+    }
+    if (type.arguments.size() > MaxNumberArguments) {
+        throw std::runtime_error(registration.FunctionText() + " takes more arguments than the " +
+                                 "stand-in passes (" + std::to_string(MaxNumberArguments) + ")");
+    }
+    if (argumentCount > type.arguments.size()) {
+        throw std::runtime_error(registration.FunctionText() + " takes " +
+                                 std::to_string(type.arguments.size()) + " arguments, not " +
+                                 std::to_string(argumentCount));
+    }
+}
+
+using AutoProcedure = int(XLW_STDCALL*)();
+
+int RunAutoProcedure(HMODULE module, const char* name) {
+    const auto procedure =
+        reinterpret_cast<AutoProcedure>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+    if (procedure == nullptr) {
+        throw std::runtime_error("the add-in " + ModulePath(module) + " exports no " + name);
+    }
+    return procedure();
+}
+
+} // namespace
+
+void EngineState::Reset() {
+    version = VersionFromEnvironment();
+    ledger.Reset();
+    sheet.Clear();
+    statusBar.reset();
+    statusHistory.clear();
+    registrations.clear();
+    procedures.clear();
+    nextRegisterId = 1.0;
+    addInPath = ExecutablePath();
+    breakPending = false;
+    windows.CloseWizard();
+    faults.clear();
+    callLog.clear();
+    testReferenceBlocks.Reset();
+}
+
+Engine& Engine::Get() {
+    // Never destroyed: add-ins may still call in while the process exits.
+    static Engine* engine = new Engine();
+    return *engine;
+}
+
+Engine::Engine() : state_(new EngineState()) {
+    state_->Reset();
+}
+
+Engine::~Engine() = default;
+
+void Engine::Reset() {
+    state_->Reset();
+}
+
+int Engine::Dispatch4(int function, int count, LPXLOPER* args, LPXLOPER result) {
+    try {
+        return Dispatch(*state_, function, count, args, result, Excel4Records);
+    } catch (const std::exception&) {
+        return xlretFailed;
+    }
+}
+
+int Engine::Dispatch12(int function, int count, LPXLOPER12* args, LPXLOPER12 result) {
+    try {
+        return Dispatch(*state_, function, count, args, result, Excel12Records);
+    } catch (const std::exception&) {
+        return xlretFailed;
+    }
+}
+
+std::string Engine::Version() const {
+    return state_->version;
+}
+void Engine::SetVersion(const std::string& version) {
+    state_->version = version;
+}
+
+std::size_t Engine::OutstandingAllocations() const {
+    return state_->ledger.Outstanding();
+}
+std::vector<std::string> Engine::OutstandingDescriptions() const {
+    return state_->ledger.OutstandingDescriptions();
+}
+std::size_t Engine::DoubleFrees() const {
+    return state_->ledger.DoubleFrees();
+}
+std::size_t Engine::ForeignFrees() const {
+    return state_->ledger.ForeignFrees();
+}
+std::size_t Engine::CompletedFrees() const {
+    return state_->ledger.CompletedFrees();
+}
+void Engine::ResetLedger() {
+    state_->ledger.Reset();
+}
+
+std::optional<std::string> Engine::StatusBar() const {
+    return state_->statusBar;
+}
+std::vector<std::optional<std::string>> Engine::StatusHistory() const {
+    return state_->statusHistory;
+}
+
+const std::vector<Registration>& Engine::Registrations() const {
+    return state_->registrations;
+}
+
+const Registration* Engine::FindFunction(const std::string& functionText) const {
+    const auto& registrations = state_->registrations;
+    for (auto it = registrations.rbegin(); it != registrations.rend(); ++it) {
+        if (it->accepted && !it->unregistered && it->FunctionText() == functionText) {
+            return &*it;
+        }
+    }
+    return nullptr;
+}
+
+std::string Engine::AddInPath() const {
+    return state_->addInPath;
+}
+void Engine::SetAddInPath(const std::string& path) {
+    state_->addInPath = path;
+}
+
+void Engine::SetBreak(bool pressed) {
+    state_->breakPending = pressed;
+}
+bool Engine::BreakPending() const {
+    return state_->breakPending;
+}
+
+std::uintptr_t Engine::MainWindow() {
+    return state_->windows.MainWindow();
+}
+
+void Engine::SetFunctionWizard(bool on) {
+    if (on) {
+        state_->windows.OpenWizard();
+    } else {
+        state_->windows.CloseWizard();
+    }
+}
+
+bool Engine::FunctionWizard() const {
+    return state_->windows.Wizard() != 0;
+}
+std::uintptr_t Engine::WizardWindow() const {
+    return state_->windows.Wizard();
+}
+
+void Engine::InjectFault(int function, int code, int succeedFirst) {
+    state_->faults[function] = Fault{code, succeedFirst};
+}
+
+void Engine::ClearFaults() {
+    state_->faults.clear();
+}
+
+void Engine::SetCell(int row, int column, const Cell& value) {
+    state_->sheet.Set(row, column, value);
+}
+
+Cell Engine::GetCell(int row, int column) const {
+    return state_->sheet.Get(row, column);
+}
+void Engine::ClearSheet() {
+    state_->sheet.Clear();
+}
+
+namespace {
+
+// A test's reference to sheet cells; a Ref's block comes from `blocks`.
+template <class Record> Record ReferenceRecord(unsigned type, const Range& range, Ledger& blocks) {
+    Value reference;
+    reference.type = type;
+    reference.areas.push_back(range);
+    reference.sheetId = TheSheetId;
+    Record record = {};
+    if (!Sheet::Contains(range) || !WriteValue(record, reference, blocks, "test reference block")) {
+        throw std::out_of_range("range outside the sheet of this record kind");
+    }
+    return record;
+}
+
+} // namespace
+
+XLOPER Engine::SheetRef4(const Range& range) {
+    return ReferenceRecord<XLOPER>(xltypeSRef, range, state_->testReferenceBlocks);
+}
+
+XLOPER Engine::Ref4(const Range& range) {
+    return ReferenceRecord<XLOPER>(xltypeRef, range, state_->testReferenceBlocks);
+}
+
+XLOPER12 Engine::SheetRef12(const Range& range) {
+    return ReferenceRecord<XLOPER12>(xltypeSRef, range, state_->testReferenceBlocks);
+}
+
+XLOPER12 Engine::Ref12(const Range& range) {
+    return ReferenceRecord<XLOPER12>(xltypeRef, range, state_->testReferenceBlocks);
+}
+
+std::uint32_t Engine::SheetId() const {
+    return TheSheetId;
+}
+
+const std::vector<LoggedCall>& Engine::CallLog() const {
+    return state_->callLog;
+}
+void Engine::ClearCallLog() {
+    state_->callLog.clear();
+}
+
+int Engine::OpenAddIn(const std::string& path) {
+    HMODULE module = LoadLibraryA(path.c_str());
+    if (module == nullptr) {
+        throw std::runtime_error("cannot load the add-in " + path + " (error " +
+                                 std::to_string(GetLastError()) + ")");
+    }
+    state_->openAddIn = module;
+    state_->addInPath = ModulePath(module);
+    return RunAutoProcedure(module, "xlAutoOpen");
+}
+
+int Engine::CloseAddIn() {
+    if (state_->openAddIn == nullptr) {
+        throw std::runtime_error("no add-in is open");
+    }
+    return RunAutoProcedure(static_cast<HMODULE>(state_->openAddIn), "xlAutoClose");
+}
+
+Grid Engine::Evaluate(const std::string& functionText, const std::vector<double>& arguments) {
+    const Registration* registration = FindFunction(functionText);
+    if (registration == nullptr) {
+        throw std::runtime_error("no registered function is named " + functionText);
+    }
+    CheckCallable(*registration, arguments.size());
+    std::vector<double> padded = arguments;
+    padded.resize(registration->parsedType.arguments.size(), 0.0);
+    const Procedure procedure = state_->procedures[registration - state_->registrations.data()];
+    HMODULE module = GetModuleHandleA(registration->ModulePath().c_str());
+    const std::string result = registration->parsedType.result;
+
+    // While Excel runs a function, xlGetName names that function's add-in.
+    const std::string previousPath = state_->addInPath;
+    state_->addInPath = registration->ModulePath();
+    Grid grid;
+    if (result == "B") {
+        grid = Grid::Single(ShownValue(Cell::Number(CallReturningNumber(procedure, padded))));
+    } else if (result == "P" || result == "R") {
+        grid = CallForRecord<XLOPER>(*state_, module, procedure, padded, "xlAutoFree");
+    } else {
+        grid = CallForRecord<XLOPER12>(*state_, module, procedure, padded, "xlAutoFree12");
+    }
+    state_->addInPath = previousPath;
+    return grid;
+}
+
+} // namespace xlhost

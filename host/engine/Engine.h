@@ -1,0 +1,156 @@
+// The stand-in Excel: what the host executable's MdCallBack and MdCallBack12
+// dispatch into, and what tests inspect afterwards.
+//
+// Every test executable that plays Excel links the engine through the CMake
+// function tesserine_host_executable (host/CMakeLists.txt), which exports the
+// two callbacks and puts XLCALL32.DLL beside it. The engine is made on first
+// use; it answers only the function numbers it implements (xlfGetWorkspace,
+// xlCoerce, xlFree, xlGetName, xlcMessage, xlfRegister, xlfUnregister,
+// xlGetHwnd, xlAbort) and returns xlretInvXlfn (2) for every other one.
+//
+// The Excel version. The engine starts with the version in the environment
+// variable TESSERINE_EXCEL_VERSION ("11.0", "12.0", "14.0", "16.0"), or
+// "12.0" when it is unset; SetVersion changes it. The framework reads the
+// version once, when it binds, and picks its record kind for the whole
+// process, so Excel 4 and Excel 12 suites are separate processes: register
+// the same test executable twice with tesserine_add_host_test (which sets the
+// variable), or call SetVersion before anything binds.
+//
+// Single-threaded, like Excel's calculation thread: call it from the thread
+// that calls the add-in.
+#pragma once
+
+#include "Cell.h"
+#include "ExcelApi.h"
+#include "Grid.h"
+#include "Range.h"
+#include "Registration.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace xlhost {
+
+constexpr const char* VersionVariable = "TESSERINE_EXCEL_VERSION";
+constexpr const char* DefaultVersion = "12.0";
+
+// One callback as it reached the engine.
+struct LoggedCall {
+    int function = 0;
+    int recordKind = 4; // 4: XLOPER (MdCallBack), 12: XLOPER12 (MdCallBack12)
+    std::vector<Cell> arguments;
+    std::vector<unsigned> argumentTypes; // each argument's raw type word
+    int returnCode = 0;
+};
+
+class EngineState;
+
+class Engine {
+public:
+    static Engine& Get();
+    ~Engine();
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    // Back to the state of a fresh process: no registrations, empty ledger,
+    // sheet, log and status bar, no faults, no break, wizard off, the
+    // add-in path of the executable, the version from the environment.
+    void Reset();
+
+    // What MdCallBack and MdCallBack12 forward to.
+    int Dispatch4(int function, int count, LPXLOPER* args, LPXLOPER result);
+    int Dispatch12(int function, int count, LPXLOPER12* args, LPXLOPER12 result);
+
+    std::string Version() const;
+    void SetVersion(const std::string& version);
+
+    // The xlFree ledger. Every string, array and reference the engine hands
+    // out is recorded until xlFree returns it. Freed memory is never reused
+    // while the ledger remembers it, so a second free is always recognised.
+    std::size_t OutstandingAllocations() const;
+    // For failure messages: which call handed out each outstanding block.
+    std::vector<std::string> OutstandingDescriptions() const;
+    std::size_t DoubleFrees() const;
+    // xlFree of a pointer the engine never handed out.
+    std::size_t ForeignFrees() const;
+    std::size_t CompletedFrees() const;
+    // Frees everything outstanding and forgets all counts.
+    void ResetLedger();
+
+    // The status bar: xlcMessage(TRUE, text) shows text, xlcMessage(FALSE)
+    // clears it. History holds every change in order, std::nullopt for a clear.
+    std::optional<std::string> StatusBar() const;
+    std::vector<std::optional<std::string>> StatusHistory() const;
+
+    // Every xlfRegister call in order, refused ones included.
+    const std::vector<Registration>& Registrations() const;
+    // The newest accepted, not withdrawn registration under that Excel name.
+    const Registration* FindFunction(const std::string& functionText) const;
+
+    // What xlGetName answers: the add-in being opened or called; by default
+    // the host executable's own path (a test executable is its own add-in).
+    std::string AddInPath() const;
+    void SetAddInPath(const std::string& path);
+
+    // The break flag (Esc pressed): xlAbort(FALSE) reports and clears it,
+    // xlAbort(TRUE) or xlAbort() reports and keeps it.
+    void SetBreak(bool pressed);
+    bool BreakPending() const;
+
+    // The main window (class "XLMAIN"), made on first use. xlGetHwnd gives
+    // its low 16 bits through Excel 4 records and the whole handle through
+    // Excel 12 records.
+    std::uintptr_t MainWindow();
+    // Function-wizard mode: while on, a top-level popup window of class
+    // "bosa_sdm_XL9" owned by the main window exists.
+    void SetFunctionWizard(bool on);
+    bool FunctionWizard() const;
+    std::uintptr_t WizardWindow() const; // 0 while off
+
+    // Fault injection: after `succeedFirst` more calls of `function` that
+    // run normally, every call returns `code` and does nothing else.
+    void InjectFault(int function, int code, int succeedFirst = 0);
+    void ClearFaults();
+
+    // The in-memory sheet (up to Excel 12's 1 048 576 x 16 384 cells).
+    void SetCell(int row, int column, const Cell& value);
+    Cell GetCell(int row, int column) const; // Nil when never set
+    void ClearSheet();
+    // References to sheet cells, for xlCoerce. The Ref forms point at a
+    // reference block that the engine keeps until Reset; it is the test's
+    // record, not Excel-allocated, so it never goes through xlFree.
+    // Throw std::out_of_range for a range outside the record kind's sheet.
+    XLOPER SheetRef4(const Range& range); // xltypeSRef
+    XLOPER Ref4(const Range& range);      // xltypeRef on the engine's sheet
+    XLOPER12 SheetRef12(const Range& range);
+    XLOPER12 Ref12(const Range& range);
+    std::uint32_t SheetId() const;
+
+    const std::vector<LoggedCall>& CallLog() const;
+    void ClearCallLog();
+
+    // Loads the add-in with LoadLibraryA, makes its path the xlGetName answer
+    // and runs its xlAutoOpen, returning what that returned. Throws
+    // std::runtime_error when the module cannot be loaded or has no xlAutoOpen.
+    int OpenAddIn(const std::string& path);
+    // Runs xlAutoClose of the add-in opened last (the module stays loaded);
+    // throws std::runtime_error when none is open or it lacks xlAutoClose.
+    int CloseAddIn();
+
+    // Calls the registered worksheet function as a cell formula would:
+    // number arguments ("B"; missing ones are 0, as in Excel), and a result
+    // of type B, P, Q, R or U read into a grid. A null record shows #NUM!.
+    // Throws std::runtime_error when no function has that name or its type
+    // text has codes the engine cannot pass.
+    Grid Evaluate(const std::string& functionText, const std::vector<double>& arguments);
+
+private:
+    Engine();
+    std::unique_ptr<EngineState> state_;
+};
+
+} // namespace xlhost

@@ -1,0 +1,250 @@
+#include "Functions.h"
+
+#include "Coercion.h"
+
+#include <windows.h>
+
+#include <cctype>
+#include <cstdint>
+
+namespace xlhost {
+
+namespace {
+
+constexpr int MaxRegisterArguments = 255;
+// Module path, procedure and type text are the least xlfRegister takes.
+constexpr int MinRegisterArguments = 3;
+// xlfGetWorkspace's information number for the version text.
+constexpr double WorkspaceVersion = 2.0;
+
+Outcome Failed(int code) {
+    Outcome outcome;
+    outcome.code = code;
+    return outcome;
+}
+
+Outcome Result(const Value& value, const std::string& description = std::string()) {
+    Outcome outcome;
+    outcome.result = value;
+    outcome.description = description;
+    return outcome;
+}
+
+bool CountWithin(const std::vector<Value>& args, std::size_t least, std::size_t most) {
+    return args.size() >= least && args.size() <= most;
+}
+
+bool ArgumentAs(const EngineState& state, const Value& arg, unsigned type, Value& converted) {
+    return Coerce(arg, type, state.sheet, TheSheetId, converted) == xlretSuccess;
+}
+
+Outcome GetWorkspace(EngineState& state, const std::vector<Value>& args) {
+    if (!CountWithin(args, 1, 1)) {
+        return Failed(xlretInvCount);
+    }
+    Value number;
+    if (!ArgumentAs(state, args[0], xltypeNum, number) || number.cell.number != WorkspaceVersion) {
+        // Only the version is known to the stand-in.
+        return Failed(xlretFailed);
+    }
+    return Result(Value::Scalar(Cell::Text(state.version)), "xlfGetWorkspace(2) version text");
+}
+
+Outcome CoerceArgument(EngineState& state, const std::vector<Value>& args) {
+    if (!CountWithin(args, 1, 2)) {
+        return Failed(xlretInvCount);
+    }
+    std::optional<unsigned> target;
+    if (args.size() == 2 && args[1].type != xltypeMissing) {
+        Value mask;
+        if (!ArgumentAs(state, args[1], xltypeNum, mask) || mask.cell.number < 0 ||
+            mask.cell.number > 0xFFFF) {
+            return Failed(xlretFailed);
+        }
+        target = static_cast<unsigned>(mask.cell.number);
+    }
+    Outcome outcome;
+    Value result;
+    outcome.code = Coerce(args[0], target, state.sheet, TheSheetId, result);
+    if (outcome.code == xlretSuccess) {
+        outcome.result = result;
+        outcome.description = "xlCoerce result";
+    }
+    return outcome;
+}
+
+Outcome GetName(EngineState& state, const std::vector<Value>& args) {
+    if (!args.empty()) {
+        return Failed(xlretInvCount);
+    }
+    return Result(Value::Scalar(Cell::Text(state.addInPath)), "xlGetName path");
+}
+
+Outcome Message(EngineState& state, const std::vector<Value>& args) {
+    if (!CountWithin(args, 1, 2)) {
+        return Failed(xlretInvCount);
+    }
+    Value show;
+    if (!ArgumentAs(state, args[0], xltypeBool, show)) {
+        return Failed(xlretFailed);
+    }
+    if (!show.cell.boolean) {
+        state.statusBar.reset();
+    } else {
+        Value text;
+        if (args.size() != 2 || !ArgumentAs(state, args[1], xltypeStr, text)) {
+            return Failed(xlretFailed);
+        }
+        state.statusBar = text.cell.text;
+    }
+    state.statusHistory.push_back(state.statusBar);
+    return Result(Value::Scalar(Cell::Boolean(true)));
+}
+
+bool SameModule(const std::string& a, const std::string& b) {
+    return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) ==
+           CSTR_EQUAL;
+}
+
+// Empty when Excel would accept the registration; `procedure` is then found.
+std::string Refusal(Registration& registration, Procedure& procedure) {
+    for (std::size_t i = 0; i < 3; ++i) {
+        if (registration.arguments[i].kind != Cell::Kind::Text) {
+            return "module, procedure and type text must be texts";
+        }
+    }
+    if (!TypeText::Parse(registration.TypeCodes(), registration.parsedType)) {
+        return "type text \"" + registration.TypeCodes() + "\" is not valid";
+    }
+    const std::string module = registration.ModulePath();
+    HMODULE handle = GetModuleHandleA(module.c_str());
+    if (handle == nullptr) {
+        // Excel loads a module it is asked to register from; it stays loaded.
+        handle = LoadLibraryA(module.c_str());
+    }
+    if (handle == nullptr) {
+        return "module \"" + module + "\" cannot be loaded";
+    }
+    procedure = reinterpret_cast<Procedure>(
+        reinterpret_cast<void (*)()>(GetProcAddress(handle, registration.Procedure().c_str())));
+    if (procedure == nullptr) {
+        return "module \"" + module + "\" exports no \"" + registration.Procedure() + "\"";
+    }
+    return std::string();
+}
+
+// Registering a procedure again gives it its earlier register id, as Excel does.
+double RegisterIdFor(EngineState& state, const Registration& registration) {
+    for (const Registration& earlier : state.registrations) {
+        if (earlier.accepted && !earlier.unregistered &&
+            SameModule(earlier.ModulePath(), registration.ModulePath()) &&
+            earlier.Procedure() == registration.Procedure()) {
+            return earlier.registerId;
+        }
+    }
+    return state.nextRegisterId++;
+}
+
+Outcome Register(EngineState& state, const std::vector<Value>& args, int recordKind) {
+    if (!CountWithin(args, MinRegisterArguments, MaxRegisterArguments)) {
+        return Failed(xlretInvCount);
+    }
+    Registration registration;
+    registration.recordKind = recordKind;
+    for (const Value& arg : args) {
+        registration.arguments.push_back(arg.AsCell());
+    }
+    Procedure procedure = nullptr;
+    registration.refusal = Refusal(registration, procedure);
+    registration.accepted = registration.refusal.empty();
+    if (registration.accepted) {
+        registration.registerId = RegisterIdFor(state, registration);
+    }
+    state.registrations.push_back(registration);
+    state.procedures.push_back(procedure);
+    // A refusal is no failed call: Excel answers #VALUE! with success.
+    return Result(registration.accepted ? Value::Scalar(Cell::Number(registration.registerId))
+                                        : Value::Scalar(Cell::Error(xlerrValue)));
+}
+
+Outcome Unregister(EngineState& state, const std::vector<Value>& args) {
+    if (!CountWithin(args, 1, 1)) {
+        return Failed(xlretInvCount);
+    }
+    // A register id withdraws one function; a module name all of the module's.
+    Value id;
+    Value module;
+    const bool byId = ArgumentAs(state, args[0], xltypeNum, id);
+    if (!byId && !ArgumentAs(state, args[0], xltypeStr, module)) {
+        return Failed(xlretFailed);
+    }
+    bool found = false;
+    for (Registration& registration : state.registrations) {
+        const bool matches = byId ? registration.registerId == id.cell.number
+                                  : SameModule(registration.ModulePath(), module.cell.text);
+        if (registration.accepted && !registration.unregistered && matches) {
+            registration.unregistered = true;
+            found = true;
+        }
+    }
+    return Result(found ? Value::Scalar(Cell::Boolean(true))
+                        : Value::Scalar(Cell::Error(xlerrValue)));
+}
+
+Outcome GetHwnd(EngineState& state, const std::vector<Value>& args, int recordKind) {
+    if (!args.empty()) {
+        return Failed(xlretInvCount);
+    }
+    const std::uintptr_t window = state.windows.MainWindow();
+    // An XLOPER integer holds 16 bits: Excel 4 callers get the low word only.
+    const int handle = recordKind == 4 ? static_cast<std::int16_t>(window & 0xFFFF)
+                                       : static_cast<std::int32_t>(window);
+    return Result(Value::Integer(handle));
+}
+
+Outcome Abort(EngineState& state, const std::vector<Value>& args) {
+    if (!CountWithin(args, 0, 1)) {
+        return Failed(xlretInvCount);
+    }
+    bool retain = true;
+    if (!args.empty() && args[0].type != xltypeMissing) {
+        Value flag;
+        if (!ArgumentAs(state, args[0], xltypeBool, flag)) {
+            return Failed(xlretFailed);
+        }
+        retain = flag.cell.boolean;
+    }
+    const bool pending = state.breakPending;
+    if (!retain) {
+        state.breakPending = false;
+    }
+    return Result(Value::Scalar(Cell::Boolean(pending)));
+}
+
+} // namespace
+
+Outcome RunFunction(EngineState& state, int function, const std::vector<Value>& args,
+                    int recordKind) {
+    switch (function) {
+    case xlfGetWorkspace:
+        return GetWorkspace(state, args);
+    case xlCoerce:
+        return CoerceArgument(state, args);
+    case xlGetName:
+        return GetName(state, args);
+    case xlcMessage:
+        return Message(state, args);
+    case xlfRegister:
+        return Register(state, args, recordKind);
+    case xlfUnregister:
+        return Unregister(state, args);
+    case xlGetHwnd:
+        return GetHwnd(state, args, recordKind);
+    case xlAbort:
+        return Abort(state, args);
+    default:
+        return Failed(xlretInvXlfn);
+    }
+}
+
+} // namespace xlhost
