@@ -1,0 +1,21 @@
+// xlhost [--excel VERSION] [--wizard] [--list] ADDIN.xll FORMULA...
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace xlhost {
+
+struct CommandLine {
+    std::string version; // empty: the engine's default
+    bool wizard = false;
+    bool list = false;
+    std::string addIn;
+    std::vector<std::string> formulas;
+
+    // Throws std::invalid_argument with a message for the user.
+    static CommandLine Parse(const std::vector<std::string>& arguments);
+    static const char* Usage();
+};
+
+} // namespace xlhost

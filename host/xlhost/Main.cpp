@@ -1,0 +1,84 @@
+// xlhost: opens an add-in in the stand-in Excel, as Excel would, and prints
+// what its worksheet functions return, one row per line.
+#include "CommandLine.h"
+#include "Engine.h"
+#include "Formula.h"
+
+#include <cstdio>
+#include <iostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int ExitSuccess = 0;
+constexpr int ExitFailure = 1;
+constexpr int ExitUsage = 2;
+
+void PrintRegistrations(const xlhost::Engine& engine) {
+    for (const xlhost::Registration& registration : engine.Registrations()) {
+        std::cout << registration.FunctionText() << ": ";
+        if (registration.accepted) {
+            std::cout << "register id " << registration.registerId;
+        } else {
+            std::cout << "refused (" << registration.refusal << ")";
+        }
+        std::cout << '\n' << registration.Describe();
+    }
+}
+
+bool Evaluate(xlhost::Engine& engine, const std::string& text) {
+    try {
+        const xlhost::Formula formula = xlhost::Formula::Parse(text);
+        std::cout << engine.Evaluate(formula.functionName, formula.arguments).Display();
+        return true;
+    } catch (const std::exception& error) {
+        std::cout.flush();
+        std::cerr << "xlhost: " << error.what() << '\n';
+        return false;
+    }
+}
+
+int Run(const xlhost::CommandLine& line) {
+    xlhost::Engine& engine = xlhost::Engine::Get();
+    if (!line.version.empty()) {
+        engine.SetVersion(line.version);
+    }
+    if (engine.OpenAddIn(line.addIn) == 0) {
+        std::cerr << "xlhost: xlAutoOpen of " << line.addIn << " reported failure\n";
+        return ExitFailure;
+    }
+    engine.SetFunctionWizard(line.wizard);
+    if (line.list) {
+        PrintRegistrations(engine);
+    }
+    int exitCode = ExitSuccess;
+    for (const std::string& formula : line.formulas) {
+        if (!Evaluate(engine, formula)) {
+            exitCode = ExitFailure;
+        }
+    }
+    engine.SetFunctionWizard(false);
+    std::cout.flush();
+    engine.CloseAddIn();
+    return exitCode;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    xlhost::CommandLine line;
+    try {
+        line = xlhost::CommandLine::Parse(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const std::invalid_argument& error) {
+        std::cerr << "xlhost: " << error.what() << '\n' << xlhost::CommandLine::Usage();
+        return ExitUsage;
+    }
+    try {
+        return Run(line);
+    } catch (const std::exception& error) {
+        std::cerr << "xlhost: " << error.what() << '\n';
+        return ExitFailure;
+    }
+}
