@@ -1,0 +1,233 @@
+#include "Excel12Record.h"
+
+#include "CellMatrix.h"
+#include "ValueHelpers.h"
+#include "XlfException.h"
+#include "XlfRangeRef.h"
+#include "XltypeName.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <cwchar>
+
+namespace xlw {
+
+namespace {
+
+// Not Excel 12's own column limit: arrays stay as wide as under Excel 4.
+constexpr unsigned long MaxCellMatrixColumns = 255;
+
+LPXLOPER12 NewElements(XLOPER12& record, unsigned int rows, unsigned int columns) {
+    record.xltype = xltypeMulti;
+    record.val.array.rows = static_cast<std::int32_t>(rows);
+    record.val.array.columns = static_cast<std::int32_t>(columns);
+    record.val.array.lparray =
+        reinterpret_cast<LPXLOPER12>(TempAllocAligned(ArrayBytes(rows, columns, sizeof(XLOPER12))));
+    return record.val.array.lparray;
+}
+
+XCHAR* NewCountedString(std::size_t length) {
+    return reinterpret_cast<XCHAR*>(TempAllocAligned((length + 1) * sizeof(XCHAR)));
+}
+
+void WriteCell(XLOPER12& record, const CellValue& cell) {
+    if (cell.IsNumberCell())
+        WriteNumber(record, cell.GetNumber());
+    else if (cell.IsStringCell())
+        WriteString(record, cell.GetText().c_str());
+    else if (cell.IsWideStringCell())
+        WriteWideString(record, cell.GetWideText());
+    else if (cell.IsBooleanCell())
+        WriteBool(record, cell.GetBoolean());
+    else if (cell.IsErrorCell())
+        WriteErrorOrInt(record, static_cast<unsigned short>(cell.GetErrorCode()), true);
+    else
+        WriteString(record, "");
+}
+
+} // namespace
+
+LPXLOPER12 NewRecord12() {
+    auto* record = reinterpret_cast<LPXLOPER12>(TempAllocAligned(sizeof(XLOPER12)));
+    record->xltype = xltypeNil;
+    return record;
+}
+
+void WriteNumber(XLOPER12& record, double value) {
+    record.xltype = xltypeNum;
+    record.val.num = value;
+}
+
+void WriteInt(XLOPER12& record, short value) {
+    record.xltype = xltypeInt;
+    record.val.w = value;
+}
+
+void WriteBool(XLOPER12& record, bool value) {
+    record.xltype = xltypeBool;
+    record.val.xbool = value ? 1 : 0;
+}
+
+void WriteError(XLOPER12& record, unsigned short code) {
+    record.xltype = xltypeErr;
+    record.val.err = code;
+}
+
+void WriteErrorOrInt(XLOPER12& record, unsigned short value, bool isError) {
+    if (isError) {
+        record.xltype = xltypeErr;
+        record.val.err = static_cast<short>(value);
+    } else {
+        WriteInt(record, static_cast<short>(value));
+    }
+}
+
+void WriteString(XLOPER12& record, const char* text) {
+    std::size_t length = std::strlen(text);
+    XCHAR* buffer = NewCountedString(length);
+    record.val.str = buffer;
+    record.xltype = xltypeStr;
+    std::mbstowcs(buffer + 1, text, length);
+    buffer[0] = static_cast<XCHAR>(length);
+}
+
+void WriteWideString(XLOPER12& record, const std::wstring& text) {
+    record.xltype = xltypeStr;
+    std::size_t length = text.size();
+    XCHAR* buffer = NewCountedString(length);
+    record.val.str = buffer;
+    std::wcsncpy(buffer + 1, text.c_str(), length);
+    buffer[0] = static_cast<XCHAR>(length);
+}
+
+void WriteRef(XLOPER12& record, const XlfRangeRef& range) {
+    record.xltype = xltypeRef;
+    auto* block = reinterpret_cast<XLMREF12*>(TempAllocAligned(sizeof(XLMREF12)));
+    block->count = 1;
+    block->reftbl[0].rwFirst = range.RowBegin();
+    block->reftbl[0].rwLast = range.RowEnd() - 1;
+    block->reftbl[0].colFirst = range.ColumnBegin();
+    block->reftbl[0].colLast = range.ColumnEnd() - 1;
+    record.val.mref.lpmref = block;
+    record.val.mref.idSheet = range.SheetId();
+}
+
+void WriteMulti(XLOPER12& record, unsigned int rows, unsigned int columns) {
+    LPXLOPER12 elements = NewElements(record, rows, columns);
+    for (std::size_t i = 0; i < std::size_t(rows) * columns; ++i)
+        elements[i].xltype = xltypeNil;
+}
+
+void WriteElement(XLOPER12& array, unsigned int row, unsigned int column, const XLOPER12& value) {
+    XLOPER12& element = *ElementOf(array, row, column);
+    switch (value.xltype) {
+    case xltypeNum:
+        element.val.num = value.val.num;
+        break;
+    case xltypeStr: {
+        std::size_t count = value.val.str[0];
+        XCHAR* copy = NewCountedString(count);
+        std::copy(value.val.str, value.val.str + count + 1, copy);
+        element.val.str = copy;
+        break;
+    }
+    case xltypeBool:
+    case xltypeErr:
+    case xltypeInt:
+        element.val.w = value.val.w;
+        break;
+    default:
+        throw XlfException("attempt to set a matrix element to a value of type " +
+                           XltypeName(value.xltype));
+    }
+    element.xltype = value.xltype;
+}
+
+void WriteCellMatrix(XLOPER12& record, const CellMatrix& cells) {
+    unsigned long columns = std::min(cells.ColumnCount(), MaxCellMatrixColumns);
+    LPXLOPER12 elements = NewElements(record, static_cast<unsigned int>(cells.RowCount()),
+                                      static_cast<unsigned int>(columns));
+    for (unsigned long i = 0; i < cells.RowCount(); ++i)
+        for (unsigned long j = 0; j < columns; ++j)
+            WriteCell(elements[i * columns + j], cells(i, j));
+}
+
+LPXLOPER12 ElementOf(const XLOPER12& array, unsigned int row, unsigned int column) {
+    RequireMulti(array.xltype);
+    return array.val.array.lparray +
+           std::size_t(row) * static_cast<std::uint32_t>(array.val.array.columns) + column;
+}
+
+unsigned int RowsOf(const XLOPER12& array) {
+    RequireMulti(array.xltype);
+    return static_cast<unsigned int>(array.val.array.rows);
+}
+
+unsigned int ColumnsOf(const XLOPER12& array) {
+    RequireMulti(array.xltype);
+    return static_cast<unsigned int>(array.val.array.columns);
+}
+
+char* ReadString(const XLOPER12& record) {
+    std::size_t count = record.val.str[0];
+    // Counted, not terminated: the conversion gets a terminated copy.
+    std::wstring characters(record.val.str + 1, count);
+    char* text = TempAllocAligned(count + 1);
+    std::fill(text, text + count + 1, '\0');
+    std::wcstombs(text, characters.c_str(), count);
+    text[count] = '\0';
+    return text;
+}
+
+std::wstring ReadWideString(const XLOPER12& record) {
+    std::size_t count = record.val.str[0];
+    XCHAR* text = NewCountedString(count);
+    std::copy(record.val.str + 1, record.val.str + 1 + count, text);
+    text[count] = L'\0';
+    return text;
+}
+
+XlfRangeRef ReadRef(const XLOPER12& record) {
+    const XLREF12& area = record.val.mref.lpmref->reftbl[0];
+    return XlfRangeRef(area.rwFirst, area.colFirst, area.rwLast, area.colLast,
+                       static_cast<std::uint32_t>(record.val.mref.idSheet));
+}
+
+bool ReadCell(const XLOPER12& record, unsigned int type, CellValue& cell) {
+    switch (type) {
+    case xltypeMissing:
+    case xltypeNil:
+        cell = CellValue();
+        return true;
+    case xltypeNum:
+        cell = CellValue(record.val.num);
+        return true;
+    case xltypeBool:
+        // Unlike ConvertToBool's "not 0"; the two agree on Excel's 0 and 1.
+        cell = CellValue(record.val.xbool > 0);
+        return true;
+    case xltypeErr:
+        cell = CellValue(static_cast<unsigned long>(record.val.err), true);
+        return true;
+    case xltypeStr:
+        cell = CellValue(std::wstring(record.val.str + 1, record.val.str[0]));
+        return true;
+    default:
+        return false;
+    }
+}
+
+CellMatrix ReadArray(const XLOPER12& array) {
+    CellMatrix cells(static_cast<unsigned long>(array.val.array.rows),
+                     static_cast<unsigned long>(array.val.array.columns));
+    for (unsigned long i = 0; i < cells.RowCount(); ++i)
+        for (unsigned long j = 0; j < cells.ColumnCount(); ++j) {
+            const XLOPER12& element = array.val.array.lparray[i * cells.ColumnCount() + j];
+            if (!ReadCell(element, element.xltype, cells(i, j)))
+                throw "cell contains neither number nor string nor boolean nor empty";
+        }
+    return cells;
+}
+
+} // namespace xlw

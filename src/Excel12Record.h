@@ -1,0 +1,60 @@
+// Reading and building Excel 12 records (XLOPER12) for XlfOperImpl12: the
+// operations of Excel4Record.h with 32-bit counts and values and counted
+// 16-bit strings without a length limit.
+#pragma once
+
+#include "ExcelApi.h"
+
+#include <string>
+
+namespace xlw {
+
+class CellMatrix;
+class CellValue;
+class XlfRangeRef;
+
+// A fresh xltypeNil record in temporary memory.
+LPXLOPER12 NewRecord12();
+
+// The setters overwrite the whole type word, ExcelAllocatedBit included, and
+// never release what the record held.
+void WriteNumber(XLOPER12& record, double value);
+void WriteInt(XLOPER12& record, short value);
+void WriteBool(XLOPER12& record, bool value);
+// Zero-extended: the code is an unsigned 16-bit value.
+void WriteError(XLOPER12& record, unsigned short code);
+// Sign-extended, errors included: above 0x7FFF the two error setters differ.
+void WriteErrorOrInt(XLOPER12& record, unsigned short value, bool isError);
+// The bytes converted in the current locale, counted without a terminator.
+void WriteString(XLOPER12& record, const char* text);
+// Every character, counted without a terminator; a zero character ends the
+// copy and the rest of the count is zero characters.
+void WriteWideString(XLOPER12& record, const std::wstring& text);
+void WriteRef(XLOPER12& record, const XlfRangeRef& range);
+void WriteMulti(XLOPER12& record, unsigned int rows, unsigned int columns);
+// Copies a number, string (deeply), boolean, error or integer into element
+// (row, column), whose position is not checked.
+void WriteElement(XLOPER12& array, unsigned int row, unsigned int column, const XLOPER12& value);
+// At most 255 columns, as under Excel 4; wide cells stay wide and empty
+// cells give the empty string.
+void WriteCellMatrix(XLOPER12& record, const CellMatrix& cells);
+
+// XlfException unless the record is an array; the element's position is
+// not checked.
+LPXLOPER12 ElementOf(const XLOPER12& array, unsigned int row, unsigned int column);
+unsigned int RowsOf(const XLOPER12& array);
+unsigned int ColumnsOf(const XLOPER12& array);
+
+// The record must hold the type each reader expects.
+char* ReadString(const XLOPER12& record);
+std::wstring ReadWideString(const XLOPER12& record);
+// The first area only.
+XlfRangeRef ReadRef(const XLOPER12& record);
+// A number, wide string, boolean, error or empty value (Missing or Nil) as a
+// cell, by `type`, the record's type word or part of it; false for any other.
+bool ReadCell(const XLOPER12& record, unsigned int type, CellValue& cell);
+// Throws "cell contains neither number nor string nor boolean nor empty" for
+// an element that ReadCell refuses.
+CellMatrix ReadArray(const XLOPER12& array);
+
+} // namespace xlw

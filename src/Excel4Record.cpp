@@ -1,0 +1,250 @@
+#include "Excel4Record.h"
+
+#include "CellMatrix.h"
+#include "ValueHelpers.h"
+#include "XlfException.h"
+#include "XlfRangeRef.h"
+#include "XltypeName.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+#include <stdexcept>
+
+namespace xlw {
+
+namespace {
+
+// An Excel 4 array's counts are 16-bit: a larger count would reach Excel cut
+// to its low bits, as a different, smaller array.
+constexpr unsigned int MaxArrayCount = 65535;
+// Excel 4 sheets have 256 columns; the framework's arrays stop one short.
+constexpr unsigned long MaxCellMatrixColumns = 255;
+constexpr std::size_t MaxStringBytes = 254;
+constexpr std::size_t MaxWideStringCharacters = 255;
+
+void RequireArrayCount(unsigned int count, const char* what) {
+    if (count > MaxArrayCount)
+        throw std::runtime_error("an Excel 4 array holds at most 65535 " + std::string(what) +
+                                 "; " + std::to_string(count) + " were asked for");
+}
+
+LPXLOPER NewElements(XLOPER& record, unsigned int rows, unsigned int columns) {
+    record.xltype = xltypeMulti;
+    record.val.array.rows = static_cast<std::uint16_t>(rows);
+    record.val.array.columns = static_cast<std::uint16_t>(columns);
+    record.val.array.lparray =
+        reinterpret_cast<LPXLOPER>(TempAllocAligned(ArrayBytes(rows, columns, sizeof(XLOPER))));
+    return record.val.array.lparray;
+}
+
+void WriteCell(XLOPER& record, const CellValue& cell, const char* truncationPosition) {
+    if (cell.IsNumberCell())
+        WriteNumber(record, cell.GetNumber());
+    else if (cell.IsStringCell() || cell.IsWideStringCell())
+        WriteString(record, cell.GetText().c_str(), truncationPosition);
+    else if (cell.IsBooleanCell())
+        WriteBool(record, cell.GetBoolean());
+    else if (cell.IsErrorCell())
+        WriteErrorOrInt(record, static_cast<unsigned short>(cell.GetErrorCode()), true);
+    else
+        WriteString(record, "", truncationPosition);
+}
+
+} // namespace
+
+LPXLOPER NewRecord4() {
+    auto* record = reinterpret_cast<LPXLOPER>(TempAllocAligned(sizeof(XLOPER)));
+    record->xltype = xltypeNil;
+    return record;
+}
+
+void WriteNumber(XLOPER& record, double value) {
+    record.xltype = xltypeNum;
+    record.val.num = value;
+}
+
+void WriteInt(XLOPER& record, short value) {
+    record.xltype = xltypeInt;
+    record.val.w = value;
+}
+
+void WriteBool(XLOPER& record, bool value) {
+    record.xltype = xltypeBool;
+    record.val.xbool = value ? 1 : 0;
+}
+
+void WriteError(XLOPER& record, unsigned short code) {
+    record.xltype = xltypeErr;
+    record.val.err = code;
+}
+
+void WriteErrorOrInt(XLOPER& record, unsigned short value, bool isError) {
+    if (isError)
+        WriteError(record, value);
+    else
+        WriteInt(record, static_cast<short>(value));
+}
+
+void WriteString(XLOPER& record, const char* text, const char* truncationPosition) {
+    std::size_t length = std::strlen(text);
+    if (length > MaxStringBytes) {
+        std::cerr << truncationPosition << "String truncated to 254 bytes" << std::endl;
+        length = MaxStringBytes;
+    }
+    char* buffer = TempAllocAligned(length + 2);
+    std::memcpy(buffer + 1, text, length);
+    buffer[length + 1] = '\0';
+    // The count includes the zero byte: "abc" is stored as 4 characters.
+    buffer[0] = static_cast<char>(length + 1);
+    record.val.str = buffer;
+    record.xltype = xltypeStr;
+}
+
+void WriteWideString(XLOPER& record, const std::wstring& text, const char* truncationPosition) {
+    std::size_t length = text.size();
+    if (length > MaxWideStringCharacters) {
+        std::cerr << truncationPosition << "String truncated to 255 bytes" << std::endl;
+        length = MaxWideStringCharacters;
+    }
+    char* buffer = TempAllocAligned(length + 1);
+    std::wcstombs(buffer + 1, text.c_str(), length);
+    buffer[0] = static_cast<char>(length);
+    record.val.str = buffer;
+    record.xltype = xltypeStr;
+}
+
+void WriteRef(XLOPER& record, const XlfRangeRef& range) {
+    record.xltype = xltypeRef;
+    auto* block = reinterpret_cast<XLMREF*>(TempAllocAligned(sizeof(XLMREF)));
+    block->count = 1;
+    block->reftbl[0].rwFirst = static_cast<std::uint16_t>(range.RowBegin());
+    block->reftbl[0].rwLast = static_cast<std::uint16_t>(range.RowEnd() - 1);
+    block->reftbl[0].colFirst = static_cast<std::uint8_t>(range.ColumnBegin());
+    block->reftbl[0].colLast = static_cast<std::uint8_t>(range.ColumnEnd() - 1);
+    record.val.mref.lpmref = block;
+    record.val.mref.idSheet = range.SheetId();
+}
+
+void WriteMulti(XLOPER& record, unsigned int rows, unsigned int columns) {
+    RequireArrayCount(rows, "rows");
+    RequireArrayCount(columns, "columns");
+    LPXLOPER elements = NewElements(record, rows, columns);
+    for (std::size_t i = 0; i < std::size_t(rows) * columns; ++i)
+        elements[i].xltype = xltypeNil;
+}
+
+void WriteElement(XLOPER& array, unsigned int row, unsigned int column, const XLOPER& value) {
+    XLOPER& element = *ElementOf(array, row, column);
+    switch (value.xltype) {
+    case xltypeNum:
+        element.val.num = value.val.num;
+        break;
+    case xltypeStr: {
+        std::size_t count = static_cast<unsigned char>(value.val.str[0]);
+        char* copy = TempAllocAligned(count + 1);
+        std::memcpy(copy, value.val.str, count + 1);
+        element.val.str = copy;
+        break;
+    }
+    case xltypeBool:
+    case xltypeErr:
+    case xltypeInt:
+        element.val.w = value.val.w;
+        break;
+    default:
+        throw XlfException("attempt to set a matrix element to a value of type " +
+                           XltypeName(value.xltype));
+    }
+    element.xltype = value.xltype;
+}
+
+void WriteCellMatrix(XLOPER& record, const CellMatrix& cells, const char* truncationPosition) {
+    RequireArrayCount(static_cast<unsigned int>(cells.RowCount()), "rows");
+    unsigned long columns = std::min(cells.ColumnCount(), MaxCellMatrixColumns);
+    LPXLOPER elements = NewElements(record, static_cast<unsigned int>(cells.RowCount()),
+                                    static_cast<unsigned int>(columns));
+    for (unsigned long i = 0; i < cells.RowCount(); ++i)
+        for (unsigned long j = 0; j < columns; ++j)
+            WriteCell(elements[i * columns + j], cells(i, j), truncationPosition);
+}
+
+LPXLOPER ElementOf(const XLOPER& array, unsigned int row, unsigned int column) {
+    RequireMulti(array.xltype);
+    return array.val.array.lparray + std::size_t(row) * array.val.array.columns + column;
+}
+
+unsigned int RowsOf(const XLOPER& array) {
+    RequireMulti(array.xltype);
+    return array.val.array.rows;
+}
+
+unsigned int ColumnsOf(const XLOPER& array) {
+    RequireMulti(array.xltype);
+    return array.val.array.columns;
+}
+
+char* ReadString(const XLOPER& record) {
+    std::size_t count = static_cast<unsigned char>(record.val.str[0]);
+    char* text = TempAllocAligned(count + 1);
+    std::memcpy(text, record.val.str + 1, count);
+    text[count] = '\0';
+    return text;
+}
+
+std::wstring ReadWideString(const XLOPER& record) {
+    std::size_t count = static_cast<unsigned char>(record.val.str[0]);
+    // Counted, not terminated: the conversion gets a terminated copy.
+    std::string bytes(record.val.str + 1, count);
+    auto* text = reinterpret_cast<wchar_t*>(TempAllocAligned((count + 1) * sizeof(wchar_t)));
+    std::fill(text, text + count + 1, L'\0');
+    std::mbstowcs(text, bytes.c_str(), count);
+    text[count] = L'\0';
+    return text;
+}
+
+XlfRangeRef ReadRef(const XLOPER& record) {
+    const XLREF& area = record.val.mref.lpmref->reftbl[0];
+    return XlfRangeRef(area.rwFirst, area.colFirst, area.rwLast, area.colLast,
+                       record.val.mref.idSheet);
+}
+
+bool ReadCell(const XLOPER& record, unsigned int type, CellValue& cell) {
+    switch (type) {
+    case xltypeMissing:
+    case xltypeNil:
+        cell = CellValue();
+        return true;
+    case xltypeNum:
+        cell = CellValue(record.val.num);
+        return true;
+    case xltypeBool:
+        cell = CellValue(record.val.xbool != 0);
+        return true;
+    case xltypeErr:
+        cell = CellValue(static_cast<unsigned long>(record.val.err), true);
+        return true;
+    case xltypeStr:
+        // Exactly the counted characters, so the zero byte that WriteString
+        // counts stays part of the text.
+        cell = CellValue(
+            std::string(record.val.str + 1, static_cast<unsigned char>(record.val.str[0])));
+        return true;
+    default:
+        return false;
+    }
+}
+
+CellMatrix ReadArray(const XLOPER& array) {
+    CellMatrix cells(array.val.array.rows, array.val.array.columns);
+    for (unsigned long i = 0; i < cells.RowCount(); ++i)
+        for (unsigned long j = 0; j < cells.ColumnCount(); ++j) {
+            const XLOPER& element = array.val.array.lparray[i * cells.ColumnCount() + j];
+            if (!ReadCell(element, element.xltype, cells(i, j)))
+                throw "cell contains neither number nor string nor boolean nor empty";
+        }
+    return cells;
+}
+
+} // namespace xlw

@@ -1,0 +1,94 @@
+#include "ValueHelpers.h"
+
+#include "CellMatrix.h"
+#include "DoubleMatrix.h"
+#include "XlfExcel.h"
+#include "XlfRangeRef.h"
+
+#include <cmath>
+#include <limits>
+#include <new>
+
+namespace xlw {
+
+namespace {
+constexpr std::size_t RecordAlignment = 8;
+}
+
+char* TempAllocAligned(std::size_t bytes) {
+    if (bytes > std::numeric_limits<unsigned int>::max())
+        throw std::bad_alloc();
+    XlfExcel& excel = XlfExcel::Get();
+    // Blocks start aligned. Padding that does not fit its block lands at the
+    // start of a new one, which then needs padding again.
+    while (excel.TempOffset() % RecordAlignment != 0)
+        excel.TempAlloc(
+            static_cast<unsigned int>(RecordAlignment - excel.TempOffset() % RecordAlignment));
+    return excel.TempAlloc(static_cast<unsigned int>(bytes));
+}
+
+std::size_t ArrayBytes(std::size_t rows, std::size_t columns, std::size_t recordSize) {
+    constexpr std::size_t limit = std::numeric_limits<unsigned int>::max();
+    if (columns != 0 && rows > limit / recordSize / columns)
+        throw std::bad_alloc();
+    return rows * columns * recordSize;
+}
+
+bool FitsReadOrder(VectorReadOrder order, std::size_t rows, std::size_t columns) {
+    return order != OneDimensional || rows == 1 || columns == 1;
+}
+
+std::size_t ReadOrderIndex(VectorReadOrder order, std::size_t row, std::size_t column,
+                           std::size_t rows, std::size_t columns) {
+    return order == RowMajor ? row * columns + column : column * rows + row;
+}
+
+short LowSixteenBits(double number) {
+    if (std::isnan(number))
+        return 0;
+    // fmod is exact, so even numbers beyond any integer type keep their low bits.
+    double low = std::fmod(std::trunc(number), 65536.0);
+    return static_cast<short>(static_cast<std::uint16_t>(static_cast<std::int32_t>(low)));
+}
+
+int ReadRangeAsDoubles(const XlfRangeRef& range, VectorReadOrder order, std::vector<double>& out,
+                       const DoubleCellReader& readCell) {
+    std::size_t rows = static_cast<std::size_t>(range.RowCount());
+    std::size_t columns = static_cast<std::size_t>(range.ColumnCount());
+    if (!FitsReadOrder(order, rows, columns))
+        return xlretFailed;
+    out.resize(rows * columns);
+    for (std::size_t i = 0; i < rows; ++i)
+        for (std::size_t j = 0; j < columns; ++j) {
+            double& target = out[ReadOrderIndex(order, i, j, rows, columns)];
+            int code = readCell(static_cast<std::int32_t>(i), static_cast<std::int32_t>(j), target);
+            if (code != xlretSuccess)
+                return code;
+        }
+    return xlretSuccess;
+}
+
+int ReadRangeAsCells(const XlfRangeRef& range, CellMatrix& out, const CellReader& readCell) {
+    out = CellMatrix(static_cast<unsigned long>(range.RowCount()),
+                     static_cast<unsigned long>(range.ColumnCount()));
+    for (std::int32_t i = 0; i < range.RowCount(); ++i)
+        for (std::int32_t j = 0; j < range.ColumnCount(); ++j) {
+            int code = readCell(i, j, out(i, j));
+            if (code != xlretSuccess)
+                return code;
+        }
+    return xlretSuccess;
+}
+
+int ReadCellsAsNumbers(const CellMatrix& cells, DoubleMatrix& out) {
+    out = DoubleMatrix(cells.RowCount(), cells.ColumnCount());
+    for (unsigned long i = 0; i < cells.RowCount(); ++i)
+        for (unsigned long j = 0; j < cells.ColumnCount(); ++j) {
+            if (!cells(i, j).IsNumberCell())
+                return xlretFailed;
+            out(i, j) = cells(i, j).GetNumber();
+        }
+    return xlretSuccess;
+}
+
+} // namespace xlw

@@ -1,0 +1,58 @@
+// What the value records of both kinds share apart from their layout:
+// aligned temporary memory, array sizes, the order in which an array is read
+// into a vector, and reading a cell matrix as numbers.
+#pragma once
+
+#include "XlfOperImpl.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+class DoubleMatrix;
+
+namespace xlw {
+
+class CellMatrix;
+class CellValue;
+class XlfRangeRef;
+
+// The coercion target that turns a single-cell reference into the cell's own
+// value: a number, string, boolean, error, or Nil for an empty cell.
+constexpr unsigned short CellValueTypes =
+    xltypeNum | xltypeStr | xltypeBool | xltypeErr | xltypeNil;
+
+// Temporary memory starting on an 8-byte boundary, so that records and wide
+// strings built in it are properly aligned whatever was taken before.
+char* TempAllocAligned(std::size_t bytes);
+
+// The bytes of a rows x columns array of records; std::bad_alloc when they
+// exceed what temporary memory can hand out in one piece.
+std::size_t ArrayBytes(std::size_t rows, std::size_t columns, std::size_t recordSize);
+
+// OneDimensional accepts a single row or a single column only.
+bool FitsReadOrder(VectorReadOrder order, std::size_t rows, std::size_t columns);
+// Where element (row, column) lands in the vector.
+std::size_t ReadOrderIndex(VectorReadOrder order, std::size_t row, std::size_t column,
+                           std::size_t rows, std::size_t columns);
+
+// A number truncated toward zero, then cut to its low 16 bits (40000.0 gives
+// -25536); 0 for NaN, which has no integer.
+short LowSixteenBits(double number);
+
+// Reads the cells of a range one at a time: readCell converts the cell at
+// (row, column) of the range and returns its code. The first failing code
+// is returned at once, with the cells before it already stored.
+using DoubleCellReader = std::function<int(std::int32_t, std::int32_t, double&)>;
+using CellReader = std::function<int(std::int32_t, std::int32_t, CellValue&)>;
+// Refuses a range that is neither one row nor one column under OneDimensional.
+int ReadRangeAsDoubles(const XlfRangeRef& range, VectorReadOrder order, std::vector<double>& out,
+                       const DoubleCellReader& readCell);
+int ReadRangeAsCells(const XlfRangeRef& range, CellMatrix& out, const CellReader& readCell);
+
+// Every cell must be a number: xlretFailed at the first that is not, with
+// the numbers before it stored.
+int ReadCellsAsNumbers(const CellMatrix& cells, DoubleMatrix& out);
+
+} // namespace xlw

@@ -1,0 +1,117 @@
+// The framework's handle on one Excel value record, of whichever record kind
+// the running Excel uses. It holds only the record's address; every operation
+// on the record goes to XlfOperImpl::Current.
+#pragma once
+
+#include "ExcelApi.h"
+#include "XlfOperImpl.h"
+#include "XlfRangeRef.h"
+
+#include <string>
+#include <vector>
+
+class DoubleMatrix;
+
+namespace xlw {
+
+class CellMatrix;
+
+class XlfOper {
+public:
+    // A fresh xltypeNil record from temporary memory.
+    XlfOper();
+    // Points at an existing record; allocates nothing.
+    explicit XlfOper(void* record);
+    // Shares the other handle's record.
+    XlfOper(const XlfOper& other);
+    XlfOper& operator=(const XlfOper& other) = default;
+    explicit XlfOper(double value);
+    explicit XlfOper(bool value);
+    explicit XlfOper(const char* text);
+    // The text up to its first zero byte.
+    explicit XlfOper(const std::string& text);
+    explicit XlfOper(const std::wstring& text);
+    explicit XlfOper(short value);
+    XlfOper(unsigned short value, bool isError);
+    explicit XlfOper(const CellMatrix& cells);
+    // xltypeNil for a matrix without elements, else an array of numbers.
+    explicit XlfOper(const DoubleMatrix& matrix);
+    // Gives back to Excel what Excel allocated, once however many handles
+    // share the record.
+    ~XlfOper();
+
+    static XlfOper MakeError(unsigned short code);
+
+    int Allocate();
+    void* GetRecord() const;
+    LPXLOPER GetXloper() const;
+    LPXLOPER12 GetXloper12() const;
+    unsigned int GetType() const;
+    // "xltypeNum" and so on; "unknown" for any other type word.
+    std::string XltypeName() const;
+
+    XlfOper& SetCellMatrix(const CellMatrix& cells);
+    XlfOper& SetInt(short value);
+    XlfOper& SetErrorOrInt(unsigned short value, bool isError);
+    XlfOper& SetWideString(const std::wstring& text);
+    XlfOper& SetRef(const XlfRangeRef& range);
+    // Leave the record as it is for an empty matrix or vector; a vector
+    // becomes one column.
+    XlfOper& SetFromMatrix(const DoubleMatrix& matrix);
+    XlfOper& SetFromVector(const std::vector<double>& values);
+
+    // Raw conversions: Excel return codes, never an exception for a code.
+    int ConvertToDouble(double& out) const;
+    int ConvertToDoubleVector(std::vector<double>& out, VectorReadOrder order) const;
+    int ConvertToShort(short& out) const;
+    int ConvertToBool(bool& out) const;
+    int ConvertToString(char*& out) const;
+    int ConvertToWideString(std::wstring& out) const;
+    int ConvertToCellMatrix(CellMatrix& out) const;
+    int ConvertToMatrix(DoubleMatrix& out) const;
+    int ConvertToRef(XlfRangeRef& out) const;
+    int ConvertToError(unsigned short& out) const;
+
+    // Raising conversions: a non-zero code is stored in returnCode when it is
+    // given, and raised through RaiseForReturnCode otherwise. errorId names
+    // the value in the exception's text.
+    double GetDouble(int* returnCode = nullptr) const;
+    double GetDouble(const std::string& errorId, int* returnCode = nullptr) const;
+    std::vector<double> GetDoubleVector(VectorReadOrder order = OneDimensional,
+                                        int* returnCode = nullptr) const;
+    std::vector<double> GetDoubleVector(const std::string& errorId,
+                                        VectorReadOrder order = OneDimensional,
+                                        int* returnCode = nullptr) const;
+    std::vector<double> GetNumberArray(VectorReadOrder order = OneDimensional,
+                                       int* returnCode = nullptr) const;
+    std::vector<double> GetNumberArray(const std::string& errorId,
+                                       VectorReadOrder order = OneDimensional,
+                                       int* returnCode = nullptr) const;
+    short GetShort(int* returnCode = nullptr) const;
+    short GetShort(const std::string& errorId, int* returnCode = nullptr) const;
+    bool GetBool(int* returnCode = nullptr) const;
+    bool GetBool(const std::string& errorId, int* returnCode = nullptr) const;
+    DoubleMatrix GetMatrix(int* returnCode = nullptr) const;
+    DoubleMatrix GetMatrix(const std::string& errorId, int* returnCode = nullptr) const;
+    CellMatrix GetCellMatrix(int* returnCode = nullptr) const;
+    CellMatrix GetCellMatrix(const std::string& errorId, int* returnCode = nullptr) const;
+    // Zero-terminated, in temporary memory.
+    char* GetString(int* returnCode = nullptr) const;
+    char* GetString(const std::string& errorId, int* returnCode = nullptr) const;
+    std::wstring GetWideString(int* returnCode = nullptr) const;
+    XlfRangeRef GetRangeRef(int* returnCode = nullptr) const;
+
+    static int RaiseForReturnCode(int code);
+    static int RaiseForReturnCode(int code, const std::string& context);
+
+private:
+    friend class XlfOperImpl;
+
+    // Stores the code when the caller asked for it, raises it otherwise.
+    static void Report(int code, int* returnCode);
+    static void Report(int code, int* returnCode, const std::string& context);
+
+    void* record_;
+};
+
+} // namespace xlw
