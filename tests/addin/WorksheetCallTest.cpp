@@ -1,0 +1,127 @@
+// The frame of the worksheet entry points, run in this process on the
+// framework's own copy: every kind of failure becomes the value Excel shows.
+#include "ResultRecord.h"
+
+#include "CellMatrix.h"
+#include "Engine.h"
+#include "WorksheetCall.h"
+#include "XlfExceptionAbort.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <new>
+#include <stdexcept>
+
+using xlw::CellMatrix;
+using xlw::WorksheetCall;
+using xlw::XlfOper;
+
+namespace {
+
+bool Excel12Records() {
+    return xlw::XlfExcel::Get().IsExcel12();
+}
+
+ResultRecord Guarded(const std::function<XlfOper()>& compute) {
+    void* record = WorksheetCall(compute);
+    if (!record)
+        return ResultRecord{};
+    return ReadRecord(record, Excel12Records());
+}
+
+CellMatrix MixedCells() {
+    CellMatrix cells(2, 2);
+    cells(0, 0) = 1.5;
+    cells(0, 1) = "a";
+    cells(1, 0) = true;
+    cells(1, 1) = -2.0;
+    return cells;
+}
+
+} // namespace
+
+TEST(WorksheetCall, EachKindOfFailureBecomesItsCellValue) {
+    const struct {
+        const char* thrown;
+        std::function<void()> raise;
+        unsigned type;
+        std::string text;
+    } cases[] = {
+        {"std::runtime_error", [] { throw std::runtime_error("command failed"); }, xltypeStr,
+         "command failed"},
+        {"std::invalid_argument", [] { throw std::invalid_argument("n is wrong"); }, xltypeStr,
+         "n is wrong"},
+        {"std::bad_alloc", [] { throw std::bad_alloc(); }, xltypeStr, std::bad_alloc().what()},
+        {"std::string", [] { throw std::string("from a std::string"); }, xltypeStr,
+         "from a std::string"},
+        {"const char*", [] { throw "from a character pointer"; }, xltypeStr,
+         "from a character pointer"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.thrown);
+        ResultRecord result = Guarded([&]() -> XlfOper {
+            c.raise();
+            return XlfOper(0.0);
+        });
+        EXPECT_EQ(result.type, c.type);
+        EXPECT_EQ(result.text, c.text);
+    }
+}
+
+TEST(WorksheetCall, FrameworkExceptionsGiveANullRecordAheadOfStdException) {
+    EXPECT_EQ(WorksheetCall([]() -> XlfOper { throw xlw::XlfException("bad record"); }), nullptr);
+    EXPECT_EQ(WorksheetCall([]() -> XlfOper { throw xlw::XlfExceptionAbort(); }), nullptr);
+}
+
+TEST(WorksheetCall, AThrownCellMatrixBecomesTheArray) {
+    ResultRecord result = Guarded([]() -> XlfOper { throw MixedCells(); });
+    ASSERT_EQ(result.type, unsigned(xltypeMulti));
+    ASSERT_EQ(result.rows, 2u);
+    ASSERT_EQ(result.columns, 2u);
+    std::vector<unsigned> expectedTypes = {xltypeNum, xltypeStr, xltypeBool, xltypeNum};
+    EXPECT_EQ(result.elementTypes, expectedTypes);
+    EXPECT_EQ(result.numbers[0], 1.5);
+    EXPECT_EQ(result.numbers[3], -2.0);
+}
+
+TEST(WorksheetCall, AnythingElseShowsValueError) {
+    ResultRecord result = Guarded([]() -> XlfOper { throw 42; });
+    EXPECT_EQ(result.type, unsigned(xltypeErr));
+    EXPECT_EQ(result.error, xlerrValue);
+}
+
+TEST(WorksheetCall, AResultIsReturnedAsBuilt) {
+    ResultRecord result = Guarded([] { return XlfOper(2.5); });
+    EXPECT_EQ(result.type, unsigned(xltypeNum));
+    EXPECT_EQ(result.number, 2.5);
+}
+
+TEST(WorksheetCall, InsideTheFunctionWizardTrueComesBackWithoutComputing) {
+    xlhost::Engine::Get().SetFunctionWizard(true);
+    bool computed = false;
+    ResultRecord result = Guarded([&] {
+        computed = true;
+        return XlfOper(1.0);
+    });
+    xlhost::Engine::Get().SetFunctionWizard(false);
+    EXPECT_FALSE(computed);
+    EXPECT_EQ(result.type, unsigned(xltypeBool));
+    EXPECT_TRUE(result.flag);
+}
+
+// An Excel 4 array holds at most 65535 rows, so building this thrown matrix
+// fails inside the handler itself; what comes back lies outside temporary
+// memory and survives the next call's release.
+TEST(WorksheetCall, AFailureWhileBuildingTheHandlersResultGivesAStaticValueError) {
+    if (Excel12Records())
+        GTEST_SKIP() << "an Excel 12 array takes 1048576 rows: too large to build here";
+    CellMatrix tooTall(70000, 1);
+    void* first = WorksheetCall([&]() -> XlfOper { throw tooTall; });
+    void* second = WorksheetCall([&]() -> XlfOper { throw tooTall; });
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first, second);
+    ResultRecord result = ReadRecord(first, false);
+    EXPECT_EQ(result.type, unsigned(xltypeErr));
+    EXPECT_EQ(result.error, xlerrValue);
+}
