@@ -8,20 +8,16 @@
 namespace {
 
 DoubleMatrix ToNormal(DoubleMatrix uniforms) {
-    for (unsigned long i = 0; i < uniforms.RowCount(); ++i) {
-        double* row = uniforms[i];
+    for (unsigned long i = 0; i < uniforms.RowCount(); ++i)
         for (unsigned long j = 0; j < uniforms.ColumnCount(); ++j)
-            row[j] = MoroInverseNormal(row[j]);
-    }
+            uniforms(i, j) = MoroInverseNormal(uniforms(i, j));
     return uniforms;
 }
 
 DoubleMatrix ToLogNormal(DoubleMatrix uniforms) {
-    for (unsigned long i = 0; i < uniforms.RowCount(); ++i) {
-        double* row = uniforms[i];
+    for (unsigned long i = 0; i < uniforms.RowCount(); ++i)
         for (unsigned long j = 0; j < uniforms.ColumnCount(); ++j)
-            row[j] = std::exp(MoroInverseNormal(row[j]));
-    }
+            uniforms(i, j) = std::exp(MoroInverseNormal(uniforms(i, j)));
     return uniforms;
 }
 

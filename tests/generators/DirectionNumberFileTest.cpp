@@ -1,0 +1,80 @@
+#include "DirectionNumberFile.h"
+#include "SobolPoints.h"
+#include "TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Faults a direction-number file can hold, each with the dimension count that
+// makes the generator read it (n = 8 reads up to four initial numbers) and
+// the parts its message must name besides the file.
+TEST(DirectionNumberFile, NamesTheFileTheLineAndTheFault) {
+    const struct {
+        const char* text;
+        int d;
+        std::vector<std::string> named;
+    } cases[] = {
+        {"", 2, {"line 2", "file ends", "degree s of dimension 2"}},
+        {"s a m_i\n", 2, {"line 2", "file ends", "dimension 2"}},
+        {"s a m_i\n1 0 1\n", 3, {"line 3", "file ends", "dimension 3"}},
+        {"s a m_i\n1 0 1\n\n\n", 3, {"line 5", "file ends", "dimension 3"}},
+        {"s a m_i\n3 1 1 3\n", 2, {"line 3", "file ends", "m_3 of dimension 2"}},
+        {"s a m_i\n1 x 1\n", 2, {"line 2", "coefficient word a", "\"x\"", "not a decimal signed"}},
+        {"s a m_i\n1 0 1.5\n", 2, {"line 2", "m_1 of dimension 2", "\"1.5\""}},
+        {"s a m_i\n2147483648 0 1\n", 2, {"line 2", "degree s", "\"2147483648\""}},
+        {"s a m_i\n1 0 0x1\n", 2, {"line 2", "\"0x1\""}},
+        {"s a m_i\n0 0 1\n", 2, {"line 2", "degree s of dimension 2 is 0", "at least 1"}},
+        {"s a m_i\n-3 0 1\n", 2, {"line 2", "is -3"}},
+        {"s a m_i\n2 1 2 3\n", 2, {"line 2", "m_1 of dimension 2 is 2", "odd and from 1 to 1"}},
+        {"s a m_i\n2 1 1 5\n", 2, {"line 2", "m_2 of dimension 2 is 5", "from 1 to 3"}},
+        {"s a m_i\n2 1 1 -1\n", 2, {"line 2", "m_2 of dimension 2 is -1"}},
+        {"s a m_i\n1 0 1\n2 1 1 4\n", 3, {"line 3", "m_2 of dimension 3 is 4"}},
+        {"s a m_i\n4 1 1 3 7 16\n", 2, {"line 2", "m_4 of dimension 2 is 16", "from 1 to 15"}},
+    };
+    TemporaryFolder folder;
+    for (const auto& c : cases) {
+        const std::string path = folder.Write("faulty.txt", c.text);
+        try {
+            SobolPoints(c.d, 8, path);
+            ADD_FAILURE() << "no exception for: " << c.text;
+        } catch (const std::runtime_error& error) {
+            const std::string message = error.what();
+            EXPECT_EQ(message.find("direction-number file " + path + ", "), 0u) << message;
+            for (const std::string& part : c.named)
+                EXPECT_NE(message.find(part), std::string::npos) << message << "\nlacks: " << part;
+        }
+    }
+}
+
+// Values the generator does not read are not checked: with n = 3 only m_1
+// and m_2 are read.
+TEST(DirectionNumberFile, ChecksOnlyTheValuesItReads) {
+    TemporaryFolder folder;
+    const std::string path = folder.Write("partial.txt", "s a m_i\n3 1 1 3 x\n1 0 1 even 8\n");
+    const DoubleMatrix points = SobolPoints(3, 3, path);
+    for (int j = 1; j < 3; ++j) {
+        EXPECT_EQ(points(1, j), 0.25);
+        EXPECT_EQ(points(2, j), 0.75);
+    }
+    EXPECT_THROW(SobolPoints(3, 4, path), std::runtime_error);
+}
+
+TEST(DirectionNumberFile, ReadsOneDimensionPerLine) {
+    TemporaryFolder folder;
+    DirectionNumberFile file(folder.Write("lines.txt", "header 1 2 3\n3 5 1 3 7 more\n2 1 1\n1\n"));
+    const DimensionLine second = file.ReadDimension(2, 10);
+    EXPECT_EQ(second.degree, 3);
+    EXPECT_EQ(second.coefficients, 5u);
+    EXPECT_EQ(second.initialNumbers, (std::vector<std::uint32_t>{1, 3, 7}));
+    const DimensionLine third = file.ReadDimension(3, 1);
+    EXPECT_EQ(third.degree, 2);
+    EXPECT_EQ(third.initialNumbers, (std::vector<std::uint32_t>{1}));
+    EXPECT_THROW(file.ReadDimension(4, 1), std::runtime_error);
+}
+
+} // namespace
