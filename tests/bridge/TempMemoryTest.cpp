@@ -1,0 +1,116 @@
+#include "XlfExcel.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <future>
+#include <new>
+#include <vector>
+
+using namespace xlw;
+using Capacities = std::vector<unsigned int>;
+
+namespace {
+
+XlfExcel& EmptiedExcel() {
+    XlfExcel& excel = XlfExcel::Get();
+    excel.ReleaseTemp(true);
+    return excel;
+}
+
+} // namespace
+
+TEST(TempMemory, FirstRequestOpensAn8192ByteBlock) {
+    XlfExcel& excel = EmptiedExcel();
+    EXPECT_TRUE(excel.TempBlockCapacities().empty());
+    char* first = excel.TempAlloc(16);
+    EXPECT_EQ(excel.TempBlockCapacities(), Capacities{8192});
+    EXPECT_EQ(excel.TempOffset(), 16u);
+    EXPECT_EQ(excel.TempAlloc(16), first + 16);
+}
+
+TEST(TempMemory, RequestFitsOnlyStrictlyBelowTheCapacity) {
+    XlfExcel& excel = EmptiedExcel();
+    char* start = excel.TempAlloc(8000);
+    EXPECT_EQ(excel.TempAlloc(191), start + 8000); // 8000 + 191 < 8192
+    EXPECT_EQ(excel.TempOffset(), 8191u);
+
+    EmptiedExcel();
+    excel.TempAlloc(8000);
+    char* grown = excel.TempAlloc(192); // 8000 + 192 is not below 8192
+    EXPECT_EQ(excel.TempBlockCapacities(), (Capacities{12288, 8192}));
+    EXPECT_EQ(excel.TempOffset(), 192u);
+    // The new block starts over: the next request follows directly.
+    EXPECT_EQ(excel.TempAlloc(8), grown + 192);
+}
+
+TEST(TempMemory, LargeRequestGrowsBlocksByHalfAndReleaseKeepsTheNewest) {
+    XlfExcel& excel = EmptiedExcel();
+    char* large = excel.TempAlloc(20000);
+    // 8192 * 1.5^k: 8192, 12288, 18432, 27648, the first above 20000.
+    EXPECT_EQ(excel.TempBlockCapacities(), (Capacities{27648, 18432, 12288, 8192}));
+    excel.ReleaseTemp(false);
+    EXPECT_EQ(excel.TempBlockCapacities(), Capacities{27648});
+    EXPECT_EQ(excel.TempOffset(), 0u);
+    EXPECT_EQ(excel.TempAlloc(8), large);
+
+    excel.ReleaseTemp(true);
+    EXPECT_TRUE(excel.TempBlockCapacities().empty());
+    excel.ReleaseTemp(true);
+    EXPECT_EQ(excel.TempOffset(), 0u);
+}
+
+TEST(TempMemory, EveryRequestStartsOnAnEightByteBoundary) {
+    XlfExcel& excel = EmptiedExcel();
+    const unsigned sizes[] = {5, 1, 13, 8, 7, 16, 3};
+    char* previousEnd = nullptr;
+    for (unsigned size : sizes) {
+        SCOPED_TRACE(size);
+        char* p = excel.TempAlloc(size);
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(p) % 8, 0u);
+        if (previousEnd) {
+            // Directly at the next boundary: no overlap and no gap beyond it.
+            EXPECT_GE(p, previousEnd);
+            EXPECT_LT(p, previousEnd + 8);
+        }
+        // A double stored there is the case the alignment is for.
+        *reinterpret_cast<double*>(p) = 1.0;
+        previousEnd = p + size;
+    }
+    EmptiedExcel();
+    excel.TempAlloc(5);
+    excel.TempAlloc(8);
+    EXPECT_EQ(excel.TempOffset(), 16u);
+}
+
+TEST(TempMemory, HugeRequestFailsInsteadOfWrappingAround) {
+    XlfExcel& excel = EmptiedExcel();
+    excel.TempAlloc(16);
+    EXPECT_THROW(excel.TempAlloc(0xFFFFFFF8u), std::bad_alloc);
+    excel.ReleaseTemp(true);
+}
+
+TEST(TempMemory, AllocationAndReleaseWaitForTheNamedMutex) {
+    XlfExcel& excel = EmptiedExcel();
+    const struct {
+        const char* name;
+        std::function<void()> use;
+    } uses[] = {
+        {"TempAlloc", [&] { excel.TempAlloc(8); }},
+        {"ReleaseTemp", [&] { excel.ReleaseTemp(false); }},
+    };
+    for (const auto& use : uses) {
+        SCOPED_TRACE(use.name);
+        HANDLE mutex = CreateMutexA(nullptr, FALSE, "xlw_mutex");
+        ASSERT_EQ(WaitForSingleObject(mutex, INFINITE), WAIT_OBJECT_0);
+        std::future<void> done = std::async(std::launch::async, use.use);
+        EXPECT_EQ(done.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout);
+        ReleaseMutex(mutex);
+        CloseHandle(mutex);
+        EXPECT_EQ(done.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    }
+}

@@ -1,0 +1,122 @@
+#include "Win32StreamBuf.h"
+#include "StreamChild.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+using xlw::Win32StreamBuf;
+
+int RunStreamChild(const char* readyEventName) {
+    Win32StreamBuf buffer;
+    std::ostream out(&buffer);
+    out << "dropped" << std::flush; // no debugger yet
+    HANDLE ready = OpenEventA(EVENT_MODIFY_STATE, FALSE, readyEventName);
+    if (!ready)
+        return 2;
+    SetEvent(ready);
+    CloseHandle(ready);
+    for (int i = 0; i < 1000 && !IsDebuggerPresent(); ++i)
+        Sleep(10);
+    if (!IsDebuggerPresent())
+        return 3;
+    out << "first" << std::flush;
+    out << std::flush; // nothing collected: nothing sent
+    out << "sec"
+        << "ond" << std::endl;
+    out << "never flushed";
+    return 0;
+}
+
+namespace {
+
+struct ChildRun {
+    std::vector<std::string> debugStrings;
+    DWORD exitCode = 0xFFFFFFFF;
+};
+
+std::string ReadDebugString(HANDLE process, const OUTPUT_DEBUG_STRING_INFO& info) {
+    if (info.fUnicode || info.nDebugStringLength == 0)
+        return "<unexpected>";
+    std::string text(info.nDebugStringLength, '\0');
+    SIZE_T read = 0;
+    ReadProcessMemory(process, info.lpDebugStringData, &text[0], text.size(), &read);
+    text.resize(read);
+    if (!text.empty() && text.back() == '\0')
+        text.pop_back();
+    return text;
+}
+
+// Starts the child undebugged, attaches once it has flushed its first text,
+// and collects what it sends to the debugger until it exits.
+ChildRun DebugStreamChild() {
+    ChildRun run;
+    const std::string eventName = "TesserineStreamChild" + std::to_string(GetCurrentProcessId());
+    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, eventName.c_str());
+    char exe[MAX_PATH];
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    std::string commandLine = std::string("\"") + exe + "\" " + StreamChildFlag + " " + eventName;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION child{};
+    if (!CreateProcessA(exe, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &child)) {
+        CloseHandle(ready);
+        return run;
+    }
+    if (WaitForSingleObject(ready, 30000) == WAIT_OBJECT_0 &&
+        DebugActiveProcess(child.dwProcessId)) {
+        DEBUG_EVENT event{};
+        while (WaitForDebugEvent(&event, 30000)) {
+            DWORD status = DBG_CONTINUE;
+            if (event.dwDebugEventCode == OUTPUT_DEBUG_STRING_EVENT)
+                run.debugStrings.push_back(ReadDebugString(child.hProcess, event.u.DebugString));
+            else if (event.dwDebugEventCode == CREATE_PROCESS_DEBUG_EVENT)
+                CloseHandle(event.u.CreateProcessInfo.hFile);
+            else if (event.dwDebugEventCode == LOAD_DLL_DEBUG_EVENT)
+                CloseHandle(event.u.LoadDll.hFile);
+            else if (event.dwDebugEventCode == EXCEPTION_DEBUG_EVENT &&
+                     event.u.Exception.ExceptionRecord.ExceptionCode != EXCEPTION_BREAKPOINT)
+                status = DBG_EXCEPTION_NOT_HANDLED;
+            ContinueDebugEvent(event.dwProcessId, event.dwThreadId, status);
+            if (event.dwDebugEventCode == EXIT_PROCESS_DEBUG_EVENT)
+                break;
+        }
+    }
+    WaitForSingleObject(child.hProcess, 30000);
+    GetExitCodeProcess(child.hProcess, &run.exitCode);
+    CloseHandle(child.hThread);
+    CloseHandle(child.hProcess);
+    CloseHandle(ready);
+    return run;
+}
+
+// overflow and sync are the buffer's own protected interface.
+struct ExposedStreamBuf : Win32StreamBuf {
+    using Win32StreamBuf::overflow;
+    using Win32StreamBuf::sync;
+};
+
+} // namespace
+
+TEST(Win32StreamBuf, EachFlushReachesTheDebuggerAsOneString) {
+    const ChildRun run = DebugStreamChild();
+    EXPECT_EQ(run.exitCode, 0u);
+    // "dropped" was flushed before the debugger came and is gone for good;
+    // the empty flush sent nothing; the unflushed tail was discarded.
+    EXPECT_EQ(run.debugStrings, (std::vector<std::string>{"first", "second\n"}));
+}
+
+TEST(Win32StreamBuf, OverflowAppendsOrSyncsAtEndOfFile) {
+    using traits = std::char_traits<char>;
+    ExposedStreamBuf buffer;
+    EXPECT_EQ(buffer.overflow('a'), 'a');
+    // A byte above 0x7F is an ordinary character, not end-of-file.
+    EXPECT_EQ(buffer.overflow(traits::to_int_type('\xff')), 0xff);
+    EXPECT_EQ(buffer.overflow(traits::eof()), 0);
+    EXPECT_EQ(buffer.sync(), 0);
+}
