@@ -31,7 +31,13 @@ void PrintRegistrations(const xlhost::Engine& engine) {
 bool Evaluate(xlhost::Engine& engine, const std::string& text) {
     try {
         const xlhost::Formula formula = xlhost::Formula::Parse(text);
-        std::cout << engine.Evaluate(formula.functionName, formula.arguments).Display();
+        const xlhost::Grid result = engine.Evaluate(formula.functionName, formula.arguments);
+        const bool empty =
+            result.cells.size() == 1 && result.cells[0].kind == xlhost::Cell::Kind::Nil;
+        // An empty result prints nothing, not even an empty line.
+        if (!empty) {
+            std::cout << result.Display();
+        }
         return true;
     } catch (const std::exception& error) {
         std::cout.flush();

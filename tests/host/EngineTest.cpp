@@ -1,0 +1,294 @@
+// The stand-in Excel's services, reached the way add-ins reach them.
+#include "Engine.h"
+#include "TestRecords.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+using hosttest::Call;
+using hosttest::Describe;
+using hosttest::Free;
+using hosttest::Records;
+using xlhost::Cell;
+using xlhost::Engine;
+
+std::string BesideExecutable(const std::string& file) {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder = path;
+    return folder.substr(0, folder.find_last_of('\\') + 1) + file;
+}
+
+const std::string FixturePath = BesideExecutable("FixtureAddIn.xll");
+
+class EngineTest : public ::testing::Test {
+protected:
+    void SetUp() override { Engine::Get().Reset(); }
+    Engine& engine = Engine::Get();
+    Records<XLOPER> records4;
+    Records<XLOPER12> records12;
+};
+
+TEST_F(EngineTest, LedgerCatchesLeakDoubleFreeAndForeignPointer) {
+    XLOPER name = records4.Nil();
+    ASSERT_EQ(Call<XLOPER>(xlGetName, &name, {}), xlretSuccess);
+    EXPECT_EQ(engine.OutstandingAllocations(), 1u) << "a string handed out and not yet freed";
+    EXPECT_EQ(engine.OutstandingDescriptions(), std::vector<std::string>{"xlGetName path"});
+
+    XLOPER copy = name;
+    EXPECT_EQ(Free(name), xlretSuccess);
+    EXPECT_EQ(engine.OutstandingAllocations(), 0u);
+    EXPECT_NE(Free(copy), xlretSuccess) << "the second free of one string";
+    EXPECT_EQ(engine.DoubleFrees(), 1u);
+
+    XLOPER12 mine = records12.Text("not Excel's");
+    EXPECT_NE(Free(mine), xlretSuccess);
+    EXPECT_EQ(engine.ForeignFrees(), 1u);
+    EXPECT_EQ(engine.CompletedFrees(), 1u);
+}
+
+TEST_F(EngineTest, FreeIsHarmlessOnRecordsWithoutMemory) {
+    XLOPER number = records4.Number(1);
+    XLOPER integer = records4.Integer(2);
+    XLOPER12 nil = records12.Nil();
+    XLOPER12 error = records12.Error(xlerrNA);
+    EXPECT_EQ(Call<XLOPER>(xlFree, nullptr, {&number, &integer}), xlretSuccess);
+    EXPECT_EQ(Call<XLOPER12>(xlFree, nullptr, {&nil, &error}), xlretSuccess);
+    EXPECT_EQ(engine.DoubleFrees() + engine.ForeignFrees(), 0u);
+}
+
+TEST_F(EngineTest, FreeingAnArrayReturnsItsStringsWithIt) {
+    engine.SetCell(0, 0, Cell::Text("a"));
+    engine.SetCell(1, 0, Cell::Text("b"));
+    XLOPER12 range = engine.Ref12({0, 1, 0, 0});
+    XLOPER12 result = records12.Nil();
+    ASSERT_EQ(Call<XLOPER12>(xlCoerce, &result, {&range}), xlretSuccess);
+    EXPECT_EQ(Describe(result), "Multi 2x1 [Str a; Str b]");
+    EXPECT_EQ(engine.OutstandingAllocations(), 1u);
+    EXPECT_EQ(Free(result), xlretSuccess);
+    EXPECT_EQ(engine.OutstandingAllocations(), 0u);
+}
+
+TEST_F(EngineTest, VersionTextComesFromTheEnvironmentAndSetVersion) {
+    // ctest starts this suite with TESSERINE_EXCEL_VERSION=14.0.
+    const char* configured = std::getenv(xlhost::VersionVariable);
+    ASSERT_NE(configured, nullptr);
+    EXPECT_EQ(engine.Version(), configured);
+    for (const char* version : {"11.0", "12.0", "16.0"}) {
+        engine.SetVersion(version);
+        XLOPER two = records4.Number(2);
+        XLOPER text = records4.Nil();
+        ASSERT_EQ(Call<XLOPER>(xlfGetWorkspace, &text, {&two}), xlretSuccess);
+        EXPECT_EQ(Describe(text), std::string("Str ") + version);
+        Free(text);
+    }
+    EXPECT_EQ(engine.OutstandingAllocations(), 0u);
+}
+
+TEST_F(EngineTest, AnswersOnlyWhatItImplements) {
+    XLOPER one = records4.Number(1);
+    XLOPER result = records4.Nil();
+    EXPECT_NE(Call<XLOPER>(xlfGetWorkspace, &result, {&one}), xlretSuccess)
+        << "workspace information other than the version";
+    EXPECT_EQ(Call<XLOPER>(xlfCaller, &result, {}), xlretInvXlfn);
+    EXPECT_EQ(Call<XLOPER>(xlSheetId, &result, {}), xlretInvXlfn);
+    std::vector<XLOPER12*> tooMany(256, nullptr);
+    XLOPER12 result12 = records12.Nil();
+    EXPECT_EQ(Call<XLOPER12>(xlCoerce, &result12, tooMany), xlretInvCount);
+    EXPECT_EQ(Call<XLOPER12>(xlCoerce, &result12, {nullptr}), xlretInvXloper);
+    XLOPER12 flagged = records12.Number(1);
+    flagged.xltype |= 0x8000;
+    EXPECT_EQ(Call<XLOPER12>(xlCoerce, &result12, {&flagged}), xlretInvXloper)
+        << "a type word with bits Excel does not define";
+    EXPECT_EQ(Describe(result), "Nil");
+    EXPECT_EQ(Describe(result12), "Nil");
+}
+
+TEST_F(EngineTest, StatusBarShowsAndClearsWithHistory) {
+    XLOPER yes = records4.Boolean(true);
+    XLOPER no = records4.Boolean(false);
+    XLOPER text = records4.Text("Registering library...");
+    EXPECT_EQ(Call<XLOPER>(xlcMessage, nullptr, {&yes, &text}), xlretSuccess);
+    EXPECT_EQ(engine.StatusBar(), std::optional<std::string>("Registering library..."));
+    XLOPER12 yes12 = records12.Boolean(true);
+    XLOPER12 text12 = records12.Text("Tesserine.xll");
+    EXPECT_EQ(Call<XLOPER12>(xlcMessage, nullptr, {&yes12, &text12}), xlretSuccess);
+    EXPECT_EQ(Call<XLOPER>(xlcMessage, nullptr, {&no}), xlretSuccess);
+    EXPECT_EQ(engine.StatusBar(), std::nullopt);
+    const std::vector<std::optional<std::string>> expected = {"Registering library...",
+                                                              "Tesserine.xll", std::nullopt};
+    EXPECT_EQ(engine.StatusHistory(), expected);
+    EXPECT_NE(Call<XLOPER>(xlcMessage, nullptr, {&yes}), xlretSuccess) << "TRUE without a text";
+}
+
+TEST_F(EngineTest, MainWindowHandleIsCutToSixteenBitsOnlyForExcel4) {
+    const std::uintptr_t window = engine.MainWindow();
+    char name[32] = {};
+    GetClassNameA(reinterpret_cast<HWND>(window), name, sizeof name);
+    EXPECT_STREQ(name, "XLMAIN");
+    XLOPER handle4 = records4.Nil();
+    ASSERT_EQ(Call<XLOPER>(xlGetHwnd, &handle4, {}), xlretSuccess);
+    ASSERT_EQ(handle4.xltype, xltypeInt);
+    EXPECT_EQ(static_cast<std::uint16_t>(handle4.val.w), window & 0xFFFF);
+    XLOPER12 handle12 = records12.Nil();
+    ASSERT_EQ(Call<XLOPER12>(xlGetHwnd, &handle12, {}), xlretSuccess);
+    ASSERT_EQ(handle12.xltype, xltypeInt);
+    EXPECT_EQ(static_cast<std::uintptr_t>(handle12.val.w), window);
+}
+
+struct WizardSearch {
+    std::uintptr_t owner = 0;
+    int found = 0;
+};
+
+BOOL CALLBACK CountWizards(HWND window, LPARAM state) {
+    auto* search = reinterpret_cast<WizardSearch*>(state);
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    if (std::string(name).rfind("bosa_sdm_XL", 0) == 0 &&
+        reinterpret_cast<std::uintptr_t>(GetParent(window)) == search->owner) {
+        ++search->found;
+    }
+    return TRUE;
+}
+
+int WizardWindowsOwnedBy(std::uintptr_t owner) {
+    WizardSearch search;
+    search.owner = owner;
+    EnumWindows(CountWizards, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+TEST_F(EngineTest, WizardWindowIsFoundByClassAndOwnerOnlyWhileOn) {
+    const std::uintptr_t main = engine.MainWindow();
+    EXPECT_EQ(WizardWindowsOwnedBy(main), 0);
+    engine.SetFunctionWizard(true);
+    EXPECT_TRUE(engine.FunctionWizard());
+    EXPECT_EQ(WizardWindowsOwnedBy(main), 1);
+    engine.SetFunctionWizard(false);
+    EXPECT_EQ(WizardWindowsOwnedBy(main), 0);
+    EXPECT_EQ(engine.WizardWindow(), 0u);
+}
+
+TEST_F(EngineTest, AbortReportsTheBreakAndFalseClearsIt) {
+    XLOPER retain = records4.Boolean(true);
+    XLOPER clear = records4.Boolean(false);
+    XLOPER result = records4.Nil();
+    engine.SetBreak(true);
+    ASSERT_EQ(Call<XLOPER>(xlAbort, &result, {&retain}), xlretSuccess);
+    EXPECT_EQ(Describe(result), "Bool TRUE");
+    ASSERT_EQ(Call<XLOPER>(xlAbort, &result, {&clear}), xlretSuccess);
+    EXPECT_EQ(Describe(result), "Bool TRUE");
+    ASSERT_EQ(Call<XLOPER>(xlAbort, &result, {&clear}), xlretSuccess);
+    EXPECT_EQ(Describe(result), "Bool FALSE");
+}
+
+TEST_F(EngineTest, InjectedFaultAnswersAfterTheGivenSuccesses) {
+    engine.InjectFault(xlGetName, xlretUncalced, 1);
+    XLOPER12 name = records12.Nil();
+    ASSERT_EQ(Call<XLOPER12>(xlGetName, &name, {}), xlretSuccess);
+    Free(name);
+    XLOPER12 untouched = records12.Nil();
+    EXPECT_EQ(Call<XLOPER12>(xlGetName, &untouched, {}), xlretUncalced);
+    EXPECT_EQ(Call<XLOPER12>(xlGetName, &untouched, {}), xlretUncalced);
+    EXPECT_EQ(Describe(untouched), "Nil");
+    engine.ClearFaults();
+    EXPECT_EQ(Call<XLOPER12>(xlGetName, &untouched, {}), xlretSuccess);
+    Free(untouched);
+    std::vector<int> codes;
+    for (const xlhost::LoggedCall& call : engine.CallLog()) {
+        codes.push_back(call.returnCode);
+    }
+    EXPECT_EQ(codes, (std::vector<int>{0, 0, xlretUncalced, xlretUncalced, 0, 0}));
+    EXPECT_EQ(engine.CallLog()[1].function, xlFree);
+    EXPECT_EQ(engine.CallLog()[1].recordKind, 12);
+}
+
+// Registers a fixture procedure through Excel 4 records, as add-ins do.
+XLOPER RegisterFixture(Records<XLOPER>& records, const std::string& procedure,
+                       const std::string& typeText, double macroType = 1) {
+    std::vector<XLOPER> args = {
+        records.Text(FixturePath), records.Text(procedure), records.Text(typeText),
+        records.Text(procedure),   records.Text("a, b"),    records.Number(macroType),
+        records.Text("Fixture"),   records.Text(""),        records.Text(""),
+        records.Text("adds"),      records.Text("first. "), records.Text("second. ")};
+    std::vector<XLOPER*> pointers;
+    for (XLOPER& arg : args) {
+        pointers.push_back(&arg);
+    }
+    XLOPER id = records.Nil();
+    EXPECT_EQ(Call<XLOPER>(xlfRegister, &id, pointers), xlretSuccess);
+    return id;
+}
+
+TEST_F(EngineTest, RegistrationKeepsEveryArgumentAndChecksTheExport) {
+    ASSERT_NE(LoadLibraryA(FixturePath.c_str()), nullptr);
+    const XLOPER id = RegisterFixture(records4, "fix_Table", "PBB!");
+    ASSERT_EQ(id.xltype, xltypeNum);
+    const XLOPER refused = RegisterFixture(records4, "fix_Absent", "PBB");
+    EXPECT_EQ(Describe(refused), "Err 15");
+    const XLOPER invalid = RegisterFixture(records4, "fix_Table", "P?B");
+    EXPECT_EQ(Describe(invalid), "Err 15");
+
+    ASSERT_EQ(engine.Registrations().size(), 3u);
+    const xlhost::Registration& table = engine.Registrations()[0];
+    EXPECT_TRUE(table.accepted);
+    EXPECT_EQ(table.registerId, id.val.num);
+    ASSERT_EQ(table.arguments.size(), 12u);
+    EXPECT_EQ(table.ModulePath(), FixturePath);
+    EXPECT_EQ(table.ArgumentText(), "a, b");
+    EXPECT_EQ(table.MacroType(), 1.0);
+    EXPECT_EQ(table.Category(), "Fixture");
+    EXPECT_EQ(table.arguments[7], Cell::Text(""));
+    EXPECT_EQ(table.arguments[11], Cell::Text("second. "));
+    EXPECT_EQ(table.parsedType.result, "P");
+    EXPECT_EQ(table.parsedType.arguments, (std::vector<std::string>{"B", "B"}));
+    EXPECT_TRUE(table.parsedType.isVolatile);
+    EXPECT_FALSE(table.parsedType.threadSafe);
+    EXPECT_FALSE(engine.Registrations()[1].accepted);
+    EXPECT_NE(engine.Registrations()[1].refusal.find("fix_Absent"), std::string::npos);
+    EXPECT_FALSE(engine.Registrations()[2].accepted);
+}
+
+TEST_F(EngineTest, HiddenRegisterAgainGivesTheIdThatUnregisterWithdraws) {
+    const XLOPER id = RegisterFixture(records4, "fix_Table", "PBB");
+    const XLOPER again = RegisterFixture(records4, "fix_Table", "PBB", 0);
+    ASSERT_EQ(again.xltype, xltypeNum);
+    EXPECT_EQ(again.val.num, id.val.num);
+    ASSERT_NE(engine.FindFunction("fix_Table"), nullptr);
+    XLOPER12 id12 = records12.Number(again.val.num);
+    XLOPER12 done = records12.Nil();
+    ASSERT_EQ(Call<XLOPER12>(xlfUnregister, &done, {&id12}), xlretSuccess);
+    EXPECT_EQ(Describe(done), "Bool TRUE");
+    EXPECT_EQ(engine.FindFunction("fix_Table"), nullptr);
+    EXPECT_THROW(engine.Evaluate("fix_Table", {1, 2}), std::runtime_error);
+}
+
+TEST_F(EngineTest, EvaluateReadsResultsAsASheetShowsThem) {
+    ASSERT_EQ(engine.OpenAddIn(FixturePath), 1);
+    EXPECT_EQ(engine.AddInPath(), FixturePath);
+    const xlhost::Grid table = engine.Evaluate("fix_Table", {1.5, 2});
+    ASSERT_EQ(table.rows, 2u);
+    ASSERT_EQ(table.columns, 3u);
+    EXPECT_EQ(table.At(0, 2), Cell::Number(3.5));
+    EXPECT_EQ(table.At(1, 0), Cell::Text("text"));
+    EXPECT_EQ(table.At(1, 1), Cell::Boolean(true));
+    EXPECT_EQ(table.At(1, 2), Cell::Error(xlerrDiv0));
+    EXPECT_EQ(engine.Evaluate("fix_Table", {4}).At(0, 2), Cell::Number(4))
+        << "a missing number argument is 0";
+    EXPECT_EQ(engine.Evaluate("fix_Null", {}).Display(), "#NUM!\n");
+    EXPECT_EQ(engine.Evaluate("fix_Wide", {3}).Display(), "wide,3\n");
+    EXPECT_EQ(engine.Evaluate("fix_Twice", {0.25}).Display(), "0.5\n");
+    EXPECT_THROW(engine.Evaluate("fix_Twice", {1, 2}), std::runtime_error);
+    EXPECT_THROW(engine.Evaluate("fix_Nothing", {}), std::runtime_error);
+    EXPECT_EQ(engine.CloseAddIn(), 1);
+    EXPECT_EQ(engine.OutstandingAllocations(), 0u) << "the fixture frees its xlGetName text";
+}
+
+} // namespace

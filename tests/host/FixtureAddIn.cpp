@@ -1,0 +1,236 @@
+// A tiny add-in written straight on the Excel records, without the
+// framework: what the stand-in Excel is tested against. It registers its
+// functions through XLCALL32.DLL as any add-in does. Setting the environment
+// variable FIXTURE_OPEN_FAILS makes xlAutoOpen report failure.
+#include "ExcelApi.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace {
+
+Excel4vProc excel4v = nullptr;
+
+// Counted strings live as long as the module: Excel reads them after the
+// function returned.
+char* Counted(const std::string& text) {
+    static std::deque<std::string> kept;
+    kept.push_back(std::string(1, static_cast<char>(text.size())) + text);
+    return &kept.back()[0];
+}
+
+XLOPER Text(const std::string& text) {
+    XLOPER record = {};
+    record.val.str = Counted(text);
+    record.xltype = xltypeStr;
+    return record;
+}
+
+XLOPER Number(double value) {
+    XLOPER record = {};
+    record.val.num = value;
+    record.xltype = xltypeNum;
+    return record;
+}
+
+XLOPER Boolean(bool value) {
+    XLOPER record = {};
+    record.val.xbool = value ? 1 : 0;
+    record.xltype = xltypeBool;
+    return record;
+}
+
+XLOPER Error(int code) {
+    XLOPER record = {};
+    record.val.err = static_cast<std::uint16_t>(code);
+    record.xltype = xltypeErr;
+    return record;
+}
+
+int Call(int function, LPXLOPER result, std::vector<XLOPER> args) {
+    std::vector<LPXLOPER> pointers;
+    for (XLOPER& arg : args) {
+        pointers.push_back(&arg);
+    }
+    return excel4v(function, result, static_cast<int>(pointers.size()), pointers.data());
+}
+
+void Free(XLOPER& record) {
+    Call(xlFree, nullptr, {record});
+}
+
+std::string ModulePath() {
+    XLOPER name = {};
+    if (Call(xlGetName, &name, {}) != xlretSuccess || name.xltype != xltypeStr) {
+        return std::string();
+    }
+    std::string path(name.val.str + 1, static_cast<unsigned char>(name.val.str[0]));
+    Free(name);
+    return path;
+}
+
+void Register(const std::string& module, const char* name, const char* type, const char* arguments,
+              std::vector<std::string> argumentHelp) {
+    std::vector<XLOPER> args = {Text(module),    Text(name),
+                                Text(type),      Text(name),
+                                Text(arguments), Number(1),
+                                Text("Fixture"), Text(""),
+                                Text(""),        Text(std::string("help for ") + name)};
+    for (const std::string& help : argumentHelp) {
+        args.push_back(Text(help));
+    }
+    XLOPER id = {};
+    Call(xlfRegister, &id, args);
+}
+
+XLOPER MultiOf(XLOPER* elements, std::uint16_t rows, std::uint16_t columns) {
+    XLOPER record = {};
+    record.val.array.lparray = elements;
+    record.val.array.rows = rows;
+    record.val.array.columns = columns;
+    record.xltype = xltypeMulti;
+    return record;
+}
+
+} // namespace
+
+extern "C" int XLW_STDCALL xlAutoOpen() {
+    if (std::getenv("FIXTURE_OPEN_FAILS") != nullptr) {
+        return 0;
+    }
+    HMODULE library = LoadLibraryA("XLCALL32.DLL");
+    excel4v = reinterpret_cast<Excel4vProc>(
+        reinterpret_cast<void (*)()>(GetProcAddress(library, "Excel4v")));
+    const std::string module = ModulePath();
+    if (excel4v == nullptr || module.empty()) {
+        return 0;
+    }
+    Call(xlcMessage, nullptr, {Boolean(true), Text("Registering fixture...")});
+    Register(module, "fix_Table", "PBB", "a, b", {"first number", "second number"});
+    Register(module, "fix_Errors", "P", "", {});
+    Register(module, "fix_Null", "P", "", {});
+    Register(module, "fix_Nil", "P", "", {});
+    Register(module, "fix_Wide", "QB", "x", {"a number"});
+    Register(module, "fix_Twice", "BB!", "x", {"a number"});
+    Register(module, "fix_Version", "P", "", {});
+    Register(module, "fix_Wizard", "P", "", {});
+    Register(module, "fix_Absent", "P", "", {});
+    Call(xlcMessage, nullptr, {Boolean(false)});
+    return 1;
+}
+
+extern "C" int XLW_STDCALL xlAutoClose() {
+    std::printf("fixture closed\n");
+    std::fflush(stdout);
+    return 1;
+}
+
+// Two rows: the arguments and their sum, then a text, a boolean and an error.
+extern "C" LPXLOPER XLW_STDCALL fix_Table(double a, double b) {
+    static XLOPER elements[6];
+    static XLOPER result;
+    elements[0] = Number(a);
+    elements[1] = Number(b);
+    elements[2] = Number(a + b);
+    elements[3] = Text("text");
+    elements[4] = Boolean(true);
+    elements[5] = Error(xlerrDiv0);
+    result = MultiOf(elements, 2, 3);
+    return &result;
+}
+
+extern "C" LPXLOPER XLW_STDCALL fix_Errors() {
+    static XLOPER elements[7];
+    static XLOPER result;
+    const int codes[] = {xlerrNull, xlerrDiv0, xlerrValue, xlerrRef, xlerrName, xlerrNum, xlerrNA};
+    for (int i = 0; i < 7; ++i) {
+        elements[i] = Error(codes[i]);
+    }
+    result = MultiOf(elements, 1, 7);
+    return &result;
+}
+
+extern "C" LPXLOPER XLW_STDCALL fix_Null() {
+    return nullptr;
+}
+
+extern "C" LPXLOPER XLW_STDCALL fix_Nil() {
+    static XLOPER result;
+    result.xltype = xltypeNil;
+    return &result;
+}
+
+extern "C" LPXLOPER12 XLW_STDCALL fix_Wide(double x) {
+    static XCHAR text[] = {4, L'w', L'i', L'd', L'e'};
+    static XLOPER12 elements[2];
+    static XLOPER12 result;
+    elements[0].val.str = text;
+    elements[0].xltype = xltypeStr;
+    elements[1].val.num = x;
+    elements[1].xltype = xltypeNum;
+    result.val.array.lparray = elements;
+    result.val.array.rows = 1;
+    result.val.array.columns = 2;
+    result.xltype = xltypeMulti;
+    return &result;
+}
+
+extern "C" double XLW_STDCALL fix_Twice(double x) {
+    return 2 * x;
+}
+
+// The version text, copied before Excel's string is handed back.
+extern "C" LPXLOPER XLW_STDCALL fix_Version() {
+    static XLOPER result;
+    XLOPER version = {};
+    XLOPER two = Number(2);
+    LPXLOPER args[] = {&two};
+    if (excel4v(xlfGetWorkspace, &version, 1, args) != xlretSuccess) {
+        result = Error(xlerrNA);
+        return &result;
+    }
+    result = Text(std::string(version.val.str + 1, static_cast<unsigned char>(version.val.str[0])));
+    Free(version);
+    return &result;
+}
+
+namespace {
+
+struct WizardSearch {
+    std::uint16_t mainWindow;
+    bool found;
+};
+
+BOOL CALLBACK MatchWizard(HWND window, LPARAM state) {
+    auto* search = reinterpret_cast<WizardSearch*>(state);
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    const auto owner = reinterpret_cast<std::uintptr_t>(GetParent(window));
+    if (std::strncmp(name, "bosa_sdm_XL", 11) == 0 && (owner & 0xFFFF) == search->mainWindow) {
+        search->found = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+} // namespace
+
+// TRUE while the function wizard is open, found the way add-ins look for it.
+extern "C" LPXLOPER XLW_STDCALL fix_Wizard() {
+    static XLOPER result;
+    XLOPER window = {};
+    if (excel4v(xlGetHwnd, &window, 0, nullptr) != xlretSuccess) {
+        result = Error(xlerrNA);
+        return &result;
+    }
+    WizardSearch search = {static_cast<std::uint16_t>(window.val.w), false};
+    EnumWindows(MatchWizard, reinterpret_cast<LPARAM>(&search));
+    result = Boolean(search.found);
+    return &result;
+}
