@@ -8,8 +8,14 @@ DoubleMatrix::DoubleMatrix(unsigned long rows, unsigned long columns) {
     Allocate(rows, columns);
 }
 
+DoubleMatrix DoubleMatrix::ForOverwrite(unsigned long rows, unsigned long columns) {
+    DoubleMatrix matrix(0, 0);
+    matrix.Allocate(rows, columns, Fill::None);
+    return matrix;
+}
+
 DoubleMatrix::DoubleMatrix(const DoubleMatrix& other) {
-    Allocate(other.rowCount, other.columnCount);
+    Allocate(other.rowCount, other.columnCount, Fill::None);
     std::copy_n(other.elements.get(), ElementCount(), elements.get());
 }
 
@@ -17,7 +23,7 @@ DoubleMatrix& DoubleMatrix::operator=(const DoubleMatrix& other) {
     if (this == &other)
         return *this;
     if (rowCount != other.rowCount || columnCount != other.columnCount)
-        Allocate(other.rowCount, other.columnCount);
+        Allocate(other.rowCount, other.columnCount, Fill::None);
     std::copy_n(other.elements.get(), ElementCount(), elements.get());
     return *this;
 }
@@ -48,7 +54,7 @@ std::uint32_t DoubleMatrix::ElementCount() const {
 // The counts are taken modulo 2^32, as the 32-bit add-in sees them; an element
 // count or byte size beyond 32 bits cannot be allocated there and is refused
 // here too, so both builds fail alike.
-void DoubleMatrix::Allocate(unsigned long rows, unsigned long columns) {
+void DoubleMatrix::Allocate(unsigned long rows, unsigned long columns, Fill fill) {
     const std::uint64_t newRows = static_cast<std::uint32_t>(rows);
     const std::uint64_t newColumns = static_cast<std::uint32_t>(columns);
     const std::uint64_t count = newRows * newColumns;
@@ -58,7 +64,7 @@ void DoubleMatrix::Allocate(unsigned long rows, unsigned long columns) {
     std::unique_ptr<double[]> newElements;
     std::unique_ptr<double*[]> newRowPointers;
     if (count != 0) {
-        newElements.reset(new double[count]());
+        newElements.reset(fill == Fill::Zeros ? new double[count]() : new double[count]);
         newRowPointers.reset(new double*[newRows]);
         for (std::uint64_t i = 0; i < newRows; ++i)
             newRowPointers[i] = newElements.get() + i * newColumns;

@@ -16,6 +16,10 @@ public:
     DoubleMatrix& operator=(DoubleMatrix&& other) noexcept;
     ~DoubleMatrix() = default;
 
+    // A matrix whose elements are left as allocated, for a caller that writes
+    // every element before it reads any: large results skip a pass of zeros.
+    static DoubleMatrix ForOverwrite(unsigned long rows, unsigned long columns);
+
     DoubleMatrix& Resize(unsigned long rows, unsigned long columns);
 
     unsigned long RowCount() const { return rowCount; }
@@ -28,8 +32,10 @@ public:
     double& operator()(unsigned long i, unsigned long j) { return rowPointers[i][j]; }
 
 private:
+    enum class Fill { Zeros, None };
+
     std::uint32_t ElementCount() const;
-    void Allocate(unsigned long rows, unsigned long columns);
+    void Allocate(unsigned long rows, unsigned long columns, Fill fill = Fill::Zeros);
 
     std::uint32_t rowCount = 0;
     std::uint32_t columnCount = 0;

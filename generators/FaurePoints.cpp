@@ -83,7 +83,7 @@ std::vector<double> DigitTerms(int size, Digit b) {
 // the direct transform forms it; only the digits are found incrementally.
 DoubleMatrix FaurePoints(int d, int n) {
     RequireValidCounts(d, n);
-    DoubleMatrix points(n, d);
+    DoubleMatrix points = DoubleMatrix::ForOverwrite(n, d);
     if (n == 0 || d == 0)
         return points;
 

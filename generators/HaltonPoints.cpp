@@ -45,7 +45,7 @@ private:
 
 DoubleMatrix HaltonPoints(int d, int n) {
     RequireValidCounts(d, n);
-    DoubleMatrix points(n, d);
+    DoubleMatrix points = DoubleMatrix::ForOverwrite(n, d);
     if (n == 0 || d == 0)
         return points;
 

@@ -19,14 +19,12 @@ std::size_t ArrayCount(int count) {
 
 } // namespace
 
+// An even i has its lowest 0 bit at position 1; an odd i has one more 1 bit
+// below it than i / 2 has.
 std::vector<int> FirstZeroBitTable(int count) {
     std::vector<int> table(ArrayCount(count));
-    for (int i = 0; i < count; ++i) {
-        int position = 1;
-        for (int rest = i; rest & 1; rest >>= 1)
-            ++position;
-        table[i] = position;
-    }
+    for (int i = 0; i < count; ++i)
+        table[i] = (i & 1) ? table[i >> 1] + 1 : 1;
     return table;
 }
 

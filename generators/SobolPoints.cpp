@@ -67,7 +67,7 @@ DoubleMatrix SobolPoints(int d, int n) {
 // 25-bit integers gives the same doubles as truncating the previous row anew.
 DoubleMatrix SobolPoints(int d, int n, const std::string& directionNumberPath) {
     RequireValidCounts(d, n);
-    DoubleMatrix points(n, d);
+    DoubleMatrix points = DoubleMatrix::ForOverwrite(n, d);
     if (n == 0 || d == 0)
         return points;
 

@@ -1,0 +1,148 @@
+#include "DirectionNumberFile.h"
+#include "FaurePoints.h"
+#include "HaltonPoints.h"
+#include "MoroInverseNormal.h"
+#include "NormalVariates.h"
+#include "SobolPoints.h"
+
+#include <benchmark/benchmark.h>
+#include <boost/math/distributions/normal.hpp>
+#include <boost/random/faure.hpp>
+#include <boost/random/sobol.hpp>
+
+#include <cstdint>
+#include <vector>
+
+namespace {
+
+// Worksheet sizes (d, n), then the sizes of the stated targets.
+void WorksheetSizes(benchmark::internal::Benchmark* benchmark) {
+    benchmark->ArgNames({"d", "n"});
+    benchmark->Args({10, 100000})->Args({255, 10000})->Args({1, 1000000});
+    benchmark->Args({10, 1000000});
+    benchmark->Unit(benchmark::kMillisecond);
+}
+
+int Dimensions(const benchmark::State& state) {
+    return static_cast<int>(state.range(0));
+}
+int Points(const benchmark::State& state) {
+    return static_cast<int>(state.range(1));
+}
+
+void CountDoubles(benchmark::State& state) {
+    state.SetItemsProcessed(state.iterations() * state.range(0) * state.range(1));
+}
+
+const std::string& ParamFile() {
+    static const std::string path = DirectionNumberFilePath();
+    return path;
+}
+
+void BM_SobolPoints(benchmark::State& state) {
+    for (auto _ : state)
+        benchmark::DoNotOptimize(SobolPoints(Dimensions(state), Points(state), ParamFile()));
+    CountDoubles(state);
+}
+
+void BM_HaltonPoints(benchmark::State& state) {
+    for (auto _ : state)
+        benchmark::DoNotOptimize(HaltonPoints(Dimensions(state), Points(state)));
+    CountDoubles(state);
+}
+
+void BM_FaurePoints(benchmark::State& state) {
+    for (auto _ : state)
+        benchmark::DoNotOptimize(FaurePoints(Dimensions(state), Points(state)));
+    CountDoubles(state);
+}
+
+void BM_NormalVariates(benchmark::State& state) {
+    for (auto _ : state)
+        benchmark::DoNotOptimize(NormalVariates(Dimensions(state), Points(state), ParamFile()));
+    CountDoubles(state);
+}
+
+// Boost's engines deliver one coordinate per call, point after point; the
+// same kind of matrix is filled so that allocation costs alike.
+template <typename Engine, typename Convert>
+DoubleMatrix FillFrom(Engine& engine, int d, int n, Convert convert) {
+    DoubleMatrix points = DoubleMatrix::ForOverwrite(n, d);
+    for (int i = 0; i < n; ++i)
+        for (int j = 0; j < d; ++j)
+            points(i, j) = convert(engine());
+    return points;
+}
+
+void BM_BoostSobol(benchmark::State& state) {
+    for (auto _ : state) {
+        boost::random::sobol engine(Dimensions(state));
+        benchmark::DoNotOptimize(FillFrom(engine, Dimensions(state), Points(state),
+                                          [](std::uint64_t x) { return x * 0x1p-64; }));
+    }
+    CountDoubles(state);
+}
+
+void BM_BoostSobol32(benchmark::State& state) {
+    for (auto _ : state) {
+        boost::random::sobol_engine<std::uint32_t, 32> engine(Dimensions(state));
+        benchmark::DoNotOptimize(FillFrom(engine, Dimensions(state), Points(state),
+                                          [](std::uint32_t x) { return x * 0x1p-32; }));
+    }
+    CountDoubles(state);
+}
+
+void BM_BoostFaure(benchmark::State& state) {
+    for (auto _ : state) {
+        boost::random::faure engine(Dimensions(state));
+        benchmark::DoNotOptimize(
+            FillFrom(engine, Dimensions(state), Points(state), [](double x) { return x; }));
+    }
+    CountDoubles(state);
+}
+
+// The uniforms are Sobol points, so the tails are visited as in NormalVariates.
+const std::vector<double>& Uniforms(int d, int n) {
+    static std::vector<double> values;
+    static int madeFor[2] = {-1, -1};
+    if (madeFor[0] != d || madeFor[1] != n) {
+        const DoubleMatrix points = SobolPoints(d, n, ParamFile());
+        values.assign(points[0], points[0] + static_cast<std::size_t>(d) * n);
+        madeFor[0] = d;
+        madeFor[1] = n;
+    }
+    return values;
+}
+
+template <typename Inverse> void InvertAll(benchmark::State& state, Inverse inverse) {
+    const std::vector<double>& uniforms = Uniforms(Dimensions(state), Points(state));
+    std::vector<double> normals(uniforms.size());
+    for (auto _ : state) {
+        for (std::size_t i = 0; i < uniforms.size(); ++i)
+            normals[i] = inverse(uniforms[i]);
+        benchmark::DoNotOptimize(normals.data());
+        benchmark::ClobberMemory();
+    }
+    CountDoubles(state);
+}
+
+void BM_MoroInverseNormal(benchmark::State& state) {
+    InvertAll(state, [](double u) { return MoroInverseNormal(u); });
+}
+
+void BM_BoostNormalQuantile(benchmark::State& state) {
+    const boost::math::normal_distribution<double> normal;
+    InvertAll(state, [&normal](double u) { return boost::math::quantile(normal, u); });
+}
+
+} // namespace
+
+BENCHMARK(BM_SobolPoints)->Apply(WorksheetSizes);
+BENCHMARK(BM_BoostSobol)->Apply(WorksheetSizes);
+BENCHMARK(BM_BoostSobol32)->Apply(WorksheetSizes);
+BENCHMARK(BM_FaurePoints)->Apply(WorksheetSizes);
+BENCHMARK(BM_BoostFaure)->Apply(WorksheetSizes);
+BENCHMARK(BM_HaltonPoints)->Apply(WorksheetSizes);
+BENCHMARK(BM_NormalVariates)->Apply(WorksheetSizes);
+BENCHMARK(BM_MoroInverseNormal)->Apply(WorksheetSizes);
+BENCHMARK(BM_BoostNormalQuantile)->Apply(WorksheetSizes);
