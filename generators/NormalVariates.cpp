@@ -7,34 +7,31 @@
 
 namespace {
 
-DoubleMatrix ToNormal(DoubleMatrix uniforms) {
-    for (unsigned long i = 0; i < uniforms.RowCount(); ++i)
-        for (unsigned long j = 0; j < uniforms.ColumnCount(); ++j)
-            uniforms(i, j) = MoroInverseNormal(uniforms(i, j));
-    return uniforms;
+double MoroLogNormal(double u) {
+    return std::exp(MoroInverseNormal(u));
 }
 
-DoubleMatrix ToLogNormal(DoubleMatrix uniforms) {
+DoubleMatrix Mapped(DoubleMatrix uniforms, double (*map)(double)) {
     for (unsigned long i = 0; i < uniforms.RowCount(); ++i)
         for (unsigned long j = 0; j < uniforms.ColumnCount(); ++j)
-            uniforms(i, j) = std::exp(MoroInverseNormal(uniforms(i, j)));
+            uniforms(i, j) = map(uniforms(i, j));
     return uniforms;
 }
 
 } // namespace
 
 DoubleMatrix NormalVariates(int d, int n) {
-    return ToNormal(SobolPoints(d, n));
+    return Mapped(SobolPoints(d, n), MoroInverseNormal);
 }
 
 DoubleMatrix NormalVariates(int d, int n, const std::string& directionNumberPath) {
-    return ToNormal(SobolPoints(d, n, directionNumberPath));
+    return Mapped(SobolPoints(d, n, directionNumberPath), MoroInverseNormal);
 }
 
 DoubleMatrix LogNormalVariates(int d, int n) {
-    return ToLogNormal(SobolPoints(d, n));
+    return Mapped(SobolPoints(d, n), MoroLogNormal);
 }
 
 DoubleMatrix LogNormalVariates(int d, int n, const std::string& directionNumberPath) {
-    return ToLogNormal(SobolPoints(d, n, directionNumberPath));
+    return Mapped(SobolPoints(d, n, directionNumberPath), MoroLogNormal);
 }

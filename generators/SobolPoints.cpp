@@ -4,14 +4,15 @@
 #include "GeneratorArguments.h"
 #include "NumberHelpers.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <iostream>
 #include <vector>
 
 namespace {
 
-// Coordinates carry 25 fractional bits, not 32: the add-in has always
-// truncated its direction numbers there, and its results are the contract.
+// Coordinates carry 25 fractional bits, not 32: worksheets built on the
+// add-in's results expect exactly these values.
 constexpr int SobolBits = 25;
 constexpr double SobolScale = 33554432.0;
 
@@ -75,9 +76,9 @@ DoubleMatrix SobolPoints(int d, int n, const std::string& directionNumberPath) {
     const std::vector<std::int32_t> directions = ScaledDirections(d, bitCount, directionNumberPath);
     const std::vector<int> steps = FirstZeroBitTable(n);
     std::vector<std::int32_t> state(d, 0);
-    for (int k = 0; k < n; ++k) {
+    double* row = points[0];
+    for (int k = 0; k < n; ++k, row += d) {
         const std::int32_t* step = &directions[(steps[k] - 1) * static_cast<std::size_t>(d)];
-        double* row = points[k];
         for (int j = 0; j < d; ++j) {
             state[j] ^= step[j];
             row[j] = state[j] / SobolScale;
