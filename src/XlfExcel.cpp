@@ -39,12 +39,16 @@ void MakeValueImplementationCurrent(bool excel12) {
     }
 }
 
-// Excel allocated the contents of strings, references, arrays and big data;
-// the release path hands these back with xlFree.
-template <class Record> void MarkExcelAllocated(Record* result) {
+// Excel allocated the contents of a result holding a string, references, an
+// array or big data, whatever the return code; the release path hands these
+// back with xlFree.
+template <class Record, class Callback>
+int CallAndMark(Callback callback, int xlfn, Record* result, int count, Record** args) {
+    const int code = callback(xlfn, result, count, args);
     constexpr unsigned excelOwnedTypes = xltypeStr | xltypeRef | xltypeMulti | xltypeBigData;
     if (result && (result->xltype & excelOwnedTypes))
         result->xltype |= ExcelAllocatedBit;
+    return code;
 }
 
 template <class Record> std::vector<Record*> GatherArguments(int count, va_list list) {
@@ -183,9 +187,7 @@ int XlfExcel::Invoke4(int xlfn, LPXLOPER result, int count, ...) const {
 int XlfExcel::InvokeArray4(int xlfn, LPXLOPER result, int count, LPXLOPER* args) const {
     if (!IsBound())
         return xlretFailed;
-    const int code = excel4v(xlfn, result, count, args);
-    MarkExcelAllocated(result);
-    return code;
+    return CallAndMark(excel4v, xlfn, result, count, args);
 }
 
 int XlfExcel::Invoke12(int xlfn, LPXLOPER12 result, int count, ...) const {
@@ -199,9 +201,7 @@ int XlfExcel::Invoke12(int xlfn, LPXLOPER12 result, int count, ...) const {
 int XlfExcel::InvokeArray12(int xlfn, LPXLOPER12 result, int count, LPXLOPER12* args) const {
     if (!IsBound())
         return xlretFailed;
-    const int code = Excel12v(xlfn, result, count, args);
-    MarkExcelAllocated(result);
-    return code;
+    return CallAndMark(Excel12v, xlfn, result, count, args);
 }
 
 bool XlfExcel::InFunctionWizard() const {

@@ -71,7 +71,7 @@ TEST(TempMemory, EveryRequestStartsOnAnEightByteBoundary) {
     for (unsigned size : sizes) {
         SCOPED_TRACE(size);
         char* p = excel.TempAlloc(size);
-        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(p) % 8, 0u);
+        ASSERT_EQ(reinterpret_cast<std::uintptr_t>(p) % 8, 0u);
         if (previousEnd) {
             // Directly at the next boundary: no overlap and no gap beyond it.
             EXPECT_GE(p, previousEnd);
