@@ -105,10 +105,3 @@ TEST(CellMatrix, StackVerticallyPutsTopRowsFirst) {
     EXPECT_TRUE(bottomNarrow(1, 1).IsEmptyCell());
     ExpectShape(StackVertically(CellMatrix(), CellMatrix()), 0, 0);
 }
-
-TEST(CellMatrix, CopiesAreDeep) {
-    CellMatrix original = Numbered(1, 1, 5);
-    const CellMatrix copy = original;
-    original(0, 0) = CellValue("changed");
-    EXPECT_EQ(copy(0, 0).GetNumber(), 5.0);
-}

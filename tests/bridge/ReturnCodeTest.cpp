@@ -102,11 +102,3 @@ TEST(RaiseForReturnCode, ArgumentCountTextIsTheCallersOwn) {
         EXPECT_EQ(outcome.message, text);
     }
 }
-
-TEST(XlfException, KeepsItsOwnCopyOfTheMessage) {
-    std::string message = "first";
-    const XlfException exception(message);
-    message = "changed";
-    const XlfException copy = exception;
-    EXPECT_STREQ(copy.what(), "first");
-}
