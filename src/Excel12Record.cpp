@@ -23,12 +23,12 @@ LPXLOPER12 NewElements(XLOPER12& record, unsigned int rows, unsigned int columns
     record.val.array.rows = static_cast<std::int32_t>(rows);
     record.val.array.columns = static_cast<std::int32_t>(columns);
     record.val.array.lparray =
-        reinterpret_cast<LPXLOPER12>(TempAllocAligned(ArrayBytes(rows, columns, sizeof(XLOPER12))));
+        reinterpret_cast<LPXLOPER12>(TempBytes(ArrayBytes(rows, columns, sizeof(XLOPER12))));
     return record.val.array.lparray;
 }
 
 XCHAR* NewCountedString(std::size_t length) {
-    return reinterpret_cast<XCHAR*>(TempAllocAligned((length + 1) * sizeof(XCHAR)));
+    return reinterpret_cast<XCHAR*>(TempBytes((length + 1) * sizeof(XCHAR)));
 }
 
 void WriteCell(XLOPER12& record, const CellValue& cell) {
@@ -49,7 +49,7 @@ void WriteCell(XLOPER12& record, const CellValue& cell) {
 } // namespace
 
 LPXLOPER12 NewRecord12() {
-    auto* record = reinterpret_cast<LPXLOPER12>(TempAllocAligned(sizeof(XLOPER12)));
+    auto* record = reinterpret_cast<LPXLOPER12>(TempBytes(sizeof(XLOPER12)));
     record->xltype = xltypeNil;
     return record;
 }
@@ -103,7 +103,7 @@ void WriteWideString(XLOPER12& record, const std::wstring& text) {
 
 void WriteRef(XLOPER12& record, const XlfRangeRef& range) {
     record.xltype = xltypeRef;
-    auto* block = reinterpret_cast<XLMREF12*>(TempAllocAligned(sizeof(XLMREF12)));
+    auto* block = reinterpret_cast<XLMREF12*>(TempBytes(sizeof(XLMREF12)));
     block->count = 1;
     block->reftbl[0].rwFirst = range.RowBegin();
     block->reftbl[0].rwLast = range.RowEnd() - 1;
@@ -173,7 +173,7 @@ char* ReadString(const XLOPER12& record) {
     std::size_t count = record.val.str[0];
     // Counted, not terminated: the conversion gets a terminated copy.
     std::wstring characters(record.val.str + 1, count);
-    char* text = TempAllocAligned(count + 1);
+    char* text = TempBytes(count + 1);
     std::fill(text, text + count + 1, '\0');
     std::wcstombs(text, characters.c_str(), count);
     text[count] = '\0';

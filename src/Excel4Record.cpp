@@ -35,7 +35,7 @@ LPXLOPER NewElements(XLOPER& record, unsigned int rows, unsigned int columns) {
     record.val.array.rows = static_cast<std::uint16_t>(rows);
     record.val.array.columns = static_cast<std::uint16_t>(columns);
     record.val.array.lparray =
-        reinterpret_cast<LPXLOPER>(TempAllocAligned(ArrayBytes(rows, columns, sizeof(XLOPER))));
+        reinterpret_cast<LPXLOPER>(TempBytes(ArrayBytes(rows, columns, sizeof(XLOPER))));
     return record.val.array.lparray;
 }
 
@@ -55,7 +55,7 @@ void WriteCell(XLOPER& record, const CellValue& cell, const char* truncationPosi
 } // namespace
 
 LPXLOPER NewRecord4() {
-    auto* record = reinterpret_cast<LPXLOPER>(TempAllocAligned(sizeof(XLOPER)));
+    auto* record = reinterpret_cast<LPXLOPER>(TempBytes(sizeof(XLOPER)));
     record->xltype = xltypeNil;
     return record;
 }
@@ -93,7 +93,7 @@ void WriteString(XLOPER& record, const char* text, const char* truncationPositio
         std::cerr << truncationPosition << "String truncated to 254 bytes" << std::endl;
         length = MaxStringBytes;
     }
-    char* buffer = TempAllocAligned(length + 2);
+    char* buffer = TempBytes(length + 2);
     std::memcpy(buffer + 1, text, length);
     buffer[length + 1] = '\0';
     // The count includes the zero byte: "abc" is stored as 4 characters.
@@ -108,7 +108,7 @@ void WriteWideString(XLOPER& record, const std::wstring& text, const char* trunc
         std::cerr << truncationPosition << "String truncated to 255 bytes" << std::endl;
         length = MaxWideStringCharacters;
     }
-    char* buffer = TempAllocAligned(length + 1);
+    char* buffer = TempBytes(length + 1);
     std::wcstombs(buffer + 1, text.c_str(), length);
     buffer[0] = static_cast<char>(length);
     record.val.str = buffer;
@@ -117,7 +117,7 @@ void WriteWideString(XLOPER& record, const std::wstring& text, const char* trunc
 
 void WriteRef(XLOPER& record, const XlfRangeRef& range) {
     record.xltype = xltypeRef;
-    auto* block = reinterpret_cast<XLMREF*>(TempAllocAligned(sizeof(XLMREF)));
+    auto* block = reinterpret_cast<XLMREF*>(TempBytes(sizeof(XLMREF)));
     block->count = 1;
     block->reftbl[0].rwFirst = static_cast<std::uint16_t>(range.RowBegin());
     block->reftbl[0].rwLast = static_cast<std::uint16_t>(range.RowEnd() - 1);
@@ -143,7 +143,7 @@ void WriteElement(XLOPER& array, unsigned int row, unsigned int column, const XL
         break;
     case xltypeStr: {
         std::size_t count = static_cast<unsigned char>(value.val.str[0]);
-        char* copy = TempAllocAligned(count + 1);
+        char* copy = TempBytes(count + 1);
         std::memcpy(copy, value.val.str, count + 1);
         element.val.str = copy;
         break;
@@ -187,7 +187,7 @@ unsigned int ColumnsOf(const XLOPER& array) {
 
 char* ReadString(const XLOPER& record) {
     std::size_t count = static_cast<unsigned char>(record.val.str[0]);
-    char* text = TempAllocAligned(count + 1);
+    char* text = TempBytes(count + 1);
     std::memcpy(text, record.val.str + 1, count);
     text[count] = '\0';
     return text;
@@ -197,7 +197,7 @@ std::wstring ReadWideString(const XLOPER& record) {
     std::size_t count = static_cast<unsigned char>(record.val.str[0]);
     // Counted, not terminated: the conversion gets a terminated copy.
     std::string bytes(record.val.str + 1, count);
-    auto* text = reinterpret_cast<wchar_t*>(TempAllocAligned((count + 1) * sizeof(wchar_t)));
+    auto* text = reinterpret_cast<wchar_t*>(TempBytes((count + 1) * sizeof(wchar_t)));
     std::fill(text, text + count + 1, L'\0');
     std::mbstowcs(text, bytes.c_str(), count);
     text[count] = L'\0';

@@ -11,20 +11,10 @@
 
 namespace xlw {
 
-namespace {
-constexpr std::size_t RecordAlignment = 8;
-}
-
-char* TempAllocAligned(std::size_t bytes) {
+char* TempBytes(std::size_t bytes) {
     if (bytes > std::numeric_limits<unsigned int>::max())
         throw std::bad_alloc();
-    XlfExcel& excel = XlfExcel::Get();
-    // Blocks start aligned. Padding that does not fit its block lands at the
-    // start of a new one, which then needs padding again.
-    while (excel.TempOffset() % RecordAlignment != 0)
-        excel.TempAlloc(
-            static_cast<unsigned int>(RecordAlignment - excel.TempOffset() % RecordAlignment));
-    return excel.TempAlloc(static_cast<unsigned int>(bytes));
+    return XlfExcel::Get().TempAlloc(static_cast<unsigned int>(bytes));
 }
 
 std::size_t ArrayBytes(std::size_t rows, std::size_t columns, std::size_t recordSize) {

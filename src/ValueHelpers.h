@@ -1,5 +1,5 @@
 // What the value records of both kinds share apart from their layout:
-// aligned temporary memory, array sizes, the order in which an array is read
+// temporary memory, array sizes, the order in which an array is read
 // into a vector, and reading a cell matrix as numbers.
 #pragma once
 
@@ -23,9 +23,9 @@ class XlfRangeRef;
 constexpr unsigned short CellValueTypes =
     xltypeNum | xltypeStr | xltypeBool | xltypeErr | xltypeNil;
 
-// Temporary memory starting on an 8-byte boundary, so that records and wide
-// strings built in it are properly aligned whatever was taken before.
-char* TempAllocAligned(std::size_t bytes);
+// Temporary memory for a record, string or block; std::bad_alloc for a size
+// beyond what TempAlloc can hand out in one piece.
+char* TempBytes(std::size_t bytes);
 
 // The bytes of a rows x columns array of records; std::bad_alloc when they
 // exceed what temporary memory can hand out in one piece.
