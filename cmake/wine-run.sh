@@ -13,8 +13,6 @@ mkdir -p "$WINEPREFIX"
     wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
     wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
       /v Debugger /d '' /f >/dev/null 2>&1
-    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
-      /v Auto /d 0 /f >/dev/null 2>&1
     wineserver -w
     touch "$WINEPREFIX/.tesserine-ready"
   fi
