@@ -197,6 +197,8 @@ int XlfOper4::ConvertToDouble(double& out) const {
 }
 
 int XlfOper4::ConvertToDoubleVector(std::vector<double>& out, VectorReadOrder order) const {
+    if (!record_)
+        return xlretInvXloper;
     if (record_->xltype == xltypeMissing) {
         out.resize(0);
         return xlretSuccess;
@@ -280,7 +282,7 @@ int XlfOper4::ConvertToRef(XlfRangeRef& out) const {
 }
 
 int XlfOper4::ConvertToMatrix(DoubleMatrix& out) const {
-    if (record_->xltype == xltypeMissing || record_->xltype == xltypeNil) {
+    if (GetType() == xltypeMissing || GetType() == xltypeNil) {
         out = DoubleMatrix(0, 0);
         return xlretSuccess;
     }
@@ -291,6 +293,8 @@ int XlfOper4::ConvertToMatrix(DoubleMatrix& out) const {
 }
 
 int XlfOper4::ConvertToCellMatrix(CellMatrix& out) const {
+    if (!record_)
+        return xlretInvXloper;
     CellValue single;
     if (ReadCell(*record_, record_->xltype, single)) {
         out = CellMatrix(1, 1);

@@ -1,6 +1,11 @@
 #include "XlfOperImpl.h"
 
+#include "CellMatrix.h"
+#include "DoubleMatrix.h"
+#include "ValueHelpers.h"
+#include "XlfExcel.h"
 #include "XlfOper.h"
+#include "XlfRangeRef.h"
 
 namespace xlw {
 
@@ -16,6 +21,34 @@ void* XlfOperImpl::RecordOf(const XlfOper& oper) {
 
 void XlfOperImpl::PointAt(XlfOper& oper, void* record) {
     oper.record_ = record;
+}
+
+int XlfOperImpl::CoerceInExcel(const XlfOper& source, unsigned short type, XlfOper& result) const {
+    XlfOper target(static_cast<short>(type));
+    return XlfExcel::Get().Invoke(xlCoerce, GetRecord(result), 2, GetRecord(source),
+                                  GetRecord(target));
+}
+
+int XlfOperImpl::ConvertRangeToDoubles(const XlfOper& oper, std::vector<double>& out,
+                                       VectorReadOrder order) const {
+    XlfRangeRef range;
+    if (int code = ConvertToRef(oper, range))
+        return code;
+    return ReadRangeAsDoubles(range, order, out, [&range](int row, int column, double& value) {
+        return range.Element(row, column).ConvertToDouble(value);
+    });
+}
+
+int XlfOperImpl::ConvertCellsToMatrix(const XlfOper& oper, DoubleMatrix& out) const {
+    unsigned int type = GetType(oper);
+    if (type == xltypeMissing || type == xltypeNil) {
+        out = DoubleMatrix(0, 0);
+        return xlretSuccess;
+    }
+    CellMatrix cells;
+    if (int code = ConvertToCellMatrix(oper, cells))
+        return code;
+    return ReadCellsAsNumbers(cells, out);
 }
 
 } // namespace xlw

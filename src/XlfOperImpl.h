@@ -87,6 +87,15 @@ protected:
     // The handle's one field, for the implementations only.
     static void* RecordOf(const XlfOper& oper);
     static void PointAt(XlfOper& oper, void* record);
+
+    // What the implementations share because it works through handles only.
+    int CoerceInExcel(const XlfOper& source, unsigned short type, XlfOper& result) const;
+    // Each cell of the reference the handle converts to, through Excel's
+    // coercion of a single-cell reference to a number.
+    int ConvertRangeToDoubles(const XlfOper& oper, std::vector<double>& out,
+                              VectorReadOrder order) const;
+    // Through ConvertToCellMatrix; Missing and Nil give a 0 x 0 matrix.
+    int ConvertCellsToMatrix(const XlfOper& oper, DoubleMatrix& out) const;
 };
 
 } // namespace xlw

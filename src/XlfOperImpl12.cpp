@@ -1,7 +1,6 @@
 #include "XlfOperImpl12.h"
 
 #include "CellMatrix.h"
-#include "DoubleMatrix.h"
 #include "Excel12Record.h"
 #include "ValueHelpers.h"
 #include "XlfExcel.h"
@@ -201,9 +200,7 @@ XlfOper& XlfOperImpl12::SetError(XlfOper& oper, unsigned short code) const {
 }
 
 int XlfOperImpl12::Coerce(const XlfOper& source, unsigned short type, XlfOper& result) const {
-    XlfOper target(static_cast<short>(type));
-    return XlfExcel::Get().Invoke(xlCoerce, GetRecord(result), 2, GetRecord(source),
-                                  GetRecord(target));
+    return CoerceInExcel(source, type, result);
 }
 
 int XlfOperImpl12::Allocate(XlfOper& oper) const {
@@ -213,7 +210,10 @@ int XlfOperImpl12::Allocate(XlfOper& oper) const {
 
 int XlfOperImpl12::ConvertToDoubleVector(const XlfOper& oper, std::vector<double>& out,
                                          VectorReadOrder order) const {
-    const XLOPER12& record = *GetXloper12(oper);
+    const XLOPER12* pointer = GetXloper12(oper);
+    if (!pointer)
+        return xlretInvXloper;
+    const XLOPER12& record = *pointer;
     if (record.xltype == xltypeMissing) {
         out.resize(0);
         return xlretSuccess;
@@ -239,12 +239,7 @@ int XlfOperImpl12::ConvertToDoubleVector(const XlfOper& oper, std::vector<double
             }
         return xlretSuccess;
     }
-    XlfRangeRef range;
-    if (int code = ConvertToRef(oper, range))
-        return code;
-    return ReadRangeAsDoubles(range, order, out, [&range](int row, int column, double& value) {
-        return range.Element(row, column).ConvertToDouble(value);
-    });
+    return ConvertRangeToDoubles(oper, out, order);
 }
 
 int XlfOperImpl12::ConvertToDouble(const XlfOper& oper, double& out) const {
@@ -307,7 +302,10 @@ int XlfOperImpl12::ConvertToWideString(const XlfOper& oper, std::wstring& out) c
 }
 
 int XlfOperImpl12::ConvertToCellMatrix(const XlfOper& oper, CellMatrix& out) const {
-    const XLOPER12& record = *GetXloper12(oper);
+    const XLOPER12* pointer = GetXloper12(oper);
+    if (!pointer)
+        return xlretInvXloper;
+    const XLOPER12& record = *pointer;
     CellValue single;
     if (ReadCell(record, record.xltype, single)) {
         out = CellMatrix(1, 1);
@@ -327,15 +325,7 @@ int XlfOperImpl12::ConvertToCellMatrix(const XlfOper& oper, CellMatrix& out) con
 }
 
 int XlfOperImpl12::ConvertToMatrix(const XlfOper& oper, DoubleMatrix& out) const {
-    unsigned int type = GetXloper12(oper)->xltype;
-    if (type == xltypeMissing || type == xltypeNil) {
-        out = DoubleMatrix(0, 0);
-        return xlretSuccess;
-    }
-    CellMatrix cells;
-    if (int code = ConvertToCellMatrix(oper, cells))
-        return code;
-    return ReadCellsAsNumbers(cells, out);
+    return ConvertCellsToMatrix(oper, out);
 }
 
 int XlfOperImpl12::ConvertToRef(const XlfOper& oper, XlfRangeRef& out) const {

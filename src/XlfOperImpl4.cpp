@@ -1,7 +1,6 @@
 #include "XlfOperImpl4.h"
 
 #include "CellMatrix.h"
-#include "DoubleMatrix.h"
 #include "Excel4Record.h"
 #include "ValueHelpers.h"
 #include "XlfExcel.h"
@@ -201,9 +200,7 @@ XlfOper& XlfOperImpl4::SetError(XlfOper& oper, unsigned short code) const {
 }
 
 int XlfOperImpl4::Coerce(const XlfOper& source, unsigned short type, XlfOper& result) const {
-    XlfOper target(static_cast<short>(type));
-    return XlfExcel::Get().Invoke(xlCoerce, GetRecord(result), 2, GetRecord(source),
-                                  GetRecord(target));
+    return CoerceInExcel(source, type, result);
 }
 
 int XlfOperImpl4::Allocate(XlfOper& oper) const {
@@ -213,7 +210,10 @@ int XlfOperImpl4::Allocate(XlfOper& oper) const {
 
 int XlfOperImpl4::ConvertToDoubleVector(const XlfOper& oper, std::vector<double>& out,
                                         VectorReadOrder order) const {
-    const XLOPER& record = *GetXloper(oper);
+    const XLOPER* pointer = GetXloper(oper);
+    if (!pointer)
+        return xlretInvXloper;
+    const XLOPER& record = *pointer;
     if (record.xltype == xltypeMissing) {
         out.resize(0);
         return xlretSuccess;
@@ -239,12 +239,7 @@ int XlfOperImpl4::ConvertToDoubleVector(const XlfOper& oper, std::vector<double>
             }
         return xlretSuccess;
     }
-    XlfRangeRef range;
-    if (int code = ConvertToRef(oper, range))
-        return code;
-    return ReadRangeAsDoubles(range, order, out, [&range](int row, int column, double& value) {
-        return range.Element(row, column).ConvertToDouble(value);
-    });
+    return ConvertRangeToDoubles(oper, out, order);
 }
 
 int XlfOperImpl4::ConvertToDouble(const XlfOper& oper, double& out) const {
@@ -307,7 +302,10 @@ int XlfOperImpl4::ConvertToWideString(const XlfOper& oper, std::wstring& out) co
 }
 
 int XlfOperImpl4::ConvertToCellMatrix(const XlfOper& oper, CellMatrix& out) const {
-    const XLOPER& record = *GetXloper(oper);
+    const XLOPER* pointer = GetXloper(oper);
+    if (!pointer)
+        return xlretInvXloper;
+    const XLOPER& record = *pointer;
     CellValue single;
     if (ReadCell(record, record.xltype, single)) {
         out = CellMatrix(1, 1);
@@ -327,15 +325,7 @@ int XlfOperImpl4::ConvertToCellMatrix(const XlfOper& oper, CellMatrix& out) cons
 }
 
 int XlfOperImpl4::ConvertToMatrix(const XlfOper& oper, DoubleMatrix& out) const {
-    unsigned int type = GetXloper(oper)->xltype;
-    if (type == xltypeMissing || type == xltypeNil) {
-        out = DoubleMatrix(0, 0);
-        return xlretSuccess;
-    }
-    CellMatrix cells;
-    if (int code = ConvertToCellMatrix(oper, cells))
-        return code;
-    return ReadCellsAsNumbers(cells, out);
+    return ConvertCellsToMatrix(oper, out);
 }
 
 int XlfOperImpl4::ConvertToRef(const XlfOper& oper, XlfRangeRef& out) const {

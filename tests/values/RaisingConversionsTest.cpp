@@ -68,8 +68,19 @@ TEST_F(RaisingTest, AHandleWithoutARecordIsAnInvalidRecord) {
               "invalid OPER structure (memory could be exhausted),Conversion to double x");
     EXPECT_EQ(ThrownText<XlfException>([&] { none.GetString(); }),
               "invalid OPER structure (memory could be exhausted)");
+    EXPECT_EQ(ThrownText<XlfException>([&] { none.GetDoubleVector(); }),
+              "invalid OPER structure (memory could be exhausted)");
+    EXPECT_EQ(ThrownText<XlfException>([&] { none.GetMatrix(); }),
+              "invalid OPER structure (memory could be exhausted), conversion to matrix failed");
+    EXPECT_EQ(ThrownText<XlfException>([&] { none.GetCellMatrix("c"); }),
+              "invalid OPER structure (memory could be exhausted),c conversion to cell matrix "
+              "failed");
     XlfOper4 none4(static_cast<LPXLOPER>(nullptr));
     EXPECT_EQ(ThrownText<XlfException>([&] { none4.GetDouble(); }),
+              "invalid OPER structure (memory could be exhausted)");
+    EXPECT_EQ(ThrownText<XlfException>([&] { none4.GetMatrix(); }),
+              "invalid OPER structure (memory could be exhausted), conversion to matrix failed");
+    EXPECT_EQ(ThrownText<XlfException>([&] { none4.GetDoubleVector(); }),
               "invalid OPER structure (memory could be exhausted)");
     EXPECT_EQ(CalledFunctions(), std::vector<int>());
 }
