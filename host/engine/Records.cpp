@@ -9,6 +9,18 @@ namespace xlhost {
 
 namespace {
 
+// The characters of a counted string up to its first zero character:
+// add-ins count a terminating zero into the length (the framework's Excel 4
+// strings do), and Excel reads registration texts and shows cell texts only
+// up to it.
+template <class Char> std::size_t TextLength(const Char* counted, std::size_t count) {
+    std::size_t length = 0;
+    while (length < count && counted[1 + length] != 0) {
+        ++length;
+    }
+    return length;
+}
+
 template <class Record> struct RecordTraits;
 
 template <> struct RecordTraits<XLOPER> {
@@ -22,7 +34,7 @@ template <> struct RecordTraits<XLOPER> {
     static constexpr long long MaxColumns = 255;
 
     static std::string Decode(const char* str) {
-        return Latin1ToUtf8(str + 1, static_cast<unsigned char>(str[0]));
+        return Latin1ToUtf8(str + 1, TextLength(str, static_cast<unsigned char>(str[0])));
     }
     static std::basic_string<Char> Encode(const std::string& text) { return Utf8ToLatin1(text); }
     static Range ToRange(const XLREF& ref) {
@@ -53,7 +65,7 @@ template <> struct RecordTraits<XLOPER12> {
     static constexpr long long MaxColumns = 16384;
 
     static std::string Decode(const XCHAR* str) {
-        return Utf16ToUtf8(str + 1, static_cast<std::uint16_t>(str[0]));
+        return Utf16ToUtf8(str + 1, TextLength(str, static_cast<std::uint16_t>(str[0])));
     }
     static std::basic_string<Char> Encode(const std::string& text) { return Utf8ToUtf16(text); }
     static Range ToRange(const XLREF12& ref) {

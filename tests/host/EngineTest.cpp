@@ -256,6 +256,24 @@ TEST_F(EngineTest, RegistrationKeepsEveryArgumentAndChecksTheExport) {
     EXPECT_FALSE(engine.Registrations()[2].accepted);
 }
 
+TEST_F(EngineTest, ACountedZeroEndsRegistrationAndStatusTexts) {
+    // Add-ins that count the terminating zero into a string's length.
+    XLOPER module = records4.Text(FixturePath + std::string(1, '\0'));
+    XLOPER procedure = records4.Text(std::string("fix_Twice\0", 10));
+    XLOPER type = records4.Text(std::string("BB\0", 3));
+    XLOPER id = records4.Nil();
+    ASSERT_EQ(Call<XLOPER>(xlfRegister, &id, {&module, &procedure, &type}), xlretSuccess);
+    EXPECT_EQ(id.xltype, xltypeNum);
+    ASSERT_EQ(engine.Registrations().size(), 1u);
+    EXPECT_EQ(engine.Registrations()[0].Procedure(), "fix_Twice");
+    EXPECT_EQ(engine.Registrations()[0].TypeCodes(), "BB");
+
+    XLOPER12 yes = records12.Boolean(true);
+    XLOPER12 text = records12.Text(std::string("ready\0", 6));
+    ASSERT_EQ(Call<XLOPER12>(xlcMessage, nullptr, {&yes, &text}), xlretSuccess);
+    EXPECT_EQ(engine.StatusBar(), std::optional<std::string>("ready"));
+}
+
 TEST_F(EngineTest, HiddenRegisterAgainGivesTheIdThatUnregisterWithdraws) {
     const XLOPER id = RegisterFixture(records4, "fix_Table", "PBB");
     const XLOPER again = RegisterFixture(records4, "fix_Table", "PBB", 0);
