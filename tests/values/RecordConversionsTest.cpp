@@ -55,8 +55,8 @@ TEST_F(ConversionTest, NumbersAndIntegersAreReadWithoutACallback) {
 }
 
 TEST_F(ConversionTest, OtherTypesGoThroughExcelsCoercion) {
+    EXPECT_EQ(XlfOper("25").GetDouble(), 25.0);
     ExcelString twentyFive("25", ProcessIsExcel12());
-    EXPECT_EQ(XlfOper(twentyFive.Record()).GetDouble(), 25.0);
     EXPECT_EQ(XlfOper(twentyFive.Record()).GetShort(), 25);
     EXPECT_EQ(XlfOper(short(7)).GetShort(), 7);
     EXPECT_TRUE(XlfOper(1.0).GetBool());

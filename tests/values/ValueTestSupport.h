@@ -84,16 +84,14 @@ private:
     bool excel12_;
 };
 
-// A string record as Excel hands them to an add-in: counted, without a zero
-// byte. The framework's own Excel 4 strings count a zero byte, which Excel
-// then reads as part of the text.
+// A string record as Excel hands them to an add-in: counted, without the
+// zero byte that the framework's own Excel 4 strings count.
 class ExcelString {
 public:
     ExcelString(const std::string& ascii, bool excel12);
     ExcelString(const ExcelString&) = delete;
     ExcelString& operator=(const ExcelString&) = delete;
     void* Record() { return excel12_ ? static_cast<void*>(&record12_) : &record4_; }
-    LPXLOPER Record4() { return &record4_; }
 
 private:
     bool excel12_;

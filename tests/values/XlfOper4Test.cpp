@@ -45,8 +45,7 @@ TEST_F(Oper4Test, ConversionsReadDirectlyOrThroughTheExcel4Path) {
     EXPECT_TRUE(XlfOper4(true).GetBool());
     EXPECT_EQ(CalledFunctions(), std::vector<int>());
 
-    ExcelString twentyFive("25", false);
-    EXPECT_EQ(XlfOper4(twentyFive.Record4()).GetDouble(), 25.0);
+    EXPECT_EQ(XlfOper4("25").GetDouble(), 25.0);
     EXPECT_STREQ(XlfOper4(2.5).GetString(), "2.5");
     unsigned short code = 0;
     EXPECT_EQ(XlfOper4().SetError(xlerrNum).ConvertToError(code), 0);
