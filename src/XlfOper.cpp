@@ -1,6 +1,7 @@
 #include "XlfOper.h"
 
 #include "CellMatrix.h"
+#include "ConversionReport.h"
 #include "DoubleMatrix.h"
 #include "RaiseForReturnCode.h"
 #include "XltypeName.h"
@@ -165,27 +166,28 @@ int XlfOper::ConvertToError(unsigned short& out) const {
 
 double XlfOper::GetDouble(int* returnCode) const {
     double value = 0.0;
-    Report(ConvertToDouble(value), returnCode);
+    StoreOrRaise(ConvertToDouble(value), returnCode, &XlfOper::RaiseForReturnCode);
     return value;
 }
 
 double XlfOper::GetDouble(const std::string& errorId, int* returnCode) const {
     double value = 0.0;
-    Report(ConvertToDouble(value), returnCode, "Conversion to double " + errorId);
+    StoreOrRaise(ConvertToDouble(value), returnCode, &XlfOper::RaiseForReturnCode,
+                 DoubleContext(errorId));
     return value;
 }
 
 std::vector<double> XlfOper::GetDoubleVector(VectorReadOrder order, int* returnCode) const {
     std::vector<double> values;
-    Report(ConvertToDoubleVector(values, order), returnCode);
+    StoreOrRaise(ConvertToDoubleVector(values, order), returnCode, &XlfOper::RaiseForReturnCode);
     return values;
 }
 
 std::vector<double> XlfOper::GetDoubleVector(const std::string& errorId, VectorReadOrder order,
                                              int* returnCode) const {
     std::vector<double> values;
-    Report(ConvertToDoubleVector(values, order), returnCode,
-           errorId + " conversion to double vector");
+    StoreOrRaise(ConvertToDoubleVector(values, order), returnCode, &XlfOper::RaiseForReturnCode,
+                 DoubleVectorContext(errorId));
     return values;
 }
 
@@ -200,25 +202,27 @@ std::vector<double> XlfOper::GetNumberArray(const std::string& errorId, VectorRe
 
 short XlfOper::GetShort(int* returnCode) const {
     short value = 0;
-    Report(ConvertToShort(value), returnCode);
+    StoreOrRaise(ConvertToShort(value), returnCode, &XlfOper::RaiseForReturnCode);
     return value;
 }
 
 short XlfOper::GetShort(const std::string& errorId, int* returnCode) const {
     short value = 0;
-    Report(ConvertToShort(value), returnCode, errorId + " conversion to short failed");
+    StoreOrRaise(ConvertToShort(value), returnCode, &XlfOper::RaiseForReturnCode,
+                 ShortContext(errorId));
     return value;
 }
 
 bool XlfOper::GetBool(int* returnCode) const {
     bool value = false;
-    Report(ConvertToBool(value), returnCode);
+    StoreOrRaise(ConvertToBool(value), returnCode, &XlfOper::RaiseForReturnCode);
     return value;
 }
 
 bool XlfOper::GetBool(const std::string& errorId, int* returnCode) const {
     bool value = false;
-    Report(ConvertToBool(value), returnCode, errorId + " conversion to bool failed");
+    StoreOrRaise(ConvertToBool(value), returnCode, &XlfOper::RaiseForReturnCode,
+                 BoolContext(errorId));
     return value;
 }
 
@@ -228,7 +232,8 @@ DoubleMatrix XlfOper::GetMatrix(int* returnCode) const {
 
 DoubleMatrix XlfOper::GetMatrix(const std::string& errorId, int* returnCode) const {
     DoubleMatrix matrix(0, 0);
-    Report(ConvertToMatrix(matrix), returnCode, errorId + " conversion to matrix failed");
+    StoreOrRaise(ConvertToMatrix(matrix), returnCode, &XlfOper::RaiseForReturnCode,
+                 MatrixContext(errorId));
     return matrix;
 }
 
@@ -238,31 +243,33 @@ CellMatrix XlfOper::GetCellMatrix(int* returnCode) const {
 
 CellMatrix XlfOper::GetCellMatrix(const std::string& errorId, int* returnCode) const {
     CellMatrix cells(1, 1);
-    Report(ConvertToCellMatrix(cells), returnCode, errorId + " conversion to cell matrix failed");
+    StoreOrRaise(ConvertToCellMatrix(cells), returnCode, &XlfOper::RaiseForReturnCode,
+                 CellMatrixContext(errorId));
     return cells;
 }
 
 char* XlfOper::GetString(int* returnCode) const {
     char* text = nullptr;
-    Report(ConvertToString(text), returnCode);
+    StoreOrRaise(ConvertToString(text), returnCode, &XlfOper::RaiseForReturnCode);
     return text;
 }
 
 char* XlfOper::GetString(const std::string& errorId, int* returnCode) const {
     char* text = nullptr;
-    Report(ConvertToString(text), returnCode, errorId + " conversion to char* failed");
+    StoreOrRaise(ConvertToString(text), returnCode, &XlfOper::RaiseForReturnCode,
+                 StringContext(errorId));
     return text;
 }
 
 std::wstring XlfOper::GetWideString(int* returnCode) const {
     std::wstring text;
-    Report(ConvertToWideString(text), returnCode);
+    StoreOrRaise(ConvertToWideString(text), returnCode, &XlfOper::RaiseForReturnCode);
     return text;
 }
 
 XlfRangeRef XlfOper::GetRangeRef(int* returnCode) const {
     XlfRangeRef range;
-    Report(ConvertToRef(range), returnCode);
+    StoreOrRaise(ConvertToRef(range), returnCode, &XlfOper::RaiseForReturnCode);
     return range;
 }
 
@@ -272,20 +279,6 @@ int XlfOper::RaiseForReturnCode(int code) {
 
 int XlfOper::RaiseForReturnCode(int code, const std::string& context) {
     return xlw::RaiseForReturnCode(code, context);
-}
-
-void XlfOper::Report(int code, int* returnCode) {
-    if (returnCode)
-        *returnCode = code;
-    else
-        RaiseForReturnCode(code);
-}
-
-void XlfOper::Report(int code, int* returnCode, const std::string& context) {
-    if (returnCode)
-        *returnCode = code;
-    else
-        RaiseForReturnCode(code, context);
 }
 
 } // namespace xlw

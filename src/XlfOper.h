@@ -107,10 +107,6 @@ public:
 private:
     friend class XlfOperImpl;
 
-    // Stores the code when the caller asked for it, raises it otherwise.
-    static void Report(int code, int* returnCode);
-    static void Report(int code, int* returnCode, const std::string& context);
-
     void* record_;
 };
 

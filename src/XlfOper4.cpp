@@ -1,6 +1,7 @@
 #include "XlfOper4.h"
 
 #include "CellMatrix.h"
+#include "ConversionReport.h"
 #include "DoubleMatrix.h"
 #include "Excel4Record.h"
 #include "RaiseForReturnCode.h"
@@ -315,27 +316,28 @@ int XlfOper4::ConvertToCellMatrix(CellMatrix& out) const {
 
 double XlfOper4::GetDouble(int* returnCode) const {
     double value = 0.0;
-    Report(ConvertToDouble(value), returnCode);
+    StoreOrRaise(ConvertToDouble(value), returnCode, &XlfOper4::RaiseForReturnCode);
     return value;
 }
 
 double XlfOper4::GetDouble(const std::string& errorId, int* returnCode) const {
     double value = 0.0;
-    Report(ConvertToDouble(value), returnCode, "Conversion to double " + errorId);
+    StoreOrRaise(ConvertToDouble(value), returnCode, &XlfOper4::RaiseForReturnCode,
+                 DoubleContext(errorId));
     return value;
 }
 
 std::vector<double> XlfOper4::GetDoubleVector(VectorReadOrder order, int* returnCode) const {
     std::vector<double> values;
-    Report(ConvertToDoubleVector(values, order), returnCode);
+    StoreOrRaise(ConvertToDoubleVector(values, order), returnCode, &XlfOper4::RaiseForReturnCode);
     return values;
 }
 
 std::vector<double> XlfOper4::GetDoubleVector(const std::string& errorId, VectorReadOrder order,
                                               int* returnCode) const {
     std::vector<double> values;
-    Report(ConvertToDoubleVector(values, order), returnCode,
-           errorId + " conversion to double vector");
+    StoreOrRaise(ConvertToDoubleVector(values, order), returnCode, &XlfOper4::RaiseForReturnCode,
+                 DoubleVectorContext(errorId));
     return values;
 }
 
@@ -350,25 +352,27 @@ std::vector<double> XlfOper4::GetNumberArray(const std::string& errorId, VectorR
 
 short XlfOper4::GetShort(int* returnCode) const {
     short value = 0;
-    Report(ConvertToShort(value), returnCode);
+    StoreOrRaise(ConvertToShort(value), returnCode, &XlfOper4::RaiseForReturnCode);
     return value;
 }
 
 short XlfOper4::GetShort(const std::string& errorId, int* returnCode) const {
     short value = 0;
-    Report(ConvertToShort(value), returnCode, errorId + " conversion to short failed");
+    StoreOrRaise(ConvertToShort(value), returnCode, &XlfOper4::RaiseForReturnCode,
+                 ShortContext(errorId));
     return value;
 }
 
 bool XlfOper4::GetBool(int* returnCode) const {
     bool value = false;
-    Report(ConvertToBool(value), returnCode);
+    StoreOrRaise(ConvertToBool(value), returnCode, &XlfOper4::RaiseForReturnCode);
     return value;
 }
 
 bool XlfOper4::GetBool(const std::string& errorId, int* returnCode) const {
     bool value = false;
-    Report(ConvertToBool(value), returnCode, errorId + " conversion to bool failed");
+    StoreOrRaise(ConvertToBool(value), returnCode, &XlfOper4::RaiseForReturnCode,
+                 BoolContext(errorId));
     return value;
 }
 
@@ -378,7 +382,8 @@ DoubleMatrix XlfOper4::GetMatrix(int* returnCode) const {
 
 DoubleMatrix XlfOper4::GetMatrix(const std::string& errorId, int* returnCode) const {
     DoubleMatrix matrix(0, 0);
-    Report(ConvertToMatrix(matrix), returnCode, errorId + " conversion to matrix failed");
+    StoreOrRaise(ConvertToMatrix(matrix), returnCode, &XlfOper4::RaiseForReturnCode,
+                 MatrixContext(errorId));
     return matrix;
 }
 
@@ -388,25 +393,27 @@ CellMatrix XlfOper4::GetCellMatrix(int* returnCode) const {
 
 CellMatrix XlfOper4::GetCellMatrix(const std::string& errorId, int* returnCode) const {
     CellMatrix cells(1, 1);
-    Report(ConvertToCellMatrix(cells), returnCode, errorId + " conversion to cell matrix failed");
+    StoreOrRaise(ConvertToCellMatrix(cells), returnCode, &XlfOper4::RaiseForReturnCode,
+                 CellMatrixContext(errorId));
     return cells;
 }
 
 char* XlfOper4::GetString(int* returnCode) const {
     char* text = nullptr;
-    Report(ConvertToString(text), returnCode);
+    StoreOrRaise(ConvertToString(text), returnCode, &XlfOper4::RaiseForReturnCode);
     return text;
 }
 
 char* XlfOper4::GetString(const std::string& errorId, int* returnCode) const {
     char* text = nullptr;
-    Report(ConvertToString(text), returnCode, errorId + " conversion to char* failed");
+    StoreOrRaise(ConvertToString(text), returnCode, &XlfOper4::RaiseForReturnCode,
+                 StringContext(errorId));
     return text;
 }
 
 XlfRangeRef XlfOper4::GetRangeRef(int* returnCode) const {
     XlfRangeRef range;
-    Report(ConvertToRef(range), returnCode);
+    StoreOrRaise(ConvertToRef(range), returnCode, &XlfOper4::RaiseForReturnCode);
     return range;
 }
 
@@ -416,20 +423,6 @@ int XlfOper4::RaiseForReturnCode(int code) {
 
 int XlfOper4::RaiseForReturnCode(int code, const std::string& context) {
     return xlw::RaiseForReturnCode(code, context);
-}
-
-void XlfOper4::Report(int code, int* returnCode) {
-    if (returnCode)
-        *returnCode = code;
-    else
-        RaiseForReturnCode(code);
-}
-
-void XlfOper4::Report(int code, int* returnCode, const std::string& context) {
-    if (returnCode)
-        *returnCode = code;
-    else
-        RaiseForReturnCode(code, context);
 }
 
 } // namespace xlw

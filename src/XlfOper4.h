@@ -106,10 +106,6 @@ public:
     static int RaiseForReturnCode(int code, const std::string& context);
 
 private:
-    // Stores the code when the caller asked for it, raises it otherwise.
-    static void Report(int code, int* returnCode);
-    static void Report(int code, int* returnCode, const std::string& context);
-
     LPXLOPER record_;
 };
 
