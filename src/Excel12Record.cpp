@@ -88,6 +88,9 @@ void WriteString(XLOPER12& record, const char* text) {
     XCHAR* buffer = NewCountedString(length);
     record.val.str = buffer;
     record.xltype = xltypeStr;
+    // Bytes the locale cannot convert stop the conversion; what it did not
+    // write stays zero rather than whatever the memory held.
+    std::fill(buffer, buffer + length + 1, L'\0');
     std::mbstowcs(buffer + 1, text, length);
     buffer[0] = static_cast<XCHAR>(length);
 }

@@ -109,6 +109,9 @@ void WriteWideString(XLOPER& record, const std::wstring& text, const char* trunc
         length = MaxWideStringCharacters;
     }
     char* buffer = TempBytes(length + 1);
+    // Characters the locale cannot convert stop the conversion; what it did
+    // not write stays zero rather than whatever the memory held.
+    std::fill(buffer, buffer + length + 1, '\0');
     std::wcstombs(buffer + 1, text.c_str(), length);
     buffer[0] = static_cast<char>(length);
     record.val.str = buffer;
