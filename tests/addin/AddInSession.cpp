@@ -44,8 +44,8 @@ AddInSession::AddInSession() : path_(ExecutableFolder() + "\\Tesserine.xll") {
     first_.searchPathAfter = SearchPath().value_or("");
     first_.registrations.assign(engine.Registrations().begin() + registeredBefore,
                                 engine.Registrations().end());
-    first_.statusHistory.assign(engine.StatusHistory().begin() + statusBefore,
-                                engine.StatusHistory().end());
+    std::vector<std::optional<std::string>> statusHistory = engine.StatusHistory();
+    first_.statusHistory.assign(statusHistory.begin() + statusBefore, statusHistory.end());
 }
 
 std::string AddInSession::Folder() const {

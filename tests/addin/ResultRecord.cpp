@@ -6,11 +6,13 @@
 
 namespace {
 
-// The count is the first character, read as unsigned: Excel 4 counts reach 255.
+// The count is the first character, read as unsigned: Excel 4 counts reach
+// 255. A counted zero ends the text, as Excel reads it: the framework counts
+// the terminating zero of an Excel 4 string.
 template <class Character> std::string CountedText(const Character* counted) {
     using Count = std::make_unsigned_t<Character>;
     std::string text;
-    for (unsigned i = 1; i <= static_cast<Count>(counted[0]); ++i)
+    for (unsigned i = 1; i <= static_cast<Count>(counted[0]) && counted[i] != 0; ++i)
         text += static_cast<char>(counted[i]);
     return text;
 }
