@@ -125,3 +125,9 @@ TEST(WorksheetCall, AFailureWhileBuildingTheHandlersResultGivesAStaticValueError
     EXPECT_EQ(result.type, unsigned(xltypeErr));
     EXPECT_EQ(result.error, xlerrValue);
 }
+
+TEST(WorksheetCall, TheStaticValueErrorIsARecordOfTheRunningKind) {
+    ResultRecord result = ReadRecord(xlw::StaticValueError(), Excel12Records());
+    EXPECT_EQ(result.type, unsigned(xltypeErr));
+    EXPECT_EQ(result.error, xlerrValue);
+}

@@ -1,0 +1,38 @@
+# Runs xlhost against the built add-in the way a script would, and checks what
+# it prints. Called by ctest with EMULATOR, XLHOST and ADDIN set.
+
+function(run_xlhost output_var result_var)
+  execute_process(COMMAND ${EMULATOR} ${XLHOST} ${ARGN}
+    OUTPUT_VARIABLE output ERROR_VARIABLE errors RESULT_VARIABLE result)
+  string(REPLACE "\r" "" output "${output}")
+  set(${output_var} "${output}" PARENT_SCOPE)
+  set(${result_var} "${result}" PARENT_SCOPE)
+endfunction()
+
+# The first base-2 van der Corput points are exact in binary, Moro's inverse
+# is 0 at 0.5, and 1e10 points lie outside the signed 32-bit range.
+run_xlhost(output result --list ${ADDIN}
+  "rnd_Halton(1, 4)" "rnd_MoroNormSinInv(0.5)" "rnd_Halton(1, 1e10)")
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "xlhost exited with ${result}:\n${output}")
+endif()
+
+string(REGEX MATCHALL "[^\n]+: register id [0-9]+" registered "${output}")
+set(expected_registered
+  "rnd_Sobol: register id 1" "rnd_Faure: register id 2" "rnd_Halton: register id 3"
+  "rnd_MoroNormSinInv: register id 4" "rnd_NormalRNs: register id 5"
+  "rnd_LogNormalRNs: register id 6")
+if(NOT registered STREQUAL expected_registered)
+  message(FATAL_ERROR "--list showed\n${registered}\ninstead of\n${expected_registered}")
+endif()
+
+string(REGEX REPLACE "^.*\n  [^\n]*\n" "" values "${output}")
+set(expected_values "0.5\n0.25\n0.75\n0.125\n0\nn must be a whole number from 0 to 2147483647\n")
+if(NOT values STREQUAL expected_values)
+  message(FATAL_ERROR "formulas printed\n${values}\ninstead of\n${expected_values}")
+endif()
+
+run_xlhost(output result ${ADDIN} "rnd_Nothing(1)")
+if(result EQUAL 0)
+  message(FATAL_ERROR "xlhost accepted a formula naming no registered function")
+endif()
