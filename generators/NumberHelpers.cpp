@@ -1,11 +1,15 @@
 #include "NumberHelpers.h"
 
 #include <climits>
+#include <cmath>
 #include <cstdint>
 #include <new>
 #include <stdexcept>
 
 namespace {
+
+// The number of primes below 2^31.
+constexpr int PrimesBelowTwoToThe31 = 105097565;
 
 // Helper arrays are bounded as on the 32-bit add-in, whose byte sizes are
 // 32-bit: larger ones fail there, and here alike.
@@ -53,17 +57,28 @@ bool IsPrime(int n) {
     return true;
 }
 
+// The first k primes by Eratosthenes' sieve up to Rosser's bound: the k-th
+// prime lies below k (ln k + ln ln k) for k >= 6. Trial division of every
+// candidate would keep Excel busy for minutes at a few million dimensions.
 std::vector<int> FirstPrimes(int k) {
     std::vector<int> primes;
     if (k <= 0)
         return primes;
+    if (k > PrimesBelowTwoToThe31)
+        throw std::range_error("not that many primes fit in a signed 32-bit integer");
     primes.reserve(ArrayCount(k));
     primes.push_back(2);
-    for (int candidate = 3; static_cast<int>(primes.size()) < k; candidate += 2) {
-        if (IsPrime(candidate))
-            primes.push_back(candidate);
-        if (candidate > INT_MAX - 2 && static_cast<int>(primes.size()) < k)
-            throw std::range_error("not that many primes fit in a signed 32-bit integer");
+    const double bound = k < 6 ? 11.0 : k * (std::log(k) + std::log(std::log(k)));
+    const int limit = bound >= INT_MAX ? INT_MAX : static_cast<int>(bound);
+    // Entry i stands for the odd number 2i + 1.
+    std::vector<bool> composite(limit / 2 + 1, false);
+    for (int i = 1; static_cast<int>(primes.size()) < k; ++i) {
+        if (composite[i])
+            continue;
+        const std::int64_t p = 2 * i + 1;
+        primes.push_back(static_cast<int>(p));
+        for (std::int64_t multiple = p * p; multiple <= limit; multiple += 2 * p)
+            composite[static_cast<std::size_t>(multiple / 2)] = true;
     }
     return primes;
 }

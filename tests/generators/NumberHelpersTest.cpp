@@ -69,7 +69,17 @@ TEST(FirstPrimes, ListsPrimesInIncreasingOrder) {
     for (int n = 2; n <= 10000; ++n)
         if (sieve[n])
             expected.push_back(n);
+    for (int k = 1; k <= 30; ++k)
+        EXPECT_EQ(FirstPrimes(k), Digits(expected.begin(), expected.begin() + k)) << k;
     EXPECT_EQ(FirstPrimes(static_cast<int>(expected.size())), expected);
+}
+
+// The millionth prime is 15485863; there are 105097565 primes below 2^31. A
+// count beyond that is refused at once, not after scanning every candidate.
+TEST(FirstPrimes, ReachesLargeCountsAndRefusesImpossibleOnes) {
+    EXPECT_EQ(FirstPrimes(1000000).back(), 15485863);
+    EXPECT_THROW(FirstPrimes(105097566), std::range_error);
+    EXPECT_THROW(FirstPrimes(INT_MAX), std::range_error);
 }
 
 TEST(NextPrime, FindsTheSmallestPrimeNotBelow) {
