@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <new>
 #include <stdexcept>
 #include <string>
 
@@ -63,6 +64,17 @@ TEST_P(EveryGenerator, RejectsNegativeCounts) {
             EXPECT_EQ(std::string(error.what()), c.text);
         }
     }
+}
+
+// Counts a worksheet user can type whose result cannot exist in a 32-bit
+// process: refused before any prime, digit or direction number is formed.
+TEST_P(EveryGenerator, RefusesResultsBeyondThirtyTwoBitsAtOnce) {
+    const int largest = 2147483647;
+    const struct {
+        int d, n;
+    } cases[] = {{largest, 1}, {1, largest}, {largest, largest}, {65536, 65536}};
+    for (const auto& c : cases)
+        EXPECT_THROW(GetParam().generate(c.d, c.n), std::bad_alloc) << c.d << " x " << c.n;
 }
 
 TEST_P(EveryGenerator, GivesValuesInRange) {
