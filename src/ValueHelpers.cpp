@@ -34,7 +34,8 @@ std::size_t ReadOrderIndex(VectorReadOrder order, std::size_t row, std::size_t c
 }
 
 short LowSixteenBits(double number) {
-    if (std::isnan(number))
+    // An infinity's remainder is NaN, whose cast to an integer is undefined.
+    if (!std::isfinite(number))
         return 0;
     // fmod is exact, so even numbers beyond any integer type keep their low bits.
     double low = std::fmod(std::trunc(number), 65536.0);

@@ -38,7 +38,7 @@ std::size_t ReadOrderIndex(VectorReadOrder order, std::size_t row, std::size_t c
                            std::size_t rows, std::size_t columns);
 
 // A number truncated toward zero, then cut to its low 16 bits (40000.0 gives
-// -25536); 0 for NaN, which has no integer.
+// -25536); 0 for NaN and the infinities, which have no integer.
 short LowSixteenBits(double number);
 
 // Reads the cells of a range one at a time: readCell converts the cell at
