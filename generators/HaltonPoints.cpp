@@ -4,6 +4,7 @@
 #include "NumberHelpers.h"
 
 #include <cstddef>
+#include <new>
 #include <vector>
 
 namespace {
@@ -50,6 +51,10 @@ DoubleMatrix HaltonPoints(int d, int n) {
         return points;
 
     std::vector<RadicalInverseCounter> counters;
+    // More counters than a 32-bit process can index is an allocation failure,
+    // not the library's length error, and found before any prime is formed.
+    if (static_cast<std::size_t>(d) > counters.max_size())
+        throw std::bad_alloc();
     counters.reserve(d);
     for (int base : FirstPrimes(d))
         counters.emplace_back(base, n);
