@@ -45,6 +45,10 @@ template <class Computation> void* GuardedResult(Computation& compute) {
 template <class Computation> void* WorksheetCall(Computation compute) noexcept {
     try {
         XlfExcel::Get().ReleaseTemp(false);
+        // After a failed binding no record kind was ever chosen: no record
+        // but the static one can be built.
+        if (!XlfOperImpl::Current)
+            return StaticValueError();
         return GuardedResult(compute);
     } catch (...) {
         return StaticValueError();
