@@ -58,7 +58,7 @@ void DoubleMatrix::Allocate(unsigned long rows, unsigned long columns, Fill fill
     const std::uint64_t newRows = static_cast<std::uint32_t>(rows);
     const std::uint64_t newColumns = static_cast<std::uint32_t>(columns);
     const std::uint64_t count = newRows * newColumns;
-    if (count * sizeof(double) > UINT32_MAX)
+    if (count > UINT32_MAX / sizeof(double))
         throw std::bad_alloc();
 
     std::unique_ptr<double[]> newElements;
