@@ -31,6 +31,11 @@ char* TempBytes(std::size_t bytes);
 // exceed what temporary memory can hand out in one piece.
 std::size_t ArrayBytes(std::size_t rows, std::size_t columns, std::size_t recordSize);
 
+// The length of a text that a record keeps: at most `limit`. A longer text
+// writes `message` after the source position `position` to std::cerr, once.
+std::size_t LengthWithinLimit(std::size_t length, std::size_t limit, const char* position,
+                              const char* message);
+
 // OneDimensional accepts a single row or a single column only.
 bool FitsReadOrder(VectorReadOrder order, std::size_t rows, std::size_t columns);
 // Where element (row, column) lands in the vector.
@@ -47,6 +52,8 @@ short LowSixteenBits(double number);
 using DoubleCellReader = std::function<int(std::int32_t, std::int32_t, double&)>;
 using CellReader = std::function<int(std::int32_t, std::int32_t, CellValue&)>;
 // Refuses a range that is neither one row nor one column under OneDimensional.
+// std::runtime_error, before any cell is read, for a range with more cells
+// than a vector can hold.
 int ReadRangeAsDoubles(const XlfRangeRef& range, VectorReadOrder order, std::vector<double>& out,
                        const DoubleCellReader& readCell);
 int ReadRangeAsCells(const XlfRangeRef& range, CellMatrix& out, const CellReader& readCell);
