@@ -48,20 +48,61 @@ TEST(TempMemory, RequestFitsOnlyStrictlyBelowTheCapacity) {
     EXPECT_EQ(excel.TempAlloc(8), grown + 192);
 }
 
-TEST(TempMemory, LargeRequestGrowsBlocksByHalfAndReleaseKeepsTheNewest) {
+TEST(TempMemory, ARequestThatDoesNotFitTakesOneLadderStepBigEnoughForIt) {
     XlfExcel& excel = EmptiedExcel();
-    char* large = excel.TempAlloc(20000);
-    // 8192 * 1.5^k: 8192, 12288, 18432, 27648, the first above 20000.
-    EXPECT_EQ(excel.TempBlockCapacities(), (Capacities{27648, 18432, 12288, 8192}));
-    excel.ReleaseTemp(false);
+    // 8192 * 1.5^k: 8192, 12288, 18432, 27648, the first above 20000. The
+    // steps below it would never be used and are not taken.
+    excel.TempAlloc(20000);
     EXPECT_EQ(excel.TempBlockCapacities(), Capacities{27648});
+    excel.TempAlloc(8);
+    // 20008 + 30000 is past 27648; the next steps are 41472 and 62208.
+    excel.TempAlloc(30000);
+    EXPECT_EQ(excel.TempBlockCapacities(), (Capacities{41472, 27648}));
+    char* newest = excel.TempAlloc(50000);
+    EXPECT_EQ(excel.TempBlockCapacities(), (Capacities{62208, 41472, 27648}));
+    excel.ReleaseTemp(false);
+    EXPECT_EQ(excel.TempBlockCapacities(), Capacities{62208});
     EXPECT_EQ(excel.TempOffset(), 0u);
-    EXPECT_EQ(excel.TempAlloc(8), large);
+    EXPECT_EQ(excel.TempAlloc(8), newest);
 
     excel.ReleaseTemp(true);
     EXPECT_TRUE(excel.TempBlockCapacities().empty());
     excel.ReleaseTemp(true);
     EXPECT_EQ(excel.TempOffset(), 0u);
+}
+
+TEST(TempMemory, ALargeRequestGetsABlockOfItsOwnThatNoReleaseKeeps) {
+    XlfExcel& excel = EmptiedExcel();
+    const unsigned large = XlfExcel::LargeTempRequest;
+    char* small = excel.TempAlloc(16);
+    char* block = excel.TempAlloc(large);
+    EXPECT_EQ(excel.TempLargeBlockCapacities(), Capacities{large});
+    // The ladder block goes on where it was.
+    EXPECT_EQ(excel.TempBlockCapacities(), Capacities{8192});
+    EXPECT_EQ(excel.TempAlloc(16), small + 16);
+    block[0] = 'a';
+    block[large - 1] = 'z';
+
+    // Calls of steady size: each result's block lives until the next call
+    // begins, and only the small ladder block stays between calls.
+    for (int call = 0; call < 3; ++call) {
+        excel.ReleaseTemp(false);
+        EXPECT_TRUE(excel.TempLargeBlockCapacities().empty());
+        EXPECT_EQ(excel.TempBlockCapacities(), Capacities{8192});
+        EXPECT_EQ(excel.TempAlloc(32), small);
+        excel.TempAlloc(4 * large);
+        EXPECT_EQ(excel.TempLargeBlockCapacities(), Capacities{4 * large});
+    }
+    excel.ReleaseTemp(true);
+    EXPECT_TRUE(excel.TempLargeBlockCapacities().empty());
+    EXPECT_TRUE(excel.TempBlockCapacities().empty());
+
+    // Just below the limit a request still climbs the ladder, in one step to
+    // 8192 * 1.5^18 (each step truncated: ... 5380839, 8071258, 12106887).
+    excel.TempAlloc(large - 8);
+    EXPECT_EQ(excel.TempBlockCapacities(), Capacities{12106887});
+    EXPECT_TRUE(excel.TempLargeBlockCapacities().empty());
+    excel.ReleaseTemp(true);
 }
 
 TEST(TempMemory, EveryRequestStartsOnAnEightByteBoundary) {
