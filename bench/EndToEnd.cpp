@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -88,6 +89,28 @@ std::size_t Differences(const xlhost::Grid& grid, const DoubleMatrix& expected) 
     return differences;
 }
 
+std::size_t CountOf(const char* counted) {
+    return static_cast<unsigned char>(counted[0]);
+}
+std::size_t CountOf(const XCHAR* counted) {
+    return static_cast<std::uint16_t>(counted[0]);
+}
+
+// What the worksheet call returned: the array's shape, or the text that
+// refused it (an Excel 4 array has at most 65535 rows). The texts are ASCII.
+template <class Record> std::string Describe(const Record* record) {
+    if (record->xltype == xltypeMulti)
+        return "a " + std::to_string(record->val.array.rows) + " x " +
+               std::to_string(record->val.array.columns) + " array";
+    if (record->xltype == xltypeStr) {
+        std::string text;
+        for (std::size_t i = 1; i <= CountOf(record->val.str) && record->val.str[i] != 0; ++i)
+            text += static_cast<char>(record->val.str[i]);
+        return "the text \"" + text + "\"";
+    }
+    return "a record of type " + std::to_string(record->xltype);
+}
+
 int Usage() {
     std::fprintf(stderr, "usage: end_to_end_bench VERSION FUNCTION D N [--targets] [--check]\n"
                          "  FUNCTION: rnd_Sobol, rnd_Halton or rnd_NormalRNs\n");
@@ -137,7 +160,8 @@ int main(int argc, char** argv) {
         (void)x;
     });
     const std::size_t peakAfterGenerator = PeakWorkingSet();
-    const double worksheetTime = BestMilliseconds(runs, [&] { entry(d, n); });
+    void* result = nullptr;
+    const double worksheetTime = BestMilliseconds(runs, [&] { result = entry(d, n); });
     const std::size_t peakAfterWorksheet = PeakWorkingSet();
     const double ratio = worksheetTime / generatorTime;
     const double peak = (peakAfterWorksheet - peakAtStart) / elements;
@@ -148,8 +172,11 @@ int main(int argc, char** argv) {
                 excel12 ? "XLOPER12" : "XLOPER");
     std::printf("  %-15s in this process:   %9.1f ms (best of %d)\n", function->generatorName,
                 generatorTime, runs);
-    std::printf("  worksheet call through the stand-in: %8.1f ms (best of %d)\n", worksheetTime,
-                runs);
+    std::printf("  worksheet call through the stand-in: %8.1f ms (best of %d), giving %s\n",
+                worksheetTime, runs,
+                (excel12 ? Describe(static_cast<const XLOPER12*>(result))
+                         : Describe(static_cast<const XLOPER*>(result)))
+                    .c_str());
     std::printf("  ratio worksheet / generator:         %8.2f", ratio);
     if (targets)
         std::printf("    target at most %.0f, aim %.0f: %s", RatioTarget, RatioAim,

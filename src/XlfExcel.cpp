@@ -228,6 +228,12 @@ char* XlfExcel::TempAlloc(unsigned int bytes) {
 
 void XlfExcel::ReleaseTemp(bool all) {
     NamedMutexLock lock;
+    delete[] spare_.bytes;
+    spare_ = {0, nullptr};
+    if (!all && !largeBlocks_.empty()) {
+        spare_ = largeBlocks_.front();
+        largeBlocks_.pop_front();
+    }
     for (const TempBlock& block : largeBlocks_)
         delete[] block.bytes;
     largeBlocks_.clear();
@@ -256,6 +262,16 @@ void XlfExcel::AddTempBlock(unsigned int size) {
 }
 
 char* XlfExcel::AddLargeTempBlock(unsigned int size) {
+    // Reused, its pages are already the process's: a fresh block of this
+    // size costs more in page faults than filling it does.
+    if (size <= spare_.capacity && size >= spare_.capacity / 2) {
+        largeBlocks_.push_front(spare_);
+        spare_ = {0, nullptr};
+        return largeBlocks_.front().bytes;
+    }
+    // Freed before the new one is taken, so the two never coexist.
+    delete[] spare_.bytes;
+    spare_ = {0, nullptr};
     std::unique_ptr<char[]> bytes(new char[size]);
     largeBlocks_.push_front({size, bytes.get()});
     return bytes.release();

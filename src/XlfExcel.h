@@ -44,11 +44,14 @@ public:
     // Requests below LargeTempRequest share blocks that grow by half from
     // 8192 bytes: one that does not fit gets one new block, the first step
     // of that ladder big enough for it. A larger request gets a block of its
-    // own, exactly its size.
+    // own: the spare block when it holds the request without wasting half of
+    // itself, otherwise a new block of exactly the request's size.
     char* TempAlloc(unsigned int bytes);
     // Frees every block (all), or every block but the newest ladder block,
-    // and rewinds. Blocks of a request's own are never kept: a 32-bit
-    // process cannot spare a result's worth of memory between calls.
+    // and rewinds. Of the large blocks, the newest becomes the spare block
+    // for the next call, and a spare block that the call just ended did not
+    // use is freed: a steady workload of large results reuses its memory,
+    // while a large result's memory outlives it by one call at most.
     void ReleaseTemp(bool all);
     static constexpr unsigned int LargeTempRequest = 8u << 20;
 
@@ -61,6 +64,8 @@ public:
     // ladder blocks, and the blocks of large requests.
     std::vector<unsigned int> TempBlockCapacities() const;
     std::vector<unsigned int> TempLargeBlockCapacities() const;
+    // 0 when there is no spare block.
+    unsigned int TempSpareBlockCapacity() const { return spare_.capacity; }
     unsigned int TempOffset() const { return offset_; }
 
 private:
@@ -84,6 +89,7 @@ private:
 
     std::list<TempBlock> blocks_;
     std::list<TempBlock> largeBlocks_;
+    TempBlock spare_ = {0, nullptr};
     unsigned int offset_ = 0;
     LibraryRecord* library_;
     bool isExcel12_ = false;

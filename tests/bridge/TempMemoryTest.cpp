@@ -71,29 +71,49 @@ TEST(TempMemory, ARequestThatDoesNotFitTakesOneLadderStepBigEnoughForIt) {
     EXPECT_EQ(excel.TempOffset(), 0u);
 }
 
-TEST(TempMemory, ALargeRequestGetsABlockOfItsOwnThatNoReleaseKeeps) {
+TEST(TempMemory, ALargeRequestGetsABlockOfItsOwnKeptForOneMoreCallAtMost) {
     XlfExcel& excel = EmptiedExcel();
     const unsigned large = XlfExcel::LargeTempRequest;
     char* small = excel.TempAlloc(16);
-    char* block = excel.TempAlloc(large);
-    EXPECT_EQ(excel.TempLargeBlockCapacities(), Capacities{large});
+    char* block = excel.TempAlloc(4 * large);
+    EXPECT_EQ(excel.TempLargeBlockCapacities(), Capacities{4 * large});
     // The ladder block goes on where it was.
     EXPECT_EQ(excel.TempBlockCapacities(), Capacities{8192});
     EXPECT_EQ(excel.TempAlloc(16), small + 16);
     block[0] = 'a';
-    block[large - 1] = 'z';
+    block[4 * large - 1] = 'z';
 
-    // Calls of steady size: each result's block lives until the next call
-    // begins, and only the small ladder block stays between calls.
-    for (int call = 0; call < 3; ++call) {
+    // Calls of steady size reuse the block; one of half its size still does.
+    for (unsigned request : {4 * large, 4 * large - 8, 2 * large}) {
+        SCOPED_TRACE(request);
         excel.ReleaseTemp(false);
-        EXPECT_TRUE(excel.TempLargeBlockCapacities().empty());
+        EXPECT_EQ(excel.TempSpareBlockCapacity(), 4 * large);
         EXPECT_EQ(excel.TempBlockCapacities(), Capacities{8192});
-        EXPECT_EQ(excel.TempAlloc(32), small);
-        excel.TempAlloc(4 * large);
-        EXPECT_EQ(excel.TempLargeBlockCapacities(), Capacities{4 * large});
+        EXPECT_EQ(excel.TempAlloc(request), block);
+        EXPECT_EQ(excel.TempSpareBlockCapacity(), 0u);
     }
+    // Less than half of it, or more than all of it: a new block of the
+    // request's size, the spare freed before it is taken.
+    for (unsigned request : {2 * large - 8, 5 * large}) {
+        SCOPED_TRACE(request);
+        excel.ReleaseTemp(false);
+        excel.TempAlloc(request);
+        EXPECT_EQ(excel.TempLargeBlockCapacities(), Capacities{request});
+        EXPECT_EQ(excel.TempSpareBlockCapacity(), 0u);
+    }
+    // A call without a large request keeps the spare; the call after it
+    // frees it, so only the small ladder block stays between calls.
+    excel.ReleaseTemp(false);
+    EXPECT_EQ(excel.TempSpareBlockCapacity(), 5 * large);
+    EXPECT_TRUE(excel.TempLargeBlockCapacities().empty());
+    excel.TempAlloc(32);
+    excel.ReleaseTemp(false);
+    EXPECT_EQ(excel.TempSpareBlockCapacity(), 0u);
+    EXPECT_EQ(excel.TempBlockCapacities(), Capacities{8192});
+
+    excel.TempAlloc(large);
     excel.ReleaseTemp(true);
+    EXPECT_EQ(excel.TempSpareBlockCapacity(), 0u);
     EXPECT_TRUE(excel.TempLargeBlockCapacities().empty());
     EXPECT_TRUE(excel.TempBlockCapacities().empty());
 
