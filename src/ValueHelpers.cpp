@@ -35,6 +35,13 @@ std::size_t LengthWithinLimit(std::size_t length, std::size_t limit, const char*
     return limit;
 }
 
+void RequireArrayColumns(std::size_t columns) {
+    constexpr std::size_t maxColumns = 255;
+    if (columns > maxColumns)
+        throw std::runtime_error("an array holds at most 255 columns; " + std::to_string(columns) +
+                                 " were asked for");
+}
+
 bool FitsReadOrder(VectorReadOrder order, std::size_t rows, std::size_t columns) {
     return order != OneDimensional || rows == 1 || columns == 1;
 }
