@@ -10,11 +10,6 @@
 
 namespace {
 
-void RequireValidMaturity(double maturity) {
-    if (!(maturity > 0.0 && std::isfinite(maturity)))
-        throw std::invalid_argument("maturity must be a positive, finite number");
-}
-
 // The normals of each row are replaced by the path they make.
 DoubleMatrix BridgedRows(DoubleMatrix normals, double maturity) {
     const int steps = static_cast<int>(normals.ColumnCount());
@@ -30,6 +25,11 @@ DoubleMatrix BridgedRows(DoubleMatrix normals, double maturity) {
 }
 
 } // namespace
+
+void RequireValidMaturity(double maturity) {
+    if (!(maturity > 0.0 && std::isfinite(maturity)))
+        throw std::invalid_argument("maturity must be a positive, finite number");
+}
 
 DoubleMatrix BrownianPaths(int steps, int n, double maturity, std::uint32_t seed,
                            std::uint32_t start) {

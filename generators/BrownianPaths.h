@@ -11,6 +11,10 @@
 // std::invalid_argument for a maturity that is not positive and finite, and
 // for what ScrambledNormalVariates refuses.
 
+// Throws std::invalid_argument "maturity must be a positive, finite number"
+// unless it is.
+void RequireValidMaturity(double maturity);
+
 // Reads "param.txt" beside the module and writes its path, and a line end, to
 // the standard output.
 DoubleMatrix BrownianPaths(int steps, int n, double maturity, std::uint32_t seed,

@@ -47,11 +47,3 @@ void GrayCodeSobol::Next() {
 const std::uint32_t* GrayCodeSobol::Directions(int bit) const {
     return &reversedDirections[static_cast<std::size_t>(bit) * dimensions];
 }
-
-std::uint32_t ReverseBits(std::uint32_t x) {
-    x = ((x >> 1) & 0x55555555u) | ((x & 0x55555555u) << 1);
-    x = ((x >> 2) & 0x33333333u) | ((x & 0x33333333u) << 2);
-    x = ((x >> 4) & 0x0F0F0F0Fu) | ((x & 0x0F0F0F0Fu) << 4);
-    x = ((x >> 8) & 0x00FF00FFu) | ((x & 0x00FF00FFu) << 8);
-    return (x >> 16) | (x << 16);
-}

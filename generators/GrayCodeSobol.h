@@ -35,5 +35,14 @@ private:
     std::uint32_t index = 0;
 };
 
-// The 32 bits of x in the opposite order.
-std::uint32_t ReverseBits(std::uint32_t x);
+// The 32 bits of x in the opposite order. Inline: it runs once per coordinate.
+// The five swaps commute; swapping bytes first keeps compilers from seeing a
+// byte-order reversal, which has no vector form, so loops over a row of
+// coordinates become vector code.
+inline std::uint32_t ReverseBits(std::uint32_t x) {
+    x = ((x >> 8) & 0x00FF00FFu) | ((x & 0x00FF00FFu) << 8);
+    x = ((x >> 1) & 0x55555555u) | ((x & 0x55555555u) << 1);
+    x = ((x >> 2) & 0x33333333u) | ((x & 0x33333333u) << 2);
+    x = ((x >> 4) & 0x0F0F0F0Fu) | ((x & 0x0F0F0F0Fu) << 4);
+    return (x >> 16) | (x << 16);
+}

@@ -21,9 +21,12 @@ void RequireValidArguments(int d, int n, std::uint32_t start) {
             "start + n must not exceed 4294967296, the length of the 32-bit Sobol sequence");
 }
 
-// (x + 1/2) / 2^32 is exact in a double: 33 significant bits.
+// (x + 1/2) / 2^32 is exact in a double: 33 significant bits. x goes through
+// the signed 32-bit value x - 2^31, whose conversion processors do several at
+// once; every step is exact, so the value is the same.
 double Coordinate(std::uint32_t bits) {
-    return (bits + 0.5) * 0x1p-32;
+    const std::int32_t centred = static_cast<std::int32_t>(bits ^ 0x80000000u);
+    return (centred + 2147483648.5) * 0x1p-32;
 }
 
 double NormalCoordinate(std::uint32_t bits) {
