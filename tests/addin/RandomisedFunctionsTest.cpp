@@ -65,8 +65,12 @@ TEST(RandomisedFunctions, AreTheirGeneratorsResults) {
     ExpectGrid(Evaluate("rnd_BrownianPaths", {12, 20, 0.5, 9, 3}),
                BrownianPaths(12, 20, 0.5, 9, 3));
     ExpectGrid(Evaluate("rnd_BrownianPaths", {6.5, 4, 2}), BrownianPaths(6, 4, 2, 0, 0));
-    EXPECT_EQ(Evaluate("rnd_ScrambledSobol", {0, 5, 1, 1}).cells.size(), 0u);
-    EXPECT_EQ(Evaluate("rnd_BrownianPaths", {4, 0, 1}).cells.size(), 0u);
+    // No points or no dimensions: the Nil record, as for the six functions.
+    for (const Grid& empty :
+         {Evaluate("rnd_ScrambledSobol", {0, 5, 1, 1}), Evaluate("rnd_BrownianPaths", {4, 0, 1})}) {
+        ASSERT_EQ(empty.cells.size(), 1u);
+        EXPECT_TRUE(empty.At(0, 0) == Cell::Nil()) << empty.At(0, 0).Display();
+    }
 }
 
 TEST(RandomisedFunctions, AnswerWithTheRunningRecordKind) {
