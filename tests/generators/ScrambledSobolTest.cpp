@@ -31,11 +31,11 @@ TEST(GrayCodeSobol, JumpsToAnyIndexOfBoostRandomsSequence) {
     const int d = 40;
     GrayCodeSobol sobol(d, File());
     for (std::uint32_t start :
-         {1u, 2u, 5u, 1000u, 65535u, (1u << 20) + 3u, 2147483000u, 4294967000u}) {
+         {1u, 2u, 5u, 1000u, 65535u, (1u << 20) + 3u, 2147483000u, 4294967200u}) {
         boost::random::sobol_engine<std::uint32_t, 32, ShippedTable> engine(d);
         engine.seed(start - 1);
         sobol.Seek(start);
-        for (int i = 0; i < 200 && sobol.Index() >= start; ++i) {
+        for (int i = 0; i < 200; ++i) {
             for (int j = 0; j < d; ++j)
                 ASSERT_EQ(ReverseBits(sobol.ReversedPoint()[j]), engine())
                     << "index " << sobol.Index() << ", dimension " << j;
