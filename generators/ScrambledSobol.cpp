@@ -22,8 +22,8 @@ void RequireValidArguments(int d, int n, std::uint32_t start) {
 }
 
 // (x + 1/2) / 2^32 is exact in a double: 33 significant bits. x goes through
-// the signed 32-bit value x - 2^31, whose conversion processors do several at
-// once; every step is exact, so the value is the same.
+// the signed value x - 2^31, since SSE2 converts signed 32-bit integers
+// several at a time and unsigned ones not at all; every step is exact.
 double Coordinate(std::uint32_t bits) {
     const std::int32_t centred = static_cast<std::int32_t>(bits ^ 0x80000000u);
     return (centred + 2147483648.5) * 0x1p-32;
