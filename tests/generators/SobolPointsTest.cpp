@@ -1,4 +1,5 @@
 #include "SobolPoints.h"
+#include "ShippedSobolTable.h"
 #include "TestFiles.h"
 
 #include <boost/random/sobol.hpp>
@@ -161,38 +162,6 @@ TEST_F(ShippedSobolPoints, AreStratifiedInEachDimension) {
 
 // Boost.Random's Sobol engine, fed the same polynomials and initial numbers,
 // gives the same Gray-code points with 32 bits; their top 25 bits are ours.
-std::vector<std::vector<std::uint32_t>> ReadLines(const std::string& path) {
-    std::ifstream stream(path);
-    std::string line;
-    std::getline(stream, line);
-    std::vector<std::vector<std::uint32_t>> lines;
-    while (std::getline(stream, line)) {
-        std::istringstream fields(line);
-        std::vector<std::uint32_t> numbers;
-        for (std::uint32_t number; fields >> number;)
-            numbers.push_back(number);
-        lines.push_back(numbers);
-    }
-    return lines;
-}
-
-struct ShippedTable {
-    static const unsigned max_dimension = 21201;
-    using value_type = std::uint32_t;
-
-    static const std::vector<std::vector<std::uint32_t>>& Lines() {
-        static const std::vector<std::vector<std::uint32_t>> lines =
-            ReadLines(ShippedDirectionNumberFile());
-        return lines;
-    }
-    // Degree s, inner coefficients a: the polynomial x^s + a(1) x^(s-1) + ... + 1.
-    static value_type polynomial(std::size_t n) {
-        const std::vector<std::uint32_t>& line = Lines()[n];
-        return (1u << line[0]) | (line[1] << 1) | 1u;
-    }
-    static value_type minit(std::size_t n, std::size_t k) { return Lines()[n][2 + k]; }
-};
-
 TEST_F(ShippedSobolPoints, AgreeWithBoostRandomsSobolEngine) {
     const int d = 300;
     const int n = 5000;
