@@ -35,7 +35,7 @@ void CountDoubles(benchmark::State& state) {
 }
 
 const std::string& ParamFile() {
-    static const std::string path = DirectionNumberFilePath();
+    static const std::string path = DirectionNumberFilePath().string();
     return path;
 }
 

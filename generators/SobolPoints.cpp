@@ -2,6 +2,7 @@
 
 #include "DirectionNumberFile.h"
 #include "GeneratorArguments.h"
+#include "ModuleFolder.h"
 #include "NumberHelpers.h"
 
 #include <algorithm>
@@ -21,22 +22,10 @@ std::int32_t ScaledDirection(std::uint32_t m, int i) {
     return static_cast<std::int32_t>(i <= SobolBits ? m << (SobolBits - i) : m >> (i - SobolBits));
 }
 
-// m[i] for i = s + 1 ... bitCount from the first s numbers (m is 1-based).
-void ExtendDirectionNumbers(std::vector<std::uint32_t>& m, int s, std::uint32_t a, int bitCount) {
-    for (int i = s + 1; i <= bitCount; ++i) {
-        std::uint32_t value = m[i - s] ^ (m[i - s] << s);
-        for (int t = 1; t < s; ++t) {
-            if ((a >> (s - 1 - t)) & 1)
-                value ^= m[i - t] << t;
-        }
-        m[i] = value;
-    }
-}
-
 // The scaled direction numbers of all d dimensions, bit by bit: entry
 // (i - 1) * d + j belongs to direction number i of dimension j, so that one
 // Gray-code step reads one contiguous run.
-std::vector<std::int32_t> ScaledDirections(int d, int bitCount, const std::string& path) {
+std::vector<std::int32_t> ScaledDirections(int d, int bitCount, const std::filesystem::path& path) {
     std::vector<std::int32_t> scaled(static_cast<std::size_t>(bitCount) * d);
     std::vector<std::uint32_t> m(bitCount + 1, 1);
     for (int i = 1; i <= bitCount; ++i)
@@ -57,16 +46,31 @@ std::vector<std::int32_t> ScaledDirections(int d, int bitCount, const std::strin
 
 } // namespace
 
+// Tested before the loop, which would start at s + 1: that overflows for the
+// largest s.
+void ExtendDirectionNumbers(std::vector<std::uint32_t>& m, int s, std::uint32_t a, int bitCount) {
+    if (s >= bitCount)
+        return;
+    for (int i = s + 1; i <= bitCount; ++i) {
+        std::uint32_t value = m[i - s] ^ (m[i - s] << s);
+        for (int t = 1; t < s; ++t) {
+            if ((a >> (s - 1 - t)) & 1)
+                value ^= m[i - t] << t;
+        }
+        m[i] = value;
+    }
+}
+
 DoubleMatrix SobolPoints(int d, int n) {
     RequireValidCounts(d, n);
-    const std::string path = DirectionNumberFilePath();
-    std::cout << path << std::endl;
+    const std::filesystem::path path = DirectionNumberFilePath();
+    std::cout << ShownPath(path) << std::endl;
     return SobolPoints(d, n, path);
 }
 
 // Each row is the previous one with one direction number XORed in; keeping the
 // 25-bit integers gives the same doubles as truncating the previous row anew.
-DoubleMatrix SobolPoints(int d, int n, const std::string& directionNumberPath) {
+DoubleMatrix SobolPoints(int d, int n, const std::filesystem::path& directionNumberPath) {
     RequireValidCounts(d, n);
     DoubleMatrix points = DoubleMatrix::ForOverwrite(n, d);
     if (n == 0 || d == 0)

@@ -2,7 +2,9 @@
 
 #include "DoubleMatrix.h"
 
-#include <string>
+#include <cstdint>
+#include <filesystem>
+#include <vector>
 
 // The first n points (indices 1 to n) of the d-dimensional Sobol sequence in
 // Gray-code order, one point per row, in fixed point with 25 fractional bits.
@@ -14,4 +16,10 @@
 DoubleMatrix SobolPoints(int d, int n);
 
 // Reads the given file and writes nothing.
-DoubleMatrix SobolPoints(int d, int n, const std::string& directionNumberPath);
+DoubleMatrix SobolPoints(int d, int n, const std::filesystem::path& directionNumberPath);
+
+// Derives m[s + 1] ... m[bitCount] of one dimension from m[1] ... m[s] (m is
+// 1-based and holds at least bitCount + 1 entries), for a primitive polynomial
+// of degree s whose inner coefficients a(t) are bit s - 1 - t of a. Nothing
+// is derived when s >= bitCount.
+void ExtendDirectionNumbers(std::vector<std::uint32_t>& m, int s, std::uint32_t a, int bitCount);
