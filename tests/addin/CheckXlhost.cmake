@@ -52,3 +52,34 @@ list(LENGTH rows row_count)
 if(NOT row_count EQUAL 100000)
   message(FATAL_ERROR "xlhost --excel 16.0 printed ${row_count} rows of rnd_Halton(2, 100000)")
 endif()
+
+# Copies of the add-in and param.txt in folders named in Latin, Cyrillic and
+# CJK script: every registration is accepted and rnd_Sobol finds param.txt.
+# Excel 4 hands the module name over in the ANSI code page (1252 here), so
+# under "11.0" only the folder that code page can name is tried. The points
+# are those of the first line of param.txt (s = 1, a = 0, m_1 = 1), by hand.
+foreach(version 11.0 12.0 16.0)
+  foreach(name "Jürgen" "Иван" "漢字")
+    if(version STREQUAL "11.0" AND NOT name STREQUAL "Jürgen")
+      continue()
+    endif()
+    set(folder "${WORK}/${name}")
+    file(MAKE_DIRECTORY "${folder}")
+    file(COPY "${ADDIN}" "${PARAM}" DESTINATION "${folder}")
+    run_xlhost(output result --excel ${version} --list "${folder}/Tesserine.xll"
+      "rnd_Sobol(2, 4)")
+    set(context "xlhost --excel ${version} in the folder ${name}")
+    if(NOT result EQUAL 0)
+      message(FATAL_ERROR "${context} exited with ${result}:\n${output}")
+    endif()
+    string(REGEX MATCHALL ": register id [0-9]+" accepted "${output}")
+    list(LENGTH accepted accepted_count)
+    if(NOT accepted_count EQUAL 6)
+      message(FATAL_ERROR "${context} registered ${accepted_count} of 6:\n${output}")
+    endif()
+    string(REGEX REPLACE "^.*param\\.txt\n" "" points "${output}")
+    if(NOT points STREQUAL "0.5,0.5\n0.75,0.25\n0.25,0.75\n0.375,0.375\n")
+      message(FATAL_ERROR "${context}: rnd_Sobol(2, 4) gave\n${output}")
+    endif()
+  endforeach()
+endforeach()
