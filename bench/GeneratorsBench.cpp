@@ -39,8 +39,8 @@ void CountDoubles(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * state.range(0) * state.range(1));
 }
 
-const std::string& ParamFile() {
-    static const std::string path = DirectionNumberFilePath();
+const std::filesystem::path& ParamFile() {
+    static const std::filesystem::path path = DirectionNumberFilePath();
     return path;
 }
 

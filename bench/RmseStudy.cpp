@@ -83,7 +83,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot write %s\n", argv[1]);
         return 1;
     }
-    const std::string file = DirectionNumberFilePath();
+    const std::filesystem::path file = DirectionNumberFilePath();
     std::vector<std::vector<double>> scrambled, monteCarlo;
     for (int seed = 0; seed < Seeds; ++seed) {
         scrambled.push_back(

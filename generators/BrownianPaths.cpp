@@ -38,7 +38,7 @@ DoubleMatrix BrownianPaths(int steps, int n, double maturity, std::uint32_t seed
 }
 
 DoubleMatrix BrownianPaths(int steps, int n, double maturity, std::uint32_t seed,
-                           std::uint32_t start, const std::string& directionNumberPath) {
+                           std::uint32_t start, const std::filesystem::path& directionNumberPath) {
     RequireValidMaturity(maturity);
     return BridgedRows(ScrambledNormalVariates(steps, n, seed, start, directionNumberPath),
                        maturity);

@@ -3,7 +3,7 @@
 #include "DoubleMatrix.h"
 
 #include <cstdint>
-#include <string>
+#include <filesystem>
 
 // n paths of standard Brownian motion, one per row: W(t_1) ... W(t_steps)
 // with t_k = k * maturity / steps. Row i is built by a BrownianBridge from the
@@ -21,4 +21,4 @@ DoubleMatrix BrownianPaths(int steps, int n, double maturity, std::uint32_t seed
                            std::uint32_t start);
 // Reads the given file and writes nothing.
 DoubleMatrix BrownianPaths(int steps, int n, double maturity, std::uint32_t seed,
-                           std::uint32_t start, const std::string& directionNumberPath);
+                           std::uint32_t start, const std::filesystem::path& directionNumberPath);

@@ -11,7 +11,7 @@ constexpr int SobolBits = 32;
 } // namespace
 
 // Direction integer m_i as a 32-bit binary fraction is m_i << (32 - i).
-GrayCodeSobol::GrayCodeSobol(int d, const std::string& directionNumberPath)
+GrayCodeSobol::GrayCodeSobol(int d, const std::filesystem::path& directionNumberPath)
     : dimensions(d), reversedDirections(SobolDirectionIntegers(d, SobolBits, directionNumberPath)),
       state(d, 0) {
     for (std::size_t k = 0; k < reversedDirections.size(); ++k) {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
+#include <filesystem>
 #include <vector>
 
 // The d-dimensional Sobol sequence as 32-bit integers in Gray-code order,
@@ -13,7 +13,7 @@
 class GrayCodeSobol {
 public:
     // Reads dimensions 2 to d from the direction-number file.
-    GrayCodeSobol(int d, const std::string& directionNumberPath);
+    GrayCodeSobol(int d, const std::filesystem::path& directionNumberPath);
 
     // Moves to the point of the given index: one XOR per set bit of its Gray
     // code, not a walk from 0.

@@ -3,6 +3,7 @@
 #include "DirectionNumberFile.h"
 #include "GeneratorArguments.h"
 #include "GrayCodeSobol.h"
+#include "ModuleFolder.h"
 #include "OwenScrambling.h"
 #include "WichuraInverseNormal.h"
 
@@ -35,7 +36,7 @@ double NormalCoordinate(std::uint32_t bits) {
 
 template <double (*Map)(std::uint32_t)>
 DoubleMatrix ScrambledRows(int d, int n, std::uint32_t seed, std::uint32_t start,
-                           const std::string& directionNumberPath) {
+                           const std::filesystem::path& directionNumberPath) {
     RequireValidArguments(d, n, start);
     DoubleMatrix points = DoubleMatrix::ForOverwrite(n, d);
     if (n == 0 || d == 0)
@@ -57,10 +58,10 @@ DoubleMatrix ScrambledRows(int d, int n, std::uint32_t seed, std::uint32_t start
     return points;
 }
 
-std::string AnnouncedDirectionNumberPath(int d, int n, std::uint32_t start) {
+std::filesystem::path AnnouncedDirectionNumberPath(int d, int n, std::uint32_t start) {
     RequireValidArguments(d, n, start);
-    const std::string path = DirectionNumberFilePath();
-    std::cout << path << std::endl;
+    const std::filesystem::path path = DirectionNumberFilePath();
+    std::cout << ShownPath(path) << std::endl;
     return path;
 }
 
@@ -71,7 +72,7 @@ DoubleMatrix ScrambledSobolPoints(int d, int n, std::uint32_t seed, std::uint32_
 }
 
 DoubleMatrix ScrambledSobolPoints(int d, int n, std::uint32_t seed, std::uint32_t start,
-                                  const std::string& directionNumberPath) {
+                                  const std::filesystem::path& directionNumberPath) {
     return ScrambledRows<Coordinate>(d, n, seed, start, directionNumberPath);
 }
 
@@ -80,6 +81,6 @@ DoubleMatrix ScrambledNormalVariates(int d, int n, std::uint32_t seed, std::uint
 }
 
 DoubleMatrix ScrambledNormalVariates(int d, int n, std::uint32_t seed, std::uint32_t start,
-                                     const std::string& directionNumberPath) {
+                                     const std::filesystem::path& directionNumberPath) {
     return ScrambledRows<NormalCoordinate>(d, n, seed, start, directionNumberPath);
 }

@@ -3,7 +3,7 @@
 #include "DoubleMatrix.h"
 
 #include <cstdint>
-#include <string>
+#include <filesystem>
 
 // Points start ... start + n - 1 (index 0 is the first, the origin before
 // scrambling) of the d-dimensional 32-bit Sobol sequence in Gray-code order,
@@ -18,10 +18,10 @@
 DoubleMatrix ScrambledSobolPoints(int d, int n, std::uint32_t seed, std::uint32_t start);
 // Reads the given file and writes nothing.
 DoubleMatrix ScrambledSobolPoints(int d, int n, std::uint32_t seed, std::uint32_t start,
-                                  const std::string& directionNumberPath);
+                                  const std::filesystem::path& directionNumberPath);
 
 // The same points mapped through WichuraInverseNormal: standard normal
 // variates, all finite.
 DoubleMatrix ScrambledNormalVariates(int d, int n, std::uint32_t seed, std::uint32_t start);
 DoubleMatrix ScrambledNormalVariates(int d, int n, std::uint32_t seed, std::uint32_t start,
-                                     const std::string& directionNumberPath);
+                                     const std::filesystem::path& directionNumberPath);

@@ -4,11 +4,11 @@
 
 #include <algorithm>
 
-namespace {
-
-// m[i] for i = s + 1 ... bitCount from the first s numbers (m is 1-based).
-// Every term stays below 2^i, so 32 bits hold them all.
+// Tested before the loop, which would start at s + 1: that overflows for the
+// largest s.
 void ExtendDirectionNumbers(std::vector<std::uint32_t>& m, int s, std::uint32_t a, int bitCount) {
+    if (s >= bitCount)
+        return;
     for (int i = s + 1; i <= bitCount; ++i) {
         std::uint32_t value = m[i - s] ^ (m[i - s] << s);
         for (int t = 1; t < s; ++t) {
@@ -19,9 +19,8 @@ void ExtendDirectionNumbers(std::vector<std::uint32_t>& m, int s, std::uint32_t 
     }
 }
 
-} // namespace
-
-std::vector<std::uint32_t> SobolDirectionIntegers(int d, int bitCount, const std::string& path) {
+std::vector<std::uint32_t> SobolDirectionIntegers(int d, int bitCount,
+                                                  const std::filesystem::path& path) {
     std::vector<std::uint32_t> integers(static_cast<std::size_t>(bitCount) * d, 1);
     if (d <= 1)
         return integers;

@@ -1,7 +1,7 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
+#include <filesystem>
 #include <vector>
 
 // The direction integers m_1 ... m_bitCount of dimensions 1 to d (m_i is odd
@@ -11,4 +11,11 @@
 // initial numbers from lines 2 to d of the direction-number file and extend
 // them by the Sobol recurrence. The first bitCount integers do not depend on
 // bitCount, so a 25-bit and a 32-bit generator share them. bitCount is 1 to 32.
-std::vector<std::uint32_t> SobolDirectionIntegers(int d, int bitCount, const std::string& path);
+std::vector<std::uint32_t> SobolDirectionIntegers(int d, int bitCount,
+                                                  const std::filesystem::path& path);
+
+// Derives m[s + 1] ... m[bitCount] of one dimension from m[1] ... m[s] (m is
+// 1-based and holds at least bitCount + 1 entries), for a primitive polynomial
+// of degree s whose inner coefficients a(t) are bit s - 1 - t of a. Nothing
+// is derived when s >= bitCount.
+void ExtendDirectionNumbers(std::vector<std::uint32_t>& m, int s, std::uint32_t a, int bitCount);

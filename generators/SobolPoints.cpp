@@ -2,6 +2,7 @@
 
 #include "DirectionNumberFile.h"
 #include "GeneratorArguments.h"
+#include "ModuleFolder.h"
 #include "NumberHelpers.h"
 #include "SobolDirectionNumbers.h"
 
@@ -23,7 +24,7 @@ std::int32_t ScaledDirection(std::uint32_t m, int i) {
 
 // The scaled direction numbers of all d dimensions, laid out as the
 // direction integers are.
-std::vector<std::int32_t> ScaledDirections(int d, int bitCount, const std::string& path) {
+std::vector<std::int32_t> ScaledDirections(int d, int bitCount, const std::filesystem::path& path) {
     const std::vector<std::uint32_t> integers = SobolDirectionIntegers(d, bitCount, path);
     std::vector<std::int32_t> scaled(integers.size());
     for (std::size_t k = 0; k < integers.size(); ++k)
@@ -35,14 +36,14 @@ std::vector<std::int32_t> ScaledDirections(int d, int bitCount, const std::strin
 
 DoubleMatrix SobolPoints(int d, int n) {
     RequireValidCounts(d, n);
-    const std::string path = DirectionNumberFilePath();
-    std::cout << path << std::endl;
+    const std::filesystem::path path = DirectionNumberFilePath();
+    std::cout << ShownPath(path) << std::endl;
     return SobolPoints(d, n, path);
 }
 
 // Each row is the previous one with one direction number XORed in; keeping the
 // 25-bit integers gives the same doubles as truncating the previous row anew.
-DoubleMatrix SobolPoints(int d, int n, const std::string& directionNumberPath) {
+DoubleMatrix SobolPoints(int d, int n, const std::filesystem::path& directionNumberPath) {
     RequireValidCounts(d, n);
     DoubleMatrix points = DoubleMatrix::ForOverwrite(n, d);
     if (n == 0 || d == 0)

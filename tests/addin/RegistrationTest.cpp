@@ -1,6 +1,7 @@
 // Opening the built add-in: what Excel receives through xlfRegister, what the
 // status bar shows, and how "Path" changes; then closing and opening again.
 #include "AddInSession.h"
+#include "StandardOutputCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -199,6 +200,29 @@ TEST(Lifecycle, WithoutAPathVariableOpeningStillRegistersAndSetsNoPath) {
     EXPECT_EQ(reopening.Result(), 1);
     ExpectTheRegistrations(reopening.Registrations());
     EXPECT_EQ(reopening.SearchPathAfter(), std::nullopt);
+}
+
+TEST(Lifecycle, AnEmptyPathVariableGetsTheFolderAlone) {
+    Reopening reopening{std::string()};
+    EXPECT_EQ(reopening.Result(), 1);
+    EXPECT_EQ(reopening.SearchPathAfter(), AddInSession::Get().Folder());
+}
+
+// The add-in's std::cerr writes to the C runtime's standard error, which it
+// shares with this executable, once close has given its buffer back.
+TEST(Lifecycle, OpeningTwiceStillGivesTheStandardErrorBackAtClose) {
+    const std::string& path = AddInSession::Get().Path();
+    Engine& engine = Engine::Get();
+    ASSERT_EQ(engine.CloseAddIn(), 1);
+    StandardOutputCapture errors(StandardOutputCapture::Error);
+    EXPECT_EQ(engine.OpenAddIn(path), 1);
+    EXPECT_EQ(engine.OpenAddIn(path), 1);
+    EXPECT_EQ(engine.CloseAddIn(), 1);
+    EXPECT_EQ(engine.CloseAddIn(), 1);
+    const std::string written = errors.Finish();
+    // Leaves the add-in open, as the other tests expect it.
+    EXPECT_EQ(engine.OpenAddIn(path), 1);
+    EXPECT_NE(written.find("Releasing ressources"), std::string::npos) << written;
 }
 
 TEST(Lifecycle, SearchPathLongerThanTheFirstBufferIsReadWhole) {
