@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
 
 namespace {
 
@@ -23,11 +24,13 @@ std::string Folder() {
     return full.substr(0, full.find_last_of('\\') + 1);
 }
 
+// Until the pipe is broken: every handle on its writing end is closed, the
+// child's and any its own children inherited.
 std::string ReadAll(HANDLE pipe) {
     std::string text;
     char buffer[4096];
     DWORD read = 0;
-    while (ReadFile(pipe, buffer, sizeof buffer, &read, nullptr) && read > 0) {
+    while (ReadFile(pipe, buffer, sizeof buffer, &read, nullptr)) {
         for (DWORD i = 0; i < read; ++i) {
             if (buffer[i] != '\r') {
                 text += buffer[i];
@@ -37,43 +40,52 @@ std::string ReadAll(HANDLE pipe) {
     return text;
 }
 
-// Runs xlhost with the arguments; stderr goes to a file so that neither
-// pipe can fill up while the other is read.
-XlhostRun Xlhost(const std::string& arguments) {
+struct Pipe {
+    HANDLE read = nullptr;
+    HANDLE write = nullptr;
+};
+
+// Only the writing end is inherited by the child.
+Pipe ChildOutputPipe() {
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    HANDLE outRead = nullptr;
-    HANDLE outWrite = nullptr;
-    EXPECT_TRUE(CreatePipe(&outRead, &outWrite, &inherit, 0));
-    SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
-    const std::string errorFile = Folder() + "xlhost-stderr.txt";
-    HANDLE errWrite = CreateFileA(errorFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    Pipe pipe;
+    EXPECT_TRUE(CreatePipe(&pipe.read, &pipe.write, &inherit, 0));
+    SetHandleInformation(pipe.read, HANDLE_FLAG_INHERIT, 0);
+    return pipe;
+}
+
+// Runs xlhost with the arguments. Each stream has a pipe of its own, read to
+// its end, stderr on a second thread so that neither pipe can fill up while
+// the other is read; no file is shared with another run of this executable.
+XlhostRun Xlhost(const std::string& arguments) {
+    const Pipe out = ChildOutputPipe();
+    const Pipe err = ChildOutputPipe();
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = outWrite;
-    startup.hStdError = errWrite;
+    startup.hStdOutput = out.write;
+    startup.hStdError = err.write;
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     PROCESS_INFORMATION process = {};
     std::string commandLine = "\"" + Folder() + "xlhost.exe\" " + arguments;
     XlhostRun run;
     const bool started = CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0,
                                         nullptr, nullptr, &startup, &process);
-    CloseHandle(outWrite);
-    CloseHandle(errWrite);
+    // Ours closed, the pipes break when the child's copies close.
+    CloseHandle(out.write);
+    CloseHandle(err.write);
     EXPECT_TRUE(started) << commandLine;
     if (started) {
-        run.output = ReadAll(outRead);
+        std::thread errorReader([&run, &err] { run.errors = ReadAll(err.read); });
+        run.output = ReadAll(out.read);
+        errorReader.join();
         WaitForSingleObject(process.hProcess, INFINITE);
         GetExitCodeProcess(process.hProcess, &run.exitCode);
         CloseHandle(process.hProcess);
         CloseHandle(process.hThread);
     }
-    CloseHandle(outRead);
-    HANDLE errRead = CreateFileA(errorFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    run.errors = ReadAll(errRead);
-    CloseHandle(errRead);
+    CloseHandle(out.read);
+    CloseHandle(err.read);
     return run;
 }
 
