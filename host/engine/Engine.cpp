@@ -177,6 +177,24 @@ Grid CallForRecord(EngineState& state, HMODULE module, Procedure procedure,
     return grid;
 }
 
+// While Excel runs a function, xlGetName names that function's add-in; the
+// answer from before comes back however the call ends, a result that cannot
+// be read included.
+class AddInPathDuringCall {
+public:
+    AddInPathDuringCall(std::string& path, const std::string& during)
+        : path_(path), previous_(path) {
+        path_ = during;
+    }
+    ~AddInPathDuringCall() { path_ = previous_; }
+    AddInPathDuringCall(const AddInPathDuringCall&) = delete;
+    AddInPathDuringCall& operator=(const AddInPathDuringCall&) = delete;
+
+private:
+    std::string& path_;
+    const std::string previous_;
+};
+
 void CheckCallable(const Registration& registration, std::size_t argumentCount) {
     const TypeText& type = registration.parsedType;
     for (const std::string& code : type.arguments) {
@@ -436,9 +454,7 @@ Grid Engine::Evaluate(const std::string& functionText, const std::vector<double>
     HMODULE module = GetModuleHandleW(Utf8ToUtf16(registration->ModulePath()).c_str());
     const std::string result = registration->parsedType.result;
 
-    // While Excel runs a function, xlGetName names that function's add-in.
-    const std::string previousPath = state_->addInPath;
-    state_->addInPath = registration->ModulePath();
+    const AddInPathDuringCall callersPath(state_->addInPath, registration->ModulePath());
     Grid grid;
     if (result == "B") {
         grid = Grid::Single(ShownValue(Cell::Number(CallReturningNumber(procedure, padded))));
@@ -447,7 +463,6 @@ Grid Engine::Evaluate(const std::string& functionText, const std::vector<double>
     } else {
         grid = CallForRecord<XLOPER12>(*state_, module, procedure, padded, "xlAutoFree12");
     }
-    state_->addInPath = previousPath;
     return grid;
 }
 

@@ -309,4 +309,17 @@ TEST_F(EngineTest, EvaluateReadsResultsAsASheetShowsThem) {
     EXPECT_EQ(engine.OutstandingAllocations(), 0u) << "the fixture frees its xlGetName text";
 }
 
+// A result too large to read (fix_Sheet's whole-sheet array) ends the call
+// with an exception; the add-in path from before the call is still restored.
+TEST_F(EngineTest, EvaluateRestoresTheAddInPathWhenTheResultCannotBeRead) {
+    ASSERT_EQ(engine.OpenAddIn(FixturePath), 1);
+    const std::string elsewhere = "C:\\elsewhere\\Other.xll";
+    engine.SetAddInPath(elsewhere);
+    EXPECT_ANY_THROW(engine.Evaluate("fix_Sheet", {}));
+    EXPECT_EQ(engine.AddInPath(), elsewhere);
+    EXPECT_EQ(engine.Evaluate("fix_Twice", {1}).Display(), "2\n");
+    EXPECT_EQ(engine.AddInPath(), elsewhere);
+    EXPECT_EQ(engine.CloseAddIn(), 1);
+}
+
 } // namespace
