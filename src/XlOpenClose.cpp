@@ -1,10 +1,12 @@
 // The add-in's open and close entry points, which Excel calls by name.
+#include "AnsiCodePage.h"
 #include "FunctionRegistry.h"
 #include "Win32StreamBuf.h"
 #include "XlfExcel.h"
 
 #include <windows.h>
 
+#include <cwchar>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -22,27 +24,30 @@ constexpr DWORD ModuleFileNameCapacity = 260;
 
 enum class SearchPathRead { Read, Absent, Failed };
 
-bool FindModuleFileName(char (&fileName)[ModuleFileNameCapacity + 1]) {
+// The module's name and "Path" go through the wide API: in the ANSI code page
+// a folder named in another script would become "?" and be no folder at all,
+// and so would any such folder "Path" already holds.
+bool FindModuleFileName(wchar_t (&fileName)[ModuleFileNameCapacity + 1]) {
     MEMORY_BASIC_INFORMATION region;
     if (VirtualQuery(&bufferBeforeOpen, &region, sizeof region) == 0)
         return false;
-    GetModuleFileNameA(static_cast<HMODULE>(region.AllocationBase), fileName,
+    GetModuleFileNameW(static_cast<HMODULE>(region.AllocationBase), fileName,
                        ModuleFileNameCapacity);
     return true;
 }
 
 // A first answer above the buffer's size is the size the value needs.
-SearchPathRead ReadSearchPath(std::vector<char>& buffer) {
-    buffer.assign(FirstPathBufferSize, '\0');
+SearchPathRead ReadSearchPath(std::vector<wchar_t>& buffer) {
+    buffer.assign(FirstPathBufferSize, L'\0');
     // An empty value also answers 0; only the error code tells it from none.
     SetLastError(ERROR_SUCCESS);
-    DWORD length = GetEnvironmentVariableA("Path", buffer.data(), FirstPathBufferSize);
+    DWORD length = GetEnvironmentVariableW(L"Path", buffer.data(), FirstPathBufferSize);
     if (length == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND)
         return SearchPathRead::Absent;
     if (length > FirstPathBufferSize) {
         DWORD needed = length;
-        buffer.assign(needed, '\0');
-        length = GetEnvironmentVariableA("Path", buffer.data(), needed);
+        buffer.assign(needed, L'\0');
+        length = GetEnvironmentVariableW(L"Path", buffer.data(), needed);
         // A value that grew again since the first answer was not read either.
         if (length == 0 || length >= needed) {
             std::cerr << "..\\..\\src\\XlOpenClose(74): "
@@ -53,19 +58,19 @@ SearchPathRead ReadSearchPath(std::vector<char>& buffer) {
     return SearchPathRead::Read;
 }
 
-std::string DirectoryOf(const std::string& fileName) {
-    std::string::size_type lastBackslash = fileName.rfind('\\');
-    if (lastBackslash == std::string::npos)
+std::wstring DirectoryOf(const std::wstring& fileName) {
+    std::wstring::size_type lastBackslash = fileName.rfind(L'\\');
+    if (lastBackslash == std::wstring::npos)
         return fileName;
     return fileName.substr(0, lastBackslash);
 }
 
 // The folder goes at the end, so that the add-in's folder never shadows a
 // library the process already finds.
-bool AppendToSearchPath(const char* searchPath, const std::string& directory) {
+bool AppendToSearchPath(const wchar_t* searchPath, const std::wstring& directory) {
     // An empty value is extended with the folder alone, not ";folder".
-    std::string extended = *searchPath ? std::string(searchPath) + ";" + directory : directory;
-    if (!SetEnvironmentVariableA("Path", extended.c_str())) {
+    std::wstring extended = *searchPath ? std::wstring(searchPath) + L";" + directory : directory;
+    if (!SetEnvironmentVariableW(L"Path", extended.c_str())) {
         std::cerr << "..\\..\\src\\XlOpenClose(96): "
                   << " SetEnvironmentVariable failed to set PATH" << std::endl;
         return false;
@@ -77,8 +82,8 @@ bool AppendToSearchPath(const char* searchPath, const std::string& directory) {
 
 // Lets the module's own folder be searched for the libraries it loads. No
 // "Path" variable at all leaves nothing to extend, and nothing to report.
-bool ExtendSearchPath(const std::string& moduleFileName) {
-    std::vector<char> searchPath;
+bool ExtendSearchPath(const std::wstring& moduleFileName) {
+    std::vector<wchar_t> searchPath;
     switch (ReadSearchPath(searchPath)) {
     case SearchPathRead::Absent:
         return true;
@@ -91,13 +96,14 @@ bool ExtendSearchPath(const std::string& moduleFileName) {
 }
 
 bool ShowModuleAndExtendSearchPath() {
-    char fileName[ModuleFileNameCapacity + 1] = {};
+    wchar_t fileName[ModuleFileNameCapacity + 1] = {};
     if (!FindModuleFileName(fileName)) {
         std::cerr << "..\\..\\src\\XlOpenClose(83): "
                   << " Could not attain path of DLL" << std::endl;
         return false;
     }
-    XlfExcel::Get().ShowStatus(fileName);
+    // The status bar takes code-page text: a character the code page lacks shows as "?".
+    XlfExcel::Get().ShowStatus(xlw::ToAnsiCodePage(fileName, std::wcslen(fileName)).c_str());
     return ExtendSearchPath(fileName);
 }
 

@@ -2,6 +2,7 @@
 // status bar shows, and how "Path" changes; then closing and opening again.
 #include "AddInSession.h"
 #include "StandardOutputCapture.h"
+#include "Text.h"
 
 #include <gtest/gtest.h>
 
@@ -235,5 +236,47 @@ TEST(Lifecycle, SearchPathLongerThanTheFirstBufferIsReadWhole) {
         Reopening reopening(longPath);
         EXPECT_EQ(reopening.Result(), 1);
         EXPECT_EQ(reopening.SearchPathAfter(), longPath + ";" + addIn.Folder());
+    }
+}
+
+namespace {
+
+std::wstring WideSearchPath() {
+    const DWORD needed = GetEnvironmentVariableW(L"Path", nullptr, 0);
+    std::wstring value(needed, L'\0');
+    value.resize(GetEnvironmentVariableW(L"Path", &value[0], needed));
+    return value;
+}
+
+std::wstring Utf16(const std::string& utf8) {
+    return xlhost::Utf8ToUtf16(utf8);
+}
+
+} // namespace
+
+// A copy of the add-in in a folder named in Cyrillic, which code page 1252
+// cannot show: "Path" gets that folder, not one named "????", and an element
+// in that script that "Path" held before stays as it was. Under Excel 4 the
+// copy cannot register (Excel 4 names modules in the code page), but "Path"
+// is extended before registration.
+TEST(Lifecycle, SearchPathGetsAFolderNamedInAnyScript) {
+    const std::string& original = AddInSession::Get().Path();
+    const std::wstring folder = Utf16(AddInSession::Get().Folder()) + L"\\\u0418\u0432\u0430\u043d";
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::wstring copy = folder + L"\\Tesserine.xll";
+    ASSERT_TRUE(CopyFileW(Utf16(original).c_str(), copy.c_str(), FALSE));
+    const std::wstring saved = WideSearchPath();
+    const std::wstring before = L"C:\\\u0414\u043e\u043c;C:\\Bin";
+    SetEnvironmentVariableW(L"Path", before.c_str());
+    Engine& engine = Engine::Get();
+    ASSERT_EQ(engine.CloseAddIn(), 1);
+    const int opened = engine.OpenAddIn(xlhost::Utf16ToUtf8(copy.c_str(), copy.size()));
+    const std::wstring after = WideSearchPath();
+    EXPECT_EQ(engine.CloseAddIn(), 1);
+    EXPECT_EQ(engine.OpenAddIn(original), 1);
+    SetEnvironmentVariableW(L"Path", saved.c_str());
+    EXPECT_EQ(after, before + L";" + folder);
+    if (AddInSession::Get().UsesExcel12Records()) {
+        EXPECT_EQ(opened, 1);
     }
 }
