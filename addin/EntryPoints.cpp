@@ -6,10 +6,13 @@
 #include "XlfOper.h"
 
 #include "FaurePoints.h"
+#include "GeneratorArguments.h"
 #include "HaltonPoints.h"
 #include "MoroInverseNormal.h"
 #include "NormalVariates.h"
 #include "SobolPoints.h"
+
+#include <algorithm>
 
 using tesserine::WholeNumberArgument;
 using xlw::WorksheetCall;
@@ -17,11 +20,16 @@ using xlw::XlfOper;
 
 namespace {
 
-// d before n, so that the message names d when both are wrong.
+// d before n, so that the message names d when both are wrong. More rows
+// than the result can hold are refused after the argument texts but before a
+// point is computed; too many columns are left to the result, since the Sobol
+// generators first refuse a dimension beyond their direction-number file.
 template <class Generator> void* PointSetCall(Generator generate, double d, double n) {
     return WorksheetCall([=] {
         int dimensions = WholeNumberArgument(d, "d");
         int points = WholeNumberArgument(n, "n");
+        RequireValidCounts(dimensions, points);
+        XlfOper::RequireMatrixFits(points, std::min(dimensions, 1));
         return XlfOper(generate(dimensions, points));
     });
 }

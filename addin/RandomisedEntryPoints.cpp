@@ -24,6 +24,9 @@ void* ScrambledCall(Generator generate, double d, double n, double seed, double 
         int points = WholeNumberArgument(n, "n");
         std::uint32_t seedBits = UnsignedArgument(seed, "seed");
         std::uint32_t first = UnsignedArgument(start, "start");
+        // Refused before a point is computed, after every argument text.
+        RequireValidScrambledArguments(dimensions, points, first);
+        XlfOper::RequireMatrixFits(points, dimensions);
         return XlfOper(generate(dimensions, points, seedBits, first));
     });
 }
@@ -56,6 +59,8 @@ void* XLW_STDCALL xlrnd_BrownianPaths(double steps, double n, double maturity, d
         RequireValidMaturity(maturity);
         std::uint32_t seedBits = UnsignedArgument(seed, "seed");
         std::uint32_t first = UnsignedArgument(start, "start");
+        RequireValidScrambledArguments(stepCount, paths, first);
+        XlfOper::RequireMatrixFits(paths, stepCount);
         return XlfOper(BrownianPaths(stepCount, paths, maturity, seedBits, first));
     });
 }

@@ -15,12 +15,16 @@ namespace {
 
 constexpr std::uint64_t SequenceLength = std::uint64_t{1} << 32;
 
-void RequireValidArguments(int d, int n, std::uint32_t start) {
+} // namespace
+
+void RequireValidScrambledArguments(int d, int n, std::uint32_t start) {
     RequireValidCounts(d, n);
     if (start + static_cast<std::uint64_t>(n) > SequenceLength)
         throw std::invalid_argument(
             "start + n must not exceed 4294967296, the length of the 32-bit Sobol sequence");
 }
+
+namespace {
 
 // (x + 1/2) / 2^32 is exact in a double: 33 significant bits. x goes through
 // the signed value x - 2^31, since SSE2 converts signed 32-bit integers
@@ -37,7 +41,7 @@ double NormalCoordinate(std::uint32_t bits) {
 template <double (*Map)(std::uint32_t)>
 DoubleMatrix ScrambledRows(int d, int n, std::uint32_t seed, std::uint32_t start,
                            const std::filesystem::path& directionNumberPath) {
-    RequireValidArguments(d, n, start);
+    RequireValidScrambledArguments(d, n, start);
     DoubleMatrix points = DoubleMatrix::ForOverwrite(n, d);
     if (n == 0 || d == 0)
         return points;
@@ -59,7 +63,7 @@ DoubleMatrix ScrambledRows(int d, int n, std::uint32_t seed, std::uint32_t start
 }
 
 std::filesystem::path AnnouncedDirectionNumberPath(int d, int n, std::uint32_t start) {
-    RequireValidArguments(d, n, start);
+    RequireValidScrambledArguments(d, n, start);
     const std::filesystem::path path = DirectionNumberFilePath();
     std::cout << ShownPath(path) << std::endl;
     return path;

@@ -13,6 +13,10 @@
 // build gives the same values. Throws std::invalid_argument for negative
 // counts and for start + n beyond 2^32, the length of the sequence.
 
+// Throws the std::invalid_argument that the functions below throw for their
+// counts and start, so that a caller can check them before anything else.
+void RequireValidScrambledArguments(int d, int n, std::uint32_t start);
+
 // Reads "param.txt" beside the module and writes its path, and a line end, to
 // the standard output.
 DoubleMatrix ScrambledSobolPoints(int d, int n, std::uint32_t seed, std::uint32_t start);

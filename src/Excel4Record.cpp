@@ -37,11 +37,19 @@ void RequireArrayCount(std::size_t count, const char* what) {
                                  "; " + std::to_string(count) + " were asked for");
 }
 
+// A wide cell's text in the code page, as Excel would convert it, not cut to
+// each character's low byte.
+std::string AnsiText(const std::wstring& text) {
+    return ToAnsiCodePage(text.data(), text.size());
+}
+
 void WriteCell(XLOPER& record, const CellValue& cell, const char* truncationPosition) {
     if (cell.IsNumberCell())
         WriteNumber(record, cell.GetNumber());
-    else if (cell.IsStringCell() || cell.IsWideStringCell())
+    else if (cell.IsStringCell())
         WriteString(record, cell.GetText().c_str(), truncationPosition);
+    else if (cell.IsWideStringCell())
+        WriteString(record, AnsiText(cell.GetWideText()).c_str(), truncationPosition);
     else if (cell.IsBooleanCell())
         WriteBool(record, cell.GetBoolean());
     else if (cell.IsErrorCell())
@@ -164,11 +172,15 @@ void WriteElement(XLOPER& array, unsigned int row, unsigned int column, const XL
     element.xltype = value.xltype;
 }
 
+void RequireExcel4ArrayShape(std::size_t rows, std::size_t columns) {
+    RequireArrayCount(rows, "rows");
+    RequireArrayColumns(columns);
+}
+
 void WriteCellMatrix(XLOPER& record, const CellMatrix& cells, const char* truncationPosition) {
     const std::size_t rows = cells.RowCount();
     const std::size_t columns = cells.ColumnCount();
-    RequireArrayCount(rows, "rows");
-    RequireArrayColumns(columns);
+    RequireExcel4ArrayShape(rows, columns);
     WriteArray(record, rows, columns, [&](XLOPER* elements) {
         for (std::size_t i = 0; i < rows; ++i)
             for (std::size_t j = 0; j < columns; ++j)
@@ -177,8 +189,7 @@ void WriteCellMatrix(XLOPER& record, const CellMatrix& cells, const char* trunca
 }
 
 void WriteNumbers(XLOPER& record, const double* values, std::size_t rows, std::size_t columns) {
-    RequireArrayCount(rows, "rows");
-    RequireArrayColumns(columns);
+    RequireExcel4ArrayShape(rows, columns);
     WriteArray(record, rows, columns, [&](XLOPER* elements) {
         for (std::size_t k = 0; k < rows * columns; ++k)
             WriteNumber(elements[k], values[k]);

@@ -41,9 +41,12 @@ void WriteMulti(XLOPER& record, unsigned int rows, unsigned int columns);
 // Copies a number, string (deeply), boolean, error or integer into element
 // (row, column), whose position is not checked.
 void WriteElement(XLOPER& array, unsigned int row, unsigned int column, const XLOPER& value);
-// std::runtime_error for more than 65535 rows or 255 columns, before anything
-// is allocated. Strings are cut as WriteString cuts them; wide cells give
-// their narrowed text and empty cells the empty string.
+// std::runtime_error for more than 65535 rows or, those being fine, more than
+// 255 columns: the shapes WriteCellMatrix and WriteNumbers refuse.
+void RequireExcel4ArrayShape(std::size_t rows, std::size_t columns);
+// std::runtime_error for the shapes RequireExcel4ArrayShape refuses, before
+// anything is allocated. Strings are cut as WriteString cuts them; wide cells
+// give their text in the ANSI code page and empty cells the empty string.
 void WriteCellMatrix(XLOPER& record, const CellMatrix& cells, const char* truncationPosition);
 // The rows x columns numbers at `values`, row after row, straight into the
 // elements: the record WriteCellMatrix makes of number cells, byte for byte.

@@ -42,6 +42,8 @@ XlfOper::XlfOper(const std::wstring& text) : XlfOper() {
     SetWideString(text);
 }
 
+XlfOper::XlfOper(const wchar_t* text) : XlfOper(std::wstring(text)) {}
+
 XlfOper::XlfOper(short value) : XlfOper() {
     SetInt(value);
 }
@@ -110,6 +112,11 @@ XlfOper& XlfOper::SetWideString(const std::wstring& text) {
 
 XlfOper& XlfOper::SetRef(const XlfRangeRef& range) {
     return Impl().SetRef(*this, range);
+}
+
+void XlfOper::RequireMatrixFits(std::size_t rows, std::size_t columns) {
+    if (rows != 0 && columns != 0)
+        Impl().RequireArrayShape(rows, columns);
 }
 
 XlfOper& XlfOper::SetFromMatrix(const DoubleMatrix& matrix) {

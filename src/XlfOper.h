@@ -33,6 +33,8 @@ public:
     // The text up to its first zero byte.
     explicit XlfOper(const std::string& text);
     explicit XlfOper(const std::wstring& text);
+    // Without it a wide literal would convert to bool and make TRUE.
+    explicit XlfOper(const wchar_t* text);
     explicit XlfOper(short value);
     XlfOper(unsigned short value, bool isError);
     explicit XlfOper(const CellMatrix& cells);
@@ -43,6 +45,10 @@ public:
     ~XlfOper();
 
     static XlfOper MakeError(unsigned short code);
+    // Throws what XlfOper(DoubleMatrix) throws for a matrix of that shape
+    // under the running record kind, so that a result no array can hold is
+    // refused before it is computed. An empty shape passes: it makes no array.
+    static void RequireMatrixFits(std::size_t rows, std::size_t columns);
 
     int Allocate();
     void* GetRecord() const;

@@ -67,6 +67,11 @@ XlfOper4::XlfOper4(const char* text) : XlfOper4() {
 
 XlfOper4::XlfOper4(const std::string& text) : XlfOper4(text.c_str()) {}
 
+XlfOper4::XlfOper4(const wchar_t* text) : XlfOper4() {
+    if (record_)
+        WriteWideString(*record_, text, TruncationPosition);
+}
+
 XlfOper4::XlfOper4(unsigned short value) : XlfOper4() {
     SetInt(static_cast<short>(value));
 }

@@ -31,6 +31,10 @@ public:
     explicit XlfOper4(const char* text);
     // The text up to its first zero byte, at most 254 bytes of it.
     explicit XlfOper4(const std::string& text);
+    // The text in the ANSI code page, as Excel 4 records hold it ("?" for a
+    // character the code page lacks), at most 255 bytes of it. Without it a
+    // wide literal would convert to bool and make TRUE.
+    explicit XlfOper4(const wchar_t* text);
     explicit XlfOper4(unsigned short value);
     XlfOper4(unsigned short value, bool isError);
     explicit XlfOper4(bool value);

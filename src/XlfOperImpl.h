@@ -83,6 +83,8 @@ public:
     // element on the way. Refuses the shapes SetCellMatrix refuses.
     virtual XlfOper& SetNumberArray(XlfOper& oper, const double* values, std::size_t rows,
                                     std::size_t columns) const = 0;
+    // Throws what SetNumberArray throws for that shape, without a record.
+    virtual void RequireArrayShape(std::size_t rows, std::size_t columns) const = 0;
 
 protected:
     // Makes the new object current.

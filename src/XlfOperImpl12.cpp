@@ -362,4 +362,8 @@ XlfOper& XlfOperImpl12::SetNumberArray(XlfOper& oper, const double* values, std:
     return oper;
 }
 
+void XlfOperImpl12::RequireArrayShape(std::size_t rows, std::size_t columns) const {
+    RequireExcel12ArrayShape(rows, columns);
+}
+
 } // namespace xlw

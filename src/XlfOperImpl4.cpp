@@ -367,4 +367,8 @@ XlfOper& XlfOperImpl4::SetNumberArray(XlfOper& oper, const double* values, std::
     return oper;
 }
 
+void XlfOperImpl4::RequireArrayShape(std::size_t rows, std::size_t columns) const {
+    RequireExcel4ArrayShape(rows, columns);
+}
+
 } // namespace xlw

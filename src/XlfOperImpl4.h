@@ -57,6 +57,7 @@ public:
     unsigned int GetType(const XlfOper& oper) const override;
     XlfOper& SetNumberArray(XlfOper& oper, const double* values, std::size_t rows,
                             std::size_t columns) const override;
+    void RequireArrayShape(std::size_t rows, std::size_t columns) const override;
 };
 
 } // namespace xlw

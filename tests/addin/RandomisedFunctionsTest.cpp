@@ -137,6 +137,30 @@ TEST(RandomisedFunctions, ShowWhatIsAllowedForTheFirstWrongArgument) {
     }
 }
 
+// Under Excel 4 more rows than an array holds are refused before a point is
+// computed (two billion rows of ten columns would fail to allocate), after
+// every argument text, the generators' own included.
+TEST(RandomisedFunctions, UnderExcel4TooManyRowsAreRefusedBeforeComputingThem) {
+    if (AddInSession::Get().UsesExcel12Records())
+        GTEST_SKIP() << "Excel 12 arrays hold every row count";
+    const std::string tooManyRows =
+        "an Excel 4 array holds at most 65535 rows; 2000000000 were asked for";
+    const std::string pastTheEnd =
+        "start + n must not exceed 4294967296, the length of the 32-bit Sobol sequence";
+    for (const char* function : {"rnd_ScrambledSobol", "rnd_ScrambledNormalRNs"}) {
+        SCOPED_TRACE(function);
+        ExpectText(Evaluate(function, {10, 2e9, 7, 5}), tooManyRows);
+        ExpectText(Evaluate(function, {10, 2e9, 7, 2294967297.0}), pastTheEnd);
+        ExpectText(Evaluate(function, {10, 2e9, -1}),
+                   "seed must be a whole number from 0 to 4294967295");
+        ExpectText(Evaluate(function, {10, -2e9}), "the number of points must not be negative");
+    }
+    ExpectText(Evaluate("rnd_BrownianPaths", {10, 2e9, 1, 7}), tooManyRows);
+    ExpectText(Evaluate("rnd_BrownianPaths", {10, 2e9, 0, 7}),
+               "maturity must be a positive, finite number");
+    ExpectText(Evaluate("rnd_BrownianPaths", {10, 2e9, 1, 7, 2294967297.0}), pastTheEnd);
+}
+
 TEST(RandomisedFunctions, AnswerTrueInTheFunctionWizardWithoutReadingTheFile) {
     Engine& engine = Engine::Get();
     AddInSession::Get();

@@ -152,13 +152,39 @@ TEST(WorksheetValues, CountsWithoutASigned32BitWholePartShowWhatIsAllowed) {
 
 // 2147483647 itself passes the check of the worksheet argument; its result
 // cannot exist in a 32-bit process, so the generator's allocation failure
-// gives the text.
+// gives the text, unless Excel 4's row limit has refused it first.
 TEST(WorksheetValues, TheLargestCountPassesTheArgumentCheck) {
     const std::string failedAllocation = std::bad_alloc().what();
+    const bool excel4 = !AddInSession::Get().UsesExcel12Records();
     for (const PointSetFunction& function : PointSets) {
         SCOPED_TRACE(function.functionText);
-        ExpectText(Call(function, 1, 2147483647.0), failedAllocation);
+        ExpectText(Call(function, 1, 2147483647.0),
+                   excel4 ? "an Excel 4 array holds at most 65535 rows; 2147483647 were asked for"
+                          : failedAllocation);
         ExpectText(Call(function, 2147483647.0, 1), failedAllocation);
+    }
+}
+
+// Under Excel 4 more rows than an array holds are refused before a point is
+// computed: ten dimensions of two billion rows need 160 GB, which a 32-bit
+// process cannot have, yet the answer is the row limit, not the allocation
+// failure. Argument texts still come first, and a shape without elements is
+// still no array at all.
+TEST(WorksheetValues, Excel4RefusesTooManyRowsBeforeComputingThem) {
+    if (AddInSession::Get().UsesExcel12Records())
+        GTEST_SKIP() << "Excel 12 arrays hold every row count";
+    for (const PointSetFunction& function : PointSets) {
+        SCOPED_TRACE(function.functionText);
+        const std::size_t before = PrivateBytes();
+        ExpectText(Call(function, 10, 2000000000.0),
+                   "an Excel 4 array holds at most 65535 rows; 2000000000 were asked for");
+        EXPECT_LT(PrivateBytes(), before + (std::size_t(1) << 20)) << "no rows were computed";
+        ExpectText(Call(function, 300, 65536),
+                   "an Excel 4 array holds at most 65535 rows; 65536 were asked for");
+        ExpectText(Call(function, 10, 3e9), "n must be a whole number from 0 to 2147483647");
+        ExpectText(Call(function, NaN, 2e9), "d must be a whole number from 0 to 2147483647");
+        ExpectText(Call(function, -1, 2e9), InvalidArgumentText(function, -1, 3));
+        EXPECT_EQ(Call(function, 0, 2e9).type, unsigned(xltypeNil));
     }
 }
 

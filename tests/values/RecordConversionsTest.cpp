@@ -302,6 +302,40 @@ TEST_F(ConversionTest, OnlyTheFirstAreaOfAReferenceCounts) {
     EXPECT_EQ(first.ColumnEnd(), 5);
 }
 
+// Under Excel 4 a wide cell of a matrix takes the code page as every other
+// wide text does, not each character's low byte (U+03A9's low byte, 0xA9, is
+// "\u00a9" in 1252). Excel 12 keeps the characters.
+TEST_F(ConversionTest, WideCellsOfAMatrixTakeTheAnsiCodePage) {
+    const std::string omega = OmegaInAnsiCodePage();
+    if (omega.empty())
+        GTEST_SKIP() << "ANSI code page " << GetACP() << " is not in the test's table";
+    CellMatrix cells(1, 2);
+    cells(0, 0) = CellValue(std::wstring(L"a\u03A9b"));
+    cells(0, 1) = CellValue(std::wstring(L"x\0y", 3));
+    XlfOper oper(cells);
+    const RawRecord array = RawRecord::Of(oper);
+    if (ProcessIsExcel12()) {
+        EXPECT_EQ(array.Element(0, 0).StringUnits(),
+                  (std::vector<unsigned long>{3, 'a', 0x03A9, 'b'}));
+    } else {
+        // Counted with the zero byte, as every Excel 4 string of a matrix.
+        const std::string narrow = "a" + omega + "b";
+        EXPECT_EQ(array.Element(0, 0).StringUnits(),
+                  Units(static_cast<unsigned long>(narrow.size() + 1), narrow + '\0'));
+        // The text ends at its first zero character, as before.
+        EXPECT_EQ(array.Element(0, 1).StringUnits(), Units(2, std::string("x\0", 2)));
+    }
+}
+
+// A wide literal makes a wide string, not the boolean its pointer converts to.
+TEST_F(ConversionTest, AWideLiteralMakesAString) {
+    XlfOper literal(L"a\u03A9b");
+    XlfOper fromString(std::wstring(L"a\u03A9b"));
+    EXPECT_EQ(literal.XltypeName(), "xltypeStr");
+    EXPECT_EQ(RawRecord::Of(literal).StringUnits(), RawRecord::Of(fromString).StringUnits());
+    EXPECT_EQ(XlfOper(L"").XltypeName(), "xltypeStr");
+}
+
 TEST_F(ConversionTest, TextOutsideLatin1TakesTheAnsiCodePage) {
     const std::string omega = OmegaInAnsiCodePage();
     if (omega.empty())

@@ -28,6 +28,14 @@ TEST_F(Oper4Test, ConstructorsBuildExcel4Records) {
     EXPECT_EQ(RawRecord::Of(XlfOper4("abc")).StringUnits(), Units(4, std::string("abc\0", 4)));
     EXPECT_EQ(RawRecord::Of(XlfOper4(std::string("a\0b", 3))).StringUnits(),
               Units(2, std::string("a\0", 2)));
+    // A wide literal is a string in the code page, not TRUE; counted without
+    // a zero byte, as Excel 4 records hold wide text.
+    EXPECT_EQ(RawRecord::Of(XlfOper4(L"abc")).StringUnits(), Units(3, "abc"));
+    const std::string omega = OmegaInAnsiCodePage();
+    if (!omega.empty()) {
+        EXPECT_EQ(RawRecord::Of(XlfOper4(L"\u03A9")).StringUnits(),
+                  Units(static_cast<unsigned long>(omega.size()), omega));
+    }
 
     CerrCapture cerr;
     XlfOper4 cut(std::string(300, 'x'));
