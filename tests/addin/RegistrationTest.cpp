@@ -258,10 +258,13 @@ std::wstring Utf16(const std::string& utf8) {
 // cannot show: "Path" gets that folder, not one named "????", and an element
 // in that script that "Path" held before stays as it was. Under Excel 4 the
 // copy cannot register (Excel 4 names modules in the code page), but "Path"
-// is extended before registration.
+// is extended before registration. The folder is this process's own: the
+// suites of other Excel versions may run at the same time.
 TEST(Lifecycle, SearchPathGetsAFolderNamedInAnyScript) {
     const std::string& original = AddInSession::Get().Path();
-    const std::wstring folder = Utf16(AddInSession::Get().Folder()) + L"\\\u0418\u0432\u0430\u043d";
+    const std::wstring folder = Utf16(AddInSession::Get().Folder()) +
+                                L"\\\u0418\u0432\u0430\u043d-" +
+                                std::to_wstring(GetCurrentProcessId());
     CreateDirectoryW(folder.c_str(), nullptr);
     const std::wstring copy = folder + L"\\Tesserine.xll";
     ASSERT_TRUE(CopyFileW(Utf16(original).c_str(), copy.c_str(), FALSE));
@@ -275,6 +278,9 @@ TEST(Lifecycle, SearchPathGetsAFolderNamedInAnyScript) {
     EXPECT_EQ(engine.CloseAddIn(), 1);
     EXPECT_EQ(engine.OpenAddIn(original), 1);
     SetEnvironmentVariableW(L"Path", saved.c_str());
+    FreeLibrary(GetModuleHandleW(copy.c_str()));
+    DeleteFileW(copy.c_str());
+    RemoveDirectoryW(folder.c_str());
     EXPECT_EQ(after, before + L";" + folder);
     if (AddInSession::Get().UsesExcel12Records()) {
         EXPECT_EQ(opened, 1);
