@@ -35,13 +35,16 @@ std::wstring LongPath(const std::wstring& path) {
     return std::wstring(buffer, length);
 }
 
-// A file under the temporary folder, in a folder of the given name.
+// A file under the temporary folder, in a folder of the given name and this
+// process's own: the suites of both record kinds run at the same time, and
+// one removing the other's file would leave no short path to name it by.
 class FileInFolder {
 public:
     explicit FileInFolder(const std::wstring& folderName) {
         wchar_t temporary[MAX_PATH] = {};
         GetTempPathW(MAX_PATH, temporary);
-        folder_ = std::wstring(temporary) + L"tesserine-" + folderName;
+        folder_ = std::wstring(temporary) + L"tesserine-" + folderName + L"-" +
+                  std::to_wstring(GetCurrentProcessId());
         CreateDirectoryW(folder_.c_str(), nullptr);
         path_ = folder_ + L"\\Tesserine.xll";
         HANDLE file = CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
