@@ -30,9 +30,10 @@ std::string ModuleFileName(HMODULE module) {
 } // namespace
 
 // The add-in's name is searched case-sensitively, exactly as it is installed;
-// the part of the path before it is the folder.
+// the part of the path before it is the folder. Each architecture looks for
+// its own add-in, Tesserine.xll or Tesserine64.xll.
 std::string ModuleFolder() {
-    const char* const addinName = "Tesserine.xll";
+    const char* const addinName = TESSERINE_ADDIN_FILE;
     if (HMODULE addin = GetModuleHandleA(addinName)) {
         const std::string path = ModuleFileName(addin);
         const std::string::size_type at = path.find(addinName);

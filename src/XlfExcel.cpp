@@ -60,8 +60,15 @@ template <class Record> std::vector<Record*> GatherArguments(int count, va_list 
 
 constexpr unsigned FirstTempBlockSize = 8192;
 // Every request starts at a multiple of this, so any record (doubles
-// included) is properly aligned wherever the previous request ended.
+// included) is properly aligned wherever the previous request ended. Records
+// hold nothing wider than 8 bytes on either target: 64-bit pointers need no
+// more than doubles do.
 constexpr unsigned TempAlignment = 8;
+static_assert(alignof(XLOPER) <= TempAlignment && alignof(XLOPER12) <= TempAlignment &&
+                  alignof(XLMREF12) <= TempAlignment,
+              "temporary memory aligns every record");
+static_assert(__STDCPP_DEFAULT_NEW_ALIGNMENT__ >= TempAlignment,
+              "temporary blocks start on the records' alignment");
 
 unsigned NextTempBlockSize(unsigned capacity) {
     const double grown = capacity * 1.5;

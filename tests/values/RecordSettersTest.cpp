@@ -105,7 +105,7 @@ TEST_F(SetterTest, WideStringsKeepTheirCharactersAndAreCutAt255UnderExcel4) {
 }
 
 TEST_F(SetterTest, ReferencesKeepTheirBoundsAtTheKindsWidth) {
-    const std::uint32_t sheet = xlhost::Engine::Get().SheetId();
+    const IDSHEET sheet = xlhost::Engine::Get().SheetId();
     const bool wide = ProcessIsExcel12();
     const struct {
         XlfRangeRef range;
