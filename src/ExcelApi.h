@@ -150,45 +150,48 @@ static_assert(sizeof(XLOPER12) == 32, "XLOPER12 is 32 bytes on both targets");
 static_assert(offsetof(XLOPER12, xltype) == 24, "XLOPER12 type word at offset 24");
 static_assert(offsetof(XLOPER12, val.sref.ref) == 4, "XLOPER12 sref table at offset 4");
 static_assert(offsetof(XLOPER, val.sref.ref) == 2, "XLOPER sref table at offset 2");
-static_assert(sizeof(IDSHEET) == sizeof(void*), "sheet identifiers are pointer-sized");
 static_assert(sizeof(XLOPER().val.bigdata.cbData) == 4, "cbData is a Windows long");
-#endif
 
+// The sizes that differ between the targets. A pointer, and IDSHEET with it,
+// is 4 bytes on Win32 and 8 on Win64, and the member after a record's leading
+// pointer (idSheet, rows) sits at that offset.
+//   XLOPER on Win32 16: union 8 at 0, xltype 2 at 8, padding 6
+//   XLOPER on Win64 24: union 16 at 0, xltype 2 at 16, padding 6
+namespace ExcelRecordLayout {
 #if defined(_WIN64)
-// Win64: every pointer, and IDSHEET with it, is 8 bytes and 8-aligned.
-//   XLOPER 24: union 16 at 0 (pointer 8 + a second member at 8), xltype 2 at
-//   16, padding 6
-//   XLOPER12 32: pointer 8 + IDSHEET or counts at 8
-static_assert(sizeof(XLOPER().val.str) == 8 && sizeof(XLOPER().val.mref.lpmref) == 8 &&
-                  sizeof(XLOPER().val.array.lparray) == 8 &&
-                  sizeof(XLOPER().val.bigdata.h.lpbData) == 8,
-              "every XLOPER pointer is 8 bytes on Win64");
-static_assert(sizeof(XLOPER12().val.str) == 8 && sizeof(XLOPER12().val.mref.lpmref) == 8 &&
-                  sizeof(XLOPER12().val.array.lparray) == 8 &&
-                  sizeof(XLOPER12().val.bigdata.h.lpbData) == 8,
-              "every XLOPER12 pointer is 8 bytes on Win64");
-static_assert(sizeof(IDSHEET) == 8, "IDSHEET is 8 bytes on Win64");
-static_assert(sizeof(XLOPER) == 24, "XLOPER is 24 bytes on Win64");
-static_assert(offsetof(XLOPER, xltype) == 16, "XLOPER type word at offset 16 on Win64");
-static_assert(offsetof(XLOPER, val.mref.idSheet) == 8, "XLOPER idSheet at offset 8 on Win64");
-static_assert(offsetof(XLOPER, val.array.rows) == 8, "XLOPER rows at offset 8 on Win64");
-static_assert(offsetof(XLOPER, val.array.columns) == 10, "XLOPER columns at offset 10 on Win64");
-static_assert(offsetof(XLOPER12, val.mref.idSheet) == 8, "XLOPER12 idSheet at offset 8 on Win64");
-static_assert(offsetof(XLOPER12, val.array.rows) == 8, "XLOPER12 rows at offset 8 on Win64");
-static_assert(offsetof(XLOPER12, val.array.columns) == 12,
-              "XLOPER12 columns at offset 12 on Win64");
-#elif defined(_WIN32)
-// Win32: pointers and IDSHEET are 4 bytes.
-//   XLOPER 16: union 8 at 0, xltype 2 at 8, padding 6
-static_assert(sizeof(IDSHEET) == 4, "IDSHEET is 4 bytes on Win32");
-static_assert(sizeof(XLOPER) == 16, "XLOPER is 16 bytes on Win32");
-static_assert(offsetof(XLOPER, xltype) == 8, "XLOPER type word at offset 8 on Win32");
-static_assert(offsetof(XLOPER, val.mref.idSheet) == 4, "XLOPER idSheet at offset 4 on Win32");
-static_assert(offsetof(XLOPER, val.array.rows) == 4, "XLOPER rows at offset 4 on Win32");
-static_assert(offsetof(XLOPER, val.array.columns) == 6, "XLOPER columns at offset 6 on Win32");
-static_assert(offsetof(XLOPER12, val.mref.idSheet) == 4, "XLOPER12 idSheet at offset 4 on Win32");
-static_assert(offsetof(XLOPER12, val.array.rows) == 4, "XLOPER12 rows at offset 4 on Win32");
-static_assert(offsetof(XLOPER12, val.array.columns) == 8, "XLOPER12 columns at offset 8 on Win32");
+constexpr std::size_t Pointer = 8;
+constexpr std::size_t Xloper = 24;
+constexpr std::size_t XloperTypeWord = 16;
+#else
+constexpr std::size_t Pointer = 4;
+constexpr std::size_t Xloper = 16;
+constexpr std::size_t XloperTypeWord = 8;
+#endif
+} // namespace ExcelRecordLayout
+
+static_assert(sizeof(void*) == ExcelRecordLayout::Pointer, "the target's pointer size");
+static_assert(sizeof(IDSHEET) == ExcelRecordLayout::Pointer, "IDSHEET is pointer-sized");
+static_assert(sizeof(XLOPER().val.str) == ExcelRecordLayout::Pointer &&
+                  sizeof(XLOPER().val.mref.lpmref) == ExcelRecordLayout::Pointer &&
+                  sizeof(XLOPER().val.array.lparray) == ExcelRecordLayout::Pointer &&
+                  sizeof(XLOPER().val.bigdata.h.lpbData) == ExcelRecordLayout::Pointer,
+              "every XLOPER pointer has the target's size");
+static_assert(sizeof(XLOPER12().val.str) == ExcelRecordLayout::Pointer &&
+                  sizeof(XLOPER12().val.mref.lpmref) == ExcelRecordLayout::Pointer &&
+                  sizeof(XLOPER12().val.array.lparray) == ExcelRecordLayout::Pointer &&
+                  sizeof(XLOPER12().val.bigdata.h.lpbData) == ExcelRecordLayout::Pointer,
+              "every XLOPER12 pointer has the target's size");
+static_assert(sizeof(XLOPER) == ExcelRecordLayout::Xloper, "XLOPER is 16 bytes, 24 on Win64");
+static_assert(offsetof(XLOPER, xltype) == ExcelRecordLayout::XloperTypeWord,
+              "XLOPER type word at offset 8, 16 on Win64");
+static_assert(offsetof(XLOPER, val.mref.idSheet) == ExcelRecordLayout::Pointer &&
+                  offsetof(XLOPER, val.array.rows) == ExcelRecordLayout::Pointer &&
+                  offsetof(XLOPER, val.array.columns) == ExcelRecordLayout::Pointer + 2,
+              "XLOPER idSheet and rows after the pointer, columns 2 bytes later");
+static_assert(offsetof(XLOPER12, val.mref.idSheet) == ExcelRecordLayout::Pointer &&
+                  offsetof(XLOPER12, val.array.rows) == ExcelRecordLayout::Pointer &&
+                  offsetof(XLOPER12, val.array.columns) == ExcelRecordLayout::Pointer + 4,
+              "XLOPER12 idSheet and rows after the pointer, columns 4 bytes later");
 #endif
 
 // Record types.

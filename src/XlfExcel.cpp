@@ -96,7 +96,9 @@ BOOL CALLBACK MatchWizardWindow(HWND window, LPARAM searchAddress) {
                        wizardClassLength) != CSTR_EQUAL)
         return TRUE;
     auto* search = reinterpret_cast<WizardSearch*>(searchAddress);
-    // Excel 4 hands out only the low 16 bits of its main window's handle.
+    // Excel 4 hands out only the low 16 bits of its main window's handle. The
+    // parent is cut the same way through uintptr_t, so the test holds for
+    // 64-bit handles too.
     const auto parent =
         static_cast<std::uint16_t>(reinterpret_cast<std::uintptr_t>(GetParent(window)));
     if (parent != search->excelWindow)
