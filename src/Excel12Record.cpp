@@ -7,6 +7,7 @@
 #include "XltypeName.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
@@ -14,18 +15,6 @@
 namespace xlw {
 
 namespace {
-
-// Not Excel 12's own column limit: arrays stay as wide as under Excel 4.
-constexpr unsigned long MaxCellMatrixColumns = 255;
-
-LPXLOPER12 NewElements(XLOPER12& record, unsigned int rows, unsigned int columns) {
-    record.xltype = xltypeMulti;
-    record.val.array.rows = static_cast<std::int32_t>(rows);
-    record.val.array.columns = static_cast<std::int32_t>(columns);
-    record.val.array.lparray =
-        reinterpret_cast<LPXLOPER12>(TempBytes(ArrayBytes(rows, columns, sizeof(XLOPER12))));
-    return record.val.array.lparray;
-}
 
 XCHAR* NewCountedString(std::size_t length) {
     return reinterpret_cast<XCHAR*>(TempBytes((length + 1) * sizeof(XCHAR)));
@@ -55,6 +44,9 @@ LPXLOPER12 NewRecord12() {
 }
 
 void WriteNumber(XLOPER12& record, double value) {
+    // The bytes the number leaves unused are zero, not whatever the memory
+    // held, so that equal arrays are equal byte for byte.
+    std::memset(&record, 0, sizeof record);
     record.xltype = xltypeNum;
     record.val.num = value;
 }
@@ -96,16 +88,15 @@ void WriteString(XLOPER12& record, const char* text) {
 }
 
 void WriteWideString(XLOPER12& record, const std::wstring& text) {
-    record.xltype = xltypeStr;
     std::size_t length = text.size();
     XCHAR* buffer = NewCountedString(length);
-    record.val.str = buffer;
     std::wcsncpy(buffer + 1, text.c_str(), length);
     buffer[0] = static_cast<XCHAR>(length);
+    record.val.str = buffer;
+    record.xltype = xltypeStr;
 }
 
 void WriteRef(XLOPER12& record, const XlfRangeRef& range) {
-    record.xltype = xltypeRef;
     auto* block = reinterpret_cast<XLMREF12*>(TempBytes(sizeof(XLMREF12)));
     block->count = 1;
     block->reftbl[0].rwFirst = range.RowBegin();
@@ -114,12 +105,14 @@ void WriteRef(XLOPER12& record, const XlfRangeRef& range) {
     block->reftbl[0].colLast = range.ColumnEnd() - 1;
     record.val.mref.lpmref = block;
     record.val.mref.idSheet = range.SheetId();
+    record.xltype = xltypeRef;
 }
 
 void WriteMulti(XLOPER12& record, unsigned int rows, unsigned int columns) {
-    LPXLOPER12 elements = NewElements(record, rows, columns);
-    for (std::size_t i = 0; i < std::size_t(rows) * columns; ++i)
-        elements[i].xltype = xltypeNil;
+    WriteArray(record, rows, columns, [&](XLOPER12* elements) {
+        for (std::size_t i = 0; i < std::size_t(rows) * columns; ++i)
+            elements[i].xltype = xltypeNil;
+    });
 }
 
 void WriteElement(XLOPER12& array, unsigned int row, unsigned int column, const XLOPER12& value) {
@@ -148,12 +141,22 @@ void WriteElement(XLOPER12& array, unsigned int row, unsigned int column, const 
 }
 
 void WriteCellMatrix(XLOPER12& record, const CellMatrix& cells) {
-    unsigned long columns = std::min(cells.ColumnCount(), MaxCellMatrixColumns);
-    LPXLOPER12 elements = NewElements(record, static_cast<unsigned int>(cells.RowCount()),
-                                      static_cast<unsigned int>(columns));
-    for (unsigned long i = 0; i < cells.RowCount(); ++i)
-        for (unsigned long j = 0; j < columns; ++j)
-            WriteCell(elements[i * columns + j], cells(i, j));
+    const std::size_t rows = cells.RowCount();
+    const std::size_t columns = cells.ColumnCount();
+    RequireArrayColumns(columns);
+    WriteArray(record, rows, columns, [&](XLOPER12* elements) {
+        for (std::size_t i = 0; i < rows; ++i)
+            for (std::size_t j = 0; j < columns; ++j)
+                WriteCell(elements[i * columns + j], cells(i, j));
+    });
+}
+
+void WriteNumbers(XLOPER12& record, const double* values, std::size_t rows, std::size_t columns) {
+    RequireArrayColumns(columns);
+    WriteArray(record, rows, columns, [&](XLOPER12* elements) {
+        for (std::size_t k = 0; k < rows * columns; ++k)
+            WriteNumber(elements[k], values[k]);
+    });
 }
 
 LPXLOPER12 ElementOf(const XLOPER12& array, unsigned int row, unsigned int column) {

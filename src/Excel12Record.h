@@ -5,6 +5,7 @@
 
 #include "ExcelApi.h"
 
+#include <cstddef>
 #include <string>
 
 namespace xlw {
@@ -17,7 +18,8 @@ class XlfRangeRef;
 LPXLOPER12 NewRecord12();
 
 // The setters overwrite the whole type word, ExcelAllocatedBit included, and
-// never release what the record held.
+// never release what the record held. Those that need memory take it before
+// they write anything, so a std::bad_alloc leaves the record as it was.
 void WriteNumber(XLOPER12& record, double value);
 void WriteInt(XLOPER12& record, short value);
 void WriteBool(XLOPER12& record, bool value);
@@ -35,9 +37,14 @@ void WriteMulti(XLOPER12& record, unsigned int rows, unsigned int columns);
 // Copies a number, string (deeply), boolean, error or integer into element
 // (row, column), whose position is not checked.
 void WriteElement(XLOPER12& array, unsigned int row, unsigned int column, const XLOPER12& value);
-// At most 255 columns, as under Excel 4; wide cells stay wide and empty
-// cells give the empty string.
+// std::runtime_error for more than 255 columns, as under Excel 4, before
+// anything is allocated; wide cells stay wide and empty cells give the empty
+// string.
 void WriteCellMatrix(XLOPER12& record, const CellMatrix& cells);
+// The rows x columns numbers at `values`, row after row, straight into the
+// elements: the record WriteCellMatrix makes of number cells, byte for byte.
+// Refuses the shapes that WriteCellMatrix refuses.
+void WriteNumbers(XLOPER12& record, const double* values, std::size_t rows, std::size_t columns);
 
 // XlfException unless the record is an array; the element's position is
 // not checked.

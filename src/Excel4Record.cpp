@@ -7,6 +7,7 @@
 #include "XltypeName.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
@@ -18,25 +19,14 @@ namespace {
 
 // An Excel 4 array's counts are 16-bit: a larger count would reach Excel cut
 // to its low bits, as a different, smaller array.
-constexpr unsigned int MaxArrayCount = 65535;
-// Excel 4 sheets have 256 columns; the framework's arrays stop one short.
-constexpr unsigned long MaxCellMatrixColumns = 255;
+constexpr std::size_t MaxArrayCount = 65535;
 constexpr std::size_t MaxStringBytes = 254;
 constexpr std::size_t MaxWideStringCharacters = 255;
 
-void RequireArrayCount(unsigned int count, const char* what) {
+void RequireArrayCount(std::size_t count, const char* what) {
     if (count > MaxArrayCount)
         throw std::runtime_error("an Excel 4 array holds at most 65535 " + std::string(what) +
                                  "; " + std::to_string(count) + " were asked for");
-}
-
-LPXLOPER NewElements(XLOPER& record, unsigned int rows, unsigned int columns) {
-    record.xltype = xltypeMulti;
-    record.val.array.rows = static_cast<std::uint16_t>(rows);
-    record.val.array.columns = static_cast<std::uint16_t>(columns);
-    record.val.array.lparray =
-        reinterpret_cast<LPXLOPER>(TempBytes(ArrayBytes(rows, columns, sizeof(XLOPER))));
-    return record.val.array.lparray;
 }
 
 void WriteCell(XLOPER& record, const CellValue& cell, const char* truncationPosition) {
@@ -61,6 +51,9 @@ LPXLOPER NewRecord4() {
 }
 
 void WriteNumber(XLOPER& record, double value) {
+    // The bytes the number leaves unused are zero, not whatever the memory
+    // held, so that equal arrays are equal byte for byte.
+    std::memset(&record, 0, sizeof record);
     record.xltype = xltypeNum;
     record.val.num = value;
 }
@@ -119,7 +112,6 @@ void WriteWideString(XLOPER& record, const std::wstring& text, const char* trunc
 }
 
 void WriteRef(XLOPER& record, const XlfRangeRef& range) {
-    record.xltype = xltypeRef;
     auto* block = reinterpret_cast<XLMREF*>(TempBytes(sizeof(XLMREF)));
     block->count = 1;
     block->reftbl[0].rwFirst = static_cast<std::uint16_t>(range.RowBegin());
@@ -128,14 +120,16 @@ void WriteRef(XLOPER& record, const XlfRangeRef& range) {
     block->reftbl[0].colLast = static_cast<std::uint8_t>(range.ColumnEnd() - 1);
     record.val.mref.lpmref = block;
     record.val.mref.idSheet = range.SheetId();
+    record.xltype = xltypeRef;
 }
 
 void WriteMulti(XLOPER& record, unsigned int rows, unsigned int columns) {
     RequireArrayCount(rows, "rows");
     RequireArrayCount(columns, "columns");
-    LPXLOPER elements = NewElements(record, rows, columns);
-    for (std::size_t i = 0; i < std::size_t(rows) * columns; ++i)
-        elements[i].xltype = xltypeNil;
+    WriteArray(record, rows, columns, [&](XLOPER* elements) {
+        for (std::size_t i = 0; i < std::size_t(rows) * columns; ++i)
+            elements[i].xltype = xltypeNil;
+    });
 }
 
 void WriteElement(XLOPER& array, unsigned int row, unsigned int column, const XLOPER& value) {
@@ -164,13 +158,24 @@ void WriteElement(XLOPER& array, unsigned int row, unsigned int column, const XL
 }
 
 void WriteCellMatrix(XLOPER& record, const CellMatrix& cells, const char* truncationPosition) {
-    RequireArrayCount(static_cast<unsigned int>(cells.RowCount()), "rows");
-    unsigned long columns = std::min(cells.ColumnCount(), MaxCellMatrixColumns);
-    LPXLOPER elements = NewElements(record, static_cast<unsigned int>(cells.RowCount()),
-                                    static_cast<unsigned int>(columns));
-    for (unsigned long i = 0; i < cells.RowCount(); ++i)
-        for (unsigned long j = 0; j < columns; ++j)
-            WriteCell(elements[i * columns + j], cells(i, j), truncationPosition);
+    const std::size_t rows = cells.RowCount();
+    const std::size_t columns = cells.ColumnCount();
+    RequireArrayCount(rows, "rows");
+    RequireArrayColumns(columns);
+    WriteArray(record, rows, columns, [&](XLOPER* elements) {
+        for (std::size_t i = 0; i < rows; ++i)
+            for (std::size_t j = 0; j < columns; ++j)
+                WriteCell(elements[i * columns + j], cells(i, j), truncationPosition);
+    });
+}
+
+void WriteNumbers(XLOPER& record, const double* values, std::size_t rows, std::size_t columns) {
+    RequireArrayCount(rows, "rows");
+    RequireArrayColumns(columns);
+    WriteArray(record, rows, columns, [&](XLOPER* elements) {
+        for (std::size_t k = 0; k < rows * columns; ++k)
+            WriteNumber(elements[k], values[k]);
+    });
 }
 
 LPXLOPER ElementOf(const XLOPER& array, unsigned int row, unsigned int column) {

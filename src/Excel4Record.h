@@ -6,6 +6,7 @@
 
 #include "ExcelApi.h"
 
+#include <cstddef>
 #include <string>
 
 namespace xlw {
@@ -18,7 +19,8 @@ class XlfRangeRef;
 LPXLOPER NewRecord4();
 
 // The setters overwrite the whole type word, ExcelAllocatedBit included, and
-// never release what the record held.
+// never release what the record held. Those that need memory take it before
+// they write anything, so a std::bad_alloc leaves the record as it was.
 void WriteNumber(XLOPER& record, double value);
 void WriteInt(XLOPER& record, short value);
 void WriteBool(XLOPER& record, bool value);
@@ -39,10 +41,14 @@ void WriteMulti(XLOPER& record, unsigned int rows, unsigned int columns);
 // Copies a number, string (deeply), boolean, error or integer into element
 // (row, column), whose position is not checked.
 void WriteElement(XLOPER& array, unsigned int row, unsigned int column, const XLOPER& value);
-// At most 255 columns; std::runtime_error for more than 65535 rows. Strings
-// are cut as WriteString cuts them; wide cells give their narrowed text and
-// empty cells the empty string.
+// std::runtime_error for more than 65535 rows or 255 columns, before anything
+// is allocated. Strings are cut as WriteString cuts them; wide cells give
+// their narrowed text and empty cells the empty string.
 void WriteCellMatrix(XLOPER& record, const CellMatrix& cells, const char* truncationPosition);
+// The rows x columns numbers at `values`, row after row, straight into the
+// elements: the record WriteCellMatrix makes of number cells, byte for byte.
+// Refuses the shapes that WriteCellMatrix refuses.
+void WriteNumbers(XLOPER& record, const double* values, std::size_t rows, std::size_t columns);
 
 // XlfException unless the record is an array; the element's position is
 // not checked.

@@ -8,6 +8,8 @@
 #include <cmath>
 #include <limits>
 #include <new>
+#include <stdexcept>
+#include <string>
 
 namespace xlw {
 
@@ -22,6 +24,13 @@ std::size_t ArrayBytes(std::size_t rows, std::size_t columns, std::size_t record
     if (columns != 0 && rows > limit / recordSize / columns)
         throw std::bad_alloc();
     return rows * columns * recordSize;
+}
+
+void RequireArrayColumns(std::size_t columns) {
+    constexpr std::size_t maxColumns = 255;
+    if (columns > maxColumns)
+        throw std::runtime_error("an array holds at most 255 columns; " + std::to_string(columns) +
+                                 " were asked for");
 }
 
 bool FitsReadOrder(VectorReadOrder order, std::size_t rows, std::size_t columns) {

@@ -31,6 +31,26 @@ char* TempBytes(std::size_t bytes);
 // exceed what temporary memory can hand out in one piece.
 std::size_t ArrayBytes(std::size_t rows, std::size_t columns, std::size_t recordSize);
 
+// Builds an array record of either kind: `fill` writes the rows x columns
+// elements before the record points at them, so a failure on the way (no
+// memory for the elements or for a string in them) leaves the record as it
+// was instead of claiming an array it does not have.
+template <class Record, class Fill>
+void WriteArray(Record& record, std::size_t rows, std::size_t columns, Fill fill) {
+    auto* elements =
+        reinterpret_cast<Record*>(TempBytes(ArrayBytes(rows, columns, sizeof(Record))));
+    fill(elements);
+    record.val.array.lparray = elements;
+    record.val.array.rows = static_cast<decltype(record.val.array.rows)>(rows);
+    record.val.array.columns = static_cast<decltype(record.val.array.columns)>(columns);
+    record.xltype = xltypeMulti;
+}
+
+// Arrays built from cells or numbers stop at 255 columns under both record
+// kinds, one short of an Excel 4 sheet's 256: std::runtime_error for more,
+// so that no column is dropped without a word.
+void RequireArrayColumns(std::size_t columns);
+
 // OneDimensional accepts a single row or a single column only.
 bool FitsReadOrder(VectorReadOrder order, std::size_t rows, std::size_t columns);
 // Where element (row, column) lands in the vector.

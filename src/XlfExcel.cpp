@@ -226,11 +226,10 @@ bool XlfExcel::InFunctionWizard() const {
 
 char* XlfExcel::TempAlloc(unsigned int bytes) {
     NamedMutexLock lock;
-    if (blocks_.empty())
-        AddTempBlock(FirstTempBlockSize);
-    // Widened so that a huge request cannot wrap around and seem to fit.
-    while (AlignedOffset(offset_) + bytes >= blocks_.front().capacity)
-        AddTempBlock(NextTempBlockSize(blocks_.front().capacity));
+    if (bytes >= LargeTempRequest)
+        return AddLargeTempBlock(bytes);
+    if (blocks_.empty() || AlignedOffset(offset_) + bytes >= blocks_.front().capacity)
+        AddTempBlock(LadderSizeFor(bytes));
     const auto start = static_cast<unsigned>(AlignedOffset(offset_));
     offset_ = start + bytes;
     return blocks_.front().bytes + start;
@@ -238,12 +237,30 @@ char* XlfExcel::TempAlloc(unsigned int bytes) {
 
 void XlfExcel::ReleaseTemp(bool all) {
     NamedMutexLock lock;
+    delete[] spare_.bytes;
+    spare_ = {0, nullptr};
+    if (!all && !largeBlocks_.empty()) {
+        spare_ = largeBlocks_.front();
+        largeBlocks_.pop_front();
+    }
+    for (const TempBlock& block : largeBlocks_)
+        delete[] block.bytes;
+    largeBlocks_.clear();
     const std::size_t kept = all ? 0 : 1;
     while (blocks_.size() > kept) {
         delete[] blocks_.back().bytes;
         blocks_.pop_back();
     }
     offset_ = 0;
+}
+
+unsigned int XlfExcel::LadderSizeFor(unsigned int bytes) const {
+    unsigned size =
+        blocks_.empty() ? FirstTempBlockSize : NextTempBlockSize(blocks_.front().capacity);
+    // A new block starts at offset 0, and a request fits strictly below the capacity.
+    while (bytes >= size)
+        size = NextTempBlockSize(size);
+    return size;
 }
 
 void XlfExcel::AddTempBlock(unsigned int size) {
@@ -253,11 +270,39 @@ void XlfExcel::AddTempBlock(unsigned int size) {
     offset_ = 0;
 }
 
-std::vector<unsigned int> XlfExcel::TempBlockCapacities() const {
+char* XlfExcel::AddLargeTempBlock(unsigned int size) {
+    // Reused, its pages are already the process's: a fresh block of this
+    // size costs more in page faults than filling it does.
+    if (size <= spare_.capacity && size >= spare_.capacity / 2) {
+        largeBlocks_.push_front(spare_);
+        spare_ = {0, nullptr};
+        return largeBlocks_.front().bytes;
+    }
+    // Freed before the new one is taken, so the two never coexist.
+    delete[] spare_.bytes;
+    spare_ = {0, nullptr};
+    std::unique_ptr<char[]> bytes(new char[size]);
+    largeBlocks_.push_front({size, bytes.get()});
+    return bytes.release();
+}
+
+namespace {
+
+template <class Blocks> std::vector<unsigned int> CapacitiesOf(const Blocks& blocks) {
     std::vector<unsigned int> capacities;
-    for (const TempBlock& block : blocks_)
+    for (const auto& block : blocks)
         capacities.push_back(block.capacity);
     return capacities;
+}
+
+} // namespace
+
+std::vector<unsigned int> XlfExcel::TempBlockCapacities() const {
+    return CapacitiesOf(blocks_);
+}
+
+std::vector<unsigned int> XlfExcel::TempLargeBlockCapacities() const {
+    return CapacitiesOf(largeBlocks_);
 }
 
 } // namespace xlw

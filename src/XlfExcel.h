@@ -41,17 +41,31 @@ public:
     bool InFunctionWizard() const;
 
     // Bump allocation; valid until the next ReleaseTemp. Never returns null.
+    // Requests below LargeTempRequest share blocks that grow by half from
+    // 8192 bytes: one that does not fit gets one new block, the first step
+    // of that ladder big enough for it. A larger request gets a block of its
+    // own: the spare block when it holds the request without wasting half of
+    // itself, otherwise a new block of exactly the request's size.
     char* TempAlloc(unsigned int bytes);
-    // Frees every block (all) or every block but the newest, and rewinds.
+    // Frees every block (all), or every block but the newest ladder block,
+    // and rewinds. Of the large blocks, the newest becomes the spare block
+    // for the next call, and a spare block that the call just ended did not
+    // use is freed: a steady workload of large results reuses its memory,
+    // while a large result's memory outlives it by one call at most.
     void ReleaseTemp(bool all);
+    static constexpr unsigned int LargeTempRequest = 8u << 20;
 
     // Services built on the value handles.
     std::string ModuleName() const;
     void ShowStatus(const char* text) const;
     bool BreakRequested() const;
 
-    // Read-only views of the temporary memory, newest block first.
+    // Read-only views of the temporary memory, newest block first: the
+    // ladder blocks, and the blocks of large requests.
     std::vector<unsigned int> TempBlockCapacities() const;
+    std::vector<unsigned int> TempLargeBlockCapacities() const;
+    // 0 when there is no spare block.
+    unsigned int TempSpareBlockCapacity() const { return spare_.capacity; }
     unsigned int TempOffset() const { return offset_; }
 
 private:
@@ -67,9 +81,15 @@ private:
     // a missing entry point.
     bool IsBound() const;
     bool DetectExcel12() const;
+    // The first ladder step above the newest ladder block (or from 8192
+    // bytes) that holds `bytes`.
+    unsigned int LadderSizeFor(unsigned int bytes) const;
     void AddTempBlock(unsigned int size);
+    char* AddLargeTempBlock(unsigned int size);
 
     std::list<TempBlock> blocks_;
+    std::list<TempBlock> largeBlocks_;
+    TempBlock spare_ = {0, nullptr};
     unsigned int offset_ = 0;
     LibraryRecord* library_;
     bool isExcel12_ = false;

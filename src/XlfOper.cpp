@@ -115,13 +115,14 @@ XlfOper& XlfOper::SetRef(const XlfRangeRef& range) {
 XlfOper& XlfOper::SetFromMatrix(const DoubleMatrix& matrix) {
     if (matrix.RowCount() == 0 || matrix.ColumnCount() == 0)
         return *this;
-    return SetCellMatrix(CellMatrix(matrix));
+    // The matrix's elements are one row-major block starting at row 0.
+    return Impl().SetNumberArray(*this, matrix[0], matrix.RowCount(), matrix.ColumnCount());
 }
 
 XlfOper& XlfOper::SetFromVector(const std::vector<double>& values) {
     if (values.empty())
         return *this;
-    return SetCellMatrix(CellMatrix(values));
+    return Impl().SetNumberArray(*this, values.data(), values.size(), 1);
 }
 
 int XlfOper::ConvertToDouble(double& out) const {

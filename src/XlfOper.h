@@ -55,8 +55,9 @@ public:
     XlfOper& SetErrorOrInt(unsigned short value, bool isError);
     XlfOper& SetWideString(const std::wstring& text);
     XlfOper& SetRef(const XlfRangeRef& range);
-    // Leave the record as it is for an empty matrix or vector; a vector
-    // becomes one column.
+    // The numbers go straight into the array's elements, as SetCellMatrix
+    // would write number cells. Leave the record as it is for an empty matrix
+    // or vector; a vector becomes one column.
     XlfOper& SetFromMatrix(const DoubleMatrix& matrix);
     XlfOper& SetFromVector(const std::vector<double>& values);
 

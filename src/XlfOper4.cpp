@@ -172,15 +172,16 @@ XlfOper4& XlfOper4::SetCellMatrix(const CellMatrix& cells) {
 }
 
 XlfOper4& XlfOper4::SetFromMatrix(const DoubleMatrix& matrix) {
-    if (matrix.RowCount() == 0 || matrix.ColumnCount() == 0)
-        return *this;
-    return SetCellMatrix(CellMatrix(matrix));
+    if (record_ && matrix.RowCount() != 0 && matrix.ColumnCount() != 0)
+        // The matrix's elements are one row-major block starting at row 0.
+        WriteNumbers(*record_, matrix[0], matrix.RowCount(), matrix.ColumnCount());
+    return *this;
 }
 
 XlfOper4& XlfOper4::SetFromVector(const std::vector<double>& values) {
-    if (values.empty())
-        return *this;
-    return SetCellMatrix(CellMatrix(values));
+    if (record_ && !values.empty())
+        WriteNumbers(*record_, values.data(), values.size(), 1);
+    return *this;
 }
 
 int XlfOper4::ConvertToDouble(double& out) const {

@@ -55,10 +55,11 @@ public:
     // Refuses more than 65535 rows or columns: an Excel 4 array cannot hold them.
     XlfOper4& SetMulti(unsigned int rows, unsigned int columns);
     XlfOper4& SetElement(unsigned short row, unsigned short column, const XlfOper4& value);
-    // At most 255 columns; refuses more than 65535 rows.
+    // Refuses more than 65535 rows or 255 columns.
     XlfOper4& SetCellMatrix(const CellMatrix& cells);
-    // Leave the record as it is for an empty matrix or vector; a vector
-    // becomes one column.
+    // The numbers go straight into the array's elements, as SetCellMatrix
+    // would write number cells. Leave the record as it is for an empty matrix
+    // or vector; a vector becomes one column.
     XlfOper4& SetFromMatrix(const DoubleMatrix& matrix);
     XlfOper4& SetFromVector(const std::vector<double>& values);
 

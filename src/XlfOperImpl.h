@@ -4,6 +4,7 @@
 
 #include "ExcelApi.h"
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -76,6 +77,12 @@ public:
     virtual int ConvertToRef(const XlfOper& oper, XlfRangeRef& out) const = 0;
     virtual int ConvertToError(const XlfOper& oper, unsigned short& out) const = 0;
     virtual unsigned int GetType(const XlfOper& oper) const = 0;
+    // The rows x columns numbers at `values`, row after row, as an array
+    // whose elements are written straight from the doubles: the record that
+    // SetCellMatrix makes of number cells, byte for byte, without a cell per
+    // element on the way. Refuses the shapes SetCellMatrix refuses.
+    virtual XlfOper& SetNumberArray(XlfOper& oper, const double* values, std::size_t rows,
+                                    std::size_t columns) const = 0;
 
 protected:
     // Makes the new object current.

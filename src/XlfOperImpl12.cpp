@@ -355,4 +355,11 @@ unsigned int XlfOperImpl12::GetType(const XlfOper& oper) const {
     return record ? record->xltype : 0;
 }
 
+XlfOper& XlfOperImpl12::SetNumberArray(XlfOper& oper, const double* values, std::size_t rows,
+                                       std::size_t columns) const {
+    if (LPXLOPER12 record = GetXloper12(oper))
+        WriteNumbers(*record, values, rows, columns);
+    return oper;
+}
+
 } // namespace xlw

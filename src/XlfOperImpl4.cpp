@@ -355,4 +355,11 @@ unsigned int XlfOperImpl4::GetType(const XlfOper& oper) const {
     return record ? record->xltype : 0;
 }
 
+XlfOper& XlfOperImpl4::SetNumberArray(XlfOper& oper, const double* values, std::size_t rows,
+                                      std::size_t columns) const {
+    if (LPXLOPER record = GetXloper(oper))
+        WriteNumbers(*record, values, rows, columns);
+    return oper;
+}
+
 } // namespace xlw

@@ -55,6 +55,8 @@ public:
     int ConvertToRef(const XlfOper& oper, XlfRangeRef& out) const override;
     int ConvertToError(const XlfOper& oper, unsigned short& out) const override;
     unsigned int GetType(const XlfOper& oper) const override;
+    XlfOper& SetNumberArray(XlfOper& oper, const double* values, std::size_t rows,
+                            std::size_t columns) const override;
 };
 
 } // namespace xlw

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
+#include <utility>
 
 namespace xlhost {
 
@@ -125,7 +126,12 @@ template <class Record> Grid ResultGrid(const EngineState& state, const Record* 
         return Grid::Single(Cell::Error(xlerrNum));
     }
     Value value;
-    if (!ReadValue(*record, value) ||
+    if (!ReadValue(*record, value)) {
+        return Grid::Single(Cell::Error(xlerrValue));
+    }
+    // Only a reference needs the sheet; coercing anything else would copy a
+    // large array twice for nothing.
+    if (value.IsReference() &&
         Coerce(value, std::nullopt, state.sheet, TheSheetId, value) != xlretSuccess) {
         return Grid::Single(Cell::Error(xlerrValue));
     }
@@ -138,7 +144,7 @@ template <class Record> Grid ResultGrid(const EngineState& state, const Record* 
     for (Cell& cell : value.array.cells) {
         cell = ShownValue(cell);
     }
-    return value.array;
+    return std::move(value.array);
 }
 
 // Hands a returned record back as its type bits ask: xlbitDLLFree to the

@@ -1,12 +1,26 @@
 #include "Grid.h"
 
+#include <limits>
+#include <new>
+#include <sstream>
 #include <stdexcept>
 #include <utility>
 
 namespace xlhost {
 
+namespace {
+
+std::size_t CellCount(std::size_t rows, std::size_t columns) {
+    if (columns != 0 && rows > std::numeric_limits<std::size_t>::max() / columns) {
+        throw std::bad_alloc();
+    }
+    return rows * columns;
+}
+
+} // namespace
+
 Grid::Grid(std::size_t rowCount, std::size_t columnCount)
-    : rows(rowCount), columns(columnCount), cells(rowCount * columnCount) {}
+    : rows(rowCount), columns(columnCount), cells(CellCount(rowCount, columnCount)) {}
 
 Grid Grid::Single(Cell cell) {
     Grid grid(1, 1);
@@ -26,17 +40,24 @@ const Cell& Grid::At(std::size_t row, std::size_t column) const {
 }
 
 std::string Grid::Display() const {
-    std::string out;
+    std::ostringstream out;
+    Print(out);
+    return out.str();
+}
+
+void Grid::Print(std::ostream& out) const {
+    std::string line;
     for (std::size_t row = 0; row < rows; ++row) {
+        line.clear();
         for (std::size_t column = 0; column < columns; ++column) {
             if (column > 0) {
-                out += ',';
+                line += ',';
             }
-            out += At(row, column).Display();
+            line += At(row, column).Display();
         }
-        out += '\n';
+        line += '\n';
+        out << line;
     }
-    return out;
 }
 
 } // namespace xlhost

@@ -4,6 +4,7 @@
 #include "Cell.h"
 
 #include <cstddef>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@ struct Grid {
     std::vector<Cell> cells; // row by row
 
     Grid() = default;
+    // std::bad_alloc when rows x columns cells cannot be counted in a size_t.
     Grid(std::size_t rows, std::size_t columns);
     static Grid Single(Cell cell);
 
@@ -24,6 +26,8 @@ struct Grid {
     // One row per line ("\n" after every row), cells separated by commas,
     // each cell as Cell::Display.
     std::string Display() const;
+    // The same, row after row onto `out`, without the whole text in memory.
+    void Print(std::ostream& out) const;
 };
 
 } // namespace xlhost

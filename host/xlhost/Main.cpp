@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <iostream>
+#include <new>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -36,9 +37,14 @@ bool Evaluate(xlhost::Engine& engine, const std::string& text) {
             result.cells.size() == 1 && result.cells[0].kind == xlhost::Cell::Kind::Nil;
         // An empty result prints nothing, not even an empty line.
         if (!empty) {
-            std::cout << result.Display();
+            result.Print(std::cout);
         }
         return true;
+    } catch (const std::bad_alloc&) {
+        std::cout.flush();
+        std::cerr << "xlhost: not enough memory to hold the result of " << text
+                  << " in this process\n";
+        return false;
     } catch (const std::exception& error) {
         std::cout.flush();
         std::cerr << "xlhost: " << error.what() << '\n';

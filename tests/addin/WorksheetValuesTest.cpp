@@ -157,6 +157,44 @@ TEST(WorksheetValues, NegativeCountsShowTheGeneratorsOwnText) {
     }
 }
 
+TEST(WorksheetValues, ShapesNoArrayHoldsAreRefusedWithTheLimitInsteadOfCut) {
+    const bool excel4 = !AddInSession::Get().UsesExcel12Records();
+    for (const PointSetFunction& function : PointSets) {
+        SCOPED_TRACE(function.functionText);
+        ExpectText(Call(function, 300, 2),
+                   "an array holds at most 255 columns; 300 were asked for");
+        ExpectText(Call(function, 256, 1),
+                   "an array holds at most 255 columns; 256 were asked for");
+        if (excel4)
+            ExpectText(Call(function, 1, 65536),
+                       "an Excel 4 array holds at most 65535 rows; 65536 were asked for");
+    }
+}
+
+TEST(WorksheetValues, TheLargestExcel4ArrayComesBackWhole) {
+    const AddInSession& addIn = AddInSession::Get();
+    if (addIn.UsesExcel12Records())
+        GTEST_SKIP() << "the largest array of an Excel 4 record";
+    const auto* result = static_cast<const XLOPER*>(addIn.PointSet("xlrnd_Halton")(255, 65535));
+    ASSERT_NE(result, nullptr);
+    ASSERT_EQ(result->xltype, xltypeMulti);
+    ASSERT_EQ(result->val.array.rows, 65535);
+    ASSERT_EQ(result->val.array.columns, 255);
+    const DoubleMatrix expected = HaltonPoints(255, 65535);
+    // A count and the first difference, not 16.7 million assertions.
+    std::size_t differences = 0;
+    std::string first;
+    for (unsigned i = 0; i < 65535; ++i)
+        for (unsigned j = 0; j < 255; ++j) {
+            const XLOPER& element = result->val.array.lparray[std::size_t(i) * 255 + j];
+            if (element.xltype == xltypeNum && element.val.num == expected(i, j))
+                continue;
+            if (differences++ == 0)
+                first = "(" + std::to_string(i) + ", " + std::to_string(j) + ")";
+        }
+    EXPECT_EQ(differences, 0u) << "first at " << first;
+}
+
 TEST(WorksheetValues, FormulasThroughTheStandInShowArraysAndTexts) {
     AddInSession::Get();
     Engine& engine = Engine::Get();

@@ -48,20 +48,81 @@ TEST(TempMemory, RequestFitsOnlyStrictlyBelowTheCapacity) {
     EXPECT_EQ(excel.TempAlloc(8), grown + 192);
 }
 
-TEST(TempMemory, LargeRequestGrowsBlocksByHalfAndReleaseKeepsTheNewest) {
+TEST(TempMemory, ARequestThatDoesNotFitTakesOneLadderStepBigEnoughForIt) {
     XlfExcel& excel = EmptiedExcel();
-    char* large = excel.TempAlloc(20000);
-    // 8192 * 1.5^k: 8192, 12288, 18432, 27648, the first above 20000.
-    EXPECT_EQ(excel.TempBlockCapacities(), (Capacities{27648, 18432, 12288, 8192}));
-    excel.ReleaseTemp(false);
+    // 8192 * 1.5^k: 8192, 12288, 18432, 27648, the first above 20000. The
+    // steps below it would never be used and are not taken.
+    excel.TempAlloc(20000);
     EXPECT_EQ(excel.TempBlockCapacities(), Capacities{27648});
+    excel.TempAlloc(8);
+    // 20008 + 30000 is past 27648; the next steps are 41472 and 62208.
+    excel.TempAlloc(30000);
+    EXPECT_EQ(excel.TempBlockCapacities(), (Capacities{41472, 27648}));
+    char* newest = excel.TempAlloc(50000);
+    EXPECT_EQ(excel.TempBlockCapacities(), (Capacities{62208, 41472, 27648}));
+    excel.ReleaseTemp(false);
+    EXPECT_EQ(excel.TempBlockCapacities(), Capacities{62208});
     EXPECT_EQ(excel.TempOffset(), 0u);
-    EXPECT_EQ(excel.TempAlloc(8), large);
+    EXPECT_EQ(excel.TempAlloc(8), newest);
 
     excel.ReleaseTemp(true);
     EXPECT_TRUE(excel.TempBlockCapacities().empty());
     excel.ReleaseTemp(true);
     EXPECT_EQ(excel.TempOffset(), 0u);
+}
+
+TEST(TempMemory, ALargeRequestGetsABlockOfItsOwnKeptForOneMoreCallAtMost) {
+    XlfExcel& excel = EmptiedExcel();
+    const unsigned large = XlfExcel::LargeTempRequest;
+    char* small = excel.TempAlloc(16);
+    char* block = excel.TempAlloc(4 * large);
+    EXPECT_EQ(excel.TempLargeBlockCapacities(), Capacities{4 * large});
+    // The ladder block goes on where it was.
+    EXPECT_EQ(excel.TempBlockCapacities(), Capacities{8192});
+    EXPECT_EQ(excel.TempAlloc(16), small + 16);
+    block[0] = 'a';
+    block[4 * large - 1] = 'z';
+
+    // Calls of steady size reuse the block; one of half its size still does.
+    for (unsigned request : {4 * large, 4 * large - 8, 2 * large}) {
+        SCOPED_TRACE(request);
+        excel.ReleaseTemp(false);
+        EXPECT_EQ(excel.TempSpareBlockCapacity(), 4 * large);
+        EXPECT_EQ(excel.TempBlockCapacities(), Capacities{8192});
+        EXPECT_EQ(excel.TempAlloc(request), block);
+        EXPECT_EQ(excel.TempSpareBlockCapacity(), 0u);
+    }
+    // Less than half of it, or more than all of it: a new block of the
+    // request's size, the spare freed before it is taken.
+    for (unsigned request : {2 * large - 8, 5 * large}) {
+        SCOPED_TRACE(request);
+        excel.ReleaseTemp(false);
+        excel.TempAlloc(request);
+        EXPECT_EQ(excel.TempLargeBlockCapacities(), Capacities{request});
+        EXPECT_EQ(excel.TempSpareBlockCapacity(), 0u);
+    }
+    // A call without a large request keeps the spare; the call after it
+    // frees it, so only the small ladder block stays between calls.
+    excel.ReleaseTemp(false);
+    EXPECT_EQ(excel.TempSpareBlockCapacity(), 5 * large);
+    EXPECT_TRUE(excel.TempLargeBlockCapacities().empty());
+    excel.TempAlloc(32);
+    excel.ReleaseTemp(false);
+    EXPECT_EQ(excel.TempSpareBlockCapacity(), 0u);
+    EXPECT_EQ(excel.TempBlockCapacities(), Capacities{8192});
+
+    excel.TempAlloc(large);
+    excel.ReleaseTemp(true);
+    EXPECT_EQ(excel.TempSpareBlockCapacity(), 0u);
+    EXPECT_TRUE(excel.TempLargeBlockCapacities().empty());
+    EXPECT_TRUE(excel.TempBlockCapacities().empty());
+
+    // Just below the limit a request still climbs the ladder, in one step to
+    // 8192 * 1.5^18 (each step truncated: ... 5380839, 8071258, 12106887).
+    excel.TempAlloc(large - 8);
+    EXPECT_EQ(excel.TempBlockCapacities(), Capacities{12106887});
+    EXPECT_TRUE(excel.TempLargeBlockCapacities().empty());
+    excel.ReleaseTemp(true);
 }
 
 TEST(TempMemory, EveryRequestStartsOnAnEightByteBoundary) {

@@ -121,6 +121,7 @@ extern "C" int XLW_STDCALL xlAutoOpen() {
     Register(module, "fix_Version", "P", "", {});
     Register(module, "fix_Wizard", "P", "", {});
     Register(module, "fix_Absent", "P", "", {});
+    Register(module, "fix_Sheet", "Q", "", {});
     Call(xlcMessage, nullptr, {Boolean(false)});
     return 1;
 }
@@ -232,5 +233,20 @@ extern "C" LPXLOPER XLW_STDCALL fix_Wizard() {
     WizardSearch search = {static_cast<std::uint16_t>(window.val.w), false};
     EnumWindows(MatchWizard, reinterpret_cast<LPARAM>(&search));
     result = Boolean(search.found);
+    return &result;
+}
+
+// An array the size of a whole Excel 12 sheet, 1048576 x 16384 cells, more
+// than a 32-bit host can hold. The host gives up before it reads an element,
+// so one element stands for all of them.
+extern "C" LPXLOPER12 XLW_STDCALL fix_Sheet() {
+    static XLOPER12 element;
+    static XLOPER12 result;
+    element.val.num = 1.0;
+    element.xltype = xltypeNum;
+    result.val.array.lparray = &element;
+    result.val.array.rows = 1048576;
+    result.val.array.columns = 16384;
+    result.xltype = xltypeMulti;
     return &result;
 }

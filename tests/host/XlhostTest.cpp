@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -120,6 +122,27 @@ TEST(XlhostTest, UnknownFunctionFailsTheRunButNotTheOtherFormulas) {
     EXPECT_NE(run.errors.find("fix_Nothing"), std::string::npos) << run.errors;
     EXPECT_NE(run.errors.find("expected a number"), std::string::npos) << run.errors;
     EXPECT_EQ(run.exitCode, 1u);
+}
+
+TEST(XlhostTest, AResultTooLargeToHoldIsSaidSoAndTheOtherFormulasStillRun) {
+    const XlhostRun run = Xlhost(Fixture + " fix_Sheet() fix_Twice(2)");
+    EXPECT_EQ(run.output, "4\nfixture closed\n");
+    EXPECT_NE(run.errors.find("xlhost: not enough memory to hold the result of fix_Sheet()"),
+              std::string::npos)
+        << run.errors;
+    EXPECT_EQ(run.exitCode, 1u);
+}
+
+TEST(XlhostTest, IsLargeAddressAwareAsThirtyTwoBitExcelIs) {
+    // The flag of the executable's file header, read from the file on disk.
+    const std::string path = Folder() + "xlhost.exe";
+    std::ifstream file(path, std::ios::binary);
+    std::string image((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    ASSERT_GT(image.size(), sizeof(IMAGE_DOS_HEADER)) << path;
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(image.data());
+    const auto* fileHeader =
+        reinterpret_cast<const IMAGE_FILE_HEADER*>(image.data() + dos->e_lfanew + 4);
+    EXPECT_NE(fileHeader->Characteristics & IMAGE_FILE_LARGE_ADDRESS_AWARE, 0);
 }
 
 TEST(XlhostTest, AnAddInThatCannotBeOpenedIsAnError) {

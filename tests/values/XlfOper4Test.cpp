@@ -85,7 +85,7 @@ TEST_F(Oper4Test, ArraysAndTheirLimits) {
     EXPECT_THROW(refused.SetCellMatrix(CellMatrix(65536, 1)), std::runtime_error);
     EXPECT_EQ(refused.GetType(), 0x0100u);
 
-    CellMatrix cells(2, 300);
+    CellMatrix cells(2, 255);
     cells(0, 0) = CellValue(std::wstring(L"Wide"));
     cells(1, 254) = CellValue(5.0);
     XlfOper4 wide;
