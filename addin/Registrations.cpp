@@ -1,6 +1,7 @@
-// The six worksheet functions as Excel's function wizard lists them. The
+// The worksheet functions as Excel's function wizard lists them. The
 // registrars run in this order while the module loads, and Excel registers the
-// functions in the same order when the add-in opens.
+// functions in the same order when the add-in opens: the six original ones
+// first, then the randomised ones.
 #include "FunctionRegistrar.h"
 
 #include <iterator>
@@ -25,6 +26,18 @@ const ArgumentSpec HaltonArguments[] = {{"d", " number of Dimensions ", "B"},
 const ArgumentSpec MoroArguments[] = {{"rndNumber", " The associated uniform number (0, 1) ", "B"}};
 const ArgumentSpec VariateArguments[] = {{"d", " number of dimensions ", "B"},
                                          {"n", " number of points ", "B"}};
+
+const ArgumentSpec ScrambledSobolArguments[] = {
+    {"d", " number of dimensions, at most 255 ", "B"},
+    {"n", " number of points ", "B"},
+    {"seed", " scrambling seed, a whole number from 0 to 4294967295 (0 if omitted) ", "B"},
+    {"start", " index of the first point, 0 for the first (0 if omitted) ", "B"}};
+const ArgumentSpec BrownianPathArguments[] = {
+    {"steps", " number of equal time steps, at most 255 ", "B"},
+    {"n", " number of paths ", "B"},
+    {"maturity", " time of the last step, a positive number ", "B"},
+    {"seed", " scrambling seed, a whole number from 0 to 4294967295 (0 if omitted) ", "B"},
+    {"start", " index of the first Sobol point, 0 for the first (0 if omitted) ", "B"}};
 
 template <std::size_t Count> int CountOf(const ArgumentSpec (&)[Count]) {
     return static_cast<int>(Count);
@@ -56,5 +69,24 @@ const FunctionRegistrar logNormal("xlrnd_LogNormalRNs", "rnd_LogNormalRNs",
                                   "first d dimensions. Uses Sobol and Moro's inversion. ",
                                   Category, VariateArguments, CountOf(VariateArguments),
                                   NotVolatile, NotThreadSafe, RunningValueRecord);
+
+const FunctionRegistrar scrambledSobol(
+    "xlrnd_ScrambledSobol", "rnd_ScrambledSobol",
+    " generates n Owen-scrambled Sobol points for d dimensions from point start on; each seed "
+    "gives another randomisation ",
+    Category, ScrambledSobolArguments, CountOf(ScrambledSobolArguments), NotVolatile, NotThreadSafe,
+    RunningValueRecord);
+const FunctionRegistrar scrambledNormal(
+    "xlrnd_ScrambledNormalRNs", "rnd_ScrambledNormalRNs",
+    " generates normally distributed Random numbers from Owen-scrambled Sobol points, with a "
+    "full-precision inverse normal ",
+    Category, ScrambledSobolArguments, CountOf(ScrambledSobolArguments), NotVolatile, NotThreadSafe,
+    RunningValueRecord);
+const FunctionRegistrar brownianPaths(
+    "xlrnd_BrownianPaths", "rnd_BrownianPaths",
+    " generates n paths of standard Brownian motion at the times k * maturity / steps, from "
+    "scrambled Sobol points through a Brownian bridge ",
+    Category, BrownianPathArguments, CountOf(BrownianPathArguments), NotVolatile, NotThreadSafe,
+    RunningValueRecord);
 
 } // namespace

@@ -7,13 +7,32 @@
 
 namespace tesserine {
 
-int WholeNumberArgument(double value, const char* name) {
+namespace {
+
+// The whole part of value when it lies from low to high; otherwise the text
+// names shown, which need not be the bounds checked.
+double WholePartWithin(double value, double low, double high, const char* name, const char* shown) {
     double whole = std::trunc(value);
     // Written so that NaN fails both comparisons.
-    if (!(whole >= INT32_MIN && whole <= INT32_MAX))
-        throw std::invalid_argument(std::string(name) +
-                                    " must be a whole number from 0 to 2147483647");
-    return static_cast<int>(whole);
+    if (!(whole >= low && whole <= high))
+        throw std::invalid_argument(std::string(name) + " must be a whole number from " + shown);
+    return whole;
+}
+
+} // namespace
+
+// Negative counts pass, for the generator to judge with its own text.
+int WholeNumberArgument(double value, const char* name) {
+    return static_cast<int>(WholePartWithin(value, INT32_MIN, INT32_MAX, name, "0 to 2147483647"));
+}
+
+int ColumnCountArgument(double value, const char* name) {
+    return static_cast<int>(WholePartWithin(value, 0, 255, name, "0 to 255"));
+}
+
+std::uint32_t UnsignedArgument(double value, const char* name) {
+    return static_cast<std::uint32_t>(
+        WholePartWithin(value, 0, UINT32_MAX, name, "0 to 4294967295"));
 }
 
 } // namespace tesserine

@@ -1,6 +1,8 @@
 // Counts arrive from the worksheet as doubles.
 #pragma once
 
+#include <cstdint>
+
 namespace tesserine {
 
 // Truncates toward zero (2.9 gives 2, -0.5 gives 0). NaN, an infinity or a
@@ -8,5 +10,14 @@ namespace tesserine {
 // std::invalid_argument naming the argument: "d must be a whole number from 0
 // to 2147483647". Negative values in range pass, for the generator to judge.
 int WholeNumberArgument(double value, const char* name);
+
+// A column count, truncated toward zero: 0 to 255, the widest array a
+// worksheet function returns. Otherwise "d must be a whole number from 0 to
+// 255".
+int ColumnCountArgument(double value, const char* name);
+
+// A seed or a sequence index, truncated toward zero: 0 to 4294967295.
+// Otherwise "seed must be a whole number from 0 to 4294967295".
+std::uint32_t UnsignedArgument(double value, const char* name);
 
 } // namespace tesserine

@@ -3,7 +3,9 @@
 #include "HaltonPoints.h"
 #include "MoroInverseNormal.h"
 #include "NormalVariates.h"
+#include "ScrambledSobol.h"
 #include "SobolPoints.h"
+#include "WichuraInverseNormal.h"
 
 #include <benchmark/benchmark.h>
 #include <boost/math/distributions/normal.hpp>
@@ -11,6 +13,9 @@
 #include <boost/random/sobol.hpp>
 
 #include <cstdint>
+#include <cstdio>
+#include <map>
+#include <string>
 #include <vector>
 
 namespace {
@@ -34,14 +39,22 @@ void CountDoubles(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * state.range(0) * state.range(1));
 }
 
-const std::string& ParamFile() {
-    static const std::string path = DirectionNumberFilePath();
+const std::filesystem::path& ParamFile() {
+    static const std::filesystem::path path = DirectionNumberFilePath();
     return path;
 }
 
 void BM_SobolPoints(benchmark::State& state) {
     for (auto _ : state)
         benchmark::DoNotOptimize(SobolPoints(Dimensions(state), Points(state), ParamFile()));
+    CountDoubles(state);
+}
+
+// Seeded and started away from 0, as a worksheet continuing a run would call it.
+void BM_ScrambledSobolPoints(benchmark::State& state) {
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            ScrambledSobolPoints(Dimensions(state), Points(state), 7, 1000, ParamFile()));
     CountDoubles(state);
 }
 
@@ -147,15 +160,58 @@ void BM_MoroInverseNormal(benchmark::State& state) {
     InvertAll(state, [](double u) { return MoroInverseNormal(u); });
 }
 
+void BM_WichuraInverseNormal(benchmark::State& state) {
+    InvertAll(state, [](double u) { return WichuraInverseNormal(u); });
+}
+
 void BM_BoostNormalQuantile(benchmark::State& state) {
     const boost::math::normal_distribution<double> normal;
     InvertAll(state, [&normal](double u) { return boost::math::quantile(normal, u); });
 }
 
+// Keeps every run's time so that the stated targets can be printed as ratios
+// of two runs of this process. CPU time, not wall time: on a shared machine a
+// throttled process waits far longer than it computes, and the waits differ
+// from run to run.
+class TargetReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs)
+            times[run.benchmark_name()] = run.GetAdjustedCPUTime();
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    void PrintTargets() const {
+        const struct {
+            const char* measured;
+            const char* baseline;
+            double target;
+        } targets[] = {
+            {"BM_ScrambledSobolPoints/d:10/n:1000000", "BM_SobolPoints/d:10/n:1000000", 2.0},
+            {"BM_ScrambledSobolPoints/d:255/n:10000", "BM_SobolPoints/d:255/n:10000", 2.0},
+            {"BM_WichuraInverseNormal/d:10/n:1000000", "BM_MoroInverseNormal/d:10/n:1000000", 1.5},
+        };
+        std::printf("\nTargets (CPU time ratios from this run):\n");
+        for (const auto& t : targets) {
+            const auto measured = times.find(t.measured);
+            const auto baseline = times.find(t.baseline);
+            if (measured == times.end() || baseline == times.end())
+                continue;
+            const double ratio = measured->second / baseline->second;
+            std::printf("  %-40s / %-36s = %5.2f  (target <= %.1f: %s)\n", t.measured, t.baseline,
+                        ratio, t.target, ratio <= t.target ? "met" : "missed");
+        }
+    }
+
+private:
+    std::map<std::string, double> times;
+};
+
 } // namespace
 
 BENCHMARK(BM_ResultMatrixOnly)->Apply(WorksheetSizes);
 BENCHMARK(BM_SobolPoints)->Apply(WorksheetSizes);
+BENCHMARK(BM_ScrambledSobolPoints)->Apply(WorksheetSizes);
 BENCHMARK(BM_BoostSobol)->Apply(WorksheetSizes);
 BENCHMARK(BM_BoostSobol32)->Apply(WorksheetSizes);
 BENCHMARK(BM_FaurePoints)->Apply(WorksheetSizes);
@@ -163,4 +219,16 @@ BENCHMARK(BM_BoostFaure)->Apply(WorksheetSizes);
 BENCHMARK(BM_HaltonPoints)->Apply(WorksheetSizes);
 BENCHMARK(BM_NormalVariates)->Apply(WorksheetSizes);
 BENCHMARK(BM_MoroInverseNormal)->Apply(WorksheetSizes);
+BENCHMARK(BM_WichuraInverseNormal)->Apply(WorksheetSizes);
 BENCHMARK(BM_BoostNormalQuantile)->Apply(WorksheetSizes);
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    TargetReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.PrintTargets();
+    benchmark::Shutdown();
+    return 0;
+}

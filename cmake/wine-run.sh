@@ -4,6 +4,12 @@
 # a non-zero exit and not a hang.
 set -euo pipefail
 : "${WINEPREFIX:=$(pwd)/wineprefix}"
+# Wine reads Unix file names and arguments in the character set of the Unix
+# locale, and takes its ANSI code page from LC_ALL (or from LANG when that
+# locale is installed); with no locale at all, as on CI, a folder named
+# "Jürgen" cannot even be reached. C.UTF-8 exists on every Debian: file names
+# in UTF-8, and the ANSI code page of en-US, 1252, which the tests expect.
+export LC_ALL=C.UTF-8
 export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$WINEPREFIX"
 (

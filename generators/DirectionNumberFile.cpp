@@ -9,15 +9,20 @@ namespace {
 
 const char* const Whitespace = " \t\r\v\f";
 
+// A count of points below 2^31 has at most 31 bits, so no direction number
+// past the 31st is ever formed; a higher degree cannot be a line of ours.
+constexpr int MaxDegree = 31;
+
 std::string DimensionText(int dimension) {
     return " of dimension " + std::to_string(dimension);
 }
 
 } // namespace
 
-DirectionNumberFile::DirectionNumberFile(const std::string& path) : path(path), stream(path) {
+DirectionNumberFile::DirectionNumberFile(const std::filesystem::path& path)
+    : path(ShownPath(path)), stream(path) {
     if (!stream)
-        throw std::runtime_error("cannot open direction-number file " + path);
+        throw std::runtime_error("cannot open direction-number file " + this->path);
     std::getline(stream, line);
     lineNumber = 1;
 }
@@ -27,11 +32,17 @@ DimensionLine DirectionNumberFile::ReadDimension(int dimension, int count) {
     const std::string ofDimension = DimensionText(dimension);
     DimensionLine result;
     result.degree = ReadInteger("the degree s" + ofDimension);
-    if (result.degree < 1)
+    if (result.degree < 1 || result.degree > MaxDegree)
         Fail("the degree s" + ofDimension + " is " + std::to_string(result.degree) +
-             "; it must be at least 1");
-    result.coefficients =
-        static_cast<std::uint32_t>(ReadInteger("the coefficient word a" + ofDimension));
+             "; it must be from 1 to " + std::to_string(MaxDegree));
+    // a holds the s - 1 inner coefficients, so its bits from s - 1 up are 0.
+    const int coefficients = ReadInteger("the coefficient word a" + ofDimension);
+    const std::int64_t coefficientLimit = std::int64_t{1} << (result.degree - 1);
+    if (coefficients < 0 || coefficients >= coefficientLimit)
+        Fail("the coefficient word a" + ofDimension + " is " + std::to_string(coefficients) +
+             "; with s = " + std::to_string(result.degree) + " it must be from 0 to " +
+             std::to_string(coefficientLimit - 1));
+    result.coefficients = static_cast<std::uint32_t>(coefficients);
 
     const int initialCount = result.degree < count ? result.degree : count;
     for (int i = 1; i <= initialCount; ++i) {
@@ -91,6 +102,6 @@ void DirectionNumberFile::Fail(const std::string& what) const {
                              std::to_string(lineNumber) + ": " + what);
 }
 
-std::string DirectionNumberFilePath() {
-    return ModuleFolder() + "param.txt";
+std::filesystem::path DirectionNumberFilePath() {
+    return ModuleFolder() / "param.txt";
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -16,14 +17,17 @@ struct DimensionLine {
 };
 
 // The file "param.txt" of primitive polynomials and initial direction numbers:
-// a header line, then one line per dimension from 2 holding s, a, m_1 ... m_s.
+// a header line, then one line per dimension from 2 holding s, a, m_1 ... m_s,
+// with s from 1 to 31 (the most bits a count of points can have) and a below
+// 2^(s - 1).
 // Numbers are whitespace-separated and read across line ends, as formatted
 // extraction reads them; after a dimension's numbers the rest of its line is
 // skipped, whatever its length. Every value read is checked, and a fault
 // raises std::runtime_error naming the file, the line and what is wrong.
 class DirectionNumberFile {
 public:
-    explicit DirectionNumberFile(const std::string& path);
+    // Messages name the file as ShownPath (see ModuleFolder) shows it.
+    explicit DirectionNumberFile(const std::filesystem::path& path);
 
     // Reads the line of the given dimension (2 for the first line after the
     // header, and so on in turn), taking at most count initial numbers.
@@ -43,4 +47,4 @@ private:
 };
 
 // The path of "param.txt" in the folder of the module (see ModuleFolder).
-std::string DirectionNumberFilePath();
+std::filesystem::path DirectionNumberFilePath();

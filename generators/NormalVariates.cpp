@@ -24,7 +24,7 @@ DoubleMatrix NormalVariates(int d, int n) {
     return Mapped(SobolPoints(d, n), MoroInverseNormal);
 }
 
-DoubleMatrix NormalVariates(int d, int n, const std::string& directionNumberPath) {
+DoubleMatrix NormalVariates(int d, int n, const std::filesystem::path& directionNumberPath) {
     return Mapped(SobolPoints(d, n, directionNumberPath), MoroInverseNormal);
 }
 
@@ -32,6 +32,6 @@ DoubleMatrix LogNormalVariates(int d, int n) {
     return Mapped(SobolPoints(d, n), MoroLogNormal);
 }
 
-DoubleMatrix LogNormalVariates(int d, int n, const std::string& directionNumberPath) {
+DoubleMatrix LogNormalVariates(int d, int n, const std::filesystem::path& directionNumberPath) {
     return Mapped(SobolPoints(d, n, directionNumberPath), MoroLogNormal);
 }

@@ -2,9 +2,10 @@
 
 #include "DirectionNumberFile.h"
 #include "GeneratorArguments.h"
+#include "ModuleFolder.h"
 #include "NumberHelpers.h"
+#include "SobolDirectionNumbers.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <iostream>
 #include <vector>
@@ -21,37 +22,13 @@ std::int32_t ScaledDirection(std::uint32_t m, int i) {
     return static_cast<std::int32_t>(i <= SobolBits ? m << (SobolBits - i) : m >> (i - SobolBits));
 }
 
-// m[i] for i = s + 1 ... bitCount from the first s numbers (m is 1-based).
-void ExtendDirectionNumbers(std::vector<std::uint32_t>& m, int s, std::uint32_t a, int bitCount) {
-    for (int i = s + 1; i <= bitCount; ++i) {
-        std::uint32_t value = m[i - s] ^ (m[i - s] << s);
-        for (int t = 1; t < s; ++t) {
-            if ((a >> (s - 1 - t)) & 1)
-                value ^= m[i - t] << t;
-        }
-        m[i] = value;
-    }
-}
-
-// The scaled direction numbers of all d dimensions, bit by bit: entry
-// (i - 1) * d + j belongs to direction number i of dimension j, so that one
-// Gray-code step reads one contiguous run.
-std::vector<std::int32_t> ScaledDirections(int d, int bitCount, const std::string& path) {
-    std::vector<std::int32_t> scaled(static_cast<std::size_t>(bitCount) * d);
-    std::vector<std::uint32_t> m(bitCount + 1, 1);
-    for (int i = 1; i <= bitCount; ++i)
-        scaled[(i - 1) * static_cast<std::size_t>(d)] = ScaledDirection(1, i);
-    if (d == 1)
-        return scaled;
-
-    DirectionNumberFile file(path);
-    for (int j = 1; j < d; ++j) {
-        const DimensionLine line = file.ReadDimension(j + 1, bitCount);
-        std::copy(line.initialNumbers.begin(), line.initialNumbers.end(), m.begin() + 1);
-        ExtendDirectionNumbers(m, line.degree, line.coefficients, bitCount);
-        for (int i = 1; i <= bitCount; ++i)
-            scaled[(i - 1) * static_cast<std::size_t>(d) + j] = ScaledDirection(m[i], i);
-    }
+// The scaled direction numbers of all d dimensions, laid out as the
+// direction integers are.
+std::vector<std::int32_t> ScaledDirections(int d, int bitCount, const std::filesystem::path& path) {
+    const std::vector<std::uint32_t> integers = SobolDirectionIntegers(d, bitCount, path);
+    std::vector<std::int32_t> scaled(integers.size());
+    for (std::size_t k = 0; k < integers.size(); ++k)
+        scaled[k] = ScaledDirection(integers[k], static_cast<int>(k / d) + 1);
     return scaled;
 }
 
@@ -59,14 +36,14 @@ std::vector<std::int32_t> ScaledDirections(int d, int bitCount, const std::strin
 
 DoubleMatrix SobolPoints(int d, int n) {
     RequireValidCounts(d, n);
-    const std::string path = DirectionNumberFilePath();
-    std::cout << path << std::endl;
+    const std::filesystem::path path = DirectionNumberFilePath();
+    std::cout << ShownPath(path) << std::endl;
     return SobolPoints(d, n, path);
 }
 
 // Each row is the previous one with one direction number XORed in; keeping the
 // 25-bit integers gives the same doubles as truncating the previous row anew.
-DoubleMatrix SobolPoints(int d, int n, const std::string& directionNumberPath) {
+DoubleMatrix SobolPoints(int d, int n, const std::filesystem::path& directionNumberPath) {
     RequireValidCounts(d, n);
     DoubleMatrix points = DoubleMatrix::ForOverwrite(n, d);
     if (n == 0 || d == 0)

@@ -2,7 +2,7 @@
 
 #include "DoubleMatrix.h"
 
-#include <string>
+#include <filesystem>
 
 // The first n points (indices 1 to n) of the d-dimensional Sobol sequence in
 // Gray-code order, one point per row, in fixed point with 25 fractional bits.
@@ -14,4 +14,4 @@
 DoubleMatrix SobolPoints(int d, int n);
 
 // Reads the given file and writes nothing.
-DoubleMatrix SobolPoints(int d, int n, const std::string& directionNumberPath);
+DoubleMatrix SobolPoints(int d, int n, const std::filesystem::path& directionNumberPath);

@@ -1,5 +1,6 @@
 #include "Excel12Record.h"
 
+#include "AnsiCodePage.h"
 #include "CellMatrix.h"
 #include "ValueHelpers.h"
 #include "XlfException.h"
@@ -8,13 +9,17 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <cwchar>
 
 namespace xlw {
 
 namespace {
+
+// Excel's limit for a text; the 16-bit count would wrap at 65536.
+constexpr std::size_t MaxStringCharacters = 32767;
+constexpr const char* TruncationPosition = "..\\..\\src\\XlfOperImpl12(163): ";
+constexpr const char* TruncationMessage = "String truncated to 32767 characters";
 
 XCHAR* NewCountedString(std::size_t length) {
     return reinterpret_cast<XCHAR*>(TempBytes((length + 1) * sizeof(XCHAR)));
@@ -76,19 +81,19 @@ void WriteErrorOrInt(XLOPER12& record, unsigned short value, bool isError) {
 }
 
 void WriteString(XLOPER12& record, const char* text) {
-    std::size_t length = std::strlen(text);
+    std::wstring characters = FromAnsiCodePage(text, std::strlen(text));
+    std::size_t length = LengthWithinLimit(characters.size(), MaxStringCharacters,
+                                           TruncationPosition, TruncationMessage);
     XCHAR* buffer = NewCountedString(length);
     record.val.str = buffer;
     record.xltype = xltypeStr;
-    // Bytes the locale cannot convert stop the conversion; what it did not
-    // write stays zero rather than whatever the memory held.
-    std::fill(buffer, buffer + length + 1, L'\0');
-    std::mbstowcs(buffer + 1, text, length);
+    std::copy(characters.begin(), characters.begin() + length, buffer + 1);
     buffer[0] = static_cast<XCHAR>(length);
 }
 
 void WriteWideString(XLOPER12& record, const std::wstring& text) {
-    std::size_t length = text.size();
+    std::size_t length =
+        LengthWithinLimit(text.size(), MaxStringCharacters, TruncationPosition, TruncationMessage);
     XCHAR* buffer = NewCountedString(length);
     std::wcsncpy(buffer + 1, text.c_str(), length);
     buffer[0] = static_cast<XCHAR>(length);
@@ -177,12 +182,10 @@ unsigned int ColumnsOf(const XLOPER12& array) {
 
 char* ReadString(const XLOPER12& record) {
     std::size_t count = record.val.str[0];
-    // Counted, not terminated: the conversion gets a terminated copy.
-    std::wstring characters(record.val.str + 1, count);
-    char* text = TempBytes(count + 1);
-    std::fill(text, text + count + 1, '\0');
-    std::wcstombs(text, characters.c_str(), count);
-    text[count] = '\0';
+    std::string bytes = ToAnsiCodePage(record.val.str + 1, count);
+    char* text = TempBytes(bytes.size() + 1);
+    std::memcpy(text, bytes.data(), bytes.size());
+    text[bytes.size()] = '\0';
     return text;
 }
 

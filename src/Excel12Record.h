@@ -1,6 +1,6 @@
 // Reading and building Excel 12 records (XLOPER12) for XlfOperImpl12: the
 // operations of Excel4Record.h with 32-bit counts and values and counted
-// 16-bit strings without a length limit.
+// 16-bit strings.
 #pragma once
 
 #include "ExcelApi.h"
@@ -27,10 +27,12 @@ void WriteBool(XLOPER12& record, bool value);
 void WriteError(XLOPER12& record, unsigned short code);
 // Sign-extended, errors included: above 0x7FFF the two error setters differ.
 void WriteErrorOrInt(XLOPER12& record, unsigned short value, bool isError);
-// The bytes converted in the current locale, counted without a terminator.
+// The bytes converted from the ANSI code page, counted without a terminator.
+// At most 32767 characters, Excel's limit: a longer text is cut with the
+// diagnostic "String truncated to 32767 characters".
 void WriteString(XLOPER12& record, const char* text);
 // Every character, counted without a terminator; a zero character ends the
-// copy and the rest of the count is zero characters.
+// copy and the rest of the count is zero characters. Cut as WriteString cuts.
 void WriteWideString(XLOPER12& record, const std::wstring& text);
 void WriteRef(XLOPER12& record, const XlfRangeRef& range);
 void WriteMulti(XLOPER12& record, unsigned int rows, unsigned int columns);
@@ -39,7 +41,7 @@ void WriteMulti(XLOPER12& record, unsigned int rows, unsigned int columns);
 void WriteElement(XLOPER12& array, unsigned int row, unsigned int column, const XLOPER12& value);
 // std::runtime_error for more than 255 columns, as under Excel 4, before
 // anything is allocated; wide cells stay wide and empty cells give the empty
-// string.
+// string. Strings are cut as WriteString cuts them.
 void WriteCellMatrix(XLOPER12& record, const CellMatrix& cells);
 // The rows x columns numbers at `values`, row after row, straight into the
 // elements: the record WriteCellMatrix makes of number cells, byte for byte.

@@ -1,5 +1,6 @@
 #include "Excel4Record.h"
 
+#include "AnsiCodePage.h"
 #include "CellMatrix.h"
 #include "ValueHelpers.h"
 #include "XlfException.h"
@@ -8,9 +9,7 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
-#include <iostream>
 #include <stdexcept>
 
 namespace xlw {
@@ -21,7 +20,16 @@ namespace {
 // to its low bits, as a different, smaller array.
 constexpr std::size_t MaxArrayCount = 65535;
 constexpr std::size_t MaxStringBytes = 254;
-constexpr std::size_t MaxWideStringCharacters = 255;
+constexpr std::size_t MaxWideStringBytes = 255;
+// The sheet of Excel 4: an XLREF's 16-bit rows and 8-bit columns reach every cell of it.
+constexpr std::int32_t GridRows = 65536;
+constexpr std::int32_t GridColumns = 256;
+
+bool OnGrid(const XlfRangeRef& range) {
+    return 0 <= range.RowBegin() && range.RowBegin() < range.RowEnd() &&
+           range.RowEnd() <= GridRows && 0 <= range.ColumnBegin() &&
+           range.ColumnBegin() < range.ColumnEnd() && range.ColumnEnd() <= GridColumns;
+}
 
 void RequireArrayCount(std::size_t count, const char* what) {
     if (count > MaxArrayCount)
@@ -81,11 +89,8 @@ void WriteErrorOrInt(XLOPER& record, unsigned short value, bool isError) {
 }
 
 void WriteString(XLOPER& record, const char* text, const char* truncationPosition) {
-    std::size_t length = std::strlen(text);
-    if (length > MaxStringBytes) {
-        std::cerr << truncationPosition << "String truncated to 254 bytes" << std::endl;
-        length = MaxStringBytes;
-    }
+    std::size_t length = LengthWithinLimit(std::strlen(text), MaxStringBytes, truncationPosition,
+                                           "String truncated to 254 bytes");
     char* buffer = TempBytes(length + 2);
     std::memcpy(buffer + 1, text, length);
     buffer[length + 1] = '\0';
@@ -96,16 +101,15 @@ void WriteString(XLOPER& record, const char* text, const char* truncationPositio
 }
 
 void WriteWideString(XLOPER& record, const std::wstring& text, const char* truncationPosition) {
-    std::size_t length = text.size();
-    if (length > MaxWideStringCharacters) {
-        std::cerr << truncationPosition << "String truncated to 255 bytes" << std::endl;
-        length = MaxWideStringCharacters;
-    }
+    // A zero character ends the text, as it ends Excel 12's copy; the count
+    // still covers the characters after it, as zero bytes.
+    const std::size_t end = std::find(text.begin(), text.end(), L'\0') - text.begin();
+    std::string bytes = ToAnsiCodePage(text.data(), end);
+    bytes.resize(bytes.size() + (text.size() - end), '\0');
+    std::size_t length = LengthWithinLimit(bytes.size(), MaxWideStringBytes, truncationPosition,
+                                           "String truncated to 255 bytes");
     char* buffer = TempBytes(length + 1);
-    // Characters the locale cannot convert stop the conversion; what it did
-    // not write stays zero rather than whatever the memory held.
-    std::fill(buffer, buffer + length + 1, '\0');
-    std::wcstombs(buffer + 1, text.c_str(), length);
+    std::memcpy(buffer + 1, bytes.data(), length);
     buffer[0] = static_cast<char>(length);
     record.val.str = buffer;
     record.xltype = xltypeStr;
@@ -120,6 +124,9 @@ void WriteRef(XLOPER& record, const XlfRangeRef& range) {
     block->reftbl[0].colLast = static_cast<std::uint8_t>(range.ColumnEnd() - 1);
     record.val.mref.lpmref = block;
     record.val.mref.idSheet = range.SheetId();
+    // Cut to XLREF's widths, such a range would point at other cells.
+    if (!OnGrid(range))
+        *block = XLMREF{};
     record.xltype = xltypeRef;
 }
 
@@ -203,13 +210,14 @@ char* ReadString(const XLOPER& record) {
 
 std::wstring ReadWideString(const XLOPER& record) {
     std::size_t count = static_cast<unsigned char>(record.val.str[0]);
-    // Counted, not terminated: the conversion gets a terminated copy.
-    std::string bytes(record.val.str + 1, count);
-    auto* text = reinterpret_cast<wchar_t*>(TempBytes((count + 1) * sizeof(wchar_t)));
-    std::fill(text, text + count + 1, L'\0');
-    std::mbstowcs(text, bytes.c_str(), count);
-    text[count] = L'\0';
+    std::wstring text = FromAnsiCodePage(record.val.str + 1, count);
+    // Ends at the first zero, like the text of a zero-terminated string.
+    text.erase(std::find(text.begin(), text.end(), L'\0'), text.end());
     return text;
+}
+
+bool RefersToNoCell(const XLOPER& record) {
+    return (record.xltype & xltypeRef) && record.val.mref.lpmref->count == 0;
 }
 
 XlfRangeRef ReadRef(const XLOPER& record) {

@@ -29,11 +29,11 @@ void WriteErrorOrInt(XLOPER& record, unsigned short value, bool isError);
 // At most 254 bytes; the count byte includes the terminating zero byte.
 // A longer text writes `truncationPosition` "String truncated to 254 bytes".
 void WriteString(XLOPER& record, const char* text, const char* truncationPosition);
-// At most 255 characters in the current locale's bytes, counted without a
-// terminator. A longer text writes `truncationPosition` "String truncated to
-// 255 bytes".
+// At most 255 bytes in the ANSI code page, counted without a terminator. A
+// longer text writes `truncationPosition` "String truncated to 255 bytes".
 void WriteWideString(XLOPER& record, const std::wstring& text, const char* truncationPosition);
-// Rows and columns are cut to XLREF's 16 and 8 bits.
+// A range that is empty or leaves the Excel 4 sheet (65536 rows, 256
+// columns) gives a reference to no cell: a block of no areas.
 void WriteRef(XLOPER& record, const XlfRangeRef& range);
 // rows x columns xltypeNil elements. std::runtime_error for more than 65535
 // rows or columns, before anything is allocated.
@@ -61,6 +61,9 @@ char* ReadString(const XLOPER& record);
 std::wstring ReadWideString(const XLOPER& record);
 // The first area only.
 XlfRangeRef ReadRef(const XLOPER& record);
+// A reference of no areas, which WriteRef makes of a range off the sheet:
+// its conversions fail with xlretFailed, and Excel is never asked about it.
+bool RefersToNoCell(const XLOPER& record);
 // A number, string, boolean, error or empty value (Missing or Nil) as a cell,
 // by `type`, the record's type word or part of it; false for any other type.
 bool ReadCell(const XLOPER& record, unsigned int type, CellValue& cell);

@@ -19,8 +19,8 @@ void ReportErrorBox(const char* text, const char* caption) {
                    reinterpret_cast<char*>(&systemText), 0, nullptr);
     // A long text together with the system's text is cut at the buffer's end.
     char message[256];
-    std::snprintf(message, sizeof message, "%s due to error %d :\n%s", text, static_cast<int>(code),
-                  systemText ? systemText : "");
+    std::snprintf(message, sizeof message, "%s due to error %d :\n%s", text ? text : "",
+                  static_cast<int>(code), systemText ? systemText : "");
     MessageBoxA(nullptr, message, "XLL Error", MB_ICONINFORMATION);
     LocalFree(systemText);
 }

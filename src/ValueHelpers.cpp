@@ -6,6 +6,7 @@
 #include "XlfRangeRef.h"
 
 #include <cmath>
+#include <iostream>
 #include <limits>
 #include <new>
 #include <stdexcept>
@@ -24,6 +25,14 @@ std::size_t ArrayBytes(std::size_t rows, std::size_t columns, std::size_t record
     if (columns != 0 && rows > limit / recordSize / columns)
         throw std::bad_alloc();
     return rows * columns * recordSize;
+}
+
+std::size_t LengthWithinLimit(std::size_t length, std::size_t limit, const char* position,
+                              const char* message) {
+    if (length <= limit)
+        return length;
+    std::cerr << position << message << std::endl;
+    return limit;
 }
 
 void RequireArrayColumns(std::size_t columns) {
@@ -53,8 +62,18 @@ short LowSixteenBits(double number) {
 
 int ReadRangeAsDoubles(const XlfRangeRef& range, VectorReadOrder order, std::vector<double>& out,
                        const DoubleCellReader& readCell) {
-    std::size_t rows = static_cast<std::size_t>(range.RowCount());
-    std::size_t columns = static_cast<std::size_t>(range.ColumnCount());
+    // Excel 12 ranges reach 2^34 cells, whose count wraps in a 32-bit size_t
+    // (A:FAN gives 0): counted in 64 bits, before anything is resized.
+    const std::int64_t rowCount = range.RowCount();
+    const std::int64_t columnCount = range.ColumnCount();
+    if (rowCount < 0 || columnCount < 0 ||
+        static_cast<std::uint64_t>(rowCount) * static_cast<std::uint64_t>(columnCount) >
+            out.max_size())
+        throw std::runtime_error("a range of " + std::to_string(rowCount) + " rows and " +
+                                 std::to_string(columnCount) +
+                                 " columns has more cells than a vector can hold");
+    std::size_t rows = static_cast<std::size_t>(rowCount);
+    std::size_t columns = static_cast<std::size_t>(columnCount);
     if (!FitsReadOrder(order, rows, columns))
         return xlretFailed;
     out.resize(rows * columns);

@@ -51,6 +51,11 @@ void WriteArray(Record& record, std::size_t rows, std::size_t columns, Fill fill
 // so that no column is dropped without a word.
 void RequireArrayColumns(std::size_t columns);
 
+// The length of a text that a record keeps: at most `limit`. A longer text
+// writes `message` after the source position `position` to std::cerr, once.
+std::size_t LengthWithinLimit(std::size_t length, std::size_t limit, const char* position,
+                              const char* message);
+
 // OneDimensional accepts a single row or a single column only.
 bool FitsReadOrder(VectorReadOrder order, std::size_t rows, std::size_t columns);
 // Where element (row, column) lands in the vector.
@@ -67,6 +72,8 @@ short LowSixteenBits(double number);
 using DoubleCellReader = std::function<int(std::int32_t, std::int32_t, double&)>;
 using CellReader = std::function<int(std::int32_t, std::int32_t, CellValue&)>;
 // Refuses a range that is neither one row nor one column under OneDimensional.
+// std::runtime_error, before any cell is read, for a range with more cells
+// than a vector can hold.
 int ReadRangeAsDoubles(const XlfRangeRef& range, VectorReadOrder order, std::vector<double>& out,
                        const DoubleCellReader& readCell);
 int ReadRangeAsCells(const XlfRangeRef& range, CellMatrix& out, const CellReader& readCell);

@@ -34,8 +34,10 @@ bool FindModuleFileName(char (&fileName)[ModuleFileNameCapacity + 1]) {
 // A first answer above the buffer's size is the size the value needs.
 SearchPathRead ReadSearchPath(std::vector<char>& buffer) {
     buffer.assign(FirstPathBufferSize, '\0');
+    // An empty value also answers 0; only the error code tells it from none.
+    SetLastError(ERROR_SUCCESS);
     DWORD length = GetEnvironmentVariableA("Path", buffer.data(), FirstPathBufferSize);
-    if (length == 0)
+    if (length == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND)
         return SearchPathRead::Absent;
     if (length > FirstPathBufferSize) {
         DWORD needed = length;
@@ -61,7 +63,8 @@ std::string DirectoryOf(const std::string& fileName) {
 // The folder goes at the end, so that the add-in's folder never shadows a
 // library the process already finds.
 bool AppendToSearchPath(const char* searchPath, const std::string& directory) {
-    std::string extended = std::string(searchPath) + ";" + directory;
+    // An empty value is extended with the folder alone, not ";folder".
+    std::string extended = *searchPath ? std::string(searchPath) + ";" + directory : directory;
     if (!SetEnvironmentVariableA("Path", extended.c_str())) {
         std::cerr << "..\\..\\src\\XlOpenClose(96): "
                   << " SetEnvironmentVariable failed to set PATH" << std::endl;
@@ -116,7 +119,11 @@ void ReleaseExcel() noexcept {
 
 extern "C" int XLW_STDCALL xlAutoOpen() {
     try {
-        bufferBeforeOpen = std::cerr.rdbuf(&debuggerStream);
+        // A second opening finds std::cerr on our own buffer already; the one
+        // to give back at close is still the one from before the first.
+        std::streambuf* const current = std::cerr.rdbuf(&debuggerStream);
+        if (current != &debuggerStream)
+            bufferBeforeOpen = current;
         std::cerr << "..\\..\\src\\XlOpenClose(56): "
                   << "std::cerr redirected to MSVC debugger" << std::endl;
         if (!ShowModuleAndExtendSearchPath())

@@ -164,9 +164,9 @@ bool XlfExcel::DetectExcel12() const {
     major.xltype = xltypeNil;
     const int coerced = excel4(xlCoerce, &major, 2, &version, &targetType);
     excel4(xlFree, nullptr, 1, &version);
-    // A version that cannot be read is taken as an older Excel. Later versions
-    // keep the Excel 4 path: the test is for 12 exactly.
-    return coerced == xlretSuccess && major.xltype == xltypeInt && major.val.w == 12;
+    // A version that cannot be read is taken as an older Excel. Every Excel
+    // since 2007 (12) has the Excel 12 interface.
+    return coerced == xlretSuccess && major.xltype == xltypeInt && major.val.w >= 12;
 }
 
 int XlfExcel::Invoke(int xlfn, void* result, int count, ...) const {

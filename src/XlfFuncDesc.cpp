@@ -56,10 +56,11 @@ std::string XlfFuncDesc::TypeText() const {
 
 std::string XlfFuncDesc::ArgumentText() const {
     std::string argumentText;
+    const char* separator = "";
     for (const XlfArgDesc& argument : details_->arguments) {
-        if (!argumentText.empty())
-            argumentText += ", ";
-        argumentText += argument.GetName();
+        // Counted by position, not by the text so far: a name may be empty.
+        argumentText += separator + argument.GetName();
+        separator = ", ";
     }
     return argumentText;
 }

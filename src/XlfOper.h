@@ -24,7 +24,9 @@ public:
     explicit XlfOper(void* record);
     // Shares the other handle's record.
     XlfOper(const XlfOper& other);
-    XlfOper& operator=(const XlfOper& other) = default;
+    // Re-pointing a handle would drop, unfreed, what Excel allocated in the
+    // record it held.
+    XlfOper& operator=(const XlfOper& other) = delete;
     explicit XlfOper(double value);
     explicit XlfOper(bool value);
     explicit XlfOper(const char* text);

@@ -49,8 +49,11 @@ XlfOper4::XlfOper4() : record_(nullptr) {
 XlfOper4::XlfOper4(LPXLOPER record) : record_(record) {}
 
 XlfOper4& XlfOper4::operator=(const XlfOper4& other) {
-    if (this != &other)
+    // A handle that already shares the other's record must not free it.
+    if (record_ != other.record_) {
+        ReleaseExcelMemory();
         record_ = other.record_;
+    }
     return *this;
 }
 
@@ -77,6 +80,10 @@ XlfOper4::XlfOper4(bool value) : XlfOper4() {
 }
 
 XlfOper4::~XlfOper4() {
+    ReleaseExcelMemory();
+}
+
+void XlfOper4::ReleaseExcelMemory() {
     if (record_ && (record_->xltype & ExcelAllocatedBit)) {
         // Cleared first, so that another handle on the record frees nothing.
         record_->xltype &= ~ExcelAllocatedBit;
@@ -92,6 +99,8 @@ int XlfOper4::Allocate() {
 }
 
 int XlfOper4::Coerce(unsigned short type, XlfOper4& result) const {
+    if (record_ && RefersToNoCell(*record_))
+        return xlretFailed;
     XlfOper4 target(type);
     return XlfExcel::Get().Invoke4(xlCoerce, result.record_, 2, record_, target.record_);
 }
@@ -276,6 +285,8 @@ int XlfOper4::ConvertToString(char*& out) const {
 int XlfOper4::ConvertToRef(XlfRangeRef& out) const {
     if (!record_)
         return xlretInvXloper;
+    if (RefersToNoCell(*record_))
+        return xlretFailed;
     if (record_->xltype & xltypeRef) {
         out = ReadRef(*record_);
         return xlretSuccess;

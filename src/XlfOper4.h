@@ -24,6 +24,8 @@ public:
     explicit XlfOper4(LPXLOPER record);
     // Shares the other handle's record.
     XlfOper4(const XlfOper4& other) = default;
+    // Gives back to Excel what Excel allocated in the record held so far,
+    // then shares the other handle's record.
     XlfOper4& operator=(const XlfOper4& other);
     explicit XlfOper4(double value);
     explicit XlfOper4(const char* text);
@@ -107,6 +109,8 @@ public:
     static int RaiseForReturnCode(int code, const std::string& context);
 
 private:
+    void ReleaseExcelMemory();
+
     LPXLOPER record_;
 };
 

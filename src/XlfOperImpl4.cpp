@@ -200,6 +200,9 @@ XlfOper& XlfOperImpl4::SetError(XlfOper& oper, unsigned short code) const {
 }
 
 int XlfOperImpl4::Coerce(const XlfOper& source, unsigned short type, XlfOper& result) const {
+    const XLOPER* record = GetXloper(source);
+    if (record && RefersToNoCell(*record))
+        return xlretFailed;
     return CoerceInExcel(source, type, result);
 }
 
@@ -332,6 +335,8 @@ int XlfOperImpl4::ConvertToRef(const XlfOper& oper, XlfRangeRef& out) const {
     const XLOPER* record = GetXloper(oper);
     if (!record)
         return xlretInvXloper;
+    if (RefersToNoCell(*record))
+        return xlretFailed;
     if (record->xltype & xltypeRef) {
         out = ReadRef(*record);
         return xlretSuccess;

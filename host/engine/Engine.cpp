@@ -4,6 +4,7 @@
 #include "EngineState.h"
 #include "Functions.h"
 #include "Records.h"
+#include "Text.h"
 
 #include <windows.h>
 
@@ -26,16 +27,16 @@ std::string VersionFromEnvironment() {
     return version != nullptr && *version != '\0' ? version : DefaultVersion;
 }
 
-std::string ExecutablePath() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return path;
+// The engine's texts are UTF-8; the wide name holds any folder name, where
+// the ANSI one would put "?" for what the code page cannot show.
+std::string ModulePath(HMODULE module) {
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameW(module, path, MAX_PATH);
+    return Utf16ToUtf8(path, length);
 }
 
-std::string ModulePath(HMODULE module) {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(module, path, MAX_PATH);
-    return path;
+std::string ExecutablePath() {
+    return ModulePath(nullptr);
 }
 
 // xlFree on one record: hands its Excel-allocated contents back to the ledger.
@@ -406,7 +407,7 @@ void Engine::ClearCallLog() {
 }
 
 int Engine::OpenAddIn(const std::string& path) {
-    HMODULE module = LoadLibraryA(path.c_str());
+    HMODULE module = LoadLibraryW(Utf8ToUtf16(path).c_str());
     if (module == nullptr) {
         throw std::runtime_error("cannot load the add-in " + path + " (error " +
                                  std::to_string(GetLastError()) + ")");
@@ -432,7 +433,7 @@ Grid Engine::Evaluate(const std::string& functionText, const std::vector<double>
     std::vector<double> padded = arguments;
     padded.resize(registration->parsedType.arguments.size(), 0.0);
     const Procedure procedure = state_->procedures[registration - state_->registrations.data()];
-    HMODULE module = GetModuleHandleA(registration->ModulePath().c_str());
+    HMODULE module = GetModuleHandleW(Utf8ToUtf16(registration->ModulePath()).c_str());
     const std::string result = registration->parsedType.result;
 
     // While Excel runs a function, xlGetName names that function's add-in.

@@ -93,6 +93,7 @@ public:
 
     // What xlGetName answers: the add-in being opened or called; by default
     // the host executable's own path (a test executable is its own add-in).
+    // Paths are UTF-8, as every text of the engine, whatever the ANSI code page.
     std::string AddInPath() const;
     void SetAddInPath(const std::string& path);
 
@@ -133,7 +134,7 @@ public:
     const std::vector<LoggedCall>& CallLog() const;
     void ClearCallLog();
 
-    // Loads the add-in with LoadLibraryA, makes its path the xlGetName answer
+    // Loads the add-in (a UTF-8 path) with LoadLibraryW, makes its path the xlGetName answer
     // and runs its xlAutoOpen, returning what that returned. Throws
     // std::runtime_error when the module cannot be loaded or has no xlAutoOpen.
     int OpenAddIn(const std::string& path);

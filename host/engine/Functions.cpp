@@ -1,6 +1,7 @@
 #include "Functions.h"
 
 #include "Coercion.h"
+#include "Text.h"
 
 #include <windows.h>
 
@@ -102,8 +103,8 @@ Outcome Message(EngineState& state, const std::vector<Value>& args) {
 }
 
 bool SameModule(const std::string& a, const std::string& b) {
-    return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) ==
-           CSTR_EQUAL;
+    return CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, Utf8ToUtf16(a).c_str(), -1,
+                          Utf8ToUtf16(b).c_str(), -1) == CSTR_EQUAL;
 }
 
 // Empty when Excel would accept the registration; `procedure` is then found.
@@ -117,10 +118,11 @@ std::string Refusal(Registration& registration, Procedure& procedure) {
         return "type text \"" + registration.TypeCodes() + "\" is not valid";
     }
     const std::string module = registration.ModulePath();
-    HMODULE handle = GetModuleHandleA(module.c_str());
+    const std::wstring wideModule = Utf8ToUtf16(module);
+    HMODULE handle = GetModuleHandleW(wideModule.c_str());
     if (handle == nullptr) {
         // Excel loads a module it is asked to register from; it stays loaded.
-        handle = LoadLibraryA(module.c_str());
+        handle = LoadLibraryW(wideModule.c_str());
     }
     if (handle == nullptr) {
         return "module \"" + module + "\" cannot be loaded";

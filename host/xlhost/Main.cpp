@@ -3,8 +3,12 @@
 #include "CommandLine.h"
 #include "Engine.h"
 #include "Formula.h"
+#include "Text.h"
+
+#include <windows.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <iostream>
 #include <new>
 #include <stdexcept>
@@ -77,12 +81,24 @@ int Run(const xlhost::CommandLine& line) {
     return exitCode;
 }
 
+// The arguments in UTF-8, read from the wide command line: the narrow one
+// holds "?" for what the ANSI code page cannot show, as a folder name may.
+std::vector<std::string> Arguments() {
+    int count = 0;
+    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+    std::vector<std::string> arguments;
+    for (int i = 1; wide != nullptr && i < count; ++i)
+        arguments.push_back(xlhost::Utf16ToUtf8(wide[i], std::wcslen(wide[i])));
+    LocalFree(wide);
+    return arguments;
+}
+
 } // namespace
 
-int main(int argc, char** argv) {
+int main() {
     xlhost::CommandLine line;
     try {
-        line = xlhost::CommandLine::Parse(std::vector<std::string>(argv + 1, argv + argc));
+        line = xlhost::CommandLine::Parse(Arguments());
     } catch (const std::invalid_argument& error) {
         std::cerr << "xlhost: " << error.what() << '\n' << xlhost::CommandLine::Usage();
         return ExitUsage;

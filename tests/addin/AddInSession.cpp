@@ -1,5 +1,6 @@
 #include "AddInSession.h"
 
+#include <cstdlib>
 #include <stdexcept>
 
 namespace {
@@ -57,7 +58,8 @@ HMODULE AddInSession::Module() const {
 }
 
 bool AddInSession::UsesExcel12Records() const {
-    return xlhost::Engine::Get().Version() == "12.0";
+    // Every Excel from 2007 (12) on has the Excel 12 interface.
+    return std::atof(xlhost::Engine::Get().Version().c_str()) >= 12;
 }
 
 PointSetEntry AddInSession::PointSet(const char* procedure) const {

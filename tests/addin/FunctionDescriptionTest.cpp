@@ -126,6 +126,19 @@ TEST(FunctionDescription, TypeTextCarriesTheMarksTheRunningExcelKnows) {
     }
 }
 
+TEST(FunctionDescription, ArgumentNamesAreSeparatedByPositionEvenWhenEmpty) {
+    const struct {
+        XlfArgDescList arguments;
+        const char* text;
+    } cases[] = {
+        {{XlfArgDesc("", "", "B"), XlfArgDesc("b", "", "B")}, ", b"},
+        {{XlfArgDesc("a", "", "B"), XlfArgDesc("", "", "B")}, "a, "},
+        {{XlfArgDesc("", "", "B"), XlfArgDesc("", "", "B"), XlfArgDesc("c", "", "B")}, ", , c"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Registered("P", 0, false, c.arguments).ArgumentText(), c.text);
+}
+
 TEST(FunctionDescription, WithoutArgumentsTenArgumentsReachExcel) {
     xlhost::Registration registration = Registered("P", 0, false, {});
     EXPECT_EQ(registration.TypeCodes(), "P");

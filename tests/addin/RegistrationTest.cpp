@@ -1,6 +1,7 @@
 // Opening the built add-in: what Excel receives through xlfRegister, what the
 // status bar shows, and how "Path" changes; then closing and opening again.
 #include "AddInSession.h"
+#include "StandardOutputCapture.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +24,8 @@ struct ExpectedRegistration {
 };
 
 // Every help text as the wizard shows it: the stored text with ". " appended.
-const ExpectedRegistration SixFunctions[] = {
+// The six original functions come first, unchanged, then the randomised ones.
+const ExpectedRegistration Functions[] = {
     {"xlrnd_Sobol",
      "BB",
      "rnd_Sobol",
@@ -62,6 +64,34 @@ const ExpectedRegistration SixFunctions[] = {
      " generates Log normally distributed Random numbers for the first d dimensions. Uses "
      "Sobol and Moro's inversion. ",
      {" number of dimensions . ", " number of points . "}},
+    {"xlrnd_ScrambledSobol",
+     "BBBB",
+     "rnd_ScrambledSobol",
+     "d, n, seed, start",
+     " generates n Owen-scrambled Sobol points for d dimensions from point start on; each seed "
+     "gives another randomisation ",
+     {" number of dimensions, at most 255 . ", " number of points . ",
+      " scrambling seed, a whole number from 0 to 4294967295 (0 if omitted) . ",
+      " index of the first point, 0 for the first (0 if omitted) . "}},
+    {"xlrnd_ScrambledNormalRNs",
+     "BBBB",
+     "rnd_ScrambledNormalRNs",
+     "d, n, seed, start",
+     " generates normally distributed Random numbers from Owen-scrambled Sobol points, with a "
+     "full-precision inverse normal ",
+     {" number of dimensions, at most 255 . ", " number of points . ",
+      " scrambling seed, a whole number from 0 to 4294967295 (0 if omitted) . ",
+      " index of the first point, 0 for the first (0 if omitted) . "}},
+    {"xlrnd_BrownianPaths",
+     "BBBBB",
+     "rnd_BrownianPaths",
+     "steps, n, maturity, seed, start",
+     " generates n paths of standard Brownian motion at the times k * maturity / steps, from "
+     "scrambled Sobol points through a Brownian bridge ",
+     {" number of equal time steps, at most 255 . ", " number of paths . ",
+      " time of the last step, a positive number . ",
+      " scrambling seed, a whole number from 0 to 4294967295 (0 if omitted) . ",
+      " index of the first Sobol point, 0 for the first (0 if omitted) . "}},
 };
 
 std::vector<Cell> ExpectedArguments(const ExpectedRegistration& expected,
@@ -82,17 +112,17 @@ std::vector<Cell> ExpectedArguments(const ExpectedRegistration& expected,
     return arguments;
 }
 
-void ExpectTheSixRegistrations(const std::vector<Registration>& registrations) {
+void ExpectTheRegistrations(const std::vector<Registration>& registrations) {
     const AddInSession& addIn = AddInSession::Get();
-    ASSERT_EQ(registrations.size(), std::size(SixFunctions));
+    ASSERT_EQ(registrations.size(), std::size(Functions));
     for (std::size_t i = 0; i < registrations.size(); ++i) {
         const Registration& registration = registrations[i];
-        SCOPED_TRACE(SixFunctions[i].functionText);
+        SCOPED_TRACE(Functions[i].functionText);
         // Registration takes Excel's Excel 4 path whatever Excel is running.
         EXPECT_EQ(registration.recordKind, 4);
         EXPECT_TRUE(registration.accepted) << registration.refusal;
         std::vector<Cell> expected =
-            ExpectedArguments(SixFunctions[i], addIn.Path(), addIn.UsesExcel12Records());
+            ExpectedArguments(Functions[i], addIn.Path(), addIn.UsesExcel12Records());
         ASSERT_EQ(registration.arguments.size(), expected.size());
         for (std::size_t j = 0; j < expected.size(); ++j)
             EXPECT_TRUE(registration.arguments[j] == expected[j])
@@ -136,10 +166,10 @@ private:
 
 } // namespace
 
-TEST(Registration, OpeningRegistersTheSixFunctionsInOrderWithEveryTextExact) {
+TEST(Registration, OpeningRegistersTheFunctionsInOrderWithEveryTextExact) {
     const FirstOpening& first = AddInSession::Get().First();
     EXPECT_EQ(first.result, 1);
-    ExpectTheSixRegistrations(first.registrations);
+    ExpectTheRegistrations(first.registrations);
 }
 
 TEST(Registration, StatusBarShowsTheModuleFileThenRegisteringThenIsCleared) {
@@ -161,15 +191,38 @@ TEST(Lifecycle, ClosingAndOpeningAgainRegistersAgainAndAppendsTheFolderAgain) {
     std::string before = SearchPath().value_or("");
     Reopening reopening(before);
     EXPECT_EQ(reopening.Result(), 1);
-    ExpectTheSixRegistrations(reopening.Registrations());
+    ExpectTheRegistrations(reopening.Registrations());
     EXPECT_EQ(reopening.SearchPathAfter(), before + ";" + addIn.Folder());
 }
 
 TEST(Lifecycle, WithoutAPathVariableOpeningStillRegistersAndSetsNoPath) {
     Reopening reopening(std::nullopt);
     EXPECT_EQ(reopening.Result(), 1);
-    ExpectTheSixRegistrations(reopening.Registrations());
+    ExpectTheRegistrations(reopening.Registrations());
     EXPECT_EQ(reopening.SearchPathAfter(), std::nullopt);
+}
+
+TEST(Lifecycle, AnEmptyPathVariableGetsTheFolderAlone) {
+    Reopening reopening{std::string()};
+    EXPECT_EQ(reopening.Result(), 1);
+    EXPECT_EQ(reopening.SearchPathAfter(), AddInSession::Get().Folder());
+}
+
+// The add-in's std::cerr writes to the C runtime's standard error, which it
+// shares with this executable, once close has given its buffer back.
+TEST(Lifecycle, OpeningTwiceStillGivesTheStandardErrorBackAtClose) {
+    const std::string& path = AddInSession::Get().Path();
+    Engine& engine = Engine::Get();
+    ASSERT_EQ(engine.CloseAddIn(), 1);
+    StandardOutputCapture errors(StandardOutputCapture::Error);
+    EXPECT_EQ(engine.OpenAddIn(path), 1);
+    EXPECT_EQ(engine.OpenAddIn(path), 1);
+    EXPECT_EQ(engine.CloseAddIn(), 1);
+    EXPECT_EQ(engine.CloseAddIn(), 1);
+    const std::string written = errors.Finish();
+    // Leaves the add-in open, as the other tests expect it.
+    EXPECT_EQ(engine.OpenAddIn(path), 1);
+    EXPECT_NE(written.find("Releasing ressources"), std::string::npos) << written;
 }
 
 TEST(Lifecycle, SearchPathLongerThanTheFirstBufferIsReadWhole) {

@@ -10,17 +10,27 @@
 #include <iterator>
 #include <sys/stat.h>
 
-StandardOutputCapture::StandardOutputCapture() {
+namespace {
+
+void FlushBoth() {
+    std::cout.flush();
+    std::cerr.flush();
+    std::fflush(stdout);
+    std::fflush(stderr);
+}
+
+} // namespace
+
+StandardOutputCapture::StandardOutputCapture(Stream stream) : descriptor_(stream) {
     char folder[MAX_PATH] = {};
     char fileName[MAX_PATH] = {};
     GetTempPathA(MAX_PATH, folder);
     GetTempFileNameA(folder, "out", 0, fileName);
     fileName_ = fileName;
-    std::cout.flush();
-    std::fflush(stdout);
-    savedDescriptor_ = _dup(1);
+    FlushBoth();
+    savedDescriptor_ = _dup(descriptor_);
     int file = _open(fileName_.c_str(), _O_WRONLY | _O_TRUNC | _O_BINARY, _S_IWRITE);
-    _dup2(file, 1);
+    _dup2(file, descriptor_);
     _close(file);
 }
 
@@ -31,9 +41,8 @@ StandardOutputCapture::~StandardOutputCapture() {
 std::string StandardOutputCapture::Finish() {
     if (savedDescriptor_ < 0)
         return "";
-    std::cout.flush();
-    std::fflush(stdout);
-    _dup2(savedDescriptor_, 1);
+    FlushBoth();
+    _dup2(savedDescriptor_, descriptor_);
     _close(savedDescriptor_);
     savedDescriptor_ = -1;
     std::ifstream file(fileName_, std::ios::binary);

@@ -15,6 +15,7 @@
 
 #include <cmath>
 #include <limits>
+#include <new>
 #include <set>
 #include <stdexcept>
 
@@ -147,6 +148,18 @@ TEST(WorksheetValues, CountsWithoutASigned32BitWholePartShowWhatIsAllowed) {
                          std::to_string(c.n) + ")");
             ExpectText(Call(function, c.d, c.n), c.text);
         }
+}
+
+// 2147483647 itself passes the check of the worksheet argument; its result
+// cannot exist in a 32-bit process, so the generator's allocation failure
+// gives the text.
+TEST(WorksheetValues, TheLargestCountPassesTheArgumentCheck) {
+    const std::string failedAllocation = std::bad_alloc().what();
+    for (const PointSetFunction& function : PointSets) {
+        SCOPED_TRACE(function.functionText);
+        ExpectText(Call(function, 1, 2147483647.0), failedAllocation);
+        ExpectText(Call(function, 2147483647.0, 1), failedAllocation);
+    }
 }
 
 TEST(WorksheetValues, NegativeCountsShowTheGeneratorsOwnText) {

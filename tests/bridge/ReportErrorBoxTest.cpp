@@ -79,3 +79,10 @@ TEST(ReportErrorBox, LongTextIsCutAtTheBufferEnd) {
     // 255 characters and the terminating zero fill the 256-character buffer.
     EXPECT_EQ(box.text, longText.substr(0, 255));
 }
+
+TEST(ReportErrorBox, WithoutTextShowsTheSystemErrorAlone) {
+    const ShownBox box = Report(nullptr, nullptr, ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(box.count, 1);
+    const std::string prefix = " due to error 2 :\n";
+    EXPECT_EQ(box.text.substr(0, prefix.size()), prefix);
+}

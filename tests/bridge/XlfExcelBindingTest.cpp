@@ -26,9 +26,10 @@ TEST(XlfExcelBinding, VersionChoosesRecordKindAndTypeCodes) {
     } cases[] = {
         {"12.0", 0, true},
         {"11.0", 0, false},
-        // Versions after 12 keep the Excel 4 records.
-        {"14.0", 0, false},
-        {"16.0", 0, false},
+        {"9.0", 0, false},
+        // Every later Excel has the Excel 12 interface.
+        {"14.0", 0, true},
+        {"16.0", 0, true},
         // A version that cannot be read counts as an older Excel.
         {"12.0", xlfGetWorkspace, false},
         {"12.0", xlCoerce, false},

@@ -28,8 +28,17 @@ TEST(DirectionNumberFile, NamesTheFileTheLineAndTheFault) {
         {"s a m_i\n1 0 1.5\n", 2, {"line 2", "m_1 of dimension 2", "\"1.5\""}},
         {"s a m_i\n2147483648 0 1\n", 2, {"line 2", "degree s", "\"2147483648\""}},
         {"s a m_i\n1 0 0x1\n", 2, {"line 2", "\"0x1\""}},
-        {"s a m_i\n0 0 1\n", 2, {"line 2", "degree s of dimension 2 is 0", "at least 1"}},
+        {"s a m_i\n0 0 1\n", 2, {"line 2", "degree s of dimension 2 is 0", "from 1 to 31"}},
         {"s a m_i\n-3 0 1\n", 2, {"line 2", "is -3"}},
+        {"s a m_i\n1 0 1\n32 0 1\n", 3, {"line 3", "degree s of dimension 3 is 32", "1 to 31"}},
+        {"s a m_i\n2147483647 1 1 1 1\n", 2, {"line 2", "s of dimension 2 is 2147483647"}},
+        {"s a m_i\n2147483647 0 1 1 1\n", 2, {"line 2", "s of dimension 2 is 2147483647"}},
+        {"s a m_i\n1 1 1\n", 2, {"line 2", "word a of dimension 2 is 1", "s = 1", "0 to 0"}},
+        {"s a m_i\n3 4 1 3 7\n", 2, {"line 2", "word a of dimension 2 is 4", "0 to 3"}},
+        {"s a m_i\n2 -1 1 1\n", 2, {"line 2", "word a of dimension 2 is -1"}},
+        {"s a m_i\n31 1073741824 1\n", 2, {"line 2", "is 1073741824", "0 to 1073741823"}},
+        {"s a m_i\n3 1 1 3 2\n", 2, {"line 2", "m_3 of dimension 2 is 2", "odd and from 1 to 7"}},
+        {"s a m_i\n3 1 1 2 7\n", 2, {"line 2", "m_2 of dimension 2 is 2", "odd and from 1 to 3"}},
         {"s a m_i\n2 1 2 3\n", 2, {"line 2", "m_1 of dimension 2 is 2", "odd and from 1 to 1"}},
         {"s a m_i\n2 1 1 5\n", 2, {"line 2", "m_2 of dimension 2 is 5", "from 1 to 3"}},
         {"s a m_i\n2 1 1 -1\n", 2, {"line 2", "m_2 of dimension 2 is -1"}},
@@ -51,6 +60,18 @@ TEST(DirectionNumberFile, NamesTheFileTheLineAndTheFault) {
     }
 }
 
+// The largest degree and coefficient word a line may hold: with n = 8 only
+// m_1 ... m_4 are read, and no number is derived from them.
+TEST(DirectionNumberFile, AcceptsTheLargestDegreeAndCoefficientWord) {
+    TemporaryFolder folder;
+    const std::string path =
+        folder.Write("largest.txt", "s a m_i\n31 1073741823 1 3 5 15\n1 0 1\n");
+    const DoubleMatrix points = SobolPoints(3, 8, path);
+    // m_1 = 1 gives 1/2 in the first row; m_2 = 3 gives 3/4 ^ 1/2 = 1/4 next.
+    EXPECT_EQ(points(0, 1), 0.5);
+    EXPECT_EQ(points(1, 1), 0.25);
+}
+
 // Values the generator does not read are not checked: with n = 3 only m_1
 // and m_2 are read.
 TEST(DirectionNumberFile, ChecksOnlyTheValuesItReads) {
@@ -66,10 +87,10 @@ TEST(DirectionNumberFile, ChecksOnlyTheValuesItReads) {
 
 TEST(DirectionNumberFile, ReadsOneDimensionPerLine) {
     TemporaryFolder folder;
-    DirectionNumberFile file(folder.Write("lines.txt", "header 1 2 3\n3 5 1 3 7 more\n2 1 1\n1\n"));
+    DirectionNumberFile file(folder.Write("lines.txt", "header 1 2 3\n3 2 1 3 7 more\n2 1 1\n1\n"));
     const DimensionLine second = file.ReadDimension(2, 10);
     EXPECT_EQ(second.degree, 3);
-    EXPECT_EQ(second.coefficients, 5u);
+    EXPECT_EQ(second.coefficients, 2u);
     EXPECT_EQ(second.initialNumbers, (std::vector<std::uint32_t>{1, 3, 7}));
     const DimensionLine third = file.ReadDimension(3, 1);
     EXPECT_EQ(third.degree, 2);

@@ -1,6 +1,8 @@
+#include "BrownianPaths.h"
 #include "FaurePoints.h"
 #include "HaltonPoints.h"
 #include "NormalVariates.h"
+#include "ScrambledSobol.h"
 #include "SobolPoints.h"
 #include "TestFiles.h"
 
@@ -29,10 +31,26 @@ DoubleMatrix Normal(int d, int n) {
 DoubleMatrix LogNormal(int d, int n) {
     return LogNormalVariates(d, n, ShippedDirectionNumberFile());
 }
+// Seeded and started away from 0, so that neither is a special case.
+DoubleMatrix ScrambledSobol(int d, int n) {
+    return ScrambledSobolPoints(d, n, 7, 1000, ShippedDirectionNumberFile());
+}
+DoubleMatrix ScrambledNormal(int d, int n) {
+    return ScrambledNormalVariates(d, n, 7, 1000, ShippedDirectionNumberFile());
+}
+DoubleMatrix Brownian(int d, int n) {
+    return BrownianPaths(d, n, 2.0, 7, 1000, ShippedDirectionNumberFile());
+}
 
 const Generator Generators[] = {
-    {"Sobol", Sobol, true},    {"Halton", HaltonPoints, true},  {"Faure", FaurePoints, true},
-    {"Normal", Normal, false}, {"LogNormal", LogNormal, false},
+    {"Sobol", Sobol, true},
+    {"Halton", HaltonPoints, true},
+    {"Faure", FaurePoints, true},
+    {"Normal", Normal, false},
+    {"LogNormal", LogNormal, false},
+    {"ScrambledSobol", ScrambledSobol, true},
+    {"ScrambledNormal", ScrambledNormal, false},
+    {"BrownianPaths", Brownian, false},
 };
 
 class EveryGenerator : public testing::TestWithParam<Generator> {};

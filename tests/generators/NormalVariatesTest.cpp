@@ -52,7 +52,7 @@ TEST(NormalVariates, ReportAMissingFile) {
 TEST(NormalVariates, LocatedFormsWriteThePathOnce) {
     const struct {
         DoubleMatrix (*located)(int, int);
-        DoubleMatrix (*direct)(int, int, const std::string&);
+        DoubleMatrix (*direct)(int, int, const std::filesystem::path&);
     } kinds[] = {{NormalVariates, NormalVariates}, {LogNormalVariates, LogNormalVariates}};
     for (const auto& kind : kinds) {
         testing::internal::CaptureStdout();

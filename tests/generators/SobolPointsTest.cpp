@@ -1,4 +1,6 @@
 #include "SobolPoints.h"
+#include "ShippedSobolTable.h"
+#include "SobolDirectionNumbers.h"
 #include "TestFiles.h"
 
 #include <boost/random/sobol.hpp>
@@ -42,6 +44,37 @@ TEST(SobolPoints, GivesTheHandComputedPoints) {
 
     const DoubleMatrix one = SobolPoints(3, 1, folder.PathOf("three.txt"));
     ExpectRows(one, 0, {{0.5, 0.5, 0.5}});
+}
+
+// Derived numbers by hand from m_i = 2a(1)m_(i-1) ^ ... ^ 2^s m_(i-s) ^ m_(i-s);
+// a degree of bitCount or more, up to the largest int, derives nothing and
+// touches nothing (a loop from s + 1 would overflow there).
+TEST(SobolPoints, ExtendsDirectionNumbersOnlyBelowTheBitCount) {
+    const struct {
+        int s;
+        std::uint32_t a;
+        int bitCount;
+        std::vector<std::uint32_t> initial;
+        std::vector<std::uint32_t> extended;
+    } cases[] = {
+        {1, 0, 3, {1}, {1, 3, 5}},
+        {2, 1, 4, {1, 3}, {1, 3, 3, 9}},
+        {3, 2, 5, {1, 3, 7}, {1, 3, 7, 7, 21}},
+        {4, 4, 4, {1, 3, 7, 15}, {1, 3, 7, 15}},
+        {31, 0, 4, {1, 3, 7, 15}, {1, 3, 7, 15}},
+        {2147483647, 0, 31, {1}, {1}},
+        {2147483647, 1, 31, {1}, {1}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.s);
+        std::vector<std::uint32_t> m(c.bitCount + 1, 0xdead);
+        std::copy(c.initial.begin(), c.initial.end(), m.begin() + 1);
+        ExtendDirectionNumbers(m, c.s, c.a, c.bitCount);
+        std::vector<std::uint32_t> expected = c.extended;
+        expected.insert(expected.begin(), 0xdead);
+        expected.resize(m.size(), 0xdead);
+        EXPECT_EQ(m, expected);
+    }
 }
 
 // Line layouts that must all read as ThreeDimensions: surplus numbers, remarks
@@ -161,38 +194,6 @@ TEST_F(ShippedSobolPoints, AreStratifiedInEachDimension) {
 
 // Boost.Random's Sobol engine, fed the same polynomials and initial numbers,
 // gives the same Gray-code points with 32 bits; their top 25 bits are ours.
-std::vector<std::vector<std::uint32_t>> ReadLines(const std::string& path) {
-    std::ifstream stream(path);
-    std::string line;
-    std::getline(stream, line);
-    std::vector<std::vector<std::uint32_t>> lines;
-    while (std::getline(stream, line)) {
-        std::istringstream fields(line);
-        std::vector<std::uint32_t> numbers;
-        for (std::uint32_t number; fields >> number;)
-            numbers.push_back(number);
-        lines.push_back(numbers);
-    }
-    return lines;
-}
-
-struct ShippedTable {
-    static const unsigned max_dimension = 21201;
-    using value_type = std::uint32_t;
-
-    static const std::vector<std::vector<std::uint32_t>>& Lines() {
-        static const std::vector<std::vector<std::uint32_t>> lines =
-            ReadLines(ShippedDirectionNumberFile());
-        return lines;
-    }
-    // Degree s, inner coefficients a: the polynomial x^s + a(1) x^(s-1) + ... + 1.
-    static value_type polynomial(std::size_t n) {
-        const std::vector<std::uint32_t>& line = Lines()[n];
-        return (1u << line[0]) | (line[1] << 1) | 1u;
-    }
-    static value_type minit(std::size_t n, std::size_t k) { return Lines()[n][2 + k]; }
-};
-
 TEST_F(ShippedSobolPoints, AgreeWithBoostRandomsSobolEngine) {
     const int d = 300;
     const int n = 5000;

@@ -28,5 +28,5 @@ std::string TemporaryFolder::PathOf(const std::string& name) const {
 }
 
 std::string ShippedDirectionNumberFile() {
-    return DirectionNumberFilePath();
+    return DirectionNumberFilePath().string();
 }

@@ -5,6 +5,8 @@
 #include "XlfOper.h"
 #include "XlfOper4.h"
 
+#include <type_traits>
+
 using namespace xlw;
 using xlhost::Cell;
 using xlhost::Engine;
@@ -55,6 +57,29 @@ TEST_F(OwnershipTest, TwoExcel4HandlesOnOneExcelRecordFreeItOnce) {
         EXPECT_EQ(other.GetXloper(), result.GetXloper());
     }
     EXPECT_EQ(FreeCalls(), 1u);
+}
+
+// Re-pointing an XlfOper would drop what Excel allocated in its record
+// without xlFree; handles are made, never re-assigned.
+static_assert(!std::is_copy_assignable<XlfOper>::value, "XlfOper has no assignment");
+
+TEST_F(OwnershipTest, AssigningOverAnExcel4HandleFreesWhatExcelAllocatedInIt) {
+    Engine& engine = Engine::Get();
+    const std::size_t outstanding = engine.OutstandingAllocations();
+    XlfOper4 number(2.5);
+    XlfOper4 held;
+    ASSERT_EQ(number.Coerce(xltypeStr, held), 0);
+    ASSERT_EQ(held.GetType(), 0x8002u);
+    XlfOper4 sharer(held);
+    // The same record again: nothing to give back.
+    held = sharer;
+    EXPECT_EQ(FreeCalls(), 0u);
+    held = number;
+    EXPECT_EQ(held.GetXloper(), number.GetXloper());
+    EXPECT_EQ(FreeCalls(), 1u);
+    EXPECT_EQ(engine.OutstandingAllocations(), outstanding);
+    // The bit went with the first release: the sharer frees nothing more.
+    EXPECT_EQ(sharer.GetType(), 0x0002u);
 }
 
 TEST_F(OwnershipTest, ArraysThatExcelAllocatedAreFreedToo) {

@@ -4,7 +4,14 @@
 
 #include "CellMatrix.h"
 #include "DoubleMatrix.h"
+#include "ValueHelpers.h"
 #include "XlfOper.h"
+#include "XlfOper4.h"
+
+#include <windows.h>
+
+#include <climits>
+#include <stdexcept>
 
 using namespace xlw;
 using xlhost::Cell;
@@ -293,6 +300,190 @@ TEST_F(ConversionTest, OnlyTheFirstAreaOfAReferenceCounts) {
     EXPECT_EQ(first.RowEnd(), 3);
     EXPECT_EQ(first.ColumnBegin(), 3);
     EXPECT_EQ(first.ColumnEnd(), 5);
+}
+
+TEST_F(ConversionTest, TextOutsideLatin1TakesTheAnsiCodePage) {
+    const std::string omega = OmegaInAnsiCodePage();
+    if (omega.empty())
+        GTEST_SKIP() << "ANSI code page " << GetACP() << " is not in the test's table";
+    const std::string narrow = "a" + omega + "b";
+    // The wide text that the narrow one stands for.
+    const std::wstring wide = omega == "?" ? L"a?b" : L"a\u03A9b";
+    if (ProcessIsExcel12()) {
+        EXPECT_STREQ(XlfOper(std::wstring(L"a\u03A9b")).GetString(), narrow.c_str());
+        EXPECT_EQ(RawRecord::Of(XlfOper(narrow)).StringUnits(),
+                  (std::vector<unsigned long>{3, 'a', static_cast<unsigned long>(wide[1]), 'b'}));
+    } else {
+        // Counted without a terminator, one unit per byte of the code page.
+        EXPECT_EQ(RawRecord::Of(XlfOper(std::wstring(L"a\u03A9b"))).StringUnits(),
+                  Units(static_cast<unsigned long>(narrow.size()), narrow));
+        ExcelString excelText(narrow, false);
+        EXPECT_EQ(XlfOper(excelText.Record()).GetWideString(), wide);
+    }
+    // Past the character that the code page may lack, nothing is lost.
+    const std::wstring longer = std::wstring(L"\u03A9") + std::wstring(300, L'z');
+    CerrCapture cerr;
+    std::wstring back = XlfOper(longer).GetWideString();
+    ASSERT_FALSE(back.empty());
+    EXPECT_EQ(back.substr(1), std::wstring(ProcessIsExcel12() ? 300 : 255 - omega.size(), L'z'));
+    EXPECT_EQ(cerr.Text(), ProcessIsExcel12()
+                               ? ""
+                               : "..\\..\\src\\XlfOperImpl4(813): String truncated to 255 bytes\n");
+}
+
+// The count byte of an Excel 4 text and the 16-bit word of its boolean are
+// unsigned: a text of 128 bytes or more and a boolean of 2 or 0xFFFF are read
+// whole, through either handle.
+template <class Handle> void ExpectExcel4RecordsReadWhole() {
+    const std::string text(200, 't');
+    ExcelString longText(text, false);
+    XLOPER elements[4] = {*static_cast<XLOPER*>(longText.Record())};
+    const std::uint16_t booleans[] = {2, 0x8000, 0xFFFF};
+    for (int k = 0; k < 3; ++k) {
+        elements[k + 1].xltype = xltypeBool;
+        elements[k + 1].val.xbool = booleans[k];
+    }
+    XLOPER array{};
+    array.xltype = xltypeMulti;
+    array.val.array.lparray = elements;
+    array.val.array.rows = 1;
+    array.val.array.columns = 4;
+
+    CellMatrix cells;
+    ASSERT_EQ(Handle(&array).ConvertToCellMatrix(cells), 0);
+    ASSERT_EQ(cells.ColumnCount(), 4u);
+    EXPECT_EQ(cells(0, 0).GetText(), text);
+    for (int column = 0; column < 4; ++column) {
+        CellMatrix single;
+        ASSERT_EQ(Handle(&elements[column]).ConvertToCellMatrix(single), 0);
+        if (column == 0) {
+            EXPECT_EQ(single(0, 0).GetText(), text);
+            continue;
+        }
+        EXPECT_TRUE(cells(0, column).GetBoolean()) << booleans[column - 1];
+        EXPECT_TRUE(single(0, 0).GetBoolean()) << booleans[column - 1];
+        bool flag = false;
+        EXPECT_EQ(Handle(&elements[column]).ConvertToBool(flag), 0);
+        EXPECT_TRUE(flag) << booleans[column - 1];
+    }
+}
+
+TEST_F(ConversionTest, Excel4CountsAndBooleansAreUnsigned) {
+    ExpectExcel4RecordsReadWhole<XlfOper4>();
+    if (!ProcessIsExcel12())
+        ExpectExcel4RecordsReadWhole<XlfOper>();
+    EXPECT_EQ(CalledFunctions(), std::vector<int>());
+}
+
+TEST_F(ConversionTest, ReferencesOffTheExcel4SheetReadNoOtherCell) {
+    Engine& engine = Engine::Get();
+    engine.ClearSheet();
+    const std::uint32_t sheet = engine.SheetId();
+    // Where the off-sheet cells would land if their rows and columns were
+    // cut to XLREF's 16 and 8 bits.
+    engine.SetCell(70000 - 65536, 0, Cell::Number(-1.0));
+    engine.SetCell(0, 300 - 256, Cell::Number(-2.0));
+    engine.SetCell(3, 0, Cell::Number(-3.0));
+    const struct {
+        XlfRangeRef range;
+        double value; // the first cell on Excel 12's sheet
+        bool onExcel4Sheet;
+    } rows[] = {
+        {XlfRangeRef(65535, 255, sheet), 1.0, true},
+        {XlfRangeRef(70000, 0, sheet), 2.0, false},
+        {XlfRangeRef(0, 300, sheet), 3.0, false},
+        // Its last row, 65539, would be row 3.
+        {XlfRangeRef(65535, 0, 65539, 0, sheet), 4.0, false},
+    };
+    for (const auto& row : rows)
+        engine.SetCell(row.range.RowBegin(), row.range.ColumnBegin(), Cell::Number(row.value));
+    for (const auto& row : rows) {
+        const bool read = ProcessIsExcel12() || row.onExcel4Sheet;
+        XlfOper reference;
+        reference.SetRef(row.range);
+        double value = 0.0;
+        EXPECT_EQ(reference.ConvertToDouble(value), read ? 0 : xlretFailed) << row.value;
+        EXPECT_EQ(value, read ? row.value : 0.0);
+        XlfOper4 reference4;
+        reference4.SetRef(row.range);
+        value = 0.0;
+        EXPECT_EQ(reference4.ConvertToDouble(value), row.onExcel4Sheet ? 0 : xlretFailed);
+        EXPECT_EQ(value, row.onExcel4Sheet ? row.value : 0.0);
+        if (read)
+            continue;
+        XlfRangeRef range;
+        CellMatrix cells;
+        std::vector<double> values;
+        char* text = nullptr;
+        EXPECT_EQ(reference.ConvertToRef(range), xlretFailed);
+        EXPECT_EQ(reference.ConvertToCellMatrix(cells), xlretFailed);
+        EXPECT_EQ(reference.ConvertToDoubleVector(values, RowMajor), xlretFailed);
+        EXPECT_EQ(reference.ConvertToString(text), xlretFailed);
+        EXPECT_EQ(reference4.ConvertToRef(range), xlretFailed);
+        EXPECT_EQ(reference4.ConvertToCellMatrix(cells), xlretFailed);
+    }
+    // Only the references that exist were handed to Excel.
+    std::size_t coercions = 0;
+    for (const auto& row : rows)
+        coercions += (row.onExcel4Sheet ? 2 : 0) + (ProcessIsExcel12() && !row.onExcel4Sheet);
+    EXPECT_EQ(CalledFunctions(), std::vector<int>(coercions, xlCoerce));
+    engine.ClearSheet();
+}
+
+TEST(RangeSizeTest, RangesWithMoreCellsThanAVectorHoldsAreRefusedBeforeReading) {
+    const std::uint64_t wholeColumnsAToFAN = std::uint64_t(1048576) * 4096;
+    const struct {
+        XlfRangeRef range;
+        bool refused;
+    } rows[] = {
+        // 2^32 cells: the 32-bit product is 0.
+        {XlfRangeRef(0, 0, 1048575, 4095, 1),
+         wholeColumnsAToFAN > std::vector<double>().max_size()},
+        {XlfRangeRef(0, 0, INT_MAX - 1, INT_MAX - 1, 1), true},
+        {XlfRangeRef(5, 0, 3, 0, 1), true},
+        {XlfRangeRef(0, 0, 1, 2, 1), false},
+    };
+    for (const auto& row : rows) {
+        if (!row.refused && row.range.RowCount() > 2)
+            continue; // a 64-bit process would try to read it
+        int reads = 0;
+        std::vector<double> values;
+        auto readCell = [&reads](std::int32_t, std::int32_t, double& value) {
+            value = ++reads;
+            return 0;
+        };
+        if (row.refused) {
+            EXPECT_THROW(ReadRangeAsDoubles(row.range, RowMajor, values, readCell),
+                         std::runtime_error);
+            EXPECT_EQ(reads, 0);
+            EXPECT_TRUE(values.empty());
+        } else {
+            EXPECT_EQ(ReadRangeAsDoubles(row.range, ColumnMajor, values, readCell), 0);
+            EXPECT_EQ(values, (std::vector<double>{1, 4, 2, 5, 3, 6}));
+        }
+    }
+}
+
+TEST_F(ConversionTest, AWholeColumnsReferenceIsRefusedNotOverrun) {
+    if (std::uint64_t(1048576) * 4096 <= std::vector<double>().max_size())
+        GTEST_SKIP() << "a 64-bit vector holds 2^32 numbers";
+    XlfOper reference;
+    reference.SetRef(XlfRangeRef(0, 0, 1048575, 4095, Engine::Get().SheetId()));
+    int code = 0;
+    if (ProcessIsExcel12()) {
+        try {
+            reference.GetDoubleVector(RowMajor, &code);
+            ADD_FAILURE() << "no exception";
+        } catch (const std::runtime_error& refusal) {
+            EXPECT_STREQ(refusal.what(), "a range of 1048576 rows and 4096 columns has more "
+                                         "cells than a vector can hold");
+        }
+    } else {
+        // Off the Excel 4 sheet.
+        EXPECT_TRUE(reference.GetDoubleVector(RowMajor, &code).empty());
+        EXPECT_EQ(code, xlretFailed);
+    }
+    EXPECT_EQ(CalledFunctions(), std::vector<int>());
 }
 
 } // namespace

@@ -104,6 +104,46 @@ TEST_F(SetterTest, WideStringsKeepTheirCharactersAndAreCutAt255UnderExcel4) {
     }
 }
 
+TEST_F(SetterTest, Excel12TextsAreCutAtExcelsLimitWithOneDiagnosticEach) {
+    if (!ProcessIsExcel12())
+        GTEST_SKIP() << "Excel 4 cuts at 254 and 255 bytes";
+    const std::string cut =
+        "..\\..\\src\\XlfOperImpl12(163): String truncated to 32767 characters\n";
+    const std::vector<unsigned long> narrowKept = Units(32767, std::string(32767, 'n'));
+    const std::vector<unsigned long> wideKept = Units(32767, std::string(32767, 'w'));
+    const struct {
+        std::string name;
+        std::string text;
+        std::wstring wideText;
+        std::string diagnostic;
+    } rows[] = {
+        {"at the limit", std::string(32767, 'n'), std::wstring(32767, L'w'), ""},
+        {"one over", std::string(32768, 'n'), std::wstring(32768, L'w'), cut},
+        // A 16-bit count would hold 70000 - 65536.
+        {"past a 16-bit count", std::string(70000, 'n'), std::wstring(70000, L'w'), cut},
+    };
+    for (const auto& row : rows) {
+        {
+            CerrCapture cerr;
+            EXPECT_EQ(RawRecord::Of(XlfOper(row.text)).StringUnits(), narrowKept) << row.name;
+            EXPECT_EQ(cerr.Text(), row.diagnostic) << row.name;
+        }
+        {
+            CerrCapture cerr;
+            EXPECT_EQ(RawRecord::Of(XlfOper(row.wideText)).StringUnits(), wideKept) << row.name;
+            EXPECT_EQ(cerr.Text(), row.diagnostic) << row.name;
+        }
+        CellMatrix cells(1, 2);
+        cells(0, 0) = row.text;
+        cells(0, 1) = row.wideText;
+        CerrCapture cerr;
+        XlfOper array(cells);
+        EXPECT_EQ(RawRecord::Of(array).Element(0, 0).StringUnits(), narrowKept) << row.name;
+        EXPECT_EQ(RawRecord::Of(array).Element(0, 1).StringUnits(), wideKept) << row.name;
+        EXPECT_EQ(cerr.Text(), row.diagnostic + row.diagnostic) << row.name;
+    }
+}
+
 TEST_F(SetterTest, ReferencesKeepTheirBoundsAtTheKindsWidth) {
     const IDSHEET sheet = xlhost::Engine::Get().SheetId();
     const bool wide = ProcessIsExcel12();
@@ -114,10 +154,17 @@ TEST_F(SetterTest, ReferencesKeepTheirBoundsAtTheKindsWidth) {
     } rows[] = {
         {XlfRangeRef(0, 1, 2, 1, sheet), {1, 0, 2, 1, 1, sheet}, {1, 0, 2, 1, 1, sheet}},
         {XlfRangeRef(5, 7, sheet), {1, 5, 5, 7, 7, sheet}, {1, 5, 5, 7, 7, sheet}},
-        // XLREF has 16-bit rows and 8-bit columns.
+        // The last cell of the Excel 4 sheet; XLREF has 16-bit rows and
+        // 8-bit columns, and past them a reference of no area is written.
+        {XlfRangeRef(65535, 255, sheet),
+         {1, 65535, 65535, 255, 255, sheet},
+         {1, 65535, 65535, 255, 255, sheet}},
         {XlfRangeRef(70000, 300, 70001, 301, sheet),
-         {1, 70000 - 65536, 70001 - 65536, 300 - 256, 301 - 256, sheet},
+         {0, 0, 0, 0, 0, sheet},
          {1, 70000, 70001, 300, 301, sheet}},
+        {XlfRangeRef(65535, 0, 65536, 0, sheet),
+         {0, 0, 0, 0, 0, sheet},
+         {1, 65535, 65536, 0, 0, sheet}},
     };
     for (const auto& row : rows) {
         XlfOper oper;

@@ -3,8 +3,11 @@
 #include "XlfOper.h"
 #include "XlfOper4.h"
 
+#include <windows.h>
+
 #include <cstdlib>
 #include <iostream>
+#include <map>
 
 using xlhost::Engine;
 
@@ -143,4 +146,12 @@ ExcelString::ExcelString(const std::string& ascii, bool excel12) : excel12_(exce
     record4_.val.str = &narrow_[0];
     record12_.xltype = xltypeStr;
     record12_.val.str = &wide_[0];
+}
+
+std::string OmegaInAnsiCodePage() {
+    const std::map<unsigned, std::string> omega = {
+        {1250, "?"}, {1251, "?"},       {1252, "?"},       {1253, "\xD9"},    {1254, "?"},
+        {1257, "?"}, {932, "\x83\xB6"}, {936, "\xA6\xB8"}, {949, "\xA5\xD8"}, {65001, "\xCE\xA9"}};
+    auto found = omega.find(GetACP());
+    return found == omega.end() ? std::string() : found->second;
 }

@@ -104,3 +104,9 @@ private:
 // The count and characters of a counted string: under Excel 4 the count
 // includes a stored zero byte, under Excel 12 there is none.
 std::vector<unsigned long> Units(unsigned long count, const std::string& characters);
+
+// Greek capital omega, a character outside Latin-1, as the process's ANSI
+// code page writes it according to the published code page tables: "?" for a
+// page without it, and empty for a page that this table does not know. Wine
+// picks the page from LANG (1252 when LANG is unset, C or English).
+std::string OmegaInAnsiCodePage();

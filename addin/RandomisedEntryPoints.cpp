@@ -1,0 +1,63 @@
+// The entry points of the randomised functions: seeded scrambled Sobol points,
+// their normals and Brownian paths. Arguments are checked in their order, so
+// the text names the first wrong one; a missing trailing argument arrives as 0.
+#include "WholeNumberArgument.h"
+
+#include "WorksheetCall.h"
+#include "XlfOper.h"
+
+#include "BrownianPaths.h"
+#include "ScrambledSobol.h"
+
+using tesserine::ColumnCountArgument;
+using tesserine::UnsignedArgument;
+using tesserine::WholeNumberArgument;
+using xlw::WorksheetCall;
+using xlw::XlfOper;
+
+namespace {
+
+template <class Generator>
+void* ScrambledCall(Generator generate, double d, double n, double seed, double start) {
+    return WorksheetCall([=] {
+        int dimensions = ColumnCountArgument(d, "d");
+        int points = WholeNumberArgument(n, "n");
+        std::uint32_t seedBits = UnsignedArgument(seed, "seed");
+        std::uint32_t first = UnsignedArgument(start, "start");
+        return XlfOper(generate(dimensions, points, seedBits, first));
+    });
+}
+
+} // namespace
+
+extern "C" {
+
+void* XLW_STDCALL xlrnd_ScrambledSobol(double d, double n, double seed, double start) {
+    return ScrambledCall(
+        [](int dimensions, int points, std::uint32_t seedBits, std::uint32_t first) {
+            return ScrambledSobolPoints(dimensions, points, seedBits, first);
+        },
+        d, n, seed, start);
+}
+
+void* XLW_STDCALL xlrnd_ScrambledNormalRNs(double d, double n, double seed, double start) {
+    return ScrambledCall(
+        [](int dimensions, int points, std::uint32_t seedBits, std::uint32_t first) {
+            return ScrambledNormalVariates(dimensions, points, seedBits, first);
+        },
+        d, n, seed, start);
+}
+
+void* XLW_STDCALL xlrnd_BrownianPaths(double steps, double n, double maturity, double seed,
+                                      double start) {
+    return WorksheetCall([=] {
+        int stepCount = ColumnCountArgument(steps, "steps");
+        int paths = WholeNumberArgument(n, "n");
+        RequireValidMaturity(maturity);
+        std::uint32_t seedBits = UnsignedArgument(seed, "seed");
+        std::uint32_t first = UnsignedArgument(start, "start");
+        return XlfOper(BrownianPaths(stepCount, paths, maturity, seedBits, first));
+    });
+}
+
+} // extern "C"

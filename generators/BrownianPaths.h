@@ -1,0 +1,24 @@
+#pragma once
+
+#include "DoubleMatrix.h"
+
+#include <cstdint>
+#include <filesystem>
+
+// n paths of standard Brownian motion, one per row: W(t_1) ... W(t_steps)
+// with t_k = k * maturity / steps. Row i is built by a BrownianBridge from the
+// normals of ScrambledNormalVariates(steps, n, seed, start), row i. Throws
+// std::invalid_argument for a maturity that is not positive and finite, and
+// for what ScrambledNormalVariates refuses.
+
+// Throws std::invalid_argument "maturity must be a positive, finite number"
+// unless it is.
+void RequireValidMaturity(double maturity);
+
+// Reads "param.txt" beside the module and writes its path, and a line end, to
+// the standard output.
+DoubleMatrix BrownianPaths(int steps, int n, double maturity, std::uint32_t seed,
+                           std::uint32_t start);
+// Reads the given file and writes nothing.
+DoubleMatrix BrownianPaths(int steps, int n, double maturity, std::uint32_t seed,
+                           std::uint32_t start, const std::filesystem::path& directionNumberPath);

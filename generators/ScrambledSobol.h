@@ -1,0 +1,27 @@
+#pragma once
+
+#include "DoubleMatrix.h"
+
+#include <cstdint>
+#include <filesystem>
+
+// Points start ... start + n - 1 (index 0 is the first, the origin before
+// scrambling) of the d-dimensional 32-bit Sobol sequence in Gray-code order,
+// each dimension Owen-scrambled from its own seed derived from `seed`, one
+// point per row. A coordinate with scrambled bits x is (x + 1/2) / 2^32,
+// strictly inside (0, 1). The bits are integer arithmetic throughout, so every
+// build gives the same values. Throws std::invalid_argument for negative
+// counts and for start + n beyond 2^32, the length of the sequence.
+
+// Reads "param.txt" beside the module and writes its path, and a line end, to
+// the standard output.
+DoubleMatrix ScrambledSobolPoints(int d, int n, std::uint32_t seed, std::uint32_t start);
+// Reads the given file and writes nothing.
+DoubleMatrix ScrambledSobolPoints(int d, int n, std::uint32_t seed, std::uint32_t start,
+                                  const std::filesystem::path& directionNumberPath);
+
+// The same points mapped through WichuraInverseNormal: standard normal
+// variates, all finite.
+DoubleMatrix ScrambledNormalVariates(int d, int n, std::uint32_t seed, std::uint32_t start);
+DoubleMatrix ScrambledNormalVariates(int d, int n, std::uint32_t seed, std::uint32_t start,
+                                     const std::filesystem::path& directionNumberPath);

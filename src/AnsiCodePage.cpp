@@ -1,0 +1,47 @@
+#include "AnsiCodePage.h"
+
+#include <windows.h>
+
+#include <climits>
+#include <stdexcept>
+
+namespace xlw {
+
+namespace {
+
+// The Win32 conversions count in int.
+int ConvertibleLength(std::size_t length) {
+    if (length > static_cast<std::size_t>(INT_MAX))
+        throw std::length_error("a text of " + std::to_string(length) +
+                                " characters is too long to convert");
+    return static_cast<int>(length);
+}
+
+} // namespace
+
+std::string ToAnsiCodePage(const wchar_t* text, std::size_t length) {
+    const int units = ConvertibleLength(length);
+    if (units == 0)
+        return std::string();
+    // Without WC_NO_BEST_FIT_CHARS, Omega would become "O". A UTF-8 code page
+    // shows every character and accepts neither that flag nor a default.
+    const bool utf8 = GetACP() == CP_UTF8;
+    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    const char* unknown = utf8 ? nullptr : "?";
+    const int bytes = WideCharToMultiByte(CP_ACP, flags, text, units, nullptr, 0, unknown, nullptr);
+    std::string converted(static_cast<std::size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_ACP, flags, text, units, &converted[0], bytes, unknown, nullptr);
+    return converted;
+}
+
+std::wstring FromAnsiCodePage(const char* text, std::size_t length) {
+    const int bytes = ConvertibleLength(length);
+    if (bytes == 0)
+        return std::wstring();
+    const int units = MultiByteToWideChar(CP_ACP, 0, text, bytes, nullptr, 0);
+    std::wstring converted(static_cast<std::size_t>(units), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text, bytes, &converted[0], units);
+    return converted;
+}
+
+} // namespace xlw

@@ -1,0 +1,18 @@
+// Text between Excel 12's UTF-16 and the byte strings of Excel 4 records and
+// of the framework's narrow strings, in the process's ANSI code page, as
+// Excel itself converts between the two record kinds.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace xlw {
+
+// Every character is converted, zero characters included; one that the code
+// page cannot show becomes "?" rather than a look-alike. A character may
+// take more than one byte (double-byte and UTF-8 code pages).
+std::string ToAnsiCodePage(const wchar_t* text, std::size_t length);
+// Every byte is converted, zero bytes included.
+std::wstring FromAnsiCodePage(const char* text, std::size_t length);
+
+} // namespace xlw

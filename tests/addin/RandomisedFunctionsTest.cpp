@@ -1,0 +1,161 @@
+// The randomised functions of the built add-in, evaluated as formulas through
+// the stand-in Excel under the running record kind, against the generators
+// computed in this process from the same param.txt.
+#include "AddInSession.h"
+#include "ResultRecord.h"
+#include "StandardOutputCapture.h"
+
+#include "BrownianPaths.h"
+#include "ScrambledSobol.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+using xlhost::Cell;
+using xlhost::Engine;
+using xlhost::Grid;
+
+namespace {
+
+constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+constexpr double Infinity = std::numeric_limits<double>::infinity();
+
+Grid Evaluate(const char* function, const std::vector<double>& arguments) {
+    AddInSession::Get();
+    return Engine::Get().Evaluate(function, arguments);
+}
+
+void ExpectGrid(const Grid& grid, const DoubleMatrix& expected) {
+    ASSERT_EQ(grid.rows, expected.RowCount());
+    ASSERT_EQ(grid.columns, expected.ColumnCount());
+    for (std::size_t i = 0; i < grid.rows; ++i)
+        for (std::size_t j = 0; j < grid.columns; ++j)
+            ASSERT_TRUE(grid.At(i, j) == Cell::Number(expected(i, j)))
+                << i << ", " << j << ": " << grid.At(i, j).Display();
+}
+
+void ExpectText(const Grid& grid, const std::string& text) {
+    ASSERT_EQ(grid.cells.size(), 1u);
+    EXPECT_TRUE(grid.At(0, 0) == Cell::Text(text)) << grid.At(0, 0).Display();
+}
+
+// Whole arguments, fractional ones (truncated) and omitted trailing ones
+// (which Excel passes as 0).
+TEST(RandomisedFunctions, AreTheirGeneratorsResults) {
+    const struct {
+        std::vector<double> arguments;
+        int d, n;
+        std::uint32_t seed, start;
+    } cases[] = {{{5, 8, 7, 0}, 5, 8, 7, 0},
+                 {{3.9, 10.2, 4294967295.0, 1000.7}, 3, 10, 4294967295u, 1000},
+                 {{4, 16, 7}, 4, 16, 7, 0},
+                 {{2, 3}, 2, 3, 0, 0},
+                 {{255, 2, 1, 4294967294.0}, 255, 2, 1, 4294967294u}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.d << ", " << c.n << ", " << c.seed << ", " << c.start);
+        ExpectGrid(Evaluate("rnd_ScrambledSobol", c.arguments),
+                   ScrambledSobolPoints(c.d, c.n, c.seed, c.start));
+        ExpectGrid(Evaluate("rnd_ScrambledNormalRNs", c.arguments),
+                   ScrambledNormalVariates(c.d, c.n, c.seed, c.start));
+    }
+    ExpectGrid(Evaluate("rnd_BrownianPaths", {12, 20, 0.5, 9, 3}),
+               BrownianPaths(12, 20, 0.5, 9, 3));
+    ExpectGrid(Evaluate("rnd_BrownianPaths", {6.5, 4, 2}), BrownianPaths(6, 4, 2, 0, 0));
+    // No points or no dimensions: the Nil record, as for the six functions.
+    for (const Grid& empty :
+         {Evaluate("rnd_ScrambledSobol", {0, 5, 1, 1}), Evaluate("rnd_BrownianPaths", {4, 0, 1})}) {
+        ASSERT_EQ(empty.cells.size(), 1u);
+        EXPECT_TRUE(empty.At(0, 0) == Cell::Nil()) << empty.At(0, 0).Display();
+    }
+}
+
+TEST(RandomisedFunctions, AnswerWithTheRunningRecordKind) {
+    using Entry = void*(XLW_STDCALL*)(double, double, double, double);
+    const AddInSession& addIn = AddInSession::Get();
+    auto entry = reinterpret_cast<Entry>(
+        reinterpret_cast<void*>(GetProcAddress(addIn.Module(), "xlrnd_ScrambledSobol")));
+    ASSERT_NE(entry, nullptr);
+    const ResultRecord result = ReadRecord(entry(3, 4, 5, 6), addIn.UsesExcel12Records());
+    ASSERT_EQ(result.type, unsigned(xltypeMulti));
+    const DoubleMatrix expected = ScrambledSobolPoints(3, 4, 5, 6);
+    for (unsigned k = 0; k < 12; ++k) {
+        EXPECT_EQ(result.elementTypes[k], unsigned(xltypeNum));
+        EXPECT_EQ(result.numbers[k], expected(k / 3, k % 3));
+    }
+}
+
+TEST(RandomisedFunctions, ShowWhatIsAllowedForTheFirstWrongArgument) {
+    const std::string seedText = "seed must be a whole number from 0 to 4294967295";
+    const std::string startText = "start must be a whole number from 0 to 4294967295";
+    const std::string pastTheEnd =
+        "start + n must not exceed 4294967296, the length of the 32-bit Sobol sequence";
+    const struct {
+        std::vector<double> arguments;
+        std::string text;
+    } pointCases[] = {
+        {{256, 4}, "d must be a whole number from 0 to 255"},
+        {{-1, 4}, "d must be a whole number from 0 to 255"},
+        {{NaN, NaN}, "d must be a whole number from 0 to 255"},
+        {{3, 1e10}, "n must be a whole number from 0 to 2147483647"},
+        {{3, -1}, "the number of points must not be negative"},
+        {{3, 4, -1}, seedText},
+        {{3, 4, 4294967296.0}, seedText},
+        {{3, 4, Infinity, -5}, seedText},
+        {{3, 4, 0, -1}, startText},
+        {{3, 4, 0, NaN}, startText},
+        {{3, 4, 0, 4294967296.0}, startText},
+        {{3, 2, 0, 4294967295.0}, pastTheEnd},
+    };
+    for (const char* function : {"rnd_ScrambledSobol", "rnd_ScrambledNormalRNs"})
+        for (const auto& c : pointCases) {
+            SCOPED_TRACE(function + (" " + c.text));
+            ExpectText(Evaluate(function, c.arguments), c.text);
+        }
+
+    const std::string maturityText = "maturity must be a positive, finite number";
+    const struct {
+        std::vector<double> arguments;
+        std::string text;
+    } pathCases[] = {
+        {{300, 4, 1}, "steps must be a whole number from 0 to 255"},
+        {{4, NaN, 1}, "n must be a whole number from 0 to 2147483647"},
+        {{4, 8}, maturityText},
+        {{4, 8, -1, -1}, maturityText},
+        {{4, 8, Infinity}, maturityText},
+        {{4, 8, NaN}, maturityText},
+        {{4, 8, 1, -1}, seedText},
+        {{4, 8, 1, 0, -2}, startText},
+        {{4, 8, 1, 0, 4294967290.0}, pastTheEnd},
+    };
+    for (const auto& c : pathCases) {
+        SCOPED_TRACE(c.text);
+        ExpectText(Evaluate("rnd_BrownianPaths", c.arguments), c.text);
+    }
+}
+
+TEST(RandomisedFunctions, AnswerTrueInTheFunctionWizardWithoutReadingTheFile) {
+    Engine& engine = Engine::Get();
+    AddInSession::Get();
+    engine.SetFunctionWizard(true);
+    StandardOutputCapture output;
+    std::vector<Grid> answers = {Evaluate("rnd_ScrambledSobol", {3, 4, 1, 0}),
+                                 Evaluate("rnd_ScrambledNormalRNs", {3, 4, 1, 0}),
+                                 Evaluate("rnd_BrownianPaths", {3, 4, 1, 1, 0})};
+    std::string printed = output.Finish();
+    engine.SetFunctionWizard(false);
+    for (const Grid& answer : answers) {
+        ASSERT_EQ(answer.cells.size(), 1u);
+        EXPECT_TRUE(answer.At(0, 0) == Cell::Boolean(true));
+    }
+    EXPECT_EQ(printed, "");
+
+    StandardOutputCapture control;
+    Evaluate("rnd_BrownianPaths", {3, 4, 1, 1, 0});
+    EXPECT_NE(control.Finish().find("param.txt"), std::string::npos);
+}
+
+} // namespace

@@ -1,0 +1,86 @@
+// The module name that registration sends as Excel 4 text, for add-ins in
+// folders named in scripts the ANSI code page may not hold (the suites run
+// under Wine's en-US code page, 1252).
+#include "BridgeHost.h"
+#include "Text.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+
+using xlhost::Engine;
+using xlw::XlfExcel;
+
+namespace {
+
+std::wstring FromAnsi(const std::string& text) {
+    std::wstring wide(text.size(), L'\0');
+    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
+                                           &wide[0], static_cast<int>(wide.size()));
+    wide.resize(static_cast<std::size_t>(length));
+    return wide;
+}
+
+bool ShownByTheCodePage(const std::wstring& text) {
+    BOOL lost = FALSE;
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.c_str(), -1, nullptr, 0, nullptr, &lost);
+    return !lost;
+}
+
+std::wstring LongPath(const std::wstring& path) {
+    wchar_t buffer[1024] = {};
+    const DWORD length = GetLongPathNameW(path.c_str(), buffer, 1024);
+    return std::wstring(buffer, length);
+}
+
+// A file under the temporary folder, in a folder of the given name.
+class FileInFolder {
+public:
+    explicit FileInFolder(const std::wstring& folderName) {
+        wchar_t temporary[MAX_PATH] = {};
+        GetTempPathW(MAX_PATH, temporary);
+        folder_ = std::wstring(temporary) + L"tesserine-" + folderName;
+        CreateDirectoryW(folder_.c_str(), nullptr);
+        path_ = folder_ + L"\\Tesserine.xll";
+        HANDLE file = CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        CloseHandle(file);
+    }
+    ~FileInFolder() {
+        DeleteFileW(path_.c_str());
+        RemoveDirectoryW(folder_.c_str());
+    }
+    const std::wstring& Path() const { return path_; }
+
+private:
+    std::wstring folder_;
+    std::wstring path_;
+};
+
+} // namespace
+
+// What the code page can show is sent as it stands; anything else as the
+// short path, which names the same file. Excel 4's own answer is already in
+// the code page, so it can only name folders the code page shows.
+TEST(ModuleName, NamesTheAddInsFileWhateverScriptItsFolderIsNamedIn) {
+    Engine& engine = Engine::Get();
+    const std::string hostPath = engine.AddInPath();
+    for (const wchar_t* folderName :
+         {L"J\u00fcrgen", L"\u0418\u0432\u0430\u043d", L"\u6f22\u5b57"}) {
+        const FileInFolder addIn(folderName);
+        const bool shown = ShownByTheCodePage(addIn.Path());
+        if (!shown && !ProcessIsExcel12())
+            continue;
+        SCOPED_TRACE(xlhost::Utf16ToUtf8(addIn.Path().c_str(), addIn.Path().size()));
+        engine.SetAddInPath(xlhost::Utf16ToUtf8(addIn.Path().c_str(), addIn.Path().size()));
+        const std::string name = XlfExcel::Get().ModuleName();
+        if (shown)
+            EXPECT_EQ(FromAnsi(name), addIn.Path());
+        else
+            EXPECT_EQ(LongPath(FromAnsi(name)), LongPath(addIn.Path()));
+        EXPECT_EQ(name.find('?'), std::string::npos) << name;
+    }
+    engine.SetAddInPath(hostPath);
+}
