@@ -38,6 +38,7 @@ set(expected_registered
   "rnd_MoroNormSinInv: register id 4" "rnd_NormalRNs: register id 5"
   "rnd_LogNormalRNs: register id 6" "rnd_ScrambledSobol: register id 7"
   "rnd_ScrambledNormalRNs: register id 8" "rnd_BrownianPaths: register id 9")
+list(LENGTH expected_registered function_count)
 if(NOT registered STREQUAL expected_registered)
   message(FATAL_ERROR "--list showed\n${registered}\ninstead of\n${expected_registered}")
 endif()
@@ -74,7 +75,8 @@ foreach(version 11.0 12.0 16.0)
     file(COPY "${ADDIN}" "${PARAM}" DESTINATION "${folder}")
     run_xlhost_successfully(output --excel ${version} --list "${folder}/Tesserine.xll"
       "rnd_Sobol(2, 4)")
-    expect_matches("${output}" ": register id [0-9]+" 6 "registrations in ${name}")
+    expect_matches("${output}" ": register id [0-9]+" ${function_count}
+      "registrations in ${name}")
     string(REGEX REPLACE "^.*param\\.txt\n" "" points "${output}")
     if(NOT points STREQUAL "0.5,0.5\n0.75,0.25\n0.25,0.75\n0.375,0.375\n")
       message(FATAL_ERROR "rnd_Sobol(2, 4) in ${name} under ${version} gave\n${output}")
