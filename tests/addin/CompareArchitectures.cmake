@@ -12,8 +12,9 @@ foreach(file ${XLHOST32} ${ADDIN32})
 endforeach()
 
 # A few calls of each function: small and larger shapes, Moro's inverse in
-# its central and tail branches, the log-normal's exponent, and a refused
-# argument, whose text must match too.
+# its central and tail branches, the log-normal's exponent, the randomised
+# functions with a seed and a start, and a refused argument, whose text must
+# match too.
 set(formulas
   "rnd_Sobol(3, 8)" "rnd_Sobol(40, 64)"
   "rnd_Faure(3, 4)" "rnd_Faure(12, 50)"
@@ -22,6 +23,9 @@ set(formulas
   "rnd_MoroNormSinInv(0.9999999)"
   "rnd_NormalRNs(2, 4)" "rnd_NormalRNs(16, 100)"
   "rnd_LogNormalRNs(2, 4)" "rnd_LogNormalRNs(16, 100)"
+  "rnd_ScrambledSobol(3, 4, 7)" "rnd_ScrambledSobol(12, 40, 99, 1000)"
+  "rnd_ScrambledNormalRNs(2, 4, 7)" "rnd_ScrambledNormalRNs(9, 30, 5, 1000)"
+  "rnd_BrownianPaths(4, 3, 1, 7)" "rnd_BrownianPaths(16, 20, 2.5, 11, 64)"
   "rnd_Halton(-1, 4)")
 
 function(evaluate bits version output_var)
@@ -44,7 +48,8 @@ foreach(version 11.0 12.0)
   evaluate(64 ${version} output64)
   # One line per point and per scalar: a run that printed less would
   # compare equal without meaning.
-  math(EXPR expected "8 + 64 + 4 + 50 + 4 + 60 + 4 + 4 + 100 + 4 + 100 + 1")
+  math(EXPR expected
+       "8 + 64 + 4 + 50 + 4 + 60 + 4 + 4 + 100 + 4 + 100 + 4 + 40 + 4 + 30 + 3 + 20 + 1")
   string(REGEX MATCHALL "\n" lines "${output32}")
   list(LENGTH lines count)
   if(NOT count EQUAL expected)
