@@ -34,9 +34,11 @@ std::wstring FolderOf(const std::wstring& path) {
 } // namespace
 
 // The add-in's name is searched case-sensitively, exactly as it is installed;
-// the part of the path before it is the folder.
+// the part of the path before it is the folder. Each architecture looks for
+// its own add-in, Tesserine.xll or Tesserine64.xll (the empty wide literal
+// makes the build's narrow name wide).
 std::filesystem::path ModuleFolder() {
-    const wchar_t* const addinName = L"Tesserine.xll";
+    const wchar_t* const addinName = L"" TESSERINE_ADDIN_FILE;
     if (HMODULE addin = GetModuleHandleW(addinName)) {
         const std::wstring path = ModuleFileName(addin);
         const std::wstring::size_type at = path.find(addinName);

@@ -204,7 +204,7 @@ std::wstring ReadWideString(const XLOPER12& record) {
 XlfRangeRef ReadRef(const XLOPER12& record) {
     const XLREF12& area = record.val.mref.lpmref->reftbl[0];
     return XlfRangeRef(area.rwFirst, area.colFirst, area.rwLast, area.colLast,
-                       static_cast<std::uint32_t>(record.val.mref.idSheet));
+                       record.val.mref.idSheet);
 }
 
 bool ReadCell(const XLOPER12& record, unsigned int type, CellValue& cell) {

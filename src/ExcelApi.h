@@ -17,7 +17,8 @@
 
 // Excel 12 strings are counted UTF-16 strings; wchar_t is 16 bits on Windows.
 typedef wchar_t XCHAR;
-// Excel's sheet identifiers are pointer-sized in XLOPER12 (DWORD_PTR).
+// Excel's sheet identifiers are pointer-sized (DWORD_PTR) in both record
+// kinds: 64-bit Excel hands out identifiers that do not fit in 32 bits.
 typedef std::uintptr_t IDSHEET;
 
 struct XLREF {
@@ -57,7 +58,7 @@ struct xloper {
         } sref;
         struct {
             XLMREF* lpmref;
-            std::uint32_t idSheet;
+            IDSHEET idSheet;
         } mref;
         struct {
             xloper* lparray;
@@ -68,7 +69,7 @@ struct xloper {
             union {
                 std::int16_t level;
                 std::int16_t tbctrl;
-                std::uint32_t idSheet;
+                IDSHEET idSheet;
             } valflow;
             std::uint16_t rw;
             std::uint8_t col;
@@ -131,31 +132,66 @@ typedef xloper12 XLOPER12;
 typedef xloper* LPXLOPER;
 typedef xloper12* LPXLOPER12;
 
-#if defined(_WIN32) && !defined(_WIN64)
-// Win32 layouts, member by member:
+#if defined(_WIN32)
+// Layouts shared by both targets, member by member:
 //   XLREF 6 (2+2+1+1)   XLMREF 8 (count 2, table at 2)
 //   XLREF12 16 (4 x 4)  XLMREF12 20 (count 2, padding 2, table at 4)
-//   XLOPER 16: union 8 at 0, xltype 2 at 8, padding 6
-//   XLOPER12 32: union 24 at 0 (sref is the largest member, 20), xltype 4 at 24
+//   XLOPER12 32: union 24 at 0, xltype 4 at 24. On Win32 sref (20) is the
+//   largest member; on Win64 flow (8+4+4+1, padded to 24) is, so the size
+//   stays the same.
 static_assert(sizeof(XLREF) == 6, "XLREF is 6 bytes");
 static_assert(sizeof(XLMREF) == 8, "XLMREF is 8 bytes");
 static_assert(offsetof(XLMREF, reftbl) == 2, "XLMREF table at offset 2");
 static_assert(sizeof(XLREF12) == 16, "XLREF12 is 16 bytes");
 static_assert(sizeof(XLMREF12) == 20, "XLMREF12 is 20 bytes");
 static_assert(offsetof(XLMREF12, reftbl) == 4, "XLMREF12 table at offset 4");
-static_assert(sizeof(XLOPER) == 16, "XLOPER is 16 bytes on Win32");
-static_assert(offsetof(XLOPER, xltype) == 8, "XLOPER type word at offset 8");
-static_assert(offsetof(XLOPER, val.sref.ref) == 2, "XLOPER sref table at offset 2");
-static_assert(offsetof(XLOPER, val.mref.idSheet) == 4, "XLOPER idSheet at offset 4");
-static_assert(offsetof(XLOPER, val.array.rows) == 4, "XLOPER rows at offset 4");
-static_assert(offsetof(XLOPER, val.array.columns) == 6, "XLOPER columns at offset 6");
-static_assert(sizeof(XLOPER12) == 32, "XLOPER12 is 32 bytes on Win32");
+static_assert(sizeof(XCHAR) == 2, "Excel 12 characters are 16 bits");
+static_assert(sizeof(XLOPER12) == 32, "XLOPER12 is 32 bytes on both targets");
 static_assert(offsetof(XLOPER12, xltype) == 24, "XLOPER12 type word at offset 24");
 static_assert(offsetof(XLOPER12, val.sref.ref) == 4, "XLOPER12 sref table at offset 4");
-static_assert(offsetof(XLOPER12, val.mref.idSheet) == 4, "XLOPER12 idSheet at offset 4");
-static_assert(offsetof(XLOPER12, val.array.rows) == 4, "XLOPER12 rows at offset 4");
-static_assert(offsetof(XLOPER12, val.array.columns) == 8, "XLOPER12 columns at offset 8");
-static_assert(sizeof(XCHAR) == 2, "Excel 12 characters are 16 bits");
+static_assert(offsetof(XLOPER, val.sref.ref) == 2, "XLOPER sref table at offset 2");
+static_assert(sizeof(XLOPER().val.bigdata.cbData) == 4, "cbData is a Windows long");
+
+// The sizes that differ between the targets. A pointer, and IDSHEET with it,
+// is 4 bytes on Win32 and 8 on Win64, and the member after a record's leading
+// pointer (idSheet, rows) sits at that offset.
+//   XLOPER on Win32 16: union 8 at 0, xltype 2 at 8, padding 6
+//   XLOPER on Win64 24: union 16 at 0, xltype 2 at 16, padding 6
+namespace ExcelRecordLayout {
+#if defined(_WIN64)
+constexpr std::size_t Pointer = 8;
+constexpr std::size_t Xloper = 24;
+constexpr std::size_t XloperTypeWord = 16;
+#else
+constexpr std::size_t Pointer = 4;
+constexpr std::size_t Xloper = 16;
+constexpr std::size_t XloperTypeWord = 8;
+#endif
+} // namespace ExcelRecordLayout
+
+static_assert(sizeof(void*) == ExcelRecordLayout::Pointer, "the target's pointer size");
+static_assert(sizeof(IDSHEET) == ExcelRecordLayout::Pointer, "IDSHEET is pointer-sized");
+static_assert(sizeof(XLOPER().val.str) == ExcelRecordLayout::Pointer &&
+                  sizeof(XLOPER().val.mref.lpmref) == ExcelRecordLayout::Pointer &&
+                  sizeof(XLOPER().val.array.lparray) == ExcelRecordLayout::Pointer &&
+                  sizeof(XLOPER().val.bigdata.h.lpbData) == ExcelRecordLayout::Pointer,
+              "every XLOPER pointer has the target's size");
+static_assert(sizeof(XLOPER12().val.str) == ExcelRecordLayout::Pointer &&
+                  sizeof(XLOPER12().val.mref.lpmref) == ExcelRecordLayout::Pointer &&
+                  sizeof(XLOPER12().val.array.lparray) == ExcelRecordLayout::Pointer &&
+                  sizeof(XLOPER12().val.bigdata.h.lpbData) == ExcelRecordLayout::Pointer,
+              "every XLOPER12 pointer has the target's size");
+static_assert(sizeof(XLOPER) == ExcelRecordLayout::Xloper, "XLOPER is 16 bytes, 24 on Win64");
+static_assert(offsetof(XLOPER, xltype) == ExcelRecordLayout::XloperTypeWord,
+              "XLOPER type word at offset 8, 16 on Win64");
+static_assert(offsetof(XLOPER, val.mref.idSheet) == ExcelRecordLayout::Pointer &&
+                  offsetof(XLOPER, val.array.rows) == ExcelRecordLayout::Pointer &&
+                  offsetof(XLOPER, val.array.columns) == ExcelRecordLayout::Pointer + 2,
+              "XLOPER idSheet and rows after the pointer, columns 2 bytes later");
+static_assert(offsetof(XLOPER12, val.mref.idSheet) == ExcelRecordLayout::Pointer &&
+                  offsetof(XLOPER12, val.array.rows) == ExcelRecordLayout::Pointer &&
+                  offsetof(XLOPER12, val.array.columns) == ExcelRecordLayout::Pointer + 4,
+              "XLOPER12 idSheet and rows after the pointer, columns 4 bytes later");
 #endif
 
 // Record types.

@@ -60,8 +60,15 @@ template <class Record> std::vector<Record*> GatherArguments(int count, va_list 
 
 constexpr unsigned FirstTempBlockSize = 8192;
 // Every request starts at a multiple of this, so any record (doubles
-// included) is properly aligned wherever the previous request ended.
+// included) is properly aligned wherever the previous request ended. Records
+// hold nothing wider than 8 bytes on either target: 64-bit pointers need no
+// more than doubles do.
 constexpr unsigned TempAlignment = 8;
+static_assert(alignof(XLOPER) <= TempAlignment && alignof(XLOPER12) <= TempAlignment &&
+                  alignof(XLMREF12) <= TempAlignment,
+              "temporary memory aligns every record");
+static_assert(__STDCPP_DEFAULT_NEW_ALIGNMENT__ >= TempAlignment,
+              "temporary blocks start on the records' alignment");
 
 unsigned NextTempBlockSize(unsigned capacity) {
     const double grown = capacity * 1.5;
@@ -89,7 +96,9 @@ BOOL CALLBACK MatchWizardWindow(HWND window, LPARAM searchAddress) {
                        wizardClassLength) != CSTR_EQUAL)
         return TRUE;
     auto* search = reinterpret_cast<WizardSearch*>(searchAddress);
-    // Excel 4 hands out only the low 16 bits of its main window's handle.
+    // Excel 4 hands out only the low 16 bits of its main window's handle. The
+    // parent is cut the same way through uintptr_t, so the test holds for
+    // 64-bit handles too.
     const auto parent =
         static_cast<std::uint16_t>(reinterpret_cast<std::uintptr_t>(GetParent(window)));
     if (parent != search->excelWindow)

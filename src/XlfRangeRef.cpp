@@ -6,11 +6,11 @@
 namespace xlw {
 
 XlfRangeRef::XlfRangeRef(std::int32_t firstRow, std::int32_t firstColumn, std::int32_t lastRow,
-                         std::int32_t lastColumn, std::uint32_t sheetId)
+                         std::int32_t lastColumn, IDSHEET sheetId)
     : rowBegin_(firstRow), rowEnd_(lastRow + 1), columnBegin_(firstColumn),
       columnEnd_(lastColumn + 1), sheetId_(sheetId) {}
 
-XlfRangeRef::XlfRangeRef(std::int32_t row, std::int32_t column, std::uint32_t sheetId)
+XlfRangeRef::XlfRangeRef(std::int32_t row, std::int32_t column, IDSHEET sheetId)
     : XlfRangeRef(row, column, row, column, sheetId) {}
 
 XlfOper XlfRangeRef::Element(std::int32_t row, std::int32_t column) const {

@@ -1,6 +1,8 @@
 // A rectangle of cells on one sheet, with exclusive ends.
 #pragma once
 
+#include "ExcelApi.h"
+
 #include <cstdint>
 
 namespace xlw {
@@ -14,15 +16,15 @@ public:
     XlfRangeRef() = default;
     // The last row and column are inclusive.
     XlfRangeRef(std::int32_t firstRow, std::int32_t firstColumn, std::int32_t lastRow,
-                std::int32_t lastColumn, std::uint32_t sheetId);
+                std::int32_t lastColumn, IDSHEET sheetId);
     // One cell.
-    XlfRangeRef(std::int32_t row, std::int32_t column, std::uint32_t sheetId);
+    XlfRangeRef(std::int32_t row, std::int32_t column, IDSHEET sheetId);
 
     std::int32_t RowBegin() const { return rowBegin_; }
     std::int32_t RowEnd() const { return rowEnd_; }
     std::int32_t ColumnBegin() const { return columnBegin_; }
     std::int32_t ColumnEnd() const { return columnEnd_; }
-    std::uint32_t SheetId() const { return sheetId_; }
+    IDSHEET SheetId() const { return sheetId_; }
     std::int32_t RowCount() const { return rowEnd_ - rowBegin_; }
     std::int32_t ColumnCount() const { return columnEnd_ - columnBegin_; }
 
@@ -37,7 +39,7 @@ private:
     std::int32_t rowEnd_ = 0;
     std::int32_t columnBegin_ = 0;
     std::int32_t columnEnd_ = 0;
-    std::uint32_t sheetId_ = 0;
+    IDSHEET sheetId_ = 0;
 };
 
 } // namespace xlw

@@ -413,7 +413,7 @@ XLOPER12 Engine::Ref12(const Range& range) {
     return ReferenceRecord<XLOPER12>(xltypeRef, range, state_->testReferenceBlocks);
 }
 
-std::uint32_t Engine::SheetId() const {
+IDSHEET Engine::SheetId() const {
     return TheSheetId;
 }
 

@@ -129,7 +129,7 @@ public:
     XLOPER Ref4(const Range& range);      // xltypeRef on the engine's sheet
     XLOPER12 SheetRef12(const Range& range);
     XLOPER12 Ref12(const Range& range);
-    std::uint32_t SheetId() const;
+    IDSHEET SheetId() const;
 
     const std::vector<LoggedCall>& CallLog() const;
     void ClearCallLog();

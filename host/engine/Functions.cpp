@@ -199,6 +199,8 @@ Outcome GetHwnd(EngineState& state, const std::vector<Value>& args, int recordKi
     }
     const std::uintptr_t window = state.windows.MainWindow();
     // An XLOPER integer holds 16 bits: Excel 4 callers get the low word only.
+    // An XLOPER12 integer holds the whole handle on both targets: 64-bit
+    // Windows keeps window handles within 32 bits, sign-extended.
     const int handle = recordKind == 4 ? static_cast<std::int16_t>(window & 0xFFFF)
                                        : static_cast<std::int32_t>(window);
     return Result(Value::Integer(handle));

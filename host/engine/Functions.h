@@ -12,8 +12,14 @@
 
 namespace xlhost {
 
-// The one sheet's identifier in xltypeRef records.
-constexpr std::uint32_t TheSheetId = 1;
+// The one sheet's identifier in xltypeRef records. Sheet identifiers are
+// pointer-sized; on Win64 the stand-in's needs all 64 bits, so a framework
+// that cuts one to 32 bits points its references at another sheet.
+#if defined(_WIN64)
+constexpr IDSHEET TheSheetId = 0x00007FF600000001;
+#else
+constexpr IDSHEET TheSheetId = 1;
+#endif
 
 // What one callback produced: its return code and, on success, the value
 // for the result record, allocated under `description` if it needs memory.

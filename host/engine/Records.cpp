@@ -268,7 +268,7 @@ void WriteReference(Record& record, const Value& value, Ledger& ledger,
         block->reftbl[i] = Traits::FromRange(value.areas[i]);
     }
     record.val.mref.lpmref = block;
-    record.val.mref.idSheet = static_cast<decltype(record.val.mref.idSheet)>(value.sheetId);
+    record.val.mref.idSheet = value.sheetId;
     record.xltype = xltypeRef;
 }
 

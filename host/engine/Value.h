@@ -19,7 +19,7 @@ struct Value {
     Cell cell;                // the scalar types; an Int as a whole Number
     Grid array;               // Multi
     std::vector<Range> areas; // Ref (several areas possible) and SRef (one)
-    std::uintptr_t sheetId = 0;
+    IDSHEET sheetId = 0;
 
     static Value Scalar(const Cell& cell); // type from the cell's kind
     static Value Integer(int value);

@@ -15,7 +15,7 @@ std::string ExecutableFolder() {
 FARPROC RequiredExport(HMODULE module, const char* name) {
     FARPROC address = GetProcAddress(module, name);
     if (!address)
-        throw std::runtime_error(std::string("Tesserine.xll does not export ") + name);
+        throw std::runtime_error(std::string(TESSERINE_ADDIN_FILE " does not export ") + name);
     return address;
 }
 
@@ -36,7 +36,7 @@ AddInSession& AddInSession::Get() {
     return session;
 }
 
-AddInSession::AddInSession() : path_(ExecutableFolder() + "\\Tesserine.xll") {
+AddInSession::AddInSession() : path_(ExecutableFolder() + "\\" TESSERINE_ADDIN_FILE) {
     xlhost::Engine& engine = xlhost::Engine::Get();
     std::size_t registeredBefore = engine.Registrations().size();
     std::size_t statusBefore = engine.StatusHistory().size();

@@ -73,7 +73,8 @@ foreach(version 11.0 12.0 16.0)
     set(folder "${WORK}/${name}")
     file(MAKE_DIRECTORY "${folder}")
     file(COPY "${ADDIN}" "${PARAM}" DESTINATION "${folder}")
-    run_xlhost_successfully(output --excel ${version} --list "${folder}/Tesserine.xll"
+    get_filename_component(addin_file "${ADDIN}" NAME)
+    run_xlhost_successfully(output --excel ${version} --list "${folder}/${addin_file}"
       "rnd_Sobol(2, 4)")
     expect_matches("${output}" ": register id [0-9]+" ${function_count}
       "registrations in ${name}")

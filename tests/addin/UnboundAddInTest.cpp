@@ -17,7 +17,7 @@ std::string AddInInParentFolder() {
     std::string folder(fileName);
     folder.resize(folder.rfind('\\'));
     folder.resize(folder.rfind('\\'));
-    return folder + "\\Tesserine.xll";
+    return folder + "\\" TESSERINE_ADDIN_FILE;
 }
 
 FARPROC Export(const std::string& path, const char* name) {

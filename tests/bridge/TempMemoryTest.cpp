@@ -148,10 +148,24 @@ TEST(TempMemory, EveryRequestStartsOnAnEightByteBoundary) {
     EXPECT_EQ(excel.TempOffset(), 16u);
 }
 
-TEST(TempMemory, HugeRequestFailsInsteadOfWrappingAround) {
+TEST(TempMemory, HugeRequestFailsOrGetsAllItsBytesInsteadOfWrappingAround) {
     XlfExcel& excel = EmptiedExcel();
     excel.TempAlloc(16);
-    EXPECT_THROW(excel.TempAlloc(0xFFFFFFF8u), std::bad_alloc);
+    const unsigned huge = 0xFFFFFFF8u;
+    // A 32-bit process has no 4 GB to give. A 64-bit one may have them: then
+    // they are a block of their own, and the ladder block is left as it was.
+    if (sizeof(void*) == 4) {
+        EXPECT_THROW(excel.TempAlloc(huge), std::bad_alloc);
+    } else {
+        try {
+            char* block = excel.TempAlloc(huge);
+            EXPECT_EQ(excel.TempLargeBlockCapacities(), Capacities{huge});
+            EXPECT_EQ(excel.TempOffset(), 16u);
+            block[huge - 1] = 'z';
+        } catch (const std::bad_alloc&) {
+            // A machine without that much memory to commit refuses it.
+        }
+    }
     excel.ReleaseTemp(true);
 }
 

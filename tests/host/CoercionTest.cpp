@@ -136,7 +136,7 @@ const CoercionCase Cases[] = {
     {"sheet reference to a full one",
      {Source::SRef, 0, "", {0, 0, 2, 2}},
      xltypeRef,
-     "Ref 1 [0:0,2:2]",
+     "Ref sheet [0:0,2:2]",
      nullptr},
     {"full reference to a sheet one",
      {Source::Ref, 0, "", {0, 1, 0, 1}},

@@ -1,5 +1,7 @@
 #include "TestRecords.h"
 
+#include "Engine.h"
+
 #include <windows.h>
 
 #include <cstdio>
@@ -70,7 +72,11 @@ template <class Record> std::string DescribeAny(const Record& record) {
     }
     case xltypeRef: {
         const auto& ref = record.val.mref.lpmref->reftbl[0];
-        return "Ref " + std::to_string(record.val.mref.idSheet) + " " +
+        // The engine's sheet id differs between targets (it needs 64 bits on
+        // Win64), so it is named rather than printed.
+        const IDSHEET sheet = record.val.mref.idSheet;
+        return "Ref " +
+               (sheet == xlhost::Engine::Get().SheetId() ? "sheet" : std::to_string(sheet)) + " " +
                AreaText(ref.rwFirst, ref.rwLast, ref.colFirst, ref.colLast);
     }
     default:
@@ -152,8 +158,7 @@ Record Records<Record>::Multi(std::vector<Record> elements, int rows, int column
     return record;
 }
 
-template <class Record>
-Record Records<Record>::Ref(const xlhost::Range& range, std::uint32_t sheetId) {
+template <class Record> Record Records<Record>::Ref(const xlhost::Range& range, IDSHEET sheetId) {
     using Block = std::remove_pointer_t<decltype(Record{}.val.mref.lpmref)>;
     blocks_.emplace_back(sizeof(Block));
     auto* block = reinterpret_cast<Block*>(blocks_.back().data());

@@ -40,7 +40,7 @@ public:
     Record Nil();
     Record Missing();
     Record Multi(std::vector<Record> elements, int rows, int columns);
-    Record Ref(const xlhost::Range& range, std::uint32_t sheetId);
+    Record Ref(const xlhost::Range& range, IDSHEET sheetId);
 
 private:
     std::deque<std::basic_string<Char>> texts_;

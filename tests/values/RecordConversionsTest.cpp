@@ -412,7 +412,7 @@ TEST_F(ConversionTest, Excel4CountsAndBooleansAreUnsigned) {
 TEST_F(ConversionTest, ReferencesOffTheExcel4SheetReadNoOtherCell) {
     Engine& engine = Engine::Get();
     engine.ClearSheet();
-    const std::uint32_t sheet = engine.SheetId();
+    const IDSHEET sheet = engine.SheetId();
     // Where the off-sheet cells would land if their rows and columns were
     // cut to XLREF's 16 and 8 bits.
     engine.SetCell(70000 - 65536, 0, Cell::Number(-1.0));

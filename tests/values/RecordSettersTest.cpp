@@ -145,7 +145,7 @@ TEST_F(SetterTest, Excel12TextsAreCutAtExcelsLimitWithOneDiagnosticEach) {
 }
 
 TEST_F(SetterTest, ReferencesKeepTheirBoundsAtTheKindsWidth) {
-    const std::uint32_t sheet = xlhost::Engine::Get().SheetId();
+    const IDSHEET sheet = xlhost::Engine::Get().SheetId();
     const bool wide = ProcessIsExcel12();
     const struct {
         XlfRangeRef range;

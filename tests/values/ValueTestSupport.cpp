@@ -122,9 +122,8 @@ RawRecord::Area RawRecord::Reference() const {
     if (excel12_) {
         const XLMREF12& block = *Record12().val.mref.lpmref;
         const XLREF12& area = block.reftbl[0];
-        return {block.count,  area.rwFirst,
-                area.rwLast,  area.colFirst,
-                area.colLast, static_cast<unsigned long>(Record12().val.mref.idSheet)};
+        return {block.count,   area.rwFirst, area.rwLast,
+                area.colFirst, area.colLast, Record12().val.mref.idSheet};
     }
     const XLMREF& block = *Record4().val.mref.lpmref;
     const XLREF& area = block.reftbl[0];

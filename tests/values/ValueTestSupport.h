@@ -71,7 +71,7 @@ public:
     const void* StringAddress() const;
     struct Area {
         long count, rowFirst, rowLast, columnFirst, columnLast;
-        unsigned long sheetId;
+        IDSHEET sheetId;
         bool operator==(const Area& other) const;
     };
     Area Reference() const;

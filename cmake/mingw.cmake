@@ -1,0 +1,18 @@
+# Cross build of a Windows add-in with mingw-w64 (posix threads) for the
+# processor that the including toolchain file names in
+# TESSERINE_MINGW_PROCESSOR (i686 or x86_64).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR ${TESSERINE_MINGW_PROCESSOR})
+
+set(TESSERINE_MINGW_TRIPLET ${TESSERINE_MINGW_PROCESSOR}-w64-mingw32)
+set(CMAKE_C_COMPILER ${TESSERINE_MINGW_TRIPLET}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${TESSERINE_MINGW_TRIPLET}-g++-posix)
+set(CMAKE_RC_COMPILER ${TESSERINE_MINGW_TRIPLET}-windres)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${TESSERINE_MINGW_TRIPLET})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+
+# Test executables run under Wine, in a prefix of the build's own.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh)
