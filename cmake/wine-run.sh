@@ -23,4 +23,13 @@ mkdir -p "$WINEPREFIX"
     touch "$WINEPREFIX/.tesserine-ready"
   fi
 ) 9>"$WINEPREFIX.lock"
+# A client that connects while an idle server is shutting down fails with
+# "recvmsg: Connection reset by peer", so the server waits 30 s after its last
+# client and the suites of one run share it. The server's first client starts
+# Wine's background processes, which keep the streams they inherit until the
+# server ends: that client is a silent one, or a caller reading this run's
+# output would wait for the server. (Exit status 2: a server already runs.)
+if wineserver -p30 </dev/null >/dev/null 2>&1; then
+  wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+fi
 exec wine "$@"
