@@ -60,20 +60,24 @@ short LowSixteenBits(double number) {
     return static_cast<short>(static_cast<std::uint16_t>(static_cast<std::int32_t>(low)));
 }
 
+void RequireReadableRange(const XlfRangeRef& range) {
+    const std::int64_t rows = range.RowCount();
+    const std::int64_t columns = range.ColumnCount();
+    const std::string shape =
+        std::to_string(rows) + " rows and " + std::to_string(columns) + " columns";
+    if (rows < 0 || columns < 0)
+        throw std::runtime_error("the range of " + shape + " ends before it begins");
+    if (static_cast<std::uint64_t>(rows) * static_cast<std::uint64_t>(columns) > MaxRangeCells)
+        throw std::runtime_error("the range of " + shape +
+                                 " is too large to read: it has more than " +
+                                 std::to_string(MaxRangeCells) + " cells");
+}
+
 int ReadRangeAsDoubles(const XlfRangeRef& range, VectorReadOrder order, std::vector<double>& out,
                        const DoubleCellReader& readCell) {
-    // Excel 12 ranges reach 2^34 cells, whose count wraps in a 32-bit size_t
-    // (A:FAN gives 0): counted in 64 bits, before anything is resized.
-    const std::int64_t rowCount = range.RowCount();
-    const std::int64_t columnCount = range.ColumnCount();
-    if (rowCount < 0 || columnCount < 0 ||
-        static_cast<std::uint64_t>(rowCount) * static_cast<std::uint64_t>(columnCount) >
-            out.max_size())
-        throw std::runtime_error("a range of " + std::to_string(rowCount) + " rows and " +
-                                 std::to_string(columnCount) +
-                                 " columns has more cells than a vector can hold");
-    std::size_t rows = static_cast<std::size_t>(rowCount);
-    std::size_t columns = static_cast<std::size_t>(columnCount);
+    RequireReadableRange(range);
+    std::size_t rows = static_cast<std::size_t>(range.RowCount());
+    std::size_t columns = static_cast<std::size_t>(range.ColumnCount());
     if (!FitsReadOrder(order, rows, columns))
         return xlretFailed;
     out.resize(rows * columns);
@@ -88,6 +92,7 @@ int ReadRangeAsDoubles(const XlfRangeRef& range, VectorReadOrder order, std::vec
 }
 
 int ReadRangeAsCells(const XlfRangeRef& range, CellMatrix& out, const CellReader& readCell) {
+    RequireReadableRange(range);
     out = CellMatrix(static_cast<unsigned long>(range.RowCount()),
                      static_cast<unsigned long>(range.ColumnCount()));
     for (std::int32_t i = 0; i < range.RowCount(); ++i)

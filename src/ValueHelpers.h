@@ -66,14 +66,25 @@ std::size_t ReadOrderIndex(VectorReadOrder order, std::size_t row, std::size_t c
 // -25536); 0 for NaN and the infinities, which have no integer.
 short LowSixteenBits(double number);
 
+// The most cells a range is read with, one coercion each: a whole column of
+// an Excel 12 sheet. Its cells take some hundred megabytes as a CellMatrix;
+// a whole Excel 4 sheet (2^24 cells) would take gigabytes, and an Excel 12
+// one (2^34) more than any process has.
+constexpr std::uint64_t MaxRangeCells = 1048576;
+
+// std::runtime_error, worded for the worksheet, for a range of more than
+// MaxRangeCells cells ("the range of 1048576 rows and 16384 columns is too
+// large to read: it has more than 1048576 cells") or one that ends before
+// it begins. Counted in 64 bits: Excel 12's 2^34 cells wrap a 32-bit size_t.
+void RequireReadableRange(const XlfRangeRef& range);
+
 // Reads the cells of a range one at a time: readCell converts the cell at
 // (row, column) of the range and returns its code. The first failing code
-// is returned at once, with the cells before it already stored.
+// is returned at once, with the cells before it already stored. Both throw
+// what RequireReadableRange throws before anything is allocated or read.
 using DoubleCellReader = std::function<int(std::int32_t, std::int32_t, double&)>;
 using CellReader = std::function<int(std::int32_t, std::int32_t, CellValue&)>;
 // Refuses a range that is neither one row nor one column under OneDimensional.
-// std::runtime_error, before any cell is read, for a range with more cells
-// than a vector can hold.
 int ReadRangeAsDoubles(const XlfRangeRef& range, VectorReadOrder order, std::vector<double>& out,
                        const DoubleCellReader& readCell);
 int ReadRangeAsCells(const XlfRangeRef& range, CellMatrix& out, const CellReader& readCell);

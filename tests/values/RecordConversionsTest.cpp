@@ -11,6 +11,7 @@
 #include <windows.h>
 
 #include <climits>
+#include <functional>
 #include <stdexcept>
 
 using namespace xlw;
@@ -464,59 +465,105 @@ TEST_F(ConversionTest, ReferencesOffTheExcel4SheetReadNoOtherCell) {
     engine.ClearSheet();
 }
 
-TEST(RangeSizeTest, RangesWithMoreCellsThanAVectorHoldsAreRefusedBeforeReading) {
-    const std::uint64_t wholeColumnsAToFAN = std::uint64_t(1048576) * 4096;
+// Reading a range allocates one element per cell and asks Excel once per
+// cell, so a range beyond 2^20 cells is refused with a text before either
+// happens: the product of its counts, not their 32-bit product, decides.
+TEST(RangeSizeTest, RangesBeyondAWholeColumnAreRefusedBeforeAnythingIsRead) {
+    const std::string tooLarge = " is too large to read: it has more than 1048576 cells";
     const struct {
         XlfRangeRef range;
-        bool refused;
+        std::string refusal; // empty: read
     } rows[] = {
+        {XlfRangeRef(0, 0, 1048575, 16383, 1),
+         "the range of 1048576 rows and 16384 columns" + tooLarge},
+        {XlfRangeRef(0, 0, 65535, 255, 1), "the range of 65536 rows and 256 columns" + tooLarge},
         // 2^32 cells: the 32-bit product is 0.
         {XlfRangeRef(0, 0, 1048575, 4095, 1),
-         wholeColumnsAToFAN > std::vector<double>().max_size()},
-        {XlfRangeRef(0, 0, INT_MAX - 1, INT_MAX - 1, 1), true},
-        {XlfRangeRef(5, 0, 3, 0, 1), true},
-        {XlfRangeRef(0, 0, 1, 2, 1), false},
+         "the range of 1048576 rows and 4096 columns" + tooLarge},
+        {XlfRangeRef(0, 0, INT_MAX - 1, INT_MAX - 1, 1),
+         "the range of 2147483647 rows and 2147483647 columns" + tooLarge},
+        {XlfRangeRef(0, 0, 1023, 1024, 1), "the range of 1024 rows and 1025 columns" + tooLarge},
+        {XlfRangeRef(5, 0, 3, 0, 1), "the range of -1 rows and 1 columns ends before it begins"},
+        {XlfRangeRef(0, 0, 1023, 1023, 1), ""},
+        {XlfRangeRef(0, 0, 1048575, 0, 1), ""},
     };
     for (const auto& row : rows) {
-        if (!row.refused && row.range.RowCount() > 2)
-            continue; // a 64-bit process would try to read it
+        const std::size_t cells =
+            row.refusal.empty() ? std::size_t(row.range.RowCount()) * row.range.ColumnCount() : 0;
         int reads = 0;
         std::vector<double> values;
-        auto readCell = [&reads](std::int32_t, std::int32_t, double& value) {
+        auto readDouble = [&reads](std::int32_t, std::int32_t, double& value) {
             value = ++reads;
             return 0;
         };
-        if (row.refused) {
-            EXPECT_THROW(ReadRangeAsDoubles(row.range, RowMajor, values, readCell),
-                         std::runtime_error);
-            EXPECT_EQ(reads, 0);
-            EXPECT_TRUE(values.empty());
-        } else {
-            EXPECT_EQ(ReadRangeAsDoubles(row.range, ColumnMajor, values, readCell), 0);
-            EXPECT_EQ(values, (std::vector<double>{1, 4, 2, 5, 3, 6}));
+        CellMatrix matrix;
+        auto readCell = [&reads](std::int32_t, std::int32_t, CellValue& cell) {
+            cell = CellValue(static_cast<double>(++reads));
+            return 0;
+        };
+        for (int kind = 0; kind < 2; ++kind) {
+            reads = 0;
+            try {
+                int code = kind == 0 ? ReadRangeAsDoubles(row.range, RowMajor, values, readDouble)
+                                     : ReadRangeAsCells(row.range, matrix, readCell);
+                EXPECT_EQ(code, 0);
+                EXPECT_TRUE(row.refusal.empty()) << "read " << row.refusal;
+            } catch (const std::runtime_error& refusal) {
+                EXPECT_EQ(refusal.what(), row.refusal);
+            }
+            EXPECT_EQ(reads, static_cast<int>(cells)) << row.refusal;
+        }
+        EXPECT_EQ(values.size(), cells);
+        EXPECT_EQ(std::size_t(matrix.RowCount()) * matrix.ColumnCount(), cells);
+        if (cells != 0) {
+            EXPECT_EQ(values.back(), static_cast<double>(cells));
+            EXPECT_EQ(matrix(matrix.RowCount() - 1, matrix.ColumnCount() - 1).GetNumber(),
+                      static_cast<double>(cells));
         }
     }
 }
 
-TEST_F(ConversionTest, AWholeColumnsReferenceIsRefusedNotOverrun) {
-    if (std::uint64_t(1048576) * 4096 <= std::vector<double>().max_size())
-        GTEST_SKIP() << "a 64-bit vector holds 2^32 numbers";
+// The whole sheet of the running record kind through every conversion that
+// reads a range: the refusal reaches the caller as the worksheet's text,
+// with no cell asked for, whatever the record kind and the architecture.
+TEST_F(ConversionTest, AWholeSheetReferenceIsRefusedWithAText) {
+    const bool excel12 = ProcessIsExcel12();
+    const std::string refusal =
+        excel12 ? "the range of 1048576 rows and 16384 columns is too large to read: it has more "
+                  "than 1048576 cells"
+                : "the range of 65536 rows and 256 columns is too large to read: it has more "
+                  "than 1048576 cells";
+    const IDSHEET sheet = Engine::Get().SheetId();
+    const XlfRangeRef wholeSheet =
+        excel12 ? XlfRangeRef(0, 0, 1048575, 16383, sheet) : XlfRangeRef(0, 0, 65535, 255, sheet);
     XlfOper reference;
-    reference.SetRef(XlfRangeRef(0, 0, 1048575, 4095, Engine::Get().SheetId()));
+    reference.SetRef(wholeSheet);
+    XlfOper4 reference4;
+    reference4.SetRef(XlfRangeRef(0, 0, 65535, 255, sheet));
+    const std::string refusal4 = "the range of 65536 rows and 256 columns is too large to read: "
+                                 "it has more than 1048576 cells";
     int code = 0;
-    if (ProcessIsExcel12()) {
+    const struct {
+        const char* conversion;
+        std::function<void()> read;
+        const std::string& text;
+    } rows[] = {
+        {"GetCellMatrix", [&] { reference.GetCellMatrix(&code); }, refusal},
+        {"GetDoubleVector", [&] { reference.GetDoubleVector(RowMajor, &code); }, refusal},
+        {"GetMatrix", [&] { reference.GetMatrix(&code); }, refusal},
+        {"XlfOper4::GetCellMatrix", [&] { reference4.GetCellMatrix(&code); }, refusal4},
+        {"XlfOper4::GetDoubleVector", [&] { reference4.GetDoubleVector(ColumnMajor, &code); },
+         refusal4},
+    };
+    for (const auto& row : rows) {
         try {
-            reference.GetDoubleVector(RowMajor, &code);
-            ADD_FAILURE() << "no exception";
-        } catch (const std::runtime_error& refusal) {
-            EXPECT_STREQ(refusal.what(), "a range of 1048576 rows and 4096 columns has more "
-                                         "cells than a vector can hold");
+            row.read();
+            ADD_FAILURE() << row.conversion << " read the whole sheet";
+        } catch (const std::runtime_error& failure) {
+            EXPECT_EQ(failure.what(), row.text) << row.conversion;
         }
-    } else {
-        // Off the Excel 4 sheet.
-        EXPECT_TRUE(reference.GetDoubleVector(RowMajor, &code).empty());
-        EXPECT_EQ(code, xlretFailed);
     }
+    EXPECT_EQ(code, 0);
     EXPECT_EQ(CalledFunctions(), std::vector<int>());
 }
 
