@@ -2,8 +2,8 @@
 // frame that turns every failure into a cell value.
 #include "WholeNumberArgument.h"
 
-#include "WorksheetCall.h"
-#include "XlfOper.h"
+#include "xlw/WorksheetCall.h"
+#include "xlw/XlfOper.h"
 
 #include "FaurePoints.h"
 #include "GeneratorArguments.h"
@@ -36,35 +36,31 @@ template <class Generator> void* PointSetCall(Generator generate, double d, doub
 
 } // namespace
 
-extern "C" {
-
-void* XLW_STDCALL xlrnd_Sobol(double d, double n) {
+XLW_EXPORT void* XLW_STDCALL xlrnd_Sobol(double d, double n) {
     return PointSetCall([](int dimensions, int points) { return SobolPoints(dimensions, points); },
                         d, n);
 }
 
-void* XLW_STDCALL xlrnd_Faure(double d, double n) {
+XLW_EXPORT void* XLW_STDCALL xlrnd_Faure(double d, double n) {
     return PointSetCall([](int dimensions, int points) { return FaurePoints(dimensions, points); },
                         d, n);
 }
 
-void* XLW_STDCALL xlrnd_Halton(double d, double n) {
+XLW_EXPORT void* XLW_STDCALL xlrnd_Halton(double d, double n) {
     return PointSetCall([](int dimensions, int points) { return HaltonPoints(dimensions, points); },
                         d, n);
 }
 
-void* XLW_STDCALL xlrnd_MoroNormSinInv(double rndNumber) {
+XLW_EXPORT void* XLW_STDCALL xlrnd_MoroNormSinInv(double rndNumber) {
     return WorksheetCall([=] { return XlfOper(MoroInverseNormal(rndNumber)); });
 }
 
-void* XLW_STDCALL xlrnd_NormalRNs(double d, double n) {
+XLW_EXPORT void* XLW_STDCALL xlrnd_NormalRNs(double d, double n) {
     return PointSetCall(
         [](int dimensions, int points) { return NormalVariates(dimensions, points); }, d, n);
 }
 
-void* XLW_STDCALL xlrnd_LogNormalRNs(double d, double n) {
+XLW_EXPORT void* XLW_STDCALL xlrnd_LogNormalRNs(double d, double n) {
     return PointSetCall(
         [](int dimensions, int points) { return LogNormalVariates(dimensions, points); }, d, n);
 }
-
-} // extern "C"

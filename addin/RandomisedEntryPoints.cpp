@@ -3,8 +3,8 @@
 // the text names the first wrong one; a missing trailing argument arrives as 0.
 #include "WholeNumberArgument.h"
 
-#include "WorksheetCall.h"
-#include "XlfOper.h"
+#include "xlw/WorksheetCall.h"
+#include "xlw/XlfOper.h"
 
 #include "BrownianPaths.h"
 #include "ScrambledSobol.h"
@@ -33,9 +33,7 @@ void* ScrambledCall(Generator generate, double d, double n, double seed, double 
 
 } // namespace
 
-extern "C" {
-
-void* XLW_STDCALL xlrnd_ScrambledSobol(double d, double n, double seed, double start) {
+XLW_EXPORT void* XLW_STDCALL xlrnd_ScrambledSobol(double d, double n, double seed, double start) {
     return ScrambledCall(
         [](int dimensions, int points, std::uint32_t seedBits, std::uint32_t first) {
             return ScrambledSobolPoints(dimensions, points, seedBits, first);
@@ -43,7 +41,8 @@ void* XLW_STDCALL xlrnd_ScrambledSobol(double d, double n, double seed, double s
         d, n, seed, start);
 }
 
-void* XLW_STDCALL xlrnd_ScrambledNormalRNs(double d, double n, double seed, double start) {
+XLW_EXPORT void* XLW_STDCALL xlrnd_ScrambledNormalRNs(double d, double n, double seed,
+                                                      double start) {
     return ScrambledCall(
         [](int dimensions, int points, std::uint32_t seedBits, std::uint32_t first) {
             return ScrambledNormalVariates(dimensions, points, seedBits, first);
@@ -51,8 +50,8 @@ void* XLW_STDCALL xlrnd_ScrambledNormalRNs(double d, double n, double seed, doub
         d, n, seed, start);
 }
 
-void* XLW_STDCALL xlrnd_BrownianPaths(double steps, double n, double maturity, double seed,
-                                      double start) {
+XLW_EXPORT void* XLW_STDCALL xlrnd_BrownianPaths(double steps, double n, double maturity,
+                                                 double seed, double start) {
     return WorksheetCall([=] {
         int stepCount = ColumnCountArgument(steps, "steps");
         int paths = WholeNumberArgument(n, "n");
@@ -64,5 +63,3 @@ void* XLW_STDCALL xlrnd_BrownianPaths(double steps, double n, double maturity, d
         return XlfOper(BrownianPaths(stepCount, paths, maturity, seedBits, first));
     });
 }
-
-} // extern "C"

@@ -2,7 +2,7 @@
 // registrars run in this order while the module loads, and Excel registers the
 // functions in the same order when the add-in opens: the six original ones
 // first, then the randomised ones.
-#include "FunctionRegistrar.h"
+#include "xlw/FunctionRegistrar.h"
 
 #include <iterator>
 

@@ -1,6 +1,6 @@
 #include "Cell.h"
 
-#include "ExcelApi.h"
+#include "xlw/ExcelApi.h"
 
 #include <cstdio>
 #include <utility>

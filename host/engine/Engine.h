@@ -21,7 +21,7 @@
 #pragma once
 
 #include "Cell.h"
-#include "ExcelApi.h"
+#include "xlw/ExcelApi.h"
 #include "Grid.h"
 #include "Range.h"
 #include "Registration.h"

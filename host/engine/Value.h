@@ -3,7 +3,7 @@
 #pragma once
 
 #include "Cell.h"
-#include "ExcelApi.h"
+#include "xlw/ExcelApi.h"
 #include "Grid.h"
 #include "Range.h"
 

@@ -1,6 +1,6 @@
 #include "WorksheetCall.h"
 
-#include "ExcelApi.h"
+#include "xlw/ExcelApi.h"
 
 #include <stdexcept>
 #include <utility>

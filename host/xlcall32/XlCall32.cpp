@@ -1,7 +1,7 @@
 // XLCALL32.DLL as Excel ships it: a thin library that add-ins load and that
 // forwards every Excel4 call to the MdCallBack export of the executable that
 // loaded it.
-#include "ExcelApi.h"
+#include "xlw/ExcelApi.h"
 
 #include <windows.h>
 

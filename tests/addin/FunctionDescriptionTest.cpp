@@ -2,11 +2,11 @@
 // the framework's own copy against the stand-in Excel.
 #include "AddInSession.h"
 
-#include "FunctionRegistrar.h"
-#include "FunctionRegistry.h"
-#include "XlfArgDesc.h"
-#include "XlfExcel.h"
-#include "XlfFuncDesc.h"
+#include "xlw/FunctionRegistrar.h"
+#include "registration/FunctionRegistry.h"
+#include "registration/XlfArgDesc.h"
+#include "xlw/XlfExcel.h"
+#include "registration/XlfFuncDesc.h"
 
 #include <gtest/gtest.h>
 

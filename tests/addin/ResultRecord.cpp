@@ -1,6 +1,6 @@
 #include "ResultRecord.h"
 
-#include "ExcelApi.h"
+#include "xlw/ExcelApi.h"
 
 #include <type_traits>
 

@@ -2,10 +2,10 @@
 // framework's own copy: every kind of failure becomes the value Excel shows.
 #include "ResultRecord.h"
 
-#include "CellMatrix.h"
+#include "xlw/CellMatrix.h"
 #include "Engine.h"
-#include "WorksheetCall.h"
-#include "XlfExceptionAbort.h"
+#include "xlw/WorksheetCall.h"
+#include "xlw/XlfExceptionAbort.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "Engine.h"
-#include "XlfExcel.h"
+#include "xlw/XlfExcel.h"
 
 #include <cstdlib>
 #include <string>

@@ -1,4 +1,4 @@
-#include "CellMatrix.h"
+#include "xlw/CellMatrix.h"
 
 #include <gtest/gtest.h>
 

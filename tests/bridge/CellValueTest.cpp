@@ -1,4 +1,4 @@
-#include "CellValue.h"
+#include "xlw/CellValue.h"
 
 #include <gtest/gtest.h>
 

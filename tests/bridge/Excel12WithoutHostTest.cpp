@@ -1,6 +1,6 @@
 // This executable links the framework but is no Excel: it exports no
 // MdCallBack12, so the add-in's Excel 12 forwarders have nothing to call.
-#include "ExcelApi.h"
+#include "xlw/ExcelApi.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "NamedMutexLock.h"
+#include "excel/NamedMutexLock.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "ReportErrorBox.h"
+#include "excel/ReportErrorBox.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "ExcelApi.h"
-#include "RaiseForReturnCode.h"
-#include "XlfExceptionAbort.h"
-#include "XlfExceptionStackOverflow.h"
-#include "XlfExceptionUncalculated.h"
+#include "xlw/ExcelApi.h"
+#include "xlw/RaiseForReturnCode.h"
+#include "xlw/XlfExceptionAbort.h"
+#include "xlw/XlfExceptionStackOverflow.h"
+#include "xlw/XlfExceptionUncalculated.h"
 
 #include <gtest/gtest.h>
 

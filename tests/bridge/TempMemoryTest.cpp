@@ -1,4 +1,4 @@
-#include "XlfExcel.h"
+#include "xlw/XlfExcel.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Runs in a copy of the test executable without XLCALL32.DLL beside it, so
 // that binding fails the way it does on a machine without Excel.
 #include "BridgeHost.h"
-#include "XlfOperImpl.h"
+#include "xlw/XlfOperImpl.h"
 
 #include <gtest/gtest.h>
 

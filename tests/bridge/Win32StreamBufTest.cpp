@@ -1,4 +1,4 @@
-#include "Win32StreamBuf.h"
+#include "excel/Win32StreamBuf.h"
 #include "StreamChild.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "BridgeHost.h"
-#include "XlfOperImpl12.h"
-#include "XlfOperImpl4.h"
+#include "values/XlfOperImpl12.h"
+#include "values/XlfOperImpl4.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // framework: what the stand-in Excel is tested against. It registers its
 // functions through XLCALL32.DLL as any add-in does. Setting the environment
 // variable FIXTURE_OPEN_FAILS makes xlAutoOpen report failure.
-#include "ExcelApi.h"
+#include "xlw/ExcelApi.h"
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 // XLCALL32.DLL in an executable that exports no MdCallBack: it must refuse,
 // not crash or pretend.
-#include "ExcelApi.h"
+#include "xlw/ExcelApi.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,7 @@
 // records through the executable's MdCallBack12 export.
 #pragma once
 
-#include "ExcelApi.h"
+#include "xlw/ExcelApi.h"
 #include "Range.h"
 
 #include <deque>

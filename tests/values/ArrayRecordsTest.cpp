@@ -3,10 +3,10 @@
 #include "ArrayAllocationFault.h"
 #include "ValueTestSupport.h"
 
-#include "CellMatrix.h"
+#include "xlw/CellMatrix.h"
 #include "DoubleMatrix.h"
-#include "XlfOper.h"
-#include "XlfOper4.h"
+#include "xlw/XlfOper.h"
+#include "xlw/XlfOper4.h"
 
 #include <cmath>
 #include <cstring>

@@ -2,8 +2,8 @@
 // the stand-in records them.
 #include "ValueTestSupport.h"
 
-#include "XlfOper.h"
-#include "XlfOper4.h"
+#include "xlw/XlfOper.h"
+#include "xlw/XlfOper4.h"
 
 #include <type_traits>
 

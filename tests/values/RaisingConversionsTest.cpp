@@ -3,12 +3,12 @@
 // when the caller asks for it instead.
 #include "ValueTestSupport.h"
 
-#include "CellMatrix.h"
+#include "xlw/CellMatrix.h"
 #include "DoubleMatrix.h"
-#include "XlfException.h"
-#include "XlfExceptionAbort.h"
-#include "XlfOper.h"
-#include "XlfOper4.h"
+#include "xlw/XlfException.h"
+#include "xlw/XlfExceptionAbort.h"
+#include "xlw/XlfOper.h"
+#include "xlw/XlfOper4.h"
 
 #include <functional>
 #include <stdexcept>

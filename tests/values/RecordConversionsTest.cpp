@@ -2,11 +2,11 @@
 // callback, and everything else through the stand-in's xlCoerce.
 #include "ValueTestSupport.h"
 
-#include "CellMatrix.h"
+#include "xlw/CellMatrix.h"
 #include "DoubleMatrix.h"
-#include "ValueHelpers.h"
-#include "XlfOper.h"
-#include "XlfOper4.h"
+#include "values/ValueHelpers.h"
+#include "xlw/XlfOper.h"
+#include "xlw/XlfOper4.h"
 
 #include <windows.h>
 

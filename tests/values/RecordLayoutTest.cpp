@@ -6,9 +6,9 @@
 #include "ValueTestSupport.h"
 
 #include "DoubleMatrix.h"
-#include "XlfOper.h"
-#include "XlfOper4.h"
-#include "XlfRangeRef.h"
+#include "xlw/XlfOper.h"
+#include "xlw/XlfOper4.h"
+#include "xlw/XlfRangeRef.h"
 
 #include <cstring>
 

@@ -2,10 +2,10 @@
 // process's record kind.
 #include "ValueTestSupport.h"
 
-#include "CellMatrix.h"
+#include "xlw/CellMatrix.h"
 #include "DoubleMatrix.h"
-#include "XlfException.h"
-#include "XlfOper.h"
+#include "xlw/XlfException.h"
+#include "xlw/XlfOper.h"
 
 #include <stdexcept>
 

@@ -1,7 +1,7 @@
 #include "ValueTestSupport.h"
 
-#include "XlfOper.h"
-#include "XlfOper4.h"
+#include "xlw/XlfOper.h"
+#include "xlw/XlfOper4.h"
 
 #include <windows.h>
 

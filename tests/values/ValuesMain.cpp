@@ -1,5 +1,5 @@
 #include "Engine.h"
-#include "XlfExcel.h"
+#include "xlw/XlfExcel.h"
 
 #include <gtest/gtest.h>
 

@@ -2,10 +2,10 @@
 // XLOPERs and its callbacks always take Excel's Excel 4 path.
 #include "ValueTestSupport.h"
 
-#include "CellMatrix.h"
+#include "xlw/CellMatrix.h"
 #include "DoubleMatrix.h"
-#include "XlfException.h"
-#include "XlfOper4.h"
+#include "xlw/XlfException.h"
+#include "xlw/XlfOper4.h"
 
 #include <stdexcept>
 

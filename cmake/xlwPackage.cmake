@@ -1,0 +1,35 @@
+# `cmake --install` of a Windows build gives the xlw package: the public
+# headers, this architecture's libraries under lib/xlw/<architecture>, and
+# the CMake files behind find_package(xlw). Installing the i686 and the
+# x86-64 build into one prefix gives a package for both.
+include(CMakePackageConfigHelpers)
+
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+  set(xlw_architecture x86_64)
+else()
+  set(xlw_architecture i686)
+endif()
+set(xlw_library_dir lib/xlw/${xlw_architecture})
+set(xlw_cmake_dir lib/cmake/xlw)
+
+set_target_properties(xlw_open_close PROPERTIES EXPORT_NAME open_close)
+install(TARGETS xlw xlw_open_close double_matrix EXPORT xlwTargets
+        ARCHIVE DESTINATION ${xlw_library_dir}
+        OBJECTS DESTINATION ${xlw_library_dir}
+        COMPONENT xlw)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/xlw DESTINATION include COMPONENT xlw)
+install(FILES ${PROJECT_SOURCE_DIR}/generators/DoubleMatrix.h DESTINATION include/xlw
+        COMPONENT xlw)
+install(EXPORT xlwTargets NAMESPACE xlw:: FILE xlwTargets-${xlw_architecture}.cmake
+        DESTINATION ${xlw_cmake_dir} COMPONENT xlw)
+
+configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/xlwConfig.cmake.in
+                              ${CMAKE_CURRENT_BINARY_DIR}/xlwConfig.cmake
+                              INSTALL_DESTINATION ${xlw_cmake_dir})
+write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/xlwConfigVersion.cmake
+                                 VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion
+                                 ARCH_INDEPENDENT)
+install(FILES ${CMAKE_CURRENT_BINARY_DIR}/xlwConfig.cmake
+              ${CMAKE_CURRENT_BINARY_DIR}/xlwConfigVersion.cmake
+              ${PROJECT_SOURCE_DIR}/cmake/xlwAddin.cmake
+        DESTINATION ${xlw_cmake_dir} COMPONENT xlw)

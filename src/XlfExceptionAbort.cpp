@@ -1,7 +1,0 @@
-#include "XlfExceptionAbort.h"
-
-namespace xlw {
-
-XlfExceptionAbort::XlfExceptionAbort() : XlfException("abort") {}
-
-} // namespace xlw

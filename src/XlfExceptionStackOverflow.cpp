@@ -1,7 +1,0 @@
-#include "XlfExceptionStackOverflow.h"
-
-namespace xlw {
-
-XlfExceptionStackOverflow::XlfExceptionStackOverflow() : XlfException("stack overflow") {}
-
-} // namespace xlw

@@ -1,7 +1,0 @@
-#include "XlfExceptionUncalculated.h"
-
-namespace xlw {
-
-XlfExceptionUncalculated::XlfExceptionUncalculated() : XlfException("") {}
-
-} // namespace xlw

@@ -1,0 +1,308 @@
+#include "xlw/XlfExcel.h"
+
+#include "NamedMutexLock.h"
+#include "ProcAddress.h"
+#include "values/XlfOperImpl12.h"
+#include "values/XlfOperImpl4.h"
+
+#include <windows.h>
+
+#include <cstdarg>
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <new>
+#include <stdexcept>
+
+namespace xlw {
+
+struct XlfExcel::LibraryRecord {
+    // Null until binding succeeds; the library is never freed.
+    HMODULE module = nullptr;
+};
+
+XlfExcel* XlfExcel::instance_ = nullptr;
+
+namespace {
+
+// Process-wide: they outlive the instance and a second binding reuses them.
+Excel4Proc excel4 = nullptr;
+Excel4vProc excel4v = nullptr;
+
+// Each implementation is made at most once per process; making one makes it
+// current, so a later binding that finds it made leaves the current one alone.
+void MakeValueImplementationCurrent(bool excel12) {
+    if (excel12) {
+        static const XlfOperImpl12 impl12;
+    } else {
+        static const XlfOperImpl4 impl4;
+    }
+}
+
+// Excel allocated the contents of a result holding a string, references, an
+// array or big data, whatever the return code; the release path hands these
+// back with xlFree.
+template <class Record, class Callback>
+int CallAndMark(Callback callback, int xlfn, Record* result, int count, Record** args) {
+    const int code = callback(xlfn, result, count, args);
+    constexpr unsigned excelOwnedTypes = xltypeStr | xltypeRef | xltypeMulti | xltypeBigData;
+    if (result && (result->xltype & excelOwnedTypes))
+        result->xltype |= ExcelAllocatedBit;
+    return code;
+}
+
+template <class Record> std::vector<Record*> GatherArguments(int count, va_list list) {
+    std::vector<Record*> args(count > 0 ? count : 0);
+    for (Record*& arg : args)
+        arg = va_arg(list, Record*);
+    return args;
+}
+
+constexpr unsigned FirstTempBlockSize = 8192;
+// Every request starts at a multiple of this, so any record (doubles
+// included) is properly aligned wherever the previous request ended. Records
+// hold nothing wider than 8 bytes on either target: 64-bit pointers need no
+// more than doubles do.
+constexpr unsigned TempAlignment = 8;
+static_assert(alignof(XLOPER) <= TempAlignment && alignof(XLOPER12) <= TempAlignment &&
+                  alignof(XLMREF12) <= TempAlignment,
+              "temporary memory aligns every record");
+static_assert(__STDCPP_DEFAULT_NEW_ALIGNMENT__ >= TempAlignment,
+              "temporary blocks start on the records' alignment");
+
+unsigned NextTempBlockSize(unsigned capacity) {
+    const double grown = capacity * 1.5;
+    if (grown > std::numeric_limits<unsigned>::max())
+        throw std::bad_alloc();
+    return static_cast<unsigned>(grown);
+}
+
+std::uint64_t AlignedOffset(unsigned offset) {
+    return (std::uint64_t(offset) + TempAlignment - 1) / TempAlignment * TempAlignment;
+}
+
+struct WizardSearch {
+    bool found;
+    std::uint16_t excelWindow;
+};
+
+BOOL CALLBACK MatchWizardWindow(HWND window, LPARAM searchAddress) {
+    static const char wizardClass[] = "bosa_sdm_XL";
+    constexpr int wizardClassLength = sizeof wizardClass - 1;
+    char className[50];
+    const int length = GetClassNameA(window, className, sizeof className);
+    const int compared = length > wizardClassLength ? wizardClassLength : length;
+    if (CompareStringA(0x0409, NORM_IGNORECASE, className, compared, wizardClass,
+                       wizardClassLength) != CSTR_EQUAL)
+        return TRUE;
+    auto* search = reinterpret_cast<WizardSearch*>(searchAddress);
+    // Excel 4 hands out only the low 16 bits of its main window's handle. The
+    // parent is cut the same way through uintptr_t, so the test holds for
+    // 64-bit handles too.
+    const auto parent =
+        static_cast<std::uint16_t>(reinterpret_cast<std::uintptr_t>(GetParent(window)));
+    if (parent != search->excelWindow)
+        return TRUE;
+    search->found = true;
+    return FALSE;
+}
+
+} // namespace
+
+XlfExcel::XlfExcel() : library_(new LibraryRecord) {}
+
+XlfExcel& XlfExcel::Get() {
+    if (!instance_) {
+        // Stored before binding: after a failed binding the unbound instance
+        // stays and is not bound again.
+        instance_ = new XlfExcel;
+        instance_->BindCallbacks();
+    }
+    return *instance_;
+}
+
+XlfExcel::~XlfExcel() {
+    ReleaseTemp(true);
+    delete library_;
+    instance_ = nullptr;
+}
+
+void XlfExcel::BindCallbacks() {
+    const HMODULE module = LoadLibraryA("XLCALL32.DLL");
+    if (!module)
+        throw std::runtime_error("Could not load library XLCALL32.DLL");
+    excel4 = FindProc<Excel4Proc>(module, "Excel4");
+    if (!excel4)
+        throw std::runtime_error("Could not get address of Excel4 callback");
+    excel4v = FindProc<Excel4vProc>(module, "Excel4v");
+    if (!excel4v)
+        throw std::runtime_error("Could not get address of Excel4v callback");
+    isExcel12_ = DetectExcel12();
+    MakeValueImplementationCurrent(isExcel12_);
+    operTypeCode_ = isExcel12_ ? "Q" : "P";
+    xloperTypeCode_ = isExcel12_ ? "U" : "R";
+    wideStringTypeCode_ = isExcel12_ ? "C%" : "C";
+    library_->module = module;
+}
+
+bool XlfExcel::IsBound() const {
+    return library_->module != nullptr;
+}
+
+bool XlfExcel::DetectExcel12() const {
+    XLOPER versionKind{};
+    versionKind.xltype = xltypeInt;
+    versionKind.val.w = 2;
+    XLOPER version{};
+    version.xltype = xltypeNil;
+    excel4(xlfGetWorkspace, &version, 1, &versionKind);
+
+    XLOPER targetType{};
+    targetType.xltype = xltypeInt;
+    targetType.val.w = xltypeInt;
+    XLOPER major{};
+    major.xltype = xltypeNil;
+    const int coerced = excel4(xlCoerce, &major, 2, &version, &targetType);
+    excel4(xlFree, nullptr, 1, &version);
+    // A version that cannot be read is taken as an older Excel. Every Excel
+    // since 2007 (12) has the Excel 12 interface.
+    return coerced == xlretSuccess && major.xltype == xltypeInt && major.val.w >= 12;
+}
+
+int XlfExcel::Invoke(int xlfn, void* result, int count, ...) const {
+    va_list list;
+    va_start(list, count);
+    std::vector<void*> args = GatherArguments<void>(count, list);
+    va_end(list);
+    return InvokeArray(xlfn, result, count, args.data());
+}
+
+int XlfExcel::InvokeArray(int xlfn, void* result, int count, void** args) const {
+    if (isExcel12_)
+        return InvokeArray12(xlfn, static_cast<LPXLOPER12>(result), count,
+                             reinterpret_cast<LPXLOPER12*>(args));
+    return InvokeArray4(xlfn, static_cast<LPXLOPER>(result), count,
+                        reinterpret_cast<LPXLOPER*>(args));
+}
+
+int XlfExcel::Invoke4(int xlfn, LPXLOPER result, int count, ...) const {
+    va_list list;
+    va_start(list, count);
+    std::vector<LPXLOPER> args = GatherArguments<XLOPER>(count, list);
+    va_end(list);
+    return InvokeArray4(xlfn, result, count, args.data());
+}
+
+int XlfExcel::InvokeArray4(int xlfn, LPXLOPER result, int count, LPXLOPER* args) const {
+    if (!IsBound())
+        return xlretFailed;
+    return CallAndMark(excel4v, xlfn, result, count, args);
+}
+
+int XlfExcel::Invoke12(int xlfn, LPXLOPER12 result, int count, ...) const {
+    va_list list;
+    va_start(list, count);
+    std::vector<LPXLOPER12> args = GatherArguments<XLOPER12>(count, list);
+    va_end(list);
+    return InvokeArray12(xlfn, result, count, args.data());
+}
+
+int XlfExcel::InvokeArray12(int xlfn, LPXLOPER12 result, int count, LPXLOPER12* args) const {
+    if (!IsBound())
+        return xlretFailed;
+    return CallAndMark(Excel12v, xlfn, result, count, args);
+}
+
+bool XlfExcel::InFunctionWizard() const {
+    if (!IsBound())
+        return false;
+    XLOPER excelWindow{};
+    if (excel4(xlGetHwnd, &excelWindow, 0) != xlretSuccess)
+        return false;
+    WizardSearch search{false, static_cast<std::uint16_t>(excelWindow.val.w)};
+    EnumWindows(MatchWizardWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+char* XlfExcel::TempAlloc(unsigned int bytes) {
+    NamedMutexLock lock;
+    if (bytes >= LargeTempRequest)
+        return AddLargeTempBlock(bytes);
+    if (blocks_.empty() || AlignedOffset(offset_) + bytes >= blocks_.front().capacity)
+        AddTempBlock(LadderSizeFor(bytes));
+    const auto start = static_cast<unsigned>(AlignedOffset(offset_));
+    offset_ = start + bytes;
+    return blocks_.front().bytes + start;
+}
+
+void XlfExcel::ReleaseTemp(bool all) {
+    NamedMutexLock lock;
+    delete[] spare_.bytes;
+    spare_ = {0, nullptr};
+    if (!all && !largeBlocks_.empty()) {
+        spare_ = largeBlocks_.front();
+        largeBlocks_.pop_front();
+    }
+    for (const TempBlock& block : largeBlocks_)
+        delete[] block.bytes;
+    largeBlocks_.clear();
+    const std::size_t kept = all ? 0 : 1;
+    while (blocks_.size() > kept) {
+        delete[] blocks_.back().bytes;
+        blocks_.pop_back();
+    }
+    offset_ = 0;
+}
+
+unsigned int XlfExcel::LadderSizeFor(unsigned int bytes) const {
+    unsigned size =
+        blocks_.empty() ? FirstTempBlockSize : NextTempBlockSize(blocks_.front().capacity);
+    // A new block starts at offset 0, and a request fits strictly below the capacity.
+    while (bytes >= size)
+        size = NextTempBlockSize(size);
+    return size;
+}
+
+void XlfExcel::AddTempBlock(unsigned int size) {
+    std::unique_ptr<char[]> bytes(new char[size]);
+    blocks_.push_front({size, bytes.get()});
+    bytes.release();
+    offset_ = 0;
+}
+
+char* XlfExcel::AddLargeTempBlock(unsigned int size) {
+    // Reused, its pages are already the process's: a fresh block of this
+    // size costs more in page faults than filling it does.
+    if (size <= spare_.capacity && size >= spare_.capacity / 2) {
+        largeBlocks_.push_front(spare_);
+        spare_ = {0, nullptr};
+        return largeBlocks_.front().bytes;
+    }
+    // Freed before the new one is taken, so the two never coexist.
+    delete[] spare_.bytes;
+    spare_ = {0, nullptr};
+    std::unique_ptr<char[]> bytes(new char[size]);
+    largeBlocks_.push_front({size, bytes.get()});
+    return bytes.release();
+}
+
+namespace {
+
+template <class Blocks> std::vector<unsigned int> CapacitiesOf(const Blocks& blocks) {
+    std::vector<unsigned int> capacities;
+    for (const auto& block : blocks)
+        capacities.push_back(block.capacity);
+    return capacities;
+}
+
+} // namespace
+
+std::vector<unsigned int> XlfExcel::TempBlockCapacities() const {
+    return CapacitiesOf(blocks_);
+}
+
+std::vector<unsigned int> XlfExcel::TempLargeBlockCapacities() const {
+    return CapacitiesOf(largeBlocks_);
+}
+
+} // namespace xlw

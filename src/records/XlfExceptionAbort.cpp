@@ -1,0 +1,7 @@
+#include "xlw/XlfExceptionAbort.h"
+
+namespace xlw {
+
+XlfExceptionAbort::XlfExceptionAbort() : XlfException("abort") {}
+
+} // namespace xlw

@@ -1,0 +1,7 @@
+#include "xlw/XlfExceptionUncalculated.h"
+
+namespace xlw {
+
+XlfExceptionUncalculated::XlfExceptionUncalculated() : XlfException("") {}
+
+} // namespace xlw

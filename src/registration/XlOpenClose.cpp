@@ -1,0 +1,155 @@
+// The add-in's open and close entry points, which Excel calls by name.
+#include "FunctionRegistry.h"
+#include "excel/Win32StreamBuf.h"
+#include "records/AnsiCodePage.h"
+#include "xlw/XlfExcel.h"
+
+#include <windows.h>
+
+#include <cwchar>
+#include <iostream>
+#include <string>
+#include <vector>
+
+using xlw::XlfExcel;
+
+namespace {
+
+xlw::Win32StreamBuf debuggerStream;
+// Also the address VirtualQuery is asked about: it lies in this module.
+std::streambuf* bufferBeforeOpen = nullptr;
+
+constexpr DWORD FirstPathBufferSize = 4096;
+constexpr DWORD ModuleFileNameCapacity = 260;
+
+enum class SearchPathRead { Read, Absent, Failed };
+
+// The module's name and "Path" go through the wide API: in the ANSI code page
+// a folder named in another script would become "?" and be no folder at all,
+// and so would any such folder "Path" already holds.
+bool FindModuleFileName(wchar_t (&fileName)[ModuleFileNameCapacity + 1]) {
+    MEMORY_BASIC_INFORMATION region;
+    if (VirtualQuery(&bufferBeforeOpen, &region, sizeof region) == 0)
+        return false;
+    GetModuleFileNameW(static_cast<HMODULE>(region.AllocationBase), fileName,
+                       ModuleFileNameCapacity);
+    return true;
+}
+
+// A first answer above the buffer's size is the size the value needs.
+SearchPathRead ReadSearchPath(std::vector<wchar_t>& buffer) {
+    buffer.assign(FirstPathBufferSize, L'\0');
+    // An empty value also answers 0; only the error code tells it from none.
+    SetLastError(ERROR_SUCCESS);
+    DWORD length = GetEnvironmentVariableW(L"Path", buffer.data(), FirstPathBufferSize);
+    if (length == 0 && GetLastError() == ERROR_ENVVAR_NOT_FOUND)
+        return SearchPathRead::Absent;
+    if (length > FirstPathBufferSize) {
+        DWORD needed = length;
+        buffer.assign(needed, L'\0');
+        length = GetEnvironmentVariableW(L"Path", buffer.data(), needed);
+        // A value that grew again since the first answer was not read either.
+        if (length == 0 || length >= needed) {
+            std::cerr << "..\\..\\src\\XlOpenClose(74): "
+                      << " Could not get PATH Environment Variable" << std::endl;
+            return SearchPathRead::Failed;
+        }
+    }
+    return SearchPathRead::Read;
+}
+
+std::wstring DirectoryOf(const std::wstring& fileName) {
+    std::wstring::size_type lastBackslash = fileName.rfind(L'\\');
+    if (lastBackslash == std::wstring::npos)
+        return fileName;
+    return fileName.substr(0, lastBackslash);
+}
+
+// The folder goes at the end, so that the add-in's folder never shadows a
+// library the process already finds.
+bool AppendToSearchPath(const wchar_t* searchPath, const std::wstring& directory) {
+    // An empty value is extended with the folder alone, not ";folder".
+    std::wstring extended = *searchPath ? std::wstring(searchPath) + L";" + directory : directory;
+    if (!SetEnvironmentVariableW(L"Path", extended.c_str())) {
+        std::cerr << "..\\..\\src\\XlOpenClose(96): "
+                  << " SetEnvironmentVariable failed to set PATH" << std::endl;
+        return false;
+    }
+    std::cerr << "..\\..\\src\\XlOpenClose(101): "
+              << " PATH set successfully " << std::endl;
+    return true;
+}
+
+// Lets the module's own folder be searched for the libraries it loads. No
+// "Path" variable at all leaves nothing to extend, and nothing to report.
+bool ExtendSearchPath(const std::wstring& moduleFileName) {
+    std::vector<wchar_t> searchPath;
+    switch (ReadSearchPath(searchPath)) {
+    case SearchPathRead::Absent:
+        return true;
+    case SearchPathRead::Failed:
+        return false;
+    case SearchPathRead::Read:
+        break;
+    }
+    return AppendToSearchPath(searchPath.data(), DirectoryOf(moduleFileName));
+}
+
+bool ShowModuleAndExtendSearchPath() {
+    wchar_t fileName[ModuleFileNameCapacity + 1] = {};
+    if (!FindModuleFileName(fileName)) {
+        std::cerr << "..\\..\\src\\XlOpenClose(83): "
+                  << " Could not attain path of DLL" << std::endl;
+        return false;
+    }
+    // The status bar takes code-page text: a character the code page lacks shows as "?".
+    XlfExcel::Get().ShowStatus(xlw::ToAnsiCodePage(fileName, std::wcslen(fileName)).c_str());
+    return ExtendSearchPath(fileName);
+}
+
+// Get binds on first use, and a failed binding leaves the unbound instance in
+// place, which the next Get returns without binding again: either way the
+// second Get yields the instance to release.
+void ReleaseExcel() noexcept {
+    try {
+        XlfExcel::Get();
+    } catch (...) {
+    }
+    try {
+        delete &XlfExcel::Get();
+    } catch (...) {
+    }
+}
+
+} // namespace
+
+XLW_EXPORT int XLW_STDCALL xlAutoOpen() {
+    try {
+        // A second opening finds std::cerr on our own buffer already; the one
+        // to give back at close is still the one from before the first.
+        std::streambuf* const current = std::cerr.rdbuf(&debuggerStream);
+        if (current != &debuggerStream)
+            bufferBeforeOpen = current;
+        std::cerr << "..\\..\\src\\XlOpenClose(56): "
+                  << "std::cerr redirected to MSVC debugger" << std::endl;
+        if (!ShowModuleAndExtendSearchPath())
+            std::cerr << "..\\..\\src\\XlOpenClose(106): "
+                      << " Warning: Unable to initialise PATH to directory of library "
+                      << std::endl;
+        XlfExcel::Get().ShowStatus("Registering library...");
+        xlw::RegisteredFunctions().RegisterAllFunctions();
+        XlfExcel::Get().ShowStatus(nullptr);
+        return 1;
+    } catch (...) {
+        return 0;
+    }
+}
+
+XLW_EXPORT int XLW_STDCALL xlAutoClose() {
+    std::cerr << "..\\..\\src\\XlOpenClose(125): "
+              << "Releasing ressources" << std::endl;
+    ReleaseExcel();
+    if (bufferBeforeOpen)
+        std::cerr.rdbuf(bufferBeforeOpen);
+    return 1;
+}

@@ -1,0 +1,41 @@
+#include "XlfAbstractCmdDesc.h"
+
+#include "xlw/XlfExcel.h"
+
+#include <iostream>
+#include <stdexcept>
+
+namespace xlw {
+
+namespace {
+
+std::string RequiredModuleName() {
+    std::string moduleName = XlfExcel::Get().ModuleName();
+    if (moduleName.empty())
+        throw std::runtime_error("Could not get library name");
+    return moduleName;
+}
+
+void ReportRefusal(const char* sourcePosition, int code, const std::string& functionText) {
+    if (code != xlretSuccess)
+        std::cerr << sourcePosition << "Error " << code << " while registering " << functionText
+                  << std::endl;
+}
+
+} // namespace
+
+XlfAbstractCmdDesc::XlfAbstractCmdDesc(const std::string& procedureName,
+                                       const std::string& functionText, const std::string& comment)
+    : procedureName_(procedureName), functionText_(functionText), comment_(comment) {}
+
+void XlfAbstractCmdDesc::RegisterWithExcel() const {
+    ReportRefusal("..\\..\\src\\XlfAbstractCmdDesc(62): ",
+                  PerformRegistration(RequiredModuleName()), functionText_);
+}
+
+void XlfAbstractCmdDesc::UnregisterFromExcel() const {
+    ReportRefusal("..\\..\\src\\XlfAbstractCmdDesc(78): ",
+                  PerformUnregistration(RequiredModuleName()), functionText_);
+}
+
+} // namespace xlw

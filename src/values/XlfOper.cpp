@@ -1,0 +1,292 @@
+#include "xlw/XlfOper.h"
+
+#include "xlw/CellMatrix.h"
+#include "ConversionReport.h"
+#include "DoubleMatrix.h"
+#include "xlw/RaiseForReturnCode.h"
+#include "records/XltypeName.h"
+
+namespace xlw {
+
+namespace {
+const XlfOperImpl& Impl() {
+    return *XlfOperImpl::Current;
+}
+} // namespace
+
+XlfOper::XlfOper() : record_(nullptr) {
+    Allocate();
+}
+
+XlfOper::XlfOper(void* record) : record_(record) {}
+
+XlfOper::XlfOper(const XlfOper& other) : record_(nullptr) {
+    Impl().Copy(*this, other);
+}
+
+XlfOper::XlfOper(double value) : XlfOper() {
+    Impl().SetNumber(*this, value);
+}
+
+XlfOper::XlfOper(bool value) : XlfOper() {
+    Impl().SetBool(*this, value);
+}
+
+XlfOper::XlfOper(const char* text) : XlfOper() {
+    Impl().SetString(*this, text);
+}
+
+XlfOper::XlfOper(const std::string& text) : XlfOper(text.c_str()) {}
+
+XlfOper::XlfOper(const std::wstring& text) : XlfOper() {
+    SetWideString(text);
+}
+
+XlfOper::XlfOper(const wchar_t* text) : XlfOper(std::wstring(text)) {}
+
+XlfOper::XlfOper(short value) : XlfOper() {
+    SetInt(value);
+}
+
+XlfOper::XlfOper(unsigned short value, bool isError) : XlfOper() {
+    SetErrorOrInt(value, isError);
+}
+
+XlfOper::XlfOper(const CellMatrix& cells) : XlfOper() {
+    SetCellMatrix(cells);
+}
+
+XlfOper::XlfOper(const DoubleMatrix& matrix) : XlfOper() {
+    SetFromMatrix(matrix);
+}
+
+XlfOper::~XlfOper() {
+    Impl().Destroy(*this);
+}
+
+XlfOper XlfOper::MakeError(unsigned short code) {
+    XlfOper error;
+    Impl().SetError(error, code);
+    return error;
+}
+
+int XlfOper::Allocate() {
+    return Impl().Allocate(*this);
+}
+
+void* XlfOper::GetRecord() const {
+    return Impl().GetRecord(*this);
+}
+
+LPXLOPER XlfOper::GetXloper() const {
+    return Impl().GetXloper(*this);
+}
+
+LPXLOPER12 XlfOper::GetXloper12() const {
+    return Impl().GetXloper12(*this);
+}
+
+unsigned int XlfOper::GetType() const {
+    return Impl().GetType(*this);
+}
+
+std::string XlfOper::XltypeName() const {
+    return xlw::XltypeName(GetType());
+}
+
+XlfOper& XlfOper::SetCellMatrix(const CellMatrix& cells) {
+    return Impl().SetCellMatrix(*this, cells);
+}
+
+XlfOper& XlfOper::SetInt(short value) {
+    return Impl().SetInt(*this, value);
+}
+
+XlfOper& XlfOper::SetErrorOrInt(unsigned short value, bool isError) {
+    return Impl().SetErrorOrInt(*this, value, isError);
+}
+
+XlfOper& XlfOper::SetWideString(const std::wstring& text) {
+    return Impl().SetWideString(*this, text);
+}
+
+XlfOper& XlfOper::SetRef(const XlfRangeRef& range) {
+    return Impl().SetRef(*this, range);
+}
+
+void XlfOper::RequireMatrixFits(std::size_t rows, std::size_t columns) {
+    if (rows != 0 && columns != 0)
+        Impl().RequireArrayShape(rows, columns);
+}
+
+XlfOper& XlfOper::SetFromMatrix(const DoubleMatrix& matrix) {
+    if (matrix.RowCount() == 0 || matrix.ColumnCount() == 0)
+        return *this;
+    // The matrix's elements are one row-major block starting at row 0.
+    return Impl().SetNumberArray(*this, matrix[0], matrix.RowCount(), matrix.ColumnCount());
+}
+
+XlfOper& XlfOper::SetFromVector(const std::vector<double>& values) {
+    if (values.empty())
+        return *this;
+    return Impl().SetNumberArray(*this, values.data(), values.size(), 1);
+}
+
+int XlfOper::ConvertToDouble(double& out) const {
+    return Impl().ConvertToDouble(*this, out);
+}
+
+int XlfOper::ConvertToDoubleVector(std::vector<double>& out, VectorReadOrder order) const {
+    return Impl().ConvertToDoubleVector(*this, out, order);
+}
+
+int XlfOper::ConvertToShort(short& out) const {
+    return Impl().ConvertToShort(*this, out);
+}
+
+int XlfOper::ConvertToBool(bool& out) const {
+    return Impl().ConvertToBool(*this, out);
+}
+
+int XlfOper::ConvertToString(char*& out) const {
+    return Impl().ConvertToString(*this, out);
+}
+
+int XlfOper::ConvertToWideString(std::wstring& out) const {
+    return Impl().ConvertToWideString(*this, out);
+}
+
+int XlfOper::ConvertToCellMatrix(CellMatrix& out) const {
+    return Impl().ConvertToCellMatrix(*this, out);
+}
+
+int XlfOper::ConvertToMatrix(DoubleMatrix& out) const {
+    return Impl().ConvertToMatrix(*this, out);
+}
+
+int XlfOper::ConvertToRef(XlfRangeRef& out) const {
+    return Impl().ConvertToRef(*this, out);
+}
+
+int XlfOper::ConvertToError(unsigned short& out) const {
+    return Impl().ConvertToError(*this, out);
+}
+
+double XlfOper::GetDouble(int* returnCode) const {
+    double value = 0.0;
+    StoreOrRaise(ConvertToDouble(value), returnCode, &XlfOper::RaiseForReturnCode);
+    return value;
+}
+
+double XlfOper::GetDouble(const std::string& errorId, int* returnCode) const {
+    double value = 0.0;
+    StoreOrRaise(ConvertToDouble(value), returnCode, &XlfOper::RaiseForReturnCode,
+                 DoubleContext(errorId));
+    return value;
+}
+
+std::vector<double> XlfOper::GetDoubleVector(VectorReadOrder order, int* returnCode) const {
+    std::vector<double> values;
+    StoreOrRaise(ConvertToDoubleVector(values, order), returnCode, &XlfOper::RaiseForReturnCode);
+    return values;
+}
+
+std::vector<double> XlfOper::GetDoubleVector(const std::string& errorId, VectorReadOrder order,
+                                             int* returnCode) const {
+    std::vector<double> values;
+    StoreOrRaise(ConvertToDoubleVector(values, order), returnCode, &XlfOper::RaiseForReturnCode,
+                 DoubleVectorContext(errorId));
+    return values;
+}
+
+std::vector<double> XlfOper::GetNumberArray(VectorReadOrder order, int* returnCode) const {
+    return GetDoubleVector(order, returnCode);
+}
+
+std::vector<double> XlfOper::GetNumberArray(const std::string& errorId, VectorReadOrder order,
+                                            int* returnCode) const {
+    return GetDoubleVector(errorId, order, returnCode);
+}
+
+short XlfOper::GetShort(int* returnCode) const {
+    short value = 0;
+    StoreOrRaise(ConvertToShort(value), returnCode, &XlfOper::RaiseForReturnCode);
+    return value;
+}
+
+short XlfOper::GetShort(const std::string& errorId, int* returnCode) const {
+    short value = 0;
+    StoreOrRaise(ConvertToShort(value), returnCode, &XlfOper::RaiseForReturnCode,
+                 ShortContext(errorId));
+    return value;
+}
+
+bool XlfOper::GetBool(int* returnCode) const {
+    bool value = false;
+    StoreOrRaise(ConvertToBool(value), returnCode, &XlfOper::RaiseForReturnCode);
+    return value;
+}
+
+bool XlfOper::GetBool(const std::string& errorId, int* returnCode) const {
+    bool value = false;
+    StoreOrRaise(ConvertToBool(value), returnCode, &XlfOper::RaiseForReturnCode,
+                 BoolContext(errorId));
+    return value;
+}
+
+DoubleMatrix XlfOper::GetMatrix(int* returnCode) const {
+    return GetMatrix(std::string(), returnCode);
+}
+
+DoubleMatrix XlfOper::GetMatrix(const std::string& errorId, int* returnCode) const {
+    DoubleMatrix matrix(0, 0);
+    StoreOrRaise(ConvertToMatrix(matrix), returnCode, &XlfOper::RaiseForReturnCode,
+                 MatrixContext(errorId));
+    return matrix;
+}
+
+CellMatrix XlfOper::GetCellMatrix(int* returnCode) const {
+    return GetCellMatrix(std::string(), returnCode);
+}
+
+CellMatrix XlfOper::GetCellMatrix(const std::string& errorId, int* returnCode) const {
+    CellMatrix cells(1, 1);
+    StoreOrRaise(ConvertToCellMatrix(cells), returnCode, &XlfOper::RaiseForReturnCode,
+                 CellMatrixContext(errorId));
+    return cells;
+}
+
+char* XlfOper::GetString(int* returnCode) const {
+    char* text = nullptr;
+    StoreOrRaise(ConvertToString(text), returnCode, &XlfOper::RaiseForReturnCode);
+    return text;
+}
+
+char* XlfOper::GetString(const std::string& errorId, int* returnCode) const {
+    char* text = nullptr;
+    StoreOrRaise(ConvertToString(text), returnCode, &XlfOper::RaiseForReturnCode,
+                 StringContext(errorId));
+    return text;
+}
+
+std::wstring XlfOper::GetWideString(int* returnCode) const {
+    std::wstring text;
+    StoreOrRaise(ConvertToWideString(text), returnCode, &XlfOper::RaiseForReturnCode);
+    return text;
+}
+
+XlfRangeRef XlfOper::GetRangeRef(int* returnCode) const {
+    XlfRangeRef range;
+    StoreOrRaise(ConvertToRef(range), returnCode, &XlfOper::RaiseForReturnCode);
+    return range;
+}
+
+int XlfOper::RaiseForReturnCode(int code) {
+    return xlw::RaiseForReturnCode(code, "invalid number of arguments");
+}
+
+int XlfOper::RaiseForReturnCode(int code, const std::string& context) {
+    return xlw::RaiseForReturnCode(code, context);
+}
+
+} // namespace xlw
