@@ -14,9 +14,8 @@ set(xlw_cmake_dir lib/cmake/xlw)
 
 set_target_properties(xlw_open_close PROPERTIES EXPORT_NAME open_close)
 install(TARGETS xlw xlw_open_close double_matrix EXPORT xlwTargets
-        ARCHIVE DESTINATION ${xlw_library_dir}
-        OBJECTS DESTINATION ${xlw_library_dir}
-        COMPONENT xlw)
+        ARCHIVE DESTINATION ${xlw_library_dir} COMPONENT xlw
+        OBJECTS DESTINATION ${xlw_library_dir} COMPONENT xlw)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/xlw DESTINATION include COMPONENT xlw)
 install(FILES ${PROJECT_SOURCE_DIR}/generators/DoubleMatrix.h DESTINATION include/xlw
         COMPONENT xlw)
