@@ -2,9 +2,11 @@
 // XLW_EXPORT, which is all the export table needs; the FunctionRegistrar
 // beside it tells Excel its name, arguments and help when the add-in opens.
 //
-// Every entry point runs its work inside WorksheetCall: whatever it throws
-// reaches the cell as a text (a std::exception's what()) instead of leaving
-// the add-in, and the temporary memory of the previous call is given back.
+// Every entry point that returns a value record runs its work inside
+// WorksheetCall: whatever it throws reaches the cell as a text (a
+// std::exception's what()) instead of leaving the add-in, and the temporary
+// memory of the previous call is given back. ex_Calls returns a plain
+// double ("B") and can fail in no way.
 #include "xlw/xlw.h"
 
 #include <cmath>
