@@ -21,10 +21,10 @@
 #pragma once
 
 #include "Cell.h"
-#include "xlw/ExcelApi.h"
 #include "Grid.h"
 #include "Range.h"
 #include "Registration.h"
+#include "xlw/ExcelApi.h"
 
 #include <cstddef>
 #include <cstdint>

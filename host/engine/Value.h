@@ -3,9 +3,9 @@
 #pragma once
 
 #include "Cell.h"
-#include "xlw/ExcelApi.h"
 #include "Grid.h"
 #include "Range.h"
+#include "xlw/ExcelApi.h"
 
 #include <cstdint>
 #include <vector>

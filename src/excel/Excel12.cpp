@@ -1,7 +1,7 @@
 // Excel 12's callbacks are not in XLCALL32.DLL: the host exports MdCallBack12
 // from its main module and the add-in carries the forwarders.
-#include "xlw/ExcelApi.h"
 #include "ProcAddress.h"
+#include "xlw/ExcelApi.h"
 
 #include <cstdarg>
 

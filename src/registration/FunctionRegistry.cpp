@@ -1,8 +1,8 @@
 #include "FunctionRegistry.h"
 
 #include "XlfArgDesc.h"
-#include "xlw/XlfExcel.h"
 #include "XlfFuncDesc.h"
+#include "xlw/XlfExcel.h"
 
 namespace xlw {
 

@@ -1,11 +1,11 @@
 #include "Excel12Record.h"
 
-#include "records/AnsiCodePage.h"
-#include "xlw/CellMatrix.h"
 #include "ValueHelpers.h"
+#include "records/AnsiCodePage.h"
+#include "records/XltypeName.h"
+#include "xlw/CellMatrix.h"
 #include "xlw/XlfException.h"
 #include "xlw/XlfRangeRef.h"
-#include "records/XltypeName.h"
 
 #include <algorithm>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #include "ValueHelpers.h"
 
-#include "xlw/CellMatrix.h"
 #include "DoubleMatrix.h"
+#include "xlw/CellMatrix.h"
 #include "xlw/XlfExcel.h"
 #include "xlw/XlfRangeRef.h"
 

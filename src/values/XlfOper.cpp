@@ -1,10 +1,10 @@
 #include "xlw/XlfOper.h"
 
-#include "xlw/CellMatrix.h"
 #include "ConversionReport.h"
 #include "DoubleMatrix.h"
-#include "xlw/RaiseForReturnCode.h"
 #include "records/XltypeName.h"
+#include "xlw/CellMatrix.h"
+#include "xlw/RaiseForReturnCode.h"
 
 namespace xlw {
 

@@ -1,11 +1,11 @@
 #include "xlw/XlfOper4.h"
 
-#include "xlw/CellMatrix.h"
 #include "ConversionReport.h"
 #include "DoubleMatrix.h"
 #include "Excel4Record.h"
-#include "xlw/RaiseForReturnCode.h"
 #include "ValueHelpers.h"
+#include "xlw/CellMatrix.h"
+#include "xlw/RaiseForReturnCode.h"
 #include "xlw/XlfExcel.h"
 
 #include <iostream>

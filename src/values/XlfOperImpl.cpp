@@ -1,8 +1,8 @@
 #include "xlw/XlfOperImpl.h"
 
-#include "xlw/CellMatrix.h"
 #include "DoubleMatrix.h"
 #include "ValueHelpers.h"
+#include "xlw/CellMatrix.h"
 #include "xlw/XlfExcel.h"
 #include "xlw/XlfOper.h"
 #include "xlw/XlfRangeRef.h"

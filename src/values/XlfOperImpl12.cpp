@@ -1,8 +1,8 @@
 #include "XlfOperImpl12.h"
 
-#include "xlw/CellMatrix.h"
 #include "Excel12Record.h"
 #include "ValueHelpers.h"
+#include "xlw/CellMatrix.h"
 #include "xlw/XlfExcel.h"
 #include "xlw/XlfOper.h"
 #include "xlw/XlfRangeRef.h"

@@ -1,8 +1,8 @@
 #include "XlfOperImpl4.h"
 
-#include "xlw/CellMatrix.h"
 #include "Excel4Record.h"
 #include "ValueHelpers.h"
+#include "xlw/CellMatrix.h"
 #include "xlw/XlfExcel.h"
 #include "xlw/XlfOper.h"
 #include "xlw/XlfRangeRef.h"

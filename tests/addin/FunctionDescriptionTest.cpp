@@ -2,11 +2,11 @@
 // the framework's own copy against the stand-in Excel.
 #include "AddInSession.h"
 
-#include "xlw/FunctionRegistrar.h"
 #include "registration/FunctionRegistry.h"
 #include "registration/XlfArgDesc.h"
-#include "xlw/XlfExcel.h"
 #include "registration/XlfFuncDesc.h"
+#include "xlw/FunctionRegistrar.h"
+#include "xlw/XlfExcel.h"
 
 #include <gtest/gtest.h>
 

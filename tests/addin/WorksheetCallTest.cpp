@@ -2,8 +2,8 @@
 // framework's own copy: every kind of failure becomes the value Excel shows.
 #include "ResultRecord.h"
 
-#include "xlw/CellMatrix.h"
 #include "Engine.h"
+#include "xlw/CellMatrix.h"
 #include "xlw/WorksheetCall.h"
 #include "xlw/XlfExceptionAbort.h"
 

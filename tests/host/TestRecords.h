@@ -4,8 +4,8 @@
 // records through the executable's MdCallBack12 export.
 #pragma once
 
-#include "xlw/ExcelApi.h"
 #include "Range.h"
+#include "xlw/ExcelApi.h"
 
 #include <deque>
 #include <string>

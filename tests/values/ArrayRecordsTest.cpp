@@ -3,8 +3,8 @@
 #include "ArrayAllocationFault.h"
 #include "ValueTestSupport.h"
 
-#include "xlw/CellMatrix.h"
 #include "DoubleMatrix.h"
+#include "xlw/CellMatrix.h"
 #include "xlw/XlfOper.h"
 #include "xlw/XlfOper4.h"
 

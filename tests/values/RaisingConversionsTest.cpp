@@ -3,8 +3,8 @@
 // when the caller asks for it instead.
 #include "ValueTestSupport.h"
 
-#include "xlw/CellMatrix.h"
 #include "DoubleMatrix.h"
+#include "xlw/CellMatrix.h"
 #include "xlw/XlfException.h"
 #include "xlw/XlfExceptionAbort.h"
 #include "xlw/XlfOper.h"

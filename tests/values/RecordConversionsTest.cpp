@@ -2,9 +2,9 @@
 // callback, and everything else through the stand-in's xlCoerce.
 #include "ValueTestSupport.h"
 
-#include "xlw/CellMatrix.h"
 #include "DoubleMatrix.h"
 #include "values/ValueHelpers.h"
+#include "xlw/CellMatrix.h"
 #include "xlw/XlfOper.h"
 #include "xlw/XlfOper4.h"
 

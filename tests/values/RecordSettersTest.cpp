@@ -2,8 +2,8 @@
 // process's record kind.
 #include "ValueTestSupport.h"
 
-#include "xlw/CellMatrix.h"
 #include "DoubleMatrix.h"
+#include "xlw/CellMatrix.h"
 #include "xlw/XlfException.h"
 #include "xlw/XlfOper.h"
 

@@ -2,8 +2,8 @@
 // XLOPERs and its callbacks always take Excel's Excel 4 path.
 #include "ValueTestSupport.h"
 
-#include "xlw/CellMatrix.h"
 #include "DoubleMatrix.h"
+#include "xlw/CellMatrix.h"
 #include "xlw/XlfException.h"
 #include "xlw/XlfOper4.h"
 
