@@ -142,7 +142,9 @@ bool ConvertReference(const Value& source, unsigned mask, std::uintptr_t sheetId
 }
 
 bool Dereference(const Value& reference, const Sheet& sheet, Value& value) {
-    if (reference.areas.size() != 1) {
+    // An array the stand-in will not build fails, as Excel's xlCoerce fails
+    // when it cannot allocate one.
+    if (reference.areas.size() != 1 || reference.areas[0].CellCount() > Sheet::MaxArrayCells) {
         return false;
     }
     const Range& area = reference.areas[0];

@@ -1,6 +1,7 @@
 #include "Sheet.h"
 
 #include <stdexcept>
+#include <string>
 
 namespace xlhost {
 
@@ -8,6 +9,11 @@ bool Sheet::Contains(const Range& range) {
     return range.rowFirst >= 0 && range.rowFirst <= range.rowLast && range.rowLast < RowCount &&
            range.columnFirst >= 0 && range.columnFirst <= range.columnLast &&
            range.columnLast < ColumnCount;
+}
+
+bool Sheet::WithinExcel4(const Range& range) {
+    return Contains(range) && range.rowLast < Excel4RowCount &&
+           range.columnLast < Excel4ColumnCount;
 }
 
 void Sheet::Set(int row, int column, const Cell& value) {
@@ -27,10 +33,17 @@ Cell Sheet::Get(int row, int column) const {
 }
 
 Grid Sheet::Read(const Range& range) const {
+    if (range.CellCount() > MaxArrayCells) {
+        throw std::length_error("the stand-in reads at most " + std::to_string(MaxArrayCells) +
+                                " cells into an array");
+    }
     Grid grid(range.Rows(), range.Columns());
-    for (int row = 0; row < range.Rows(); ++row) {
-        for (int column = 0; column < range.Columns(); ++column) {
-            grid.At(row, column) = Get(range.rowFirst + row, range.columnFirst + column);
+    const auto first = cells_.lower_bound({range.rowFirst, range.columnFirst});
+    const auto end = cells_.upper_bound({range.rowLast, range.columnLast});
+    for (auto cell = first; cell != end; ++cell) {
+        const int column = cell->first.second;
+        if (column >= range.columnFirst && column <= range.columnLast) {
+            grid.At(cell->first.first - range.rowFirst, column - range.columnFirst) = cell->second;
         }
     }
     return grid;
