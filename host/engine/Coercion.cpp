@@ -141,15 +141,23 @@ bool ConvertReference(const Value& source, unsigned mask, std::uintptr_t sheetId
     return source.areas.size() == 1;
 }
 
-bool Dereference(const Value& reference, const Sheet& sheet, Value& value) {
-    // An array the stand-in will not build fails, as Excel's xlCoerce fails
-    // when it cannot allocate one.
-    if (reference.areas.size() != 1 || reference.areas[0].CellCount() > Sheet::MaxArrayCells) {
+// The reference's values: an array for a range when `wholeRange`, else its
+// first cell, which is all a single value is taken from.
+bool Dereference(const Value& reference, const Sheet& sheet, bool wholeRange, Value& value) {
+    if (reference.areas.size() != 1) {
         return false;
     }
     const Range& area = reference.areas[0];
-    value = area.IsSingleCell() ? Value::Scalar(sheet.Get(area.rowFirst, area.columnFirst))
-                                : Value::Array(sheet.Read(area));
+    if (area.IsSingleCell() || !wholeRange) {
+        value = Value::Scalar(sheet.Get(area.rowFirst, area.columnFirst));
+        return true;
+    }
+    // An array the stand-in will not build fails, as Excel's xlCoerce fails
+    // when it cannot allocate one.
+    if (area.CellCount() > Sheet::MaxArrayCells) {
+        return false;
+    }
+    value = Value::Array(sheet.Read(area));
     return true;
 }
 
@@ -190,7 +198,7 @@ int Coerce(const Value& source, std::optional<unsigned> target, const Sheet& she
         if (!byDefault && (mask & (xltypeRef | xltypeSRef)) != 0) {
             return ConvertReference(source, mask, sheetId, result) ? xlretSuccess : xlretFailed;
         }
-        if (!Dereference(source, sheet, value)) {
+        if (!Dereference(source, sheet, byDefault || (mask & xltypeMulti) != 0, value)) {
             return xlretFailed;
         }
     }

@@ -20,7 +20,8 @@ namespace xlhost {
 // Returns xlretSuccess, or xlretFailed when no conversion applies, a
 // reference leaves the sheet (or names a sheet other than `sheetId`) or its
 // array would have more than Sheet::MaxArrayCells cells. A reference asked
-// for as a reference is never read, however large.
+// for as a reference, or for a single value (its first cell), is not read
+// whole, however large.
 int Coerce(const Value& source, std::optional<unsigned> target, const Sheet& sheet,
            std::uintptr_t sheetId, Value& result);
 

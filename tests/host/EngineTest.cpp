@@ -479,7 +479,7 @@ TEST_F(EngineTest, RefusesWhatItCannotCall) {
     EXPECT_EQ(engine.CloseAddIn(), 1);
 }
 
-TEST_F(EngineTest, ReadsOnlyTheCellsSetAndRefusesArraysBeyondTheBound) {
+TEST_F(EngineTest, ArraysFromTheSheetStopAtTheBoundButReferencesCostNothing) {
     // Four whole columns are just within the bound (4 x 1048576 = 2^22
     // cells), five beyond it.
     const long long rows = WholeSheetRows;
@@ -498,8 +498,12 @@ TEST_F(EngineTest, ReadsOnlyTheCellsSetAndRefusesArraysBeyondTheBound) {
     XLOPER12 untouched = records12.Nil();
     EXPECT_EQ(Call<XLOPER12>(xlCoerce, &untouched, {&beyond}), xlretFailed);
     EXPECT_EQ(Describe(untouched), "Nil");
-    // Asked for as a reference, the whole sheet costs nothing.
+    // Asked for as a reference or a single value, the whole sheet costs nothing.
     XLOPER12 whole = engine.SheetRef12({0, WholeSheetRows - 1, 0, WholeSheetColumns - 1});
+    engine.SetCell(0, 0, Cell::Text("7"));
+    XLOPER12 asNumber = records12.Integer(xltypeNum);
+    ASSERT_EQ(Call<XLOPER12>(xlCoerce, &result, {&whole, &asNumber}), xlretSuccess);
+    EXPECT_EQ(Describe(result), "Num 7");
     XLOPER12 asRef = records12.Integer(xltypeRef);
     ASSERT_EQ(Call<XLOPER12>(xlCoerce, &result, {&whole, &asRef}), xlretSuccess);
     EXPECT_EQ(Describe(result), "Ref sheet [0:1048575,0:16383]");

@@ -49,6 +49,17 @@ std::string Describe(const Formula& formula) {
     return out;
 }
 
+// `parse` refuses `text` with a message that holds `message`.
+template <class Parse> void ExpectRefused(Parse parse, const char* text, const char* message) {
+    SCOPED_TRACE(text);
+    try {
+        parse(text);
+        ADD_FAILURE() << "accepted";
+    } catch (const std::invalid_argument& error) {
+        EXPECT_NE(std::string(error.what()).find(message), std::string::npos) << error.what();
+    }
+}
+
 TEST(FormulaTest, ReadsEveryKindOfArgument) {
     const struct {
         const char* formula;
@@ -101,13 +112,7 @@ TEST(FormulaTest, SaysWhatIsWrong) {
         {"f(sum)", "expected an argument"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.formula);
-        try {
-            Formula::Parse(c.formula);
-            ADD_FAILURE() << "accepted";
-        } catch (const std::invalid_argument& error) {
-            EXPECT_NE(std::string(error.what()).find(c.message), std::string::npos) << error.what();
-        }
+        ExpectRefused(Formula::Parse, c.formula, c.message);
     }
 }
 
@@ -159,13 +164,7 @@ TEST(CellSettingTest, SaysWhatIsWrong) {
         {"XFE1=1", "column XFE is beyond XFD"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.setting);
-        try {
-            CellSetting::Parse(c.setting);
-            ADD_FAILURE() << "accepted";
-        } catch (const std::invalid_argument& error) {
-            EXPECT_NE(std::string(error.what()).find(c.message), std::string::npos) << error.what();
-        }
+        ExpectRefused(CellSetting::Parse, c.setting, c.message);
     }
 }
 
