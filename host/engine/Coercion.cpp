@@ -3,6 +3,7 @@
 #include "Text.h"
 
 #include <cmath>
+#include <utility>
 
 namespace xlhost {
 
@@ -154,10 +155,11 @@ bool Dereference(const Value& reference, const Sheet& sheet, bool wholeRange, Va
     }
     // An array the stand-in will not build fails, as Excel's xlCoerce fails
     // when it cannot allocate one.
-    if (area.CellCount() > Sheet::MaxArrayCells) {
+    Grid cells;
+    if (!sheet.Read(area, cells)) {
         return false;
     }
-    value = Value::Array(sheet.Read(area));
+    value = Value::Array(std::move(cells));
     return true;
 }
 

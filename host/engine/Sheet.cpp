@@ -1,7 +1,6 @@
 #include "Sheet.h"
 
 #include <stdexcept>
-#include <string>
 
 namespace xlhost {
 
@@ -32,12 +31,11 @@ Cell Sheet::Get(int row, int column) const {
     return found == cells_.end() ? Cell::Nil() : found->second;
 }
 
-Grid Sheet::Read(const Range& range) const {
+bool Sheet::Read(const Range& range, Grid& grid) const {
     if (range.CellCount() > MaxArrayCells) {
-        throw std::length_error("the stand-in reads at most " + std::to_string(MaxArrayCells) +
-                                " cells into an array");
+        return false;
     }
-    Grid grid(range.Rows(), range.Columns());
+    grid = Grid(range.Rows(), range.Columns());
     const auto first = cells_.lower_bound({range.rowFirst, range.columnFirst});
     const auto end = cells_.upper_bound({range.rowLast, range.columnLast});
     for (auto cell = first; cell != end; ++cell) {
@@ -46,7 +44,7 @@ Grid Sheet::Read(const Range& range) const {
             grid.At(cell->first.first - range.rowFirst, column - range.columnFirst) = cell->second;
         }
     }
-    return grid;
+    return true;
 }
 
 } // namespace xlhost

@@ -30,9 +30,9 @@ public:
     // Throws std::out_of_range outside the sheet.
     void Set(int row, int column, const Cell& value);
     Cell Get(int row, int column) const; // Nil for a cell never set
-    // The cells of the range, row by row; std::length_error for more than
-    // MaxArrayCells. Only the cells set are visited, not every cell.
-    Grid Read(const Range& range) const;
+    // The cells of the range, row by row; false, with `grid` untouched, for
+    // more than MaxArrayCells. Only the cells set are visited, not every cell.
+    bool Read(const Range& range, Grid& grid) const;
     void Clear() { cells_.clear(); }
 
 private:
