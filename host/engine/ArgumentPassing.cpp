@@ -127,9 +127,7 @@ bool PassedArguments::AddRecord(bool asReference, const FormulaArgument& argumen
             return false;
         }
     }
-    records.emplace_back();
-    Record& record = records.back();
-    record = Record();
+    Record& record = records.emplace_back(); // zero-filled
     if (!WriteValue(record, value, recordMemory_, "argument of a worksheet call")) {
         shown = Cell::Error(xlerrValue);
         return false;
