@@ -7,6 +7,9 @@
 // use; it answers only the function numbers it implements (xlfGetWorkspace,
 // xlCoerce, xlFree, xlGetName, xlcMessage, xlfRegister, xlfUnregister,
 // xlGetHwnd, xlAbort) and returns xlretInvXlfn (2) for every other one.
+// EvaluateFormula calls a registered worksheet function as a cell formula
+// does: each argument (a value or a reference to the engine's sheet) passed
+// as its type code asks (ArgumentPassing.h), through a real call frame.
 //
 // The Excel version. The engine starts with the version in the environment
 // variable TESSERINE_EXCEL_VERSION ("11.0", "12.0", "14.0", "16.0"), or
