@@ -3,6 +3,7 @@
 #include "Text.h"
 
 #include <cmath>
+#include <utility>
 
 namespace xlhost {
 
@@ -141,13 +142,24 @@ bool ConvertReference(const Value& source, unsigned mask, std::uintptr_t sheetId
     return source.areas.size() == 1;
 }
 
-bool Dereference(const Value& reference, const Sheet& sheet, Value& value) {
+// The reference's values: an array for a range when `wholeRange`, else its
+// first cell, which is all a single value is taken from.
+bool Dereference(const Value& reference, const Sheet& sheet, bool wholeRange, Value& value) {
     if (reference.areas.size() != 1) {
         return false;
     }
     const Range& area = reference.areas[0];
-    value = area.IsSingleCell() ? Value::Scalar(sheet.Get(area.rowFirst, area.columnFirst))
-                                : Value::Array(sheet.Read(area));
+    if (area.IsSingleCell() || !wholeRange) {
+        value = Value::Scalar(sheet.Get(area.rowFirst, area.columnFirst));
+        return true;
+    }
+    // An array the stand-in will not build fails, as Excel's xlCoerce fails
+    // when it cannot allocate one.
+    Grid cells;
+    if (!sheet.Read(area, cells)) {
+        return false;
+    }
+    value = Value::Array(std::move(cells));
     return true;
 }
 
@@ -188,7 +200,7 @@ int Coerce(const Value& source, std::optional<unsigned> target, const Sheet& she
         if (!byDefault && (mask & (xltypeRef | xltypeSRef)) != 0) {
             return ConvertReference(source, mask, sheetId, result) ? xlretSuccess : xlretFailed;
         }
-        if (!Dereference(source, sheet, value)) {
+        if (!Dereference(source, sheet, byDefault || (mask & xltypeMulti) != 0, value)) {
             return xlretFailed;
         }
     }

@@ -17,8 +17,11 @@ namespace xlhost {
 // number becomes that number, TRUE becomes 1, empty becomes 0, "" or FALSE;
 // numbers become text as Excel's General format writes them. Errors convert
 // to nothing but themselves. An integer target truncates toward zero.
-// Returns xlretSuccess, or xlretFailed when no conversion applies or a
-// reference leaves the sheet (or names a sheet other than `sheetId`).
+// Returns xlretSuccess, or xlretFailed when no conversion applies, a
+// reference leaves the sheet (or names a sheet other than `sheetId`) or its
+// array would have more than Sheet::MaxArrayCells cells. A reference asked
+// for as a reference, or for a single value (its first cell), is not read
+// whole, however large.
 int Coerce(const Value& source, std::optional<unsigned> target, const Sheet& sheet,
            std::uintptr_t sheetId, Value& result);
 

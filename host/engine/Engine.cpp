@@ -1,5 +1,6 @@
 #include "Engine.h"
 
+#include "ArgumentPassing.h"
 #include "Coercion.h"
 #include "EngineState.h"
 #include "Functions.h"
@@ -11,6 +12,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <stdexcept>
 #include <utility>
 
@@ -169,9 +171,9 @@ void ReleaseResult(EngineState& state, HMODULE module, Record* record, const cha
 }
 
 template <class Record>
-Grid CallForRecord(EngineState& state, HMODULE module, Procedure procedure,
-                   const std::vector<double>& arguments, const char* autoFree) {
-    auto* record = static_cast<Record*>(CallReturningRecord(procedure, arguments));
+Grid CallForRecord(EngineState& state, HMODULE module, Procedure procedure, const CallFrame& frame,
+                   const char* autoFree) {
+    auto* record = reinterpret_cast<Record*>(frame.CallForWord(procedure));
     Grid grid = ResultGrid(state, record);
     ReleaseResult(state, module, record, autoFree);
     return grid;
@@ -195,22 +197,69 @@ private:
     const std::string previous_;
 };
 
+// A text result counted in its first character, read as a string record
+// would be: a zero character inside ends it, as Excel shows cell texts.
+template <class Record, class Char> Cell CountedText(const Char* counted) {
+    Record record = {};
+    record.val.str = const_cast<Char*>(counted);
+    record.xltype = xltypeStr;
+    Value value;
+    ReadValue(record, value);
+    return value.cell;
+}
+
+// What a sheet shows for a result of a scalar type: by value in the return
+// register, or through a pointer that stays the add-in's.
+Cell ScalarResult(const std::string& code, Procedure procedure, const CallFrame& frame) {
+    if (code == "B") {
+        return ShownValue(Cell::Number(frame.CallForDouble(procedure)));
+    }
+    const std::uintptr_t word = frame.CallForWord(procedure);
+    if (code == "J") {
+        return Cell::Number(static_cast<std::int32_t>(word));
+    }
+    if (code == "A") {
+        return Cell::Boolean(static_cast<std::int16_t>(word) != 0);
+    }
+    if (word == 0) {
+        // A null pointer, shown as a null record is.
+        return Cell::Error(xlerrNum);
+    }
+    if (code == "L") {
+        return Cell::Boolean(*reinterpret_cast<const std::int16_t*>(word) != 0);
+    }
+    if (code == "C") {
+        const auto* text = reinterpret_cast<const char*>(word);
+        return Cell::Text(Latin1ToUtf8(text, std::strlen(text)));
+    }
+    if (code == "C%") {
+        const auto* text = reinterpret_cast<const wchar_t*>(word);
+        return Cell::Text(Utf16ToUtf8(text, std::wcslen(text)));
+    }
+    if (code == "D") {
+        return CountedText<XLOPER>(reinterpret_cast<const char*>(word));
+    }
+    return CountedText<XLOPER12>(reinterpret_cast<const XCHAR*>(word));
+}
+
 void CheckCallable(const Registration& registration, std::size_t argumentCount) {
     const TypeText& type = registration.parsedType;
     for (const std::string& code : type.arguments) {
-        if (code != "B") {
+        if (!PassedArguments::Supports(code)) {
             throw std::runtime_error(registration.FunctionText() + " takes an argument of type " +
-                                     code + "; the stand-in passes numbers (B) only");
+                                     code +
+                                     "; the stand-in passes B, J, A, L, C, C%, D, D%, P, "
+                                     "Q, R and U");
         }
     }
-    if (type.result != "B" && type.result != "P" && type.result != "R" && type.result != "Q" &&
-        type.result != "U") {
+    if (!PassedArguments::Supports(type.result)) {
         throw std::runtime_error(registration.FunctionText() + " returns type " + type.result +
-                                 "; the stand-in reads B, P, R, Q and U results");
+                                 "; the stand-in reads B, J, A, L, C, C%, D, D%, P, Q, R and U "
+                                 "results");
     }
-    if (type.arguments.size() > MaxNumberArguments) {
+    if (type.arguments.size() > MaxWorksheetArguments) {
         throw std::runtime_error(registration.FunctionText() + " takes more arguments than the " +
-                                 "stand-in passes (" + std::to_string(MaxNumberArguments) + ")");
+                                 "stand-in passes (" + std::to_string(MaxWorksheetArguments) + ")");
     }
     if (argumentCount > type.arguments.size()) {
         throw std::runtime_error(registration.FunctionText() + " takes " +
@@ -443,27 +492,41 @@ int Engine::CloseAddIn() {
 }
 
 Grid Engine::Evaluate(const std::string& functionText, const std::vector<double>& arguments) {
+    std::vector<FormulaArgument> numbers;
+    for (double number : arguments) {
+        numbers.push_back(FormulaArgument::Literal(Cell::Number(number)));
+    }
+    return EvaluateFormula(functionText, numbers);
+}
+
+Grid Engine::EvaluateFormula(const std::string& functionText,
+                             const std::vector<FormulaArgument>& arguments) {
     const Registration* registration = FindFunction(functionText);
     if (registration == nullptr) {
         throw std::runtime_error("no registered function is named " + functionText);
     }
     CheckCallable(*registration, arguments.size());
-    std::vector<double> padded = arguments;
-    padded.resize(registration->parsedType.arguments.size(), 0.0);
+    const TypeText& type = registration->parsedType;
+    PassedArguments passed(state_->sheet);
+    for (std::size_t i = 0; i < type.arguments.size(); ++i) {
+        Cell shown;
+        const FormulaArgument argument =
+            i < arguments.size() ? arguments[i] : FormulaArgument::Omitted();
+        if (!passed.Add(type.arguments[i], argument, shown)) {
+            return Grid::Single(shown);
+        }
+    }
     const Procedure procedure = state_->procedures[registration - state_->registrations.data()];
     HMODULE module = GetModuleHandleW(Utf8ToUtf16(registration->ModulePath()).c_str());
-    const std::string result = registration->parsedType.result;
 
     const AddInPathDuringCall callersPath(state_->addInPath, registration->ModulePath());
-    Grid grid;
-    if (result == "B") {
-        grid = Grid::Single(ShownValue(Cell::Number(CallReturningNumber(procedure, padded))));
-    } else if (result == "P" || result == "R") {
-        grid = CallForRecord<XLOPER>(*state_, module, procedure, padded, "xlAutoFree");
-    } else {
-        grid = CallForRecord<XLOPER12>(*state_, module, procedure, padded, "xlAutoFree12");
+    if (type.result == "P" || type.result == "R") {
+        return CallForRecord<XLOPER>(*state_, module, procedure, passed.Frame(), "xlAutoFree");
     }
-    return grid;
+    if (type.result == "Q" || type.result == "U") {
+        return CallForRecord<XLOPER12>(*state_, module, procedure, passed.Frame(), "xlAutoFree12");
+    }
+    return Grid::Single(ScalarResult(type.result, procedure, passed.Frame()));
 }
 
 } // namespace xlhost

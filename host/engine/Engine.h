@@ -7,6 +7,9 @@
 // use; it answers only the function numbers it implements (xlfGetWorkspace,
 // xlCoerce, xlFree, xlGetName, xlcMessage, xlfRegister, xlfUnregister,
 // xlGetHwnd, xlAbort) and returns xlretInvXlfn (2) for every other one.
+// EvaluateFormula calls a registered worksheet function as a cell formula
+// does: each argument (a value or a reference to the engine's sheet) passed
+// as its type code asks (ArgumentPassing.h), through a real call frame.
 //
 // The Excel version. The engine starts with the version in the environment
 // variable TESSERINE_EXCEL_VERSION ("11.0", "12.0", "14.0", "16.0"), or
@@ -21,6 +24,7 @@
 #pragma once
 
 #include "Cell.h"
+#include "FormulaArgument.h"
 #include "Grid.h"
 #include "Range.h"
 #include "Registration.h"
@@ -117,7 +121,11 @@ public:
     void InjectFault(int function, int code, int succeedFirst = 0);
     void ClearFaults();
 
-    // The in-memory sheet (up to Excel 12's 1 048 576 x 16 384 cells).
+    // The in-memory sheet (up to Excel 12's 1 048 576 x 16 384 cells), kept
+    // sparse: only cells set take memory. xlCoerce reads a range into an
+    // array of at most Sheet::MaxArrayCells cells and fails with xlretFailed
+    // beyond, as Excel fails when it cannot allocate one; a reference asked
+    // for as a reference costs nothing however large.
     void SetCell(int row, int column, const Cell& value);
     Cell GetCell(int row, int column) const; // Nil when never set
     void ClearSheet();
@@ -142,11 +150,18 @@ public:
     // throws std::runtime_error when none is open or it lacks xlAutoClose.
     int CloseAddIn();
 
-    // Calls the registered worksheet function as a cell formula would:
-    // number arguments ("B"; missing ones are 0, as in Excel), and a result
-    // of type B, P, Q, R or U read into a grid. A null record shows #NUM!.
-    // Throws std::runtime_error when no function has that name or its type
-    // text has codes the engine cannot pass.
+    // Calls the registered worksheet function as a cell formula would, each
+    // argument passed as its type code asks (ArgumentPassing.h: B, J, A, L,
+    // C, C%, D, D%, P, Q, R, U; an argument left out, or past the end, is
+    // omitted as in Excel), and reads the result of any of those types into
+    // a grid. A reference argument points at the engine's sheet. A null
+    // record or pointer shows #NUM!; an argument Excel would not pass shows
+    // its error (#VALUE!, #REF!) without calling. Throws std::runtime_error
+    // when no function has that name, it takes fewer arguments than given,
+    // or its type text has codes the engine cannot pass.
+    Grid EvaluateFormula(const std::string& functionText,
+                         const std::vector<FormulaArgument>& arguments);
+    // The same with number arguments.
     Grid Evaluate(const std::string& functionText, const std::vector<double>& arguments);
 
 private:

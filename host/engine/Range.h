@@ -12,6 +12,8 @@ struct Range {
     int Rows() const { return rowLast - rowFirst + 1; }
     int Columns() const { return columnLast - columnFirst + 1; }
     bool IsSingleCell() const { return Rows() == 1 && Columns() == 1; }
+    // Up to 17 179 869 184 for a whole Excel 12 sheet: more than an int holds.
+    long long CellCount() const { return static_cast<long long>(Rows()) * Columns(); }
 };
 
 } // namespace xlhost

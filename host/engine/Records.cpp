@@ -1,5 +1,6 @@
 #include "Records.h"
 
+#include "Sheet.h"
 #include "Text.h"
 
 #include <climits>
@@ -48,10 +49,7 @@ template <> struct RecordTraits<XLOPER> {
         ref.colLast = static_cast<std::uint8_t>(range.columnLast);
         return ref;
     }
-    // Excel 4 sheets have 65 536 rows and 256 columns.
-    static bool Fits(const Range& range) {
-        return range.rowLast <= 65535 && range.columnLast <= 255;
-    }
+    static bool Fits(const Range& range) { return Sheet::WithinExcel4(range); }
 };
 
 template <> struct RecordTraits<XLOPER12> {

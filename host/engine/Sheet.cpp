@@ -10,6 +10,11 @@ bool Sheet::Contains(const Range& range) {
            range.columnLast < ColumnCount;
 }
 
+bool Sheet::WithinExcel4(const Range& range) {
+    return Contains(range) && range.rowLast < Excel4RowCount &&
+           range.columnLast < Excel4ColumnCount;
+}
+
 void Sheet::Set(int row, int column, const Cell& value) {
     if (!Contains(Range{row, row, column, column})) {
         throw std::out_of_range("cell outside the sheet");
@@ -26,14 +31,20 @@ Cell Sheet::Get(int row, int column) const {
     return found == cells_.end() ? Cell::Nil() : found->second;
 }
 
-Grid Sheet::Read(const Range& range) const {
-    Grid grid(range.Rows(), range.Columns());
-    for (int row = 0; row < range.Rows(); ++row) {
-        for (int column = 0; column < range.Columns(); ++column) {
-            grid.At(row, column) = Get(range.rowFirst + row, range.columnFirst + column);
+bool Sheet::Read(const Range& range, Grid& grid) const {
+    if (range.CellCount() > MaxArrayCells) {
+        return false;
+    }
+    grid = Grid(range.Rows(), range.Columns());
+    const auto first = cells_.lower_bound({range.rowFirst, range.columnFirst});
+    const auto end = cells_.upper_bound({range.rowLast, range.columnLast});
+    for (auto cell = first; cell != end; ++cell) {
+        const int column = cell->first.second;
+        if (column >= range.columnFirst && column <= range.columnLast) {
+            grid.At(cell->first.first - range.rowFirst, column - range.columnFirst) = cell->second;
         }
     }
-    return grid;
+    return true;
 }
 
 } // namespace xlhost

@@ -13,10 +13,18 @@ CommandLine CommandLine::Parse(const std::vector<std::string>& arguments) {
                 throw std::invalid_argument("--excel needs a version such as 12.0");
             }
             line.version = arguments[i];
+        } else if (arguments[i] == "--set") {
+            if (++i == arguments.size()) {
+                throw std::invalid_argument("--set needs cells and values such as A1=3");
+            }
+            line.cells.push_back(CellSetting::Parse(arguments[i]));
         } else if (arguments[i] == "--wizard") {
             line.wizard = true;
         } else if (arguments[i] == "--list") {
             line.list = true;
+        } else if (arguments[i] == "--help") {
+            line.help = true;
+            return line;
         } else {
             throw std::invalid_argument("unknown option " + arguments[i]);
         }
@@ -30,11 +38,26 @@ CommandLine CommandLine::Parse(const std::vector<std::string>& arguments) {
 }
 
 const char* CommandLine::Usage() {
-    return "usage: xlhost [--excel VERSION] [--wizard] [--list] ADDIN.xll FORMULA...\n"
-           "  --excel VERSION  the Excel version to play: 11.0, 12.0 (default), 14.0, 16.0\n"
-           "  --wizard         call the functions from inside the function wizard\n"
-           "  --list           print every registration with all its xlfRegister arguments\n"
-           "  FORMULA          a worksheet call with number arguments, e.g. 'rnd_Sobol(3, 8)'\n";
+    return "usage: xlhost [--excel VERSION] [--wizard] [--list] [--set CELLS=VALUES]...\n"
+           "              ADDIN.xll FORMULA...\n"
+           "  --excel VERSION    the Excel version to play: 11.0, 12.0 (default), 14.0, 16.0\n"
+           "  --wizard           call the functions from inside the function wizard\n"
+           "  --list             print every registration with all its xlfRegister arguments\n"
+           "  --set CELLS=VALUES put values into the sheet before the formulas run. CELLS is\n"
+           "                     a cell (B1) or a range (A2:C3); VALUES has one value per\n"
+           "                     cell, ',' between the cells of a row, ';' between rows: a\n"
+           "                     number, TRUE, FALSE, an error (#N/A, #VALUE!, #DIV/0!, #NUM!,\n"
+           "                     #REF!, #NAME?, #NULL!), a \"quoted text\" (\"\" for a quote;\n"
+           "                     for text with ',' or ';' or that reads as a number), any\n"
+           "                     other text as it stands, or nothing for an empty cell.\n"
+           "                     e.g. --set 'A2:C3=1,2,3;4,five,TRUE' --set 'B1=\"1,5\"'\n"
+           "  --help             print this help\n"
+           "  FORMULA            a registered function and its arguments: numbers, \"texts\",\n"
+           "                     TRUE, FALSE, errors, references to cells (A1) or ranges\n"
+           "                     (A2:C3, up to XFD1048576; $ allowed), or nothing (omitted).\n"
+           "                     e.g. 'rnd_Sobol(3, 8)' or 'my_Join(A2:C3, \"; \", , TRUE)'\n"
+           "                     Under --excel 11.0 an Excel 4 record (types P and R) names\n"
+           "                     only A1:IV65536: a reference beyond shows #REF!.\n";
 }
 
 } // namespace xlhost

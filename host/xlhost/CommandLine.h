@@ -1,5 +1,8 @@
-// xlhost [--excel VERSION] [--wizard] [--list] ADDIN.xll FORMULA...
+// xlhost [--excel VERSION] [--wizard] [--list] [--set CELLS=VALUES]...
+//        ADDIN.xll FORMULA...
 #pragma once
+
+#include "CellSetting.h"
 
 #include <string>
 #include <vector>
@@ -10,6 +13,8 @@ struct CommandLine {
     std::string version; // empty: the engine's default
     bool wizard = false;
     bool list = false;
+    bool help = false;              // --help: print Usage and do nothing else
+    std::vector<CellSetting> cells; // in the order given; a later one wins
     std::string addIn;
     std::vector<std::string> formulas;
 

@@ -1,74 +1,32 @@
 #include "Formula.h"
 
-#include <cctype>
-#include <cmath>
-#include <cstdlib>
-#include <stdexcept>
+#include "Reader.h"
 
 namespace xlhost {
 
 namespace {
 
-class Reader {
-public:
-    explicit Reader(const std::string& text) : text_(text) {}
-
-    void SkipBlanks() {
-        while (pos_ < text_.size() && std::isspace(static_cast<unsigned char>(text_[pos_]))) {
-            ++pos_;
-        }
+FormulaArgument Argument(Reader& reader) {
+    // Nothing before the next ',' or ')': omitted, as in 'f(1,,3)'.
+    if (reader.AtAnyOf(",)")) {
+        return FormulaArgument::Omitted();
     }
-
-    bool Take(char c) {
-        SkipBlanks();
-        if (pos_ < text_.size() && text_[pos_] == c) {
-            ++pos_;
-            return true;
-        }
-        return false;
+    Cell value;
+    if (reader.Value(value)) {
+        return FormulaArgument::Literal(value);
     }
-
-    std::string Name() {
-        SkipBlanks();
-        const std::size_t start = pos_;
-        while (pos_ < text_.size() && (std::isalnum(static_cast<unsigned char>(text_[pos_])) ||
-                                       text_[pos_] == '_' || text_[pos_] == '.')) {
-            ++pos_;
-        }
-        return text_.substr(start, pos_ - start);
+    Range range;
+    if (reader.Reference(range)) {
+        return FormulaArgument::Reference(range);
     }
-
-    double Number() {
-        SkipBlanks();
-        const char* start = text_.c_str() + pos_;
-        char* end = nullptr;
-        const double value = std::strtod(start, &end);
-        if (end == start || !std::isfinite(value)) {
-            Fail("a number");
-        }
-        pos_ += end - start;
-        return value;
-    }
-
-    bool AtEnd() {
-        SkipBlanks();
-        return pos_ == text_.size();
-    }
-
-    [[noreturn]] void Fail(const std::string& expected) const {
-        throw std::invalid_argument("formula '" + text_ + "': expected " + expected +
-                                    " at position " + std::to_string(pos_ + 1));
-    }
-
-private:
-    const std::string& text_;
-    std::size_t pos_ = 0;
-};
+    reader.Fail("an argument: a number, a \"text\", TRUE, FALSE, an error such as #N/A, a "
+                "reference such as A1 or A1:C3, or nothing");
+}
 
 } // namespace
 
 Formula Formula::Parse(const std::string& text) {
-    Reader reader(text);
+    Reader reader(text, "formula '" + text + "'");
     Formula formula;
     formula.functionName = reader.Name();
     if (formula.functionName.empty()) {
@@ -77,9 +35,10 @@ Formula Formula::Parse(const std::string& text) {
     if (!reader.Take('(')) {
         reader.Fail("'('");
     }
+    // 'f()' has no argument; 'f(,)' has two, both omitted.
     if (!reader.Take(')')) {
         do {
-            formula.arguments.push_back(reader.Number());
+            formula.arguments.push_back(Argument(reader));
         } while (reader.Take(','));
         if (!reader.Take(')')) {
             reader.Fail("',' or ')'");

@@ -1,6 +1,10 @@
-// A worksheet formula as xlhost takes it: a function name and number
-// arguments, "rnd_Sobol(3, 8)".
+// A worksheet formula as xlhost takes it: a registered function's name and
+// its arguments, each a number, a "text" ("" inside for a quote), TRUE or
+// FALSE, an error such as #N/A, a reference such as A1 or A1:C3 ($ signs
+// allowed), or nothing: 'fix_Table(1.5, "a b", B2:C3, , #N/A)'.
 #pragma once
+
+#include "FormulaArgument.h"
 
 #include <string>
 #include <vector>
@@ -9,7 +13,7 @@ namespace xlhost {
 
 struct Formula {
     std::string functionName;
-    std::vector<double> arguments;
+    std::vector<FormulaArgument> arguments;
 
     // Throws std::invalid_argument saying what is wrong.
     static Formula Parse(const std::string& text);

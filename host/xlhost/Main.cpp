@@ -36,7 +36,7 @@ void PrintRegistrations(const xlhost::Engine& engine) {
 bool Evaluate(xlhost::Engine& engine, const std::string& text) {
     try {
         const xlhost::Formula formula = xlhost::Formula::Parse(text);
-        const xlhost::Grid result = engine.Evaluate(formula.functionName, formula.arguments);
+        const xlhost::Grid result = engine.EvaluateFormula(formula.functionName, formula.arguments);
         const bool empty =
             result.cells.size() == 1 && result.cells[0].kind == xlhost::Cell::Kind::Nil;
         // An empty result prints nothing, not even an empty line.
@@ -60,6 +60,15 @@ int Run(const xlhost::CommandLine& line) {
     xlhost::Engine& engine = xlhost::Engine::Get();
     if (!line.version.empty()) {
         engine.SetVersion(line.version);
+    }
+    for (const xlhost::CellSetting& setting : line.cells) {
+        for (std::size_t row = 0; row < setting.values.rows; ++row) {
+            for (std::size_t column = 0; column < setting.values.columns; ++column) {
+                engine.SetCell(setting.range.rowFirst + static_cast<int>(row),
+                               setting.range.columnFirst + static_cast<int>(column),
+                               setting.values.At(row, column));
+            }
+        }
     }
     if (engine.OpenAddIn(line.addIn) == 0) {
         std::cerr << "xlhost: xlAutoOpen of " << line.addIn << " reported failure\n";
@@ -102,6 +111,10 @@ int main() {
     } catch (const std::invalid_argument& error) {
         std::cerr << "xlhost: " << error.what() << '\n' << xlhost::CommandLine::Usage();
         return ExitUsage;
+    }
+    if (line.help) {
+        std::cout << xlhost::CommandLine::Usage();
+        return ExitSuccess;
     }
     try {
         return Run(line);

@@ -1,5 +1,6 @@
 // The stand-in Excel's services, reached the way add-ins reach them.
 #include "Engine.h"
+#include "Sheet.h"
 #include "TestRecords.h"
 
 #include <gtest/gtest.h>
@@ -320,6 +321,194 @@ TEST_F(EngineTest, EvaluateRestoresTheAddInPathWhenTheResultCannotBeRead) {
     EXPECT_EQ(engine.Evaluate("fix_Twice", {1}).Display(), "2\n");
     EXPECT_EQ(engine.AddInPath(), elsewhere);
     EXPECT_EQ(engine.CloseAddIn(), 1);
+}
+
+using xlhost::FormulaArgument;
+using xlhost::Range;
+
+FormulaArgument N(double number) {
+    return FormulaArgument::Literal(Cell::Number(number));
+}
+FormulaArgument S(const std::string& text) {
+    return FormulaArgument::Literal(Cell::Text(text));
+}
+FormulaArgument B(bool value) {
+    return FormulaArgument::Literal(Cell::Boolean(value));
+}
+FormulaArgument E(int code) {
+    return FormulaArgument::Literal(Cell::Error(code));
+}
+FormulaArgument Omitted() {
+    return FormulaArgument::Omitted();
+}
+// Zero-based rows, then columns: R(0, 1, 0, 2) is A1:C2.
+FormulaArgument R(int rowFirst, int rowLast, int columnFirst, int columnLast) {
+    return FormulaArgument::Reference(Range{rowFirst, rowLast, columnFirst, columnLast});
+}
+
+struct CallCase {
+    const char* rule;
+    const char* function;
+    std::vector<FormulaArgument> arguments;
+    std::string shown; // as xlhost prints the result
+};
+
+// The sheet of the cases: A1 = 1.5, B1 = "two", C1 = TRUE, A2 = #N/A,
+// B2 empty, C2 = "3" (a text), D1 = 9 and E5 = 8 beside the ranges read.
+void FillSheet(Engine& engine) {
+    engine.SetCell(0, 0, Cell::Number(1.5));
+    engine.SetCell(0, 1, Cell::Text("two"));
+    engine.SetCell(0, 2, Cell::Boolean(true));
+    engine.SetCell(1, 0, Cell::Error(xlerrNA));
+    engine.SetCell(1, 2, Cell::Text("3"));
+    engine.SetCell(0, 3, Cell::Number(9));
+    engine.SetCell(4, 4, Cell::Number(8));
+}
+
+const std::string Sheet2x3 = "1.5,two,TRUE\n#N/A,,3\n";
+const std::string CoerceFailed = "xlCoerce failed with 32\n";
+constexpr int WholeSheetRows = 1048576;
+constexpr int WholeSheetColumns = 16384;
+
+const CallCase Cases[] = {
+    // fix_Mix(double, int, char*, double, short, wchar_t*, double) prints
+    // its arguments joined by '|'.
+    {"mixed slots, registers and stack",
+     "fix_Mix",
+     {N(-0.5), N(-7), S("abc"), N(1e10), B(true), S("wide"), N(0.125)},
+     "-0.5|-7|abc|10000000000|1|wide|0.125\n"},
+    {"mixed slots from cells",
+     "fix_Mix",
+     {R(0, 0, 0, 0), R(1, 1, 2, 2), R(0, 0, 1, 1), R(1, 1, 2, 2), R(0, 0, 2, 2), R(0, 0, 1, 1),
+      R(0, 0, 0, 0)},
+     "1.5|3|two|3|1|two|1.5\n"},
+    {"numbers become texts, integers truncate",
+     "fix_Mix",
+     {N(0), N(2.9), N(42), N(-2.5), N(0), N(0.5), N(0)},
+     "0|2|42|-2.5|0|0.5|0\n"},
+    {"omitted arguments are 0, FALSE and empty texts", "fix_Mix", {}, "0|0||0|0||0\n"},
+    {"omitted between others", "fix_Mix", {Omitted(), N(1), Omitted()}, "0|1||0|0||0\n"},
+    {"an empty cell is 0 and an empty text",
+     "fix_Mix",
+     {R(1, 1, 1, 1), R(1, 1, 1, 1), R(1, 1, 1, 1)},
+     "0|0||0|0||0\n"},
+    {"text that is no number is refused", "fix_Mix", {S("x")}, "#VALUE!\n"},
+    {"an error is refused", "fix_Difference", {E(xlerrNA), N(1)}, "#VALUE!\n"},
+    {"an error in a cell is refused", "fix_Difference", {R(1, 1, 0, 0), N(1)}, "#VALUE!\n"},
+    {"a range is no number", "fix_Difference", {R(0, 0, 0, 1), N(1)}, "#VALUE!\n"},
+    {"a cell text is no number", "fix_Difference", {R(0, 0, 1, 1), N(1)}, "#VALUE!\n"},
+    {"beyond 32 bits", "fix_Difference", {N(3e9), N(0)}, "#VALUE!\n"},
+    {"a text is no boolean", "fix_Not", {S("maybe")}, "#VALUE!\n"},
+    {"int in, int out", "fix_Difference", {N(7), N(10)}, "-3\n"},
+    {"truncation toward zero, numeric text", "fix_Difference", {N(-2.9), S("4")}, "-6\n"},
+    {"short boolean", "fix_Not", {N(0)}, "TRUE\n"},
+    {"boolean text", "fix_Not", {S("true")}, "FALSE\n"},
+    {"empty cell is FALSE", "fix_Not", {R(1, 1, 1, 1)}, "TRUE\n"},
+    {"boolean through a pointer", "fix_NotThrough", {B(false)}, "TRUE\n"},
+    {"omitted boolean through a pointer", "fix_NotThrough", {}, "TRUE\n"},
+    {"counted text in, counted wide text out", "fix_Repeat", {S("ab"), N(3)}, "ababab\n"},
+    {"a number as a counted text", "fix_Repeat", {R(0, 0, 0, 0), N(2)}, "1.51.5\n"},
+    {"Latin-1 both ways", "fix_Repeat", {S("\xc3\xa9"), N(2)}, "\xc3\xa9\xc3\xa9\n"},
+    {"wide text in, counted text out", "fix_Upper", {S("hello")}, "HELLO\n"},
+    {"a boolean cell as text", "fix_Upper", {R(0, 0, 2, 2)}, "TRUE\n"},
+    // The type words: xltypeNum 1, Str 2, Multi 64, Missing 128, Nil 256, SRef 1024.
+    {"a cell reaches R as a reference", "fix_Type4", {R(0, 0, 0, 0)}, "1024\n"},
+    {"a literal reaches R as a value", "fix_Type4", {N(1)}, "1\n"},
+    {"a text literal", "fix_Type4", {S("a")}, "2\n"},
+    {"omitted is missing", "fix_Type4", {}, "128\n"},
+    {"the last Excel 4 cell", "fix_Type4", {R(65535, 65535, 255, 255)}, "1024\n"},
+    {"row 65537 has no Excel 4 name", "fix_Type4", {R(65536, 65536, 0, 0)}, "#REF!\n"},
+    {"column 257 has no Excel 4 name", "fix_Type4", {R(0, 0, 256, 256)}, "#REF!\n"},
+    {"P reads a range into an array", "fix_ValueType4", {R(0, 1, 0, 1)}, "64\n"},
+    {"P reads a cell into its value", "fix_ValueType4", {R(0, 0, 0, 0)}, "1\n"},
+    {"P reads an empty cell as Nil", "fix_ValueType4", {R(1, 1, 1, 1)}, "256\n"},
+    {"a range reaches U as a reference", "fix_Type12", {R(0, 1, 0, 2)}, "1024\n"},
+    {"the last Excel 12 cell", "fix_Type12", {R(1048575, 1048575, 16383, 16383)}, "1024\n"},
+    {"Q reads a text cell", "fix_ValueType12", {R(1, 1, 2, 2)}, "2\n"},
+    {"the add-in coerces an R reference", "fix_Read4", {R(0, 1, 0, 2)}, Sheet2x3},
+    {"the add-in coerces a U reference", "fix_Read12", {R(0, 1, 0, 2)}, Sheet2x3},
+    {"cells set beside the range stay out",
+     "fix_Read12",
+     {R(0, 4, 1, 3)},
+     "two,TRUE,9\n,3,\n,,\n,,\n,,\n"},
+    {"a one-cell reference coerces to its value", "fix_Read12", {R(0, 0, 1, 1)}, "two\n"},
+    {"values come back as they went", "fix_Read12", {E(xlerrDiv0)}, "#DIV/0!\n"},
+    {"Q passes the array", "fix_Pass12", {R(0, 1, 0, 1)}, "1.5,two\n#N/A,\n"},
+    {"a whole sheet is too large to coerce",
+     "fix_Read12",
+     {R(0, WholeSheetRows - 1, 0, WholeSheetColumns - 1)},
+     CoerceFailed},
+    {"a whole Excel 4 sheet is too large to coerce",
+     "fix_Read4",
+     {R(0, 65535, 0, 255)},
+     CoerceFailed},
+    {"a whole sheet reaches U as a reference",
+     "fix_Type12",
+     {R(0, WholeSheetRows - 1, 0, WholeSheetColumns - 1)},
+     "1024\n"},
+    {"a whole sheet cannot be read for Q",
+     "fix_Pass12",
+     {R(0, WholeSheetRows - 1, 0, WholeSheetColumns - 1)},
+     "#VALUE!\n"},
+    {"a whole sheet has no Excel 4 name",
+     "fix_Read4",
+     {R(0, WholeSheetRows - 1, 0, WholeSheetColumns - 1)},
+     "#REF!\n"},
+};
+
+TEST_F(EngineTest, PassesEachArgumentAsItsTypeCodeAsks) {
+    ASSERT_EQ(engine.OpenAddIn(FixturePath), 1);
+    FillSheet(engine);
+    for (const CallCase& c : Cases) {
+        SCOPED_TRACE(c.rule);
+        EXPECT_EQ(engine.EvaluateFormula(c.function, c.arguments).Display(), c.shown);
+        EXPECT_EQ(engine.OutstandingAllocations(), 0u) << "coerced arrays are freed";
+    }
+    EXPECT_EQ(engine.DoubleFrees() + engine.ForeignFrees(), 0u);
+    EXPECT_EQ(engine.CloseAddIn(), 1);
+}
+
+TEST_F(EngineTest, RefusesWhatItCannotCall) {
+    ASSERT_EQ(engine.OpenAddIn(FixturePath), 1);
+    EXPECT_THROW(engine.EvaluateFormula("fix_Not", {N(1), N(2)}), std::runtime_error);
+    EXPECT_THROW(engine.EvaluateFormula("fix_Nothing", {}), std::runtime_error);
+    const XLOPER modifies = RegisterFixture(records4, "fix_Twice", "1E");
+    ASSERT_EQ(modifies.xltype, xltypeNum);
+    EXPECT_THROW(engine.EvaluateFormula("fix_Twice", {N(1)}), std::runtime_error)
+        << "a modify-in-place function";
+    EXPECT_EQ(engine.CloseAddIn(), 1);
+}
+
+TEST_F(EngineTest, ArraysFromTheSheetStopAtTheBoundButReferencesCostNothing) {
+    // Four whole columns are just within the bound (4 x 1048576 = 2^22
+    // cells), five beyond it.
+    const long long rows = WholeSheetRows;
+    ASSERT_EQ(xlhost::Sheet::MaxArrayCells, 4 * rows);
+    engine.SetCell(WholeSheetRows - 1, 3, Cell::Number(2));
+    XLOPER12 within = engine.SheetRef12({0, WholeSheetRows - 1, 0, 3});
+    XLOPER12 beyond = engine.SheetRef12({0, WholeSheetRows - 1, 0, 4});
+    XLOPER12 result = records12.Nil();
+    ASSERT_EQ(Call<XLOPER12>(xlCoerce, &result, {&within}), xlretSuccess);
+    ASSERT_EQ(result.xltype & xltypeMulti, xltypeMulti);
+    EXPECT_EQ(result.val.array.rows, rows);
+    const XLOPER12& last = result.val.array.lparray[rows * 4 - 1];
+    EXPECT_EQ(Describe(last), "Num 2");
+    EXPECT_EQ(Describe(result.val.array.lparray[0]), "Nil");
+    EXPECT_EQ(Free(result), xlretSuccess);
+    XLOPER12 untouched = records12.Nil();
+    EXPECT_EQ(Call<XLOPER12>(xlCoerce, &untouched, {&beyond}), xlretFailed);
+    EXPECT_EQ(Describe(untouched), "Nil");
+    // Asked for as a reference or a single value, the whole sheet costs nothing.
+    XLOPER12 whole = engine.SheetRef12({0, WholeSheetRows - 1, 0, WholeSheetColumns - 1});
+    engine.SetCell(0, 0, Cell::Text("7"));
+    XLOPER12 asNumber = records12.Integer(xltypeNum);
+    ASSERT_EQ(Call<XLOPER12>(xlCoerce, &result, {&whole, &asNumber}), xlretSuccess);
+    EXPECT_EQ(Describe(result), "Num 7");
+    XLOPER12 asRef = records12.Integer(xltypeRef);
+    ASSERT_EQ(Call<XLOPER12>(xlCoerce, &result, {&whole, &asRef}), xlretSuccess);
+    EXPECT_EQ(Describe(result), "Ref sheet [0:1048575,0:16383]");
+    EXPECT_EQ(Free(result), xlretSuccess);
+    EXPECT_EQ(engine.OutstandingAllocations(), 0u);
 }
 
 } // namespace

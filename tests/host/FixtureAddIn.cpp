@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -75,9 +76,12 @@ std::string ModulePath() {
     return path;
 }
 
-void Register(const std::string& module, const char* name, const char* type, const char* arguments,
-              std::vector<std::string> argumentHelp) {
-    std::vector<XLOPER> args = {Text(module),    Text(name),
+// Registers `procedure` under its own name, or another one.
+void Register(const std::string& module, const char* procedure, const char* type,
+              const char* arguments, std::vector<std::string> argumentHelp,
+              const char* name = nullptr) {
+    name = name != nullptr ? name : procedure;
+    std::vector<XLOPER> args = {Text(module),    Text(procedure),
                                 Text(type),      Text(name),
                                 Text(arguments), Number(1),
                                 Text("Fixture"), Text(""),
@@ -122,6 +126,19 @@ extern "C" int XLW_STDCALL xlAutoOpen() {
     Register(module, "fix_Wizard", "P", "", {});
     Register(module, "fix_Absent", "P", "", {});
     Register(module, "fix_Sheet", "Q", "", {});
+    Register(module, "fix_Mix", "CBJCBAC%B", "a, j, c, b, flag, w, e", {});
+    Register(module, "fix_Repeat", "D%DJ", "text, times", {});
+    Register(module, "fix_Upper", "DC%", "text", {});
+    Register(module, "fix_Difference", "JJJ", "a, b", {});
+    Register(module, "fix_Not", "AA", "flag", {});
+    Register(module, "fix_NotThrough", "LL$", "flag", {});
+    Register(module, "fix_Type4", "JR", "x", {});
+    Register(module, "fix_Type4", "JP", "x", {}, "fix_ValueType4");
+    Register(module, "fix_Type12", "JU", "x", {});
+    Register(module, "fix_Type12", "JQ", "x", {}, "fix_ValueType12");
+    Register(module, "fix_Read4", "RR#", "x", {});
+    Register(module, "fix_Read12", "UU", "x", {});
+    Register(module, "fix_Read12", "QQ", "x", {}, "fix_Pass12");
     Call(xlcMessage, nullptr, {Boolean(false)});
     return 1;
 }
@@ -248,5 +265,116 @@ extern "C" LPXLOPER12 XLW_STDCALL fix_Sheet() {
     result.val.array.rows = 1048576;
     result.val.array.columns = 16384;
     result.xltype = xltypeMulti;
+    return &result;
+}
+
+// Every argument in one line, so that a slot passed wrongly shows: doubles
+// in slots 0, 3 and 6, integers in 1 and 4, pointers in 2 and 5 (the first
+// four slots in registers on x86-64, the rest on the stack).
+extern "C" const char* XLW_STDCALL fix_Mix(double a, int j, const char* c, double b, short flag,
+                                           const wchar_t* w, double e) {
+    static char line[512];
+    std::string wide;
+    for (; *w != 0; ++w) {
+        wide += *w < 128 ? static_cast<char>(*w) : '?';
+    }
+    std::snprintf(line, sizeof line, "%.17g|%d|%s|%.17g|%d|%s|%.17g", a, j, c, b, flag,
+                  wide.c_str(), e);
+    return line;
+}
+
+// The counted text `times` times over, as a counted wide text.
+extern "C" const XCHAR* XLW_STDCALL fix_Repeat(const char* counted, int times) {
+    static std::wstring result;
+    const std::string text(counted + 1, static_cast<unsigned char>(counted[0]));
+    result.assign(1, L'\0');
+    for (int i = 0; i < times; ++i) {
+        for (char c : text) {
+            result += static_cast<wchar_t>(static_cast<unsigned char>(c));
+        }
+    }
+    result[0] = static_cast<wchar_t>(result.size() - 1);
+    return result.c_str();
+}
+
+// The ASCII letters in upper case, as a counted byte text.
+extern "C" const char* XLW_STDCALL fix_Upper(const wchar_t* text) {
+    static std::string result;
+    result.assign(1, '\0');
+    for (; *text != 0; ++text) {
+        result += *text >= L'a' && *text <= L'z' ? static_cast<char>(*text - L'a' + 'A')
+                                                 : static_cast<char>(*text);
+    }
+    result[0] = static_cast<char>(result.size() - 1);
+    return result.c_str();
+}
+
+extern "C" int XLW_STDCALL fix_Difference(int a, int b) {
+    return a - b;
+}
+
+extern "C" short XLW_STDCALL fix_Not(short flag) {
+    return flag == 0 ? 1 : 0;
+}
+
+extern "C" short* XLW_STDCALL fix_NotThrough(short* flag) {
+    static short result;
+    result = *flag == 0 ? 1 : 0;
+    return &result;
+}
+
+// The type word of the record as it arrived.
+extern "C" int XLW_STDCALL fix_Type4(LPXLOPER x) {
+    return x->xltype;
+}
+
+extern "C" int XLW_STDCALL fix_Type12(LPXLOPER12 x) {
+    return static_cast<int>(x->xltype);
+}
+
+namespace {
+
+MdCallBack12Proc Callback12() {
+    return reinterpret_cast<MdCallBack12Proc>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA(nullptr), "MdCallBack12")));
+}
+
+} // namespace
+
+// A reference read through xlCoerce into Excel's memory, handed back for
+// Excel to free; any other value handed back as it came; a failed xlCoerce
+// as a text with its return code.
+extern "C" LPXLOPER XLW_STDCALL fix_Read4(LPXLOPER x) {
+    static XLOPER result;
+    if (x->xltype != xltypeRef && x->xltype != xltypeSRef) {
+        return x;
+    }
+    LPXLOPER args[] = {x};
+    const int code = excel4v(xlCoerce, &result, 1, args);
+    if (code != xlretSuccess) {
+        result = Text("xlCoerce failed with " + std::to_string(code));
+        return &result;
+    }
+    result.xltype |= xlbitXLFree;
+    return &result;
+}
+
+extern "C" LPXLOPER12 XLW_STDCALL fix_Read12(LPXLOPER12 x) {
+    static XLOPER12 result;
+    static XCHAR failed[64];
+    if (x->xltype != xltypeRef && x->xltype != xltypeSRef) {
+        return x;
+    }
+    LPXLOPER12 args[] = {x};
+    const int code = Callback12()(xlCoerce, 1, args, &result);
+    if (code != xlretSuccess) {
+        const std::string text = "xlCoerce failed with " + std::to_string(code);
+        failed[0] = static_cast<XCHAR>(text.size());
+        std::copy(text.begin(), text.end(), failed + 1);
+        result.val.str = failed;
+        result.xltype = xltypeStr;
+        return &result;
+    }
+    result.xltype |= xlbitXLFree;
     return &result;
 }

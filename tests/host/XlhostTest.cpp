@@ -8,6 +8,7 @@
 #include <iterator>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace {
 
@@ -132,7 +133,7 @@ TEST(XlhostTest, UnknownFunctionFailsTheRunButNotTheOtherFormulas) {
     const XlhostRun run = Xlhost(Fixture + " fix_Nothing(1) fix_Twice(2) \"fix_Twice(1,\"");
     EXPECT_EQ(run.output, "4\nfixture closed\n");
     EXPECT_NE(run.errors.find("fix_Nothing"), std::string::npos) << run.errors;
-    EXPECT_NE(run.errors.find("expected a number"), std::string::npos) << run.errors;
+    EXPECT_NE(run.errors.find("expected ',' or ')'"), std::string::npos) << run.errors;
     EXPECT_EQ(run.exitCode, 1u);
 }
 
@@ -143,6 +144,80 @@ TEST(XlhostTest, AResultTooLargeToHoldIsSaidSoAndTheOtherFormulasStillRun) {
               std::string::npos)
         << run.errors;
     EXPECT_EQ(run.exitCode, 1u);
+}
+
+// One command-line argument, quoted for CommandLineToArgvW: a double quote
+// inside as \" (none of the arguments has a backslash before a quote).
+std::string Quoted(const std::string& argument) {
+    std::string quoted = "\"";
+    for (char c : argument) {
+        quoted += c == '"' ? std::string("\\\"") : std::string(1, c);
+    }
+    return quoted + "\"";
+}
+
+std::string QuotedAll(const std::vector<std::string>& arguments) {
+    std::string line;
+    for (const std::string& argument : arguments) {
+        line += (line.empty() ? "" : " ") + Quoted(argument);
+    }
+    return line;
+}
+
+TEST(XlhostTest, SetCellsAreWhatReferencesReadUnderBothRecordKinds) {
+    const std::vector<std::string> sheet = {"--set", "A1:C2=1.5,two,TRUE;#N/A,,\"3\"", "--set",
+                                            "B5=\"a; b\""};
+    const struct {
+        const char* version;
+        const char* read; // the function that reads a reference through xlCoerce
+        const char* huge; // a range too large to read
+        const char* hugeShows;
+    } runs[] = {
+        {"11.0", "fix_Read4", "A1:IV65536", "xlCoerce failed with 32"},
+        {"12.0", "fix_Read12", "A1:XFD1048576", "xlCoerce failed with 32"},
+        {"11.0", "fix_Read4", "A1:XFD1048576", "#REF!"},
+    };
+    for (const auto& r : runs) {
+        SCOPED_TRACE(std::string(r.version) + " " + r.huge);
+        std::vector<std::string> arguments = {"--excel", r.version};
+        arguments.insert(arguments.end(), sheet.begin(), sheet.end());
+        const std::string read = r.read;
+        arguments.insert(arguments.end(),
+                         {Fixture, read + "(a1:$C$2)", read + "(B5)",
+                          "fix_Mix(A1, C2, B1, 2, FALSE, \"say \"\"hi\"\"\", -1)", "fix_Table(,2)",
+                          read + "(" + r.huge + ")", "fix_Twice(A1)"});
+        const XlhostRun run = Xlhost(QuotedAll(arguments));
+        EXPECT_EQ(run.output, std::string("1.5,two,TRUE\n#N/A,,3\n"
+                                          "a; b\n"
+                                          "1.5|3|two|2|0|say \"hi\"|-1\n"
+                                          "0,2,2\ntext,TRUE,#DIV/0!\n") +
+                                  r.hugeShows + "\n3\nfixture closed\n");
+        EXPECT_EQ(run.exitCode, 0u) << run.errors;
+    }
+}
+
+TEST(XlhostTest, HelpSaysHowToSetCellsAndWriteReferences) {
+    const XlhostRun help = Xlhost("--help");
+    EXPECT_EQ(help.exitCode, 0u);
+    EXPECT_NE(help.output.find("--set CELLS=VALUES"), std::string::npos) << help.output;
+    EXPECT_NE(help.output.find("A2:C3"), std::string::npos) << help.output;
+    EXPECT_NE(help.output.find("XFD1048576"), std::string::npos) << help.output;
+    const struct {
+        std::string arguments;
+        unsigned exitCode;
+        const char* message;
+    } mistakes[] = {
+        {"--set A1:B1=1 " + Fixture, 2, "2 values"},
+        {"--set A1 " + Fixture, 2, "expected '=' after the cells"},
+        {Fixture + " fix_Twice(XFE1)", 1, "column XFE is beyond XFD"},
+        {Fixture + " fix_Twice(A1:)", 1, "expected a cell after ':'"},
+    };
+    for (const auto& mistake : mistakes) {
+        SCOPED_TRACE(mistake.arguments);
+        const XlhostRun run = Xlhost(mistake.arguments);
+        EXPECT_EQ(run.exitCode, mistake.exitCode);
+        EXPECT_NE(run.errors.find(mistake.message), std::string::npos) << run.errors;
+    }
 }
 
 TEST(XlhostTest, IsLargeAddressAwareAsThirtyTwoBitExcelIs) {

@@ -1,0 +1,66 @@
+// What Excel does with a formula's arguments before it calls a worksheet
+// function: each becomes what its registered type code asks for.
+//
+//   B  double          J  32-bit int        A  bool as a short (0 or 1)
+//   L  pointer to such a short
+//   C  null-terminated byte text            C% null-terminated wide text
+//   D  counted byte text (length in the first byte)   D% counted wide text
+//   P, Q  a value record (XLOPER, XLOPER12): a reference is first read into
+//         its value (one cell) or an array (a range)
+//   R, U  a reference record: a reference comes as an xltypeSRef on the
+//         engine's sheet, for the add-in's xlCoerce to read; values as values
+//
+// An omitted argument is 0, FALSE or an empty text for the scalar codes and
+// xltypeMissing for the record codes. A value the scalar codes cannot take
+// (a text that reads as no number, an error, a range of several cells: the
+// stand-in does no implicit intersection) gives #VALUE! and the function is
+// not called, as in Excel; so does a range too large to read (Sheet::
+// MaxArrayCells) for P and Q. An XLOPER names only Excel 4's 65 536 rows and
+// 256 columns: a reference beyond them gives #REF! for P and R.
+#pragma once
+
+#include "Cell.h"
+#include "FormulaArgument.h"
+#include "Ledger.h"
+#include "Sheet.h"
+#include "WorksheetCall.h"
+#include "xlw/ExcelApi.h"
+
+#include <deque>
+#include <string>
+
+namespace xlhost {
+
+class PassedArguments {
+public:
+    explicit PassedArguments(const Sheet& sheet) : sheet_(sheet) {}
+    PassedArguments(const PassedArguments&) = delete;
+    PassedArguments& operator=(const PassedArguments&) = delete;
+
+    // The type codes the stand-in passes (those above).
+    static bool Supports(const std::string& code);
+
+    // Adds the argument as `code` asks. False, with the error the cell shows
+    // in `shown`, when Excel would not call the function.
+    bool Add(const std::string& code, const FormulaArgument& argument, Cell& shown);
+
+    const CallFrame& Frame() const { return frame_; }
+
+private:
+    void AddScalar(const std::string& code, const Cell& value);
+    template <class Record>
+    bool AddRecord(bool asReference, const FormulaArgument& argument, std::deque<Record>& records,
+                   Cell& shown);
+
+    const Sheet& sheet_;
+    CallFrame frame_;
+    // What the arguments point at, alive until the result has been read.
+    std::deque<std::string> narrowTexts_;
+    std::deque<std::wstring> wideTexts_;
+    std::deque<short> booleans_;
+    std::deque<XLOPER> records4_;
+    std::deque<XLOPER12> records12_;
+    Ledger recordMemory_; // Excel's own: the add-in must not free it
+};
+
+} // namespace xlhost

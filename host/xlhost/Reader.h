@@ -1,0 +1,57 @@
+// Reads xlhost's formulas and cell settings piece by piece: values written
+// as in an Excel formula (numbers, "text" with "" for a quote, TRUE, FALSE,
+// #N/A and the other errors) and references (A1, A1:C3, $A$1, up to
+// XFD1048576, column letters in any case).
+#pragma once
+
+#include "Cell.h"
+#include "Range.h"
+
+#include <cstddef>
+#include <string>
+
+namespace xlhost {
+
+class Reader {
+public:
+    // `what` names the text in messages, e.g. "formula 'f(1)'".
+    Reader(const std::string& text, std::string what);
+
+    void SkipBlanks();
+    // After blanks: takes `c` if it comes next.
+    bool Take(char c);
+    // After blanks: true when the text ends or one of `stops` comes next.
+    bool AtAnyOf(const char* stops);
+    bool AtEnd() { return AtAnyOf(""); }
+    // After blanks: true when `c` comes next.
+    bool NextIs(char c);
+    // Letters, digits, '_' and '.'.
+    std::string Name();
+    // A value, when one starts here; false with nothing read otherwise.
+    // Texts need their quotes.
+    bool Value(Cell& value);
+    // A reference, when one starts here; false with nothing read otherwise.
+    // Throws std::invalid_argument for a reference outside the sheet.
+    bool Reference(Range& range);
+    // Everything up to one of `stops` or the end, blanks around it removed.
+    std::string RawUntil(const char* stops);
+
+    [[noreturn]] void Fail(const std::string& expected) const;
+
+private:
+    bool Number(Cell& value);
+    bool QuotedText(Cell& value);
+    bool ErrorLiteral(Cell& value);
+    bool Boolean(Cell& value);
+    // Letters, digits and '$' from here, as a reference or TRUE is written.
+    std::string Word() const;
+
+    const std::string& text_;
+    std::string what_;
+    std::size_t pos_ = 0;
+};
+
+// The whole text as one value (blanks around it allowed); false when it is none.
+bool ParseValue(const std::string& text, Cell& value);
+
+} // namespace xlhost
