@@ -70,6 +70,10 @@ public:
     XlfOper& SetFromVector(const std::vector<double>& values);
 
     // Raw conversions: Excel return codes, never an exception for a code.
+    // A reference of more than 1048576 cells is not read, as cells, numbers
+    // or a matrix, in either form: std::runtime_error with a text for the
+    // cell ("the range of 65536 rows and 256 columns is too large to read:
+    // it has more than 1048576 cells"), before anything is allocated.
     int ConvertToDouble(double& out) const;
     int ConvertToDoubleVector(std::vector<double>& out, VectorReadOrder order) const;
     int ConvertToShort(short& out) const;
