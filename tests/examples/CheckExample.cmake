@@ -118,9 +118,10 @@ while(index LESS count)
   list(APPEND expected_rows "${shown}")
 endwhile()
 
-string(TIMESTAMP started "%s")
+# The whole sheet is refused before a cell is read; reading it, one
+# coercion per cell, would take the stand-in hours and outlast the test's
+# time limit.
 run_xlhost(output ${sheet} ${ADDIN} ${formulas})
-string(TIMESTAMP finished "%s")
 
 # The printed lines, taken formula by formula as many as it should print,
 # so that a failure names the formula.
@@ -146,12 +147,6 @@ foreach(formula shown IN ZIP_LISTS formulas expected_rows)
 endforeach()
 if(lines)
   message(FATAL_ERROR "under ${VERSION} more was printed:\n${lines}")
-endif()
-# The whole sheet is refused before a cell is read: the run takes seconds,
-# where reading it would take hours in the stand-in.
-math(EXPR seconds "${finished} - ${started}")
-if(seconds GREATER 60)
-  message(FATAL_ERROR "the formulas took ${seconds} s under ${VERSION}")
 endif()
 
 # Under Excel 4 a reference beyond IV65536 does not exist.
