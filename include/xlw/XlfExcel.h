@@ -25,6 +25,9 @@ public:
     XlfExcel& operator=(const XlfExcel&) = delete;
 
     bool IsExcel12() const { return isExcel12_; }
+    // The running Excel's major version (16 for "16.0"); 0 when it could
+    // not be read or the callbacks are not bound.
+    int MajorVersion() const { return majorVersion_; }
     std::string OperTypeCode() const { return operTypeCode_; }
     std::string XloperTypeCode() const { return xloperTypeCode_; }
     std::string WideStringTypeCode() const { return wideStringTypeCode_; }
@@ -38,6 +41,9 @@ public:
     int Invoke12(int xlfn, LPXLOPER12 result, int count, ...) const;
     int InvokeArray12(int xlfn, LPXLOPER12 result, int count, LPXLOPER12* args) const;
 
+    // Up to Excel 2010 (14), a wizard dialog owned by the window xlGetHwnd
+    // names; from Excel 2013 (15) on, any wizard dialog of this process,
+    // since each workbook window can own one.
     bool InFunctionWizard() const;
 
     // Bump allocation; valid until the next ReleaseTemp. Never returns null.
@@ -81,6 +87,7 @@ private:
     // a missing entry point.
     bool IsBound() const;
     bool DetectExcel12() const;
+    int ReadMajorVersion() const;
     // The first ladder step above the newest ladder block (or from 8192
     // bytes) that holds `bytes`.
     unsigned int LadderSizeFor(unsigned int bytes) const;
@@ -92,6 +99,7 @@ private:
     TempBlock spare_ = {0, nullptr};
     unsigned int offset_ = 0;
     LibraryRecord* library_;
+    int majorVersion_ = 0;
     bool isExcel12_ = false;
     std::string operTypeCode_;
     std::string xloperTypeCode_;

@@ -84,7 +84,19 @@ std::uint64_t AlignedOffset(unsigned offset) {
 struct WizardSearch {
     bool found;
     std::uint16_t excelWindow;
+    // From Excel 2013 on the wizard is owned by the active workbook's window,
+    // which xlGetHwnd need not name: any wizard of this process counts.
+    bool anyOwnerInProcess;
 };
+
+// Excel 2013 (15) made each workbook a main window of its own.
+constexpr int SingleDocumentVersion = 15;
+
+bool BelongsToThisProcess(HWND window) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    return process == GetCurrentProcessId();
+}
 
 BOOL CALLBACK MatchWizardWindow(HWND window, LPARAM searchAddress) {
     static const char wizardClass[] = "bosa_sdm_XL";
@@ -96,6 +108,10 @@ BOOL CALLBACK MatchWizardWindow(HWND window, LPARAM searchAddress) {
                        wizardClassLength) != CSTR_EQUAL)
         return TRUE;
     auto* search = reinterpret_cast<WizardSearch*>(searchAddress);
+    if (search->anyOwnerInProcess) {
+        search->found = BelongsToThisProcess(window);
+        return search->found ? FALSE : TRUE;
+    }
     // Excel 4 hands out only the low 16 bits of its main window's handle. The
     // parent is cut the same way through uintptr_t, so the test holds for
     // 64-bit handles too.
@@ -137,6 +153,7 @@ void XlfExcel::BindCallbacks() {
     excel4v = FindProc<Excel4vProc>(module, "Excel4v");
     if (!excel4v)
         throw std::runtime_error("Could not get address of Excel4v callback");
+    majorVersion_ = ReadMajorVersion();
     isExcel12_ = DetectExcel12();
     MakeValueImplementationCurrent(isExcel12_);
     operTypeCode_ = isExcel12_ ? "Q" : "P";
@@ -150,6 +167,11 @@ bool XlfExcel::IsBound() const {
 }
 
 bool XlfExcel::DetectExcel12() const {
+    // Every Excel since 2007 (12) has the Excel 12 interface.
+    return majorVersion_ >= 12;
+}
+
+int XlfExcel::ReadMajorVersion() const {
     XLOPER versionKind{};
     versionKind.xltype = xltypeInt;
     versionKind.val.w = 2;
@@ -164,9 +186,8 @@ bool XlfExcel::DetectExcel12() const {
     major.xltype = xltypeNil;
     const int coerced = excel4(xlCoerce, &major, 2, &version, &targetType);
     excel4(xlFree, nullptr, 1, &version);
-    // A version that cannot be read is taken as an older Excel. Every Excel
-    // since 2007 (12) has the Excel 12 interface.
-    return coerced == xlretSuccess && major.xltype == xltypeInt && major.val.w >= 12;
+    // A version that cannot be read is taken as an older Excel.
+    return coerced == xlretSuccess && major.xltype == xltypeInt ? major.val.w : 0;
 }
 
 int XlfExcel::Invoke(int xlfn, void* result, int count, ...) const {
@@ -216,10 +237,15 @@ int XlfExcel::InvokeArray12(int xlfn, LPXLOPER12 result, int count, LPXLOPER12* 
 bool XlfExcel::InFunctionWizard() const {
     if (!IsBound())
         return false;
+    if (majorVersion_ >= SingleDocumentVersion) {
+        WizardSearch search{false, 0, true};
+        EnumWindows(MatchWizardWindow, reinterpret_cast<LPARAM>(&search));
+        return search.found;
+    }
     XLOPER excelWindow{};
     if (excel4(xlGetHwnd, &excelWindow, 0) != xlretSuccess)
         return false;
-    WizardSearch search{false, static_cast<std::uint16_t>(excelWindow.val.w)};
+    WizardSearch search{false, static_cast<std::uint16_t>(excelWindow.val.w), false};
     EnumWindows(MatchWizardWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
