@@ -5,6 +5,8 @@
 #include "Records.h"
 #include "Text.h"
 
+#include <cmath>
+#include <cstdint>
 #include <stdexcept>
 #include <type_traits>
 
@@ -25,13 +27,12 @@ bool IsCounted(const std::string& code) {
     return code[0] == 'D';
 }
 
-// The xltype the scalar code converts its value to; 0 for a record code.
+// The xltype the scalar code converts its value to; 0 for a record code. A
+// J argument is read as a number first, so that one beyond 32 bits can be
+// told from one that is no number at all.
 unsigned ScalarTarget(const std::string& code) {
-    if (code == "B") {
+    if (code == "B" || code == "J") {
         return xltypeNum;
-    }
-    if (code == "J") {
-        return xltypeInt;
     }
     if (code == "A" || code == "L") {
         return xltypeBool;
@@ -82,6 +83,13 @@ bool PassedArguments::Add(const std::string& code, const FormulaArgument& argume
     if (value.kind == Cell::Kind::Error || Coerce(Value::Scalar(value), ScalarTarget(code), sheet_,
                                                   TheSheetId, converted) != xlretSuccess) {
         shown = Cell::Error(xlerrValue);
+        return false;
+    }
+    // Excel checks that an integer argument fits its type and shows #NUM!
+    // when it does not; the fraction is dropped toward zero.
+    const double whole = std::trunc(converted.cell.number);
+    if (code == "J" && (whole < INT32_MIN || whole > INT32_MAX)) {
+        shown = Cell::Error(xlerrNum);
         return false;
     }
     AddScalar(code, converted.cell);

@@ -15,8 +15,10 @@
 // (a text that reads as no number, an error, a range of several cells: the
 // stand-in does no implicit intersection) gives #VALUE! and the function is
 // not called, as in Excel; so does a range too large to read (Sheet::
-// MaxArrayCells) for P and Q. An XLOPER names only Excel 4's 65 536 rows and
-// 256 columns: a reference beyond them gives #REF! for P and R.
+// MaxArrayCells) for P and Q. A number beyond J's 32 bits gives #NUM!, as
+// Excel checks integer arguments against their type. An XLOPER names only
+// Excel 4's 65 536 rows and 256 columns: a reference beyond them gives #REF!
+// for P and R.
 #pragma once
 
 #include "Cell.h"

@@ -9,6 +9,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -23,6 +24,8 @@ namespace {
 constexpr int MaxCallArguments = 255;
 constexpr int Excel4Records = 4;
 constexpr int Excel12Records = 12;
+// Excel 2013 (15.0) gave each workbook a main window of its own.
+constexpr int SingleDocumentVersion = 15;
 
 std::string VersionFromEnvironment() {
     const char* version = std::getenv(VersionVariable);
@@ -41,24 +44,50 @@ std::string ExecutablePath() {
     return ModulePath(nullptr);
 }
 
-// xlFree on one record: hands its Excel-allocated contents back to the ledger.
-template <class Record> Ledger::FreeOutcome FreeRecord(Ledger& ledger, const Record& record) {
+// xlFree on one record: hands its Excel-allocated contents back to the ledger
+// and, as Excel does, sets the record's pointer to null, so that freeing the
+// same record again does nothing.
+template <class Pointer> Ledger::FreeOutcome FreeBlock(Ledger& ledger, Pointer& block) {
+    if (block == nullptr) {
+        return Ledger::FreeOutcome::Freed;
+    }
+    const Ledger::FreeOutcome outcome = ledger.Free(block);
+    block = nullptr;
+    return outcome;
+}
+
+template <class Record> Ledger::FreeOutcome FreeRecord(Ledger& ledger, Record& record) {
     switch (TypeOf(record)) {
     case xltypeStr:
-        return ledger.Free(record.val.str);
+        return FreeBlock(ledger, record.val.str);
     case xltypeMulti:
-        return ledger.Free(record.val.array.lparray);
+        return FreeBlock(ledger, record.val.array.lparray);
     case xltypeRef:
-        return ledger.Free(record.val.mref.lpmref);
+        return FreeBlock(ledger, record.val.mref.lpmref);
     default:
         // Harmless on records that hold no memory, as in Excel.
         return Ledger::FreeOutcome::Freed;
     }
 }
 
+// A record that xlFree has freed: its type still says it holds memory, its
+// pointer is null. Freeing it again is harmless.
+template <class Record> bool IsFreed(const Record& record) {
+    switch (TypeOf(record)) {
+    case xltypeStr:
+        return record.val.str == nullptr;
+    case xltypeMulti:
+        return record.val.array.lparray == nullptr;
+    case xltypeRef:
+        return record.val.mref.lpmref == nullptr;
+    default:
+        return false;
+    }
+}
+
 template <class Record> int FreeRecords(Ledger& ledger, const std::vector<Record*>& records) {
     int code = xlretSuccess;
-    for (const Record* record : records) {
+    for (Record* record : records) {
         if (FreeRecord(ledger, *record) != Ledger::FreeOutcome::Freed) {
             // Excel's behaviour here is undefined; the stand-in says so.
             code = xlretFailed;
@@ -78,7 +107,8 @@ int Dispatch(EngineState& state, int function, int count, Record** args, Record*
     bool readable = count >= 0 && count <= MaxCallArguments && (count == 0 || args != nullptr);
     for (int i = 0; readable && i < count; ++i) {
         Value value;
-        readable = args[i] != nullptr && ReadValue(*args[i], value);
+        readable = args[i] != nullptr &&
+                   ((function == xlFree && IsFreed(*args[i])) || ReadValue(*args[i], value));
         if (readable) {
             records.push_back(args[i]);
             values.push_back(value);
@@ -87,7 +117,9 @@ int Dispatch(EngineState& state, int function, int count, Record** args, Record*
         }
     }
     const auto fault = state.faults.find(function);
-    if (count < 0 || count > MaxCallArguments) {
+    // xlfRegister keeps a record of what it refused, its count included.
+    const bool overVersionCount = function != xlfRegister && count > state.MaxCallArguments();
+    if (count < 0 || count > MaxCallArguments || overVersionCount) {
         call.returnCode = xlretInvCount;
     } else if (!readable) {
         call.returnCode = xlretInvXloper;
@@ -113,9 +145,6 @@ int Dispatch(EngineState& state, int function, int count, Record** args, Record*
 }
 
 Cell ShownValue(const Cell& cell) {
-    if (cell.kind == Cell::Kind::Missing) {
-        return Cell::Nil();
-    }
     // Excel has no infinite or NaN cell values.
     if (cell.kind == Cell::Kind::Number && !std::isfinite(cell.number)) {
         return Cell::Error(xlerrNum);
@@ -279,7 +308,49 @@ int RunAutoProcedure(HMODULE module, const char* name) {
     return procedure();
 }
 
+// While a thread-safe function runs, the engine answers as Excel answers
+// such a function, however the call ends.
+class ThreadSafeCall {
+public:
+    ThreadSafeCall(bool& flag, bool threadSafe) : flag_(flag) { flag_ = threadSafe; }
+    ~ThreadSafeCall() { flag_ = false; }
+    ThreadSafeCall(const ThreadSafeCall&) = delete;
+    ThreadSafeCall& operator=(const ThreadSafeCall&) = delete;
+
+private:
+    bool& flag_;
+};
+
+// Excel unloads an add-in that is closed and no longer open: the references
+// that registering from it took go, and its functions, whose code goes with
+// the module, are withdrawn.
+void Unload(EngineState& state, HMODULE module) {
+    auto& taken = state.modulesLoadedByRegistration;
+    for (auto it = taken.begin(); it != taken.end();) {
+        if (*it == module) {
+            FreeLibrary(module);
+            it = taken.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    for (std::size_t i = 0; i < state.registrations.size(); ++i) {
+        if (state.procedures[i].module == module) {
+            state.registrations[i].unregistered = true;
+            state.procedures[i] = RegisteredProcedure();
+        }
+    }
+}
+
 } // namespace
+
+int EngineState::MajorVersion() const {
+    return std::atoi(version.c_str());
+}
+
+int EngineState::MaxCallArguments() const {
+    return MajorVersion() < 12 ? 30 : 255;
+}
 
 void EngineState::Reset() {
     version = VersionFromEnvironment();
@@ -293,6 +364,7 @@ void EngineState::Reset() {
     addInPath = ExecutablePath();
     breakPending = false;
     windows.CloseWizard();
+    inThreadSafeCall = false;
     faults.clear();
     callLog.clear();
     testReferenceBlocks.Reset();
@@ -397,7 +469,7 @@ std::uintptr_t Engine::MainWindow() {
 
 void Engine::SetFunctionWizard(bool on) {
     if (on) {
-        state_->windows.OpenWizard();
+        state_->windows.OpenWizard(state_->MajorVersion() >= SingleDocumentVersion);
     } else {
         state_->windows.CloseWizard();
     }
@@ -408,6 +480,12 @@ bool Engine::FunctionWizard() const {
 }
 std::uintptr_t Engine::WizardWindow() const {
     return state_->windows.Wizard();
+}
+std::uintptr_t Engine::WizardOwner() const {
+    const std::uintptr_t wizard = state_->windows.Wizard();
+    return wizard == 0
+               ? 0
+               : reinterpret_cast<std::uintptr_t>(GetParent(reinterpret_cast<HWND>(wizard)));
 }
 
 void Engine::InjectFault(int function, int code, int succeedFirst) {
@@ -479,16 +557,24 @@ int Engine::OpenAddIn(const std::string& path) {
         throw std::runtime_error("cannot load the add-in " + path + " (error " +
                                  std::to_string(GetLastError()) + ")");
     }
-    state_->openAddIn = module;
+    state_->openAddIns.push_back(module);
     state_->addInPath = ModulePath(module);
     return RunAutoProcedure(module, "xlAutoOpen");
 }
 
 int Engine::CloseAddIn() {
-    if (state_->openAddIn == nullptr) {
+    if (state_->openAddIns.empty()) {
         throw std::runtime_error("no add-in is open");
     }
-    return RunAutoProcedure(static_cast<HMODULE>(state_->openAddIn), "xlAutoClose");
+    const auto module = static_cast<HMODULE>(state_->openAddIns.back());
+    const int closed = RunAutoProcedure(module, "xlAutoClose");
+    state_->openAddIns.pop_back();
+    if (std::find(state_->openAddIns.begin(), state_->openAddIns.end(), module) ==
+        state_->openAddIns.end()) {
+        Unload(*state_, module);
+    }
+    FreeLibrary(module); // the reference this opening took
+    return closed;
 }
 
 Grid Engine::Evaluate(const std::string& functionText, const std::vector<double>& arguments) {
@@ -516,10 +602,13 @@ Grid Engine::EvaluateFormula(const std::string& functionText,
             return Grid::Single(shown);
         }
     }
-    const Procedure procedure = state_->procedures[registration - state_->registrations.data()];
-    HMODULE module = GetModuleHandleW(Utf8ToUtf16(registration->ModulePath()).c_str());
+    const RegisteredProcedure& registered =
+        state_->procedures[registration - state_->registrations.data()];
+    const Procedure procedure = registered.procedure;
+    const auto module = static_cast<HMODULE>(registered.module);
 
     const AddInPathDuringCall callersPath(state_->addInPath, registration->ModulePath());
+    const ThreadSafeCall threadSafe(state_->inThreadSafeCall, type.threadSafe);
     if (type.result == "P" || type.result == "R") {
         return CallForRecord<XLOPER>(*state_, module, procedure, passed.Frame(), "xlAutoFree");
     }

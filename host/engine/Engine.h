@@ -7,6 +7,14 @@
 // use; it answers only the function numbers it implements (xlfGetWorkspace,
 // xlCoerce, xlFree, xlGetName, xlcMessage, xlfRegister, xlfUnregister,
 // xlGetHwnd, xlAbort) and returns xlretInvXlfn (2) for every other one.
+// It refuses what the documented Excel of its version refuses: more than 30
+// callback arguments before 12.0 (xlretInvCount); registrations whose type
+// text that version does not know (Q, U and the % codes before 12.0, X
+// before 14.0), that mark a function thread-safe ($) before 12.0 or together
+// with "#", or cluster-safe (&) before 14.0 or through Excel4. While a
+// function registered thread-safe runs, xlfGetWorkspace fails (xlretFailed)
+// and xlAbort(FALSE) fails with xlretNotThreadSafe, as on Excel's
+// recalculation threads.
 // EvaluateFormula calls a registered worksheet function as a cell formula
 // does: each argument (a value or a reference to the engine's sheet) passed
 // as its type code asks (ArgumentPassing.h), through a real call frame.
@@ -111,10 +119,12 @@ public:
     // Excel 12 records.
     std::uintptr_t MainWindow();
     // Function-wizard mode: while on, a top-level popup window of class
-    // "bosa_sdm_XL9" owned by the main window exists.
+    // "bosa_sdm_XL9" exists, owned by the main window up to 14.0 and from
+    // 15.0 on by another window of class "XLMAIN", the active workbook's.
     void SetFunctionWizard(bool on);
     bool FunctionWizard() const;
     std::uintptr_t WizardWindow() const; // 0 while off
+    std::uintptr_t WizardOwner() const;  // 0 while off
 
     // Fault injection: after `succeedFirst` more calls of `function` that
     // run normally, every call returns `code` and does nothing else.
@@ -146,8 +156,11 @@ public:
     // and runs its xlAutoOpen, returning what that returned. Throws
     // std::runtime_error when the module cannot be loaded or has no xlAutoOpen.
     int OpenAddIn(const std::string& path);
-    // Runs xlAutoClose of the add-in opened last (the module stays loaded);
-    // throws std::runtime_error when none is open or it lacks xlAutoClose.
+    // Runs xlAutoClose of the add-in opened last, then unloads it as Excel
+    // unloads a closed add-in: its module is freed (unless it is still open
+    // from an earlier OpenAddIn) and its functions are withdrawn, so the next
+    // OpenAddIn loads it anew. Throws std::runtime_error when none is open or
+    // it lacks xlAutoClose.
     int CloseAddIn();
 
     // Calls the registered worksheet function as a cell formula would, each
@@ -156,7 +169,9 @@ public:
     // omitted as in Excel), and reads the result of any of those types into
     // a grid. A reference argument points at the engine's sheet. A null
     // record or pointer shows #NUM!; an argument Excel would not pass shows
-    // its error (#VALUE!, #REF!) without calling. Throws std::runtime_error
+    // its error (#VALUE!, #REF!, #NUM! for a J argument beyond 32 bits)
+    // without calling. The grid keeps Nil and Missing cells as they came
+    // back; Grid::Shown displays them as 0, as a sheet does. Throws std::runtime_error
     // when no function has that name, it takes fewer arguments than given,
     // or its type text has codes the engine cannot pass.
     Grid EvaluateFormula(const std::string& functionText,

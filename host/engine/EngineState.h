@@ -15,6 +15,13 @@
 
 namespace xlhost {
 
+// What a registration points at: the procedure, and the module it lives in,
+// which closing the add-in unloads. Both null when the registration was refused.
+struct RegisteredProcedure {
+    Procedure procedure = nullptr;
+    void* module = nullptr;
+};
+
 struct Fault {
     int code = 0;
     int succeedFirst = 0; // calls still to run normally before the fault applies
@@ -25,13 +32,19 @@ public:
     // The values of a fresh process; windows and loaded modules stay.
     void Reset();
 
+    // The major version: 16 for "16.0"; 0 for a text that names none.
+    int MajorVersion() const;
+    // How many arguments a callback takes: 30 up to Excel 2003 (11.0), 255
+    // from Excel 2007 on.
+    int MaxCallArguments() const;
+
     std::string version;
     Ledger ledger;
     Sheet sheet;
     std::optional<std::string> statusBar;
     std::vector<std::optional<std::string>> statusHistory;
     std::vector<Registration> registrations;
-    std::vector<Procedure> procedures; // beside registrations; null when refused
+    std::vector<RegisteredProcedure> procedures; // beside registrations
     double nextRegisterId = 1.0;
     std::string addInPath;
     bool breakPending = false;
@@ -40,7 +53,14 @@ public:
     std::vector<LoggedCall> callLog;
     // Reference blocks made by Ref4 and Ref12: the tests' records, not Excel's.
     Ledger testReferenceBlocks;
-    void* openAddIn = nullptr; // module handle of the add-in opened last
+    // Module handles of the open add-ins, in the order they were opened; an
+    // add-in opened twice is here twice, as Windows counts it loaded twice.
+    std::vector<void*> openAddIns;
+    // References that registering from a module not yet loaded took.
+    std::vector<void*> modulesLoadedByRegistration;
+    // Set while a function registered thread-safe ("$") runs: the callbacks
+    // it may not make fail as the multithreaded recalculation makes them fail.
+    bool inThreadSafeCall = false;
 };
 
 } // namespace xlhost

@@ -12,7 +12,6 @@ namespace xlhost {
 
 namespace {
 
-constexpr int MaxRegisterArguments = 255;
 // Module path, procedure and type text are the least xlfRegister takes.
 constexpr int MinRegisterArguments = 3;
 // xlfGetWorkspace's information number for the version text.
@@ -42,6 +41,10 @@ bool ArgumentAs(const EngineState& state, const Value& arg, unsigned type, Value
 Outcome GetWorkspace(EngineState& state, const std::vector<Value>& args) {
     if (!CountWithin(args, 1, 1)) {
         return Failed(xlretInvCount);
+    }
+    if (state.inThreadSafeCall) {
+        // An information function: thread-safe functions cannot call them.
+        return Failed(xlretFailed);
     }
     Value number;
     if (!ArgumentAs(state, args[0], xltypeNum, number) || number.cell.number != WorkspaceVersion) {
@@ -107,8 +110,48 @@ bool SameModule(const std::string& a, const std::string& b) {
                           Utf8ToUtf16(b).c_str(), -1) == CSTR_EQUAL;
 }
 
-// Empty when Excel would accept the registration; `procedure` is then found.
-std::string Refusal(Registration& registration, Procedure& procedure) {
+// Why a type text that parses is still refused by this Excel, or empty. The
+// codes and marks are those the xlfRegister page dates: Excel 2007 (12.0)
+// brought the XLOPER12 records, wide texts, FP12 and thread safety; Excel
+// 2010 (14.0) the asynchronous handle and cluster safety, which only the
+// Excel 12 interface registers.
+std::string VersionRefusal(const TypeText& type, int major, int recordKind) {
+    if (type.threadSafe && type.macroEquivalent) {
+        return "a function cannot be both thread-safe ($) and macro-sheet equivalent (#)";
+    }
+    if (type.clusterSafe && recordKind == 4) {
+        return "a cluster-safe function (&) is registered through Excel12, not Excel4";
+    }
+    const std::string excel = "; this is Excel " + std::to_string(major) + ".0";
+    std::vector<std::string> codes = type.arguments;
+    codes.insert(codes.begin(), type.result);
+    for (const std::string& code : codes) {
+        const bool excel2007 = code == "Q" || code == "U" || code.back() == '%';
+        if (excel2007 && major < 12) {
+            return "type code " + code + " needs Excel 2007 (12.0)" + excel;
+        }
+        if (code == "X" && major < 14) {
+            return "type code X needs Excel 2010 (14.0)" + excel;
+        }
+    }
+    if (type.threadSafe && major < 12) {
+        return "thread safety ($) needs Excel 2007 (12.0)" + excel;
+    }
+    if (type.clusterSafe && major < 14) {
+        return "cluster safety (&) needs Excel 2010 (14.0)" + excel;
+    }
+    return std::string();
+}
+
+// Empty when Excel would accept the registration; `registered` is then found.
+std::string Refusal(EngineState& state, Registration& registration,
+                    RegisteredProcedure& registered) {
+    const int major = state.MajorVersion();
+    if (registration.arguments.size() > static_cast<std::size_t>(state.MaxCallArguments())) {
+        return std::to_string(registration.arguments.size()) + " arguments; Excel " +
+               std::to_string(major) + ".0 takes at most " +
+               std::to_string(state.MaxCallArguments());
+    }
     for (std::size_t i = 0; i < 3; ++i) {
         if (registration.arguments[i].kind != Cell::Kind::Text) {
             return "module, procedure and type text must be texts";
@@ -117,21 +160,31 @@ std::string Refusal(Registration& registration, Procedure& procedure) {
     if (!TypeText::Parse(registration.TypeCodes(), registration.parsedType)) {
         return "type text \"" + registration.TypeCodes() + "\" is not valid";
     }
+    const std::string versionRefusal =
+        VersionRefusal(registration.parsedType, major, registration.recordKind);
+    if (!versionRefusal.empty()) {
+        return "type text \"" + registration.TypeCodes() + "\": " + versionRefusal;
+    }
     const std::string module = registration.ModulePath();
     const std::wstring wideModule = Utf8ToUtf16(module);
     HMODULE handle = GetModuleHandleW(wideModule.c_str());
     if (handle == nullptr) {
-        // Excel loads a module it is asked to register from; it stays loaded.
+        // Excel loads a module it is asked to register from; it stays loaded
+        // until the add-in is closed.
         handle = LoadLibraryW(wideModule.c_str());
+        if (handle != nullptr) {
+            state.modulesLoadedByRegistration.push_back(handle);
+        }
     }
     if (handle == nullptr) {
         return "module \"" + module + "\" cannot be loaded";
     }
-    procedure = reinterpret_cast<Procedure>(
+    registered.procedure = reinterpret_cast<Procedure>(
         reinterpret_cast<void (*)()>(GetProcAddress(handle, registration.Procedure().c_str())));
-    if (procedure == nullptr) {
+    if (registered.procedure == nullptr) {
         return "module \"" + module + "\" exports no \"" + registration.Procedure() + "\"";
     }
+    registered.module = handle;
     return std::string();
 }
 
@@ -148,7 +201,7 @@ double RegisterIdFor(EngineState& state, const Registration& registration) {
 }
 
 Outcome Register(EngineState& state, const std::vector<Value>& args, int recordKind) {
-    if (!CountWithin(args, MinRegisterArguments, MaxRegisterArguments)) {
+    if (args.size() < MinRegisterArguments) {
         return Failed(xlretInvCount);
     }
     Registration registration;
@@ -156,14 +209,17 @@ Outcome Register(EngineState& state, const std::vector<Value>& args, int recordK
     for (const Value& arg : args) {
         registration.arguments.push_back(arg.AsCell());
     }
-    Procedure procedure = nullptr;
-    registration.refusal = Refusal(registration, procedure);
+    RegisteredProcedure procedure;
+    registration.refusal = Refusal(state, registration, procedure);
     registration.accepted = registration.refusal.empty();
     if (registration.accepted) {
         registration.registerId = RegisterIdFor(state, registration);
     }
     state.registrations.push_back(registration);
     state.procedures.push_back(procedure);
+    if (args.size() > static_cast<std::size_t>(state.MaxCallArguments())) {
+        return Failed(xlretInvCount);
+    }
     // A refusal is no failed call: Excel answers #VALUE! with success.
     return Result(registration.accepted ? Value::Scalar(Cell::Number(registration.registerId))
                                         : Value::Scalar(Cell::Error(xlerrValue)));
@@ -217,6 +273,10 @@ Outcome Abort(EngineState& state, const std::vector<Value>& args) {
             return Failed(xlretFailed);
         }
         retain = flag.cell.boolean;
+    }
+    if (!retain && state.inThreadSafeCall) {
+        // Clearing the break is for the calculation thread alone.
+        return Failed(xlretNotThreadSafe);
     }
     const bool pending = state.breakPending;
     if (!retain) {

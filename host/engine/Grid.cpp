@@ -46,6 +46,20 @@ std::string Grid::Display() const {
 }
 
 void Grid::Print(std::ostream& out) const {
+    Write(out, false);
+}
+
+std::string Grid::Shown() const {
+    std::ostringstream out;
+    PrintShown(out);
+    return out.str();
+}
+
+void Grid::PrintShown(std::ostream& out) const {
+    Write(out, true);
+}
+
+void Grid::Write(std::ostream& out, bool asResult) const {
     std::string line;
     for (std::size_t row = 0; row < rows; ++row) {
         line.clear();
@@ -53,7 +67,9 @@ void Grid::Print(std::ostream& out) const {
             if (column > 0) {
                 line += ',';
             }
-            line += At(row, column).Display();
+            const Cell& cell = At(row, column);
+            const bool empty = cell.kind == Cell::Kind::Nil || cell.kind == Cell::Kind::Missing;
+            line += asResult && empty ? "0" : cell.Display();
         }
         line += '\n';
         out << line;

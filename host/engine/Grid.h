@@ -28,6 +28,14 @@ struct Grid {
     std::string Display() const;
     // The same, row after row onto `out`, without the whole text in memory.
     void Print(std::ostream& out) const;
+
+    // A worksheet function's result as the sheet shows it: the same, except
+    // that an empty (Nil) or missing cell of a result shows the number 0.
+    std::string Shown() const;
+    void PrintShown(std::ostream& out) const;
+
+private:
+    void Write(std::ostream& out, bool asResult) const;
 };
 
 } // namespace xlhost

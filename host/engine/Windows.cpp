@@ -41,8 +41,10 @@ HWND Handle(std::uintptr_t window) {
 
 Windows::~Windows() {
     CloseWizard();
-    if (main_ != 0) {
-        DestroyWindow(Handle(main_));
+    for (std::uintptr_t window : {activeWorkbook_, main_}) {
+        if (window != 0) {
+            DestroyWindow(Handle(window));
+        }
     }
 }
 
@@ -53,11 +55,17 @@ std::uintptr_t Windows::MainWindow() {
     return main_;
 }
 
-void Windows::OpenWizard() {
-    if (wizard_ == 0) {
-        // A popup: GetParent of a top-level popup window gives its owner.
-        wizard_ = Create(WizardClass, "Function Arguments", WS_POPUP, Handle(MainWindow()));
+void Windows::OpenWizard(bool singleDocument) {
+    CloseWizard();
+    std::uintptr_t owner = MainWindow();
+    if (singleDocument) {
+        if (activeWorkbook_ == 0) {
+            activeWorkbook_ = Create(MainClass, "Book2 - Excel", WS_OVERLAPPEDWINDOW, nullptr);
+        }
+        owner = activeWorkbook_;
     }
+    // A popup: GetParent of a top-level popup window gives its owner.
+    wizard_ = Create(WizardClass, "Function Arguments", WS_POPUP, Handle(owner));
 }
 
 void Windows::CloseWizard() {

@@ -36,13 +36,7 @@ void PrintRegistrations(const xlhost::Engine& engine) {
 bool Evaluate(xlhost::Engine& engine, const std::string& text) {
     try {
         const xlhost::Formula formula = xlhost::Formula::Parse(text);
-        const xlhost::Grid result = engine.EvaluateFormula(formula.functionName, formula.arguments);
-        const bool empty =
-            result.cells.size() == 1 && result.cells[0].kind == xlhost::Cell::Kind::Nil;
-        // An empty result prints nothing, not even an empty line.
-        if (!empty) {
-            result.Print(std::cout);
-        }
+        engine.EvaluateFormula(formula.functionName, formula.arguments).PrintShown(std::cout);
         return true;
     } catch (const std::bad_alloc&) {
         std::cout.flush();

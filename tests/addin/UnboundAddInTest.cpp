@@ -37,6 +37,11 @@ void ExpectStaticValueError(void* record) {
 TEST(UnboundAddIn, AfterAFailedOpeningCloseReturnsOneAndCallsShowValueError) {
     Engine& engine = Engine::Get();
     const std::string path = AddInInParentFolder();
+    // Closing unloads the add-in, as Excel does; this process keeps a
+    // reference of its own, as a program that loaded the library would, so
+    // that its functions can still be called after the close.
+    const HMODULE held = LoadLibraryA(path.c_str());
+    ASSERT_NE(held, nullptr);
     ASSERT_EQ(engine.OpenAddIn(path), 0);
     EXPECT_EQ(engine.CloseAddIn(), 1);
 
@@ -51,4 +56,5 @@ TEST(UnboundAddIn, AfterAFailedOpeningCloseReturnsOneAndCallsShowValueError) {
     ExpectStaticValueError(moro(0.5));
     ExpectStaticValueError(halton(2.0, 3.0));
     ExpectStaticValueError(moro(0.5));
+    FreeLibrary(held);
 }

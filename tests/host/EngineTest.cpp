@@ -45,6 +45,11 @@ TEST_F(EngineTest, LedgerCatchesLeakDoubleFreeAndForeignPointer) {
     XLOPER copy = name;
     EXPECT_EQ(Free(name), xlretSuccess);
     EXPECT_EQ(engine.OutstandingAllocations(), 0u);
+    // xlFree resets the freed record's pointer, so freeing that record again
+    // is harmless; a copy still holds the freed pointer.
+    EXPECT_EQ(name.val.str, nullptr);
+    EXPECT_EQ(name.xltype, xltypeStr);
+    EXPECT_EQ(Free(name), xlretSuccess);
     EXPECT_NE(Free(copy), xlretSuccess) << "the second free of one string";
     EXPECT_EQ(engine.DoubleFrees(), 1u);
 
@@ -73,6 +78,7 @@ TEST_F(EngineTest, FreeingAnArrayReturnsItsStringsWithIt) {
     EXPECT_EQ(Describe(result), "Multi 2x1 [Str a; Str b]");
     EXPECT_EQ(engine.OutstandingAllocations(), 1u);
     EXPECT_EQ(Free(result), xlretSuccess);
+    EXPECT_EQ(result.val.array.lparray, nullptr);
     EXPECT_EQ(engine.OutstandingAllocations(), 0u);
 }
 
@@ -167,6 +173,7 @@ int WizardWindowsOwnedBy(std::uintptr_t owner) {
 }
 
 TEST_F(EngineTest, WizardWindowIsFoundByClassAndOwnerOnlyWhileOn) {
+    engine.SetVersion("14.0");
     const std::uintptr_t main = engine.MainWindow();
     EXPECT_EQ(WizardWindowsOwnedBy(main), 0);
     engine.SetFunctionWizard(true);
@@ -175,6 +182,45 @@ TEST_F(EngineTest, WizardWindowIsFoundByClassAndOwnerOnlyWhileOn) {
     engine.SetFunctionWizard(false);
     EXPECT_EQ(WizardWindowsOwnedBy(main), 0);
     EXPECT_EQ(engine.WizardWindow(), 0u);
+}
+
+BOOL CALLBACK CollectMainWindows(HWND window, LPARAM found) {
+    char name[32] = {};
+    GetClassNameA(window, name, sizeof name);
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (std::string(name) == "XLMAIN" && process == GetCurrentProcessId()) {
+        reinterpret_cast<std::vector<std::uintptr_t>*>(found)->push_back(
+            reinterpret_cast<std::uintptr_t>(window));
+    }
+    return TRUE;
+}
+
+// Excel 2013 and later give each workbook a main window of its own; the
+// wizard belongs to the active workbook's, which xlGetHwnd need not name.
+TEST_F(EngineTest, FromExcel2013TheWizardIsOwnedByAnotherWorkbookWindow) {
+    const std::uintptr_t main = engine.MainWindow();
+    for (const char* version : {"11.0", "12.0", "14.0", "15.0", "16.0"}) {
+        SCOPED_TRACE(version);
+        engine.SetVersion(version);
+        const bool singleDocument = std::atof(version) >= 15;
+        engine.SetFunctionWizard(true);
+        const std::uintptr_t owner = engine.WizardOwner();
+        EXPECT_EQ(WizardWindowsOwnedBy(main), singleDocument ? 0 : 1);
+        EXPECT_EQ(WizardWindowsOwnedBy(owner), 1);
+        char name[32] = {};
+        GetClassNameA(reinterpret_cast<HWND>(owner), name, sizeof name);
+        EXPECT_STREQ(name, "XLMAIN");
+        EXPECT_EQ(owner != main, singleDocument);
+        std::vector<std::uintptr_t> mainWindows;
+        EnumWindows(CollectMainWindows, reinterpret_cast<LPARAM>(&mainWindows));
+        EXPECT_GE(mainWindows.size(), singleDocument ? 2u : 1u);
+        XLOPER12 handle = records12.Nil();
+        ASSERT_EQ(Call<XLOPER12>(xlGetHwnd, &handle, {}), xlretSuccess);
+        EXPECT_EQ(static_cast<std::uintptr_t>(handle.val.w), main) << "xlGetHwnd names the first";
+        engine.SetFunctionWizard(false);
+        EXPECT_EQ(engine.WizardOwner(), 0u);
+    }
 }
 
 TEST_F(EngineTest, AbortReportsTheBreakAndFalseClearsIt) {
@@ -211,21 +257,29 @@ TEST_F(EngineTest, InjectedFaultAnswersAfterTheGivenSuccesses) {
     EXPECT_EQ(engine.CallLog()[1].recordKind, 12);
 }
 
-// Registers a fixture procedure through Excel 4 records, as add-ins do.
-XLOPER RegisterFixture(Records<XLOPER>& records, const std::string& procedure,
-                       const std::string& typeText, double macroType = 1) {
-    std::vector<XLOPER> args = {
+// Registers a fixture procedure, through Excel 4 records as add-ins do unless
+// Excel 12 records are asked for.
+template <class Record>
+Record RegisterFixtureWith(Records<Record>& records, const std::string& procedure,
+                           const std::string& typeText, double macroType = 1,
+                           int expectedCode = xlretSuccess) {
+    std::vector<Record> args = {
         records.Text(FixturePath), records.Text(procedure), records.Text(typeText),
         records.Text(procedure),   records.Text("a, b"),    records.Number(macroType),
         records.Text("Fixture"),   records.Text(""),        records.Text(""),
         records.Text("adds"),      records.Text("first. "), records.Text("second. ")};
-    std::vector<XLOPER*> pointers;
-    for (XLOPER& arg : args) {
+    std::vector<Record*> pointers;
+    for (Record& arg : args) {
         pointers.push_back(&arg);
     }
-    XLOPER id = records.Nil();
-    EXPECT_EQ(Call<XLOPER>(xlfRegister, &id, pointers), xlretSuccess);
+    Record id = records.Nil();
+    EXPECT_EQ(Call<Record>(xlfRegister, &id, pointers), expectedCode);
     return id;
+}
+
+XLOPER RegisterFixture(Records<XLOPER>& records, const std::string& procedure,
+                       const std::string& typeText, double macroType = 1) {
+    return RegisterFixtureWith(records, procedure, typeText, macroType);
 }
 
 TEST_F(EngineTest, RegistrationKeepsEveryArgumentAndChecksTheExport) {
@@ -255,6 +309,94 @@ TEST_F(EngineTest, RegistrationKeepsEveryArgumentAndChecksTheExport) {
     EXPECT_FALSE(engine.Registrations()[1].accepted);
     EXPECT_NE(engine.Registrations()[1].refusal.find("fix_Absent"), std::string::npos);
     EXPECT_FALSE(engine.Registrations()[2].accepted);
+}
+
+// What each Excel refuses at registration, from the xlfRegister page: codes
+// and marks newer than the running version, "$" with "#", and cluster safety
+// through the Excel 4 interface. A refusal answers #VALUE! with success.
+TEST_F(EngineTest, RegistrationIsRefusedAsTheRunningExcelRefusesIt) {
+    const struct {
+        const char* version;
+        int recordKind;
+        const char* type;
+        const char* refusal; // empty when accepted
+    } cases[] = {
+        {"11.0", 4, "PBB!", ""},
+        {"11.0", 4, "RR#", ""},
+        {"11.0", 4, "JJJ", ""},
+        {"11.0", 4, "QB", "type code Q needs Excel 2007 (12.0); this is Excel 11.0"},
+        {"11.0", 4, "JU", "type code U needs Excel 2007"},
+        {"11.0", 4, "CBJCBAC%B", "type code C% needs Excel 2007"},
+        {"11.0", 4, "D%DJ", "type code D% needs Excel 2007"},
+        {"11.0", 4, "BK%", "type code K% needs Excel 2007"},
+        {"11.0", 4, "BB$", "thread safety ($) needs Excel 2007"},
+        {"11.0", 4, "BB&", "cluster-safe function (&) is registered through Excel12"},
+        {"12.0", 4, "QB", ""},
+        {"12.0", 4, "BB$", ""},
+        {"12.0", 12, "BB!$", ""},
+        {"12.0", 12, "BB&", "cluster safety (&) needs Excel 2010 (14.0); this is Excel 12.0"},
+        {"12.0", 12, "PX", "type code X needs Excel 2010 (14.0)"},
+        {"14.0", 12, "BB&", ""},
+        {"14.0", 4, "BB&", "cluster-safe function (&) is registered through Excel12"},
+        {"16.0", 12, "BB$#", "both thread-safe ($) and macro-sheet equivalent (#)"},
+        {"16.0", 4, "BB#$", "both thread-safe ($) and macro-sheet equivalent (#)"},
+        {"16.0", 12, "BB#!", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.version) + " " + c.type + " through Excel" +
+                     std::to_string(c.recordKind));
+        engine.SetVersion(c.version);
+        const std::string id = c.recordKind == 4
+                                   ? Describe(RegisterFixture(records4, "fix_Twice", c.type))
+                                   : Describe(RegisterFixtureWith(records12, "fix_Twice", c.type));
+        const xlhost::Registration& made = engine.Registrations().back();
+        if (*c.refusal == '\0') {
+            EXPECT_EQ(id.rfind("Num ", 0), 0u) << id;
+            EXPECT_TRUE(made.accepted) << made.refusal;
+        } else {
+            EXPECT_EQ(id, "Err 15");
+            EXPECT_FALSE(made.accepted);
+            EXPECT_NE(made.refusal.find(c.refusal), std::string::npos) << made.refusal;
+        }
+    }
+}
+
+// Excel 2003 takes 30 arguments in any callback, Excel 2007 and later 255:
+// more gives xlretInvCount, and the refused registration is on record.
+TEST_F(EngineTest, Excel2003TakesThirtyCallbackArguments) {
+    for (const char* version : {"11.0", "12.0"}) {
+        SCOPED_TRACE(version);
+        engine.SetVersion(version);
+        const bool excel2003 = std::string(version) == "11.0";
+        std::vector<XLOPER> args = {records4.Text(FixturePath), records4.Text("fix_Twice"),
+                                    records4.Text("BB"), records4.Text("fix_Twice")};
+        args.resize(30, records4.Text("help"));
+        std::vector<XLOPER*> pointers;
+        for (XLOPER& arg : args) {
+            pointers.push_back(&arg);
+        }
+        XLOPER id = records4.Nil();
+        EXPECT_EQ(Call<XLOPER>(xlfRegister, &id, pointers), xlretSuccess);
+        EXPECT_EQ(id.xltype, xltypeNum);
+        XLOPER extra = records4.Text("one more");
+        pointers.push_back(&extra);
+        XLOPER refused = records4.Nil();
+        EXPECT_EQ(Call<XLOPER>(xlfRegister, &refused, pointers),
+                  excel2003 ? xlretInvCount : xlretSuccess);
+        const xlhost::Registration& last = engine.Registrations().back();
+        EXPECT_EQ(last.arguments.size(), 31u);
+        EXPECT_EQ(last.accepted, !excel2003);
+        if (excel2003) {
+            EXPECT_EQ(last.refusal, "31 arguments; Excel 11.0 takes at most 30");
+            EXPECT_EQ(Describe(refused), "Nil") << "a failed call leaves the result alone";
+        }
+        std::vector<XLOPER> numbers(31, records4.Number(1));
+        std::vector<XLOPER*> frees;
+        for (XLOPER& number : numbers) {
+            frees.push_back(&number);
+        }
+        EXPECT_EQ(Call<XLOPER>(xlFree, nullptr, frees), excel2003 ? xlretInvCount : xlretSuccess);
+    }
 }
 
 TEST_F(EngineTest, ACountedZeroEndsRegistrationAndStatusTexts) {
@@ -302,12 +444,67 @@ TEST_F(EngineTest, EvaluateReadsResultsAsASheetShowsThem) {
     EXPECT_EQ(engine.Evaluate("fix_Table", {4}).At(0, 2), Cell::Number(4))
         << "a missing number argument is 0";
     EXPECT_EQ(engine.Evaluate("fix_Null", {}).Display(), "#NUM!\n");
+    // An empty or missing result shows 0; the grid still tells them apart.
+    const xlhost::Grid nil = engine.Evaluate("fix_Nil", {});
+    EXPECT_EQ(nil.At(0, 0), Cell::Nil());
+    EXPECT_EQ(nil.Shown(), "0\n");
+    const xlhost::Grid missing = engine.Evaluate("fix_Missing", {});
+    EXPECT_EQ(missing.At(0, 0), Cell::Missing());
+    EXPECT_EQ(missing.Shown(), "0\n");
     EXPECT_EQ(engine.Evaluate("fix_Wide", {3}).Display(), "wide,3\n");
     EXPECT_EQ(engine.Evaluate("fix_Twice", {0.25}).Display(), "0.5\n");
     EXPECT_THROW(engine.Evaluate("fix_Twice", {1, 2}), std::runtime_error);
     EXPECT_THROW(engine.Evaluate("fix_Nothing", {}), std::runtime_error);
     EXPECT_EQ(engine.CloseAddIn(), 1);
     EXPECT_EQ(engine.OutstandingAllocations(), 0u) << "the fixture frees its xlGetName text";
+}
+
+// The multithreaded recalculation page: an information function fails with
+// xlretFailed and clearing the break with xlretNotThreadSafe in a function
+// registered thread-safe; the same code registered without "$" makes both.
+TEST_F(EngineTest, AThreadSafeFunctionCannotMakeTheCallsOfTheCalculationThread) {
+    ASSERT_EQ(engine.OpenAddIn(FixturePath), 1);
+    engine.SetBreak(true);
+    EXPECT_EQ(engine.Evaluate("fix_CallbacksThreadSafe", {}).Shown(), "32,128\n");
+    EXPECT_TRUE(engine.BreakPending()) << "the refused xlAbort(FALSE) leaves the break";
+    EXPECT_EQ(engine.Evaluate("fix_Callbacks", {}).Shown(), "0,0\n");
+    EXPECT_FALSE(engine.BreakPending());
+    EXPECT_EQ(engine.Evaluate("fix_Version", {}).Shown(), "14.0\n")
+        << "outside the thread-safe call the information function answers again";
+    EXPECT_EQ(engine.CloseAddIn(), 1);
+    EXPECT_EQ(engine.OutstandingAllocations(), 0u);
+}
+
+std::wstring Wide(const std::string& ascii) {
+    return std::wstring(ascii.begin(), ascii.end());
+}
+
+// Excel unloads an add-in it closes; opening it again loads it anew, with its
+// static objects made again. A copy of its own, which no other test loads.
+TEST_F(EngineTest, ClosingUnloadsTheAddInAndOpeningLoadsItAnew) {
+    const std::string copy =
+        BesideExecutable("FixtureCopy-" + std::to_string(GetCurrentProcessId()) + ".xll");
+    ASSERT_TRUE(CopyFileA(FixturePath.c_str(), copy.c_str(), FALSE));
+    for (int opening = 1; opening <= 2; ++opening) {
+        SCOPED_TRACE(opening);
+        ASSERT_EQ(engine.OpenAddIn(copy), 1);
+        ASSERT_NE(GetModuleHandleW(Wide(copy).c_str()), nullptr);
+        EXPECT_EQ(engine.Evaluate("fix_Loads", {}).Shown(), "1\n");
+        EXPECT_EQ(engine.Evaluate("fix_Loads", {}).Shown(), "2\n");
+        EXPECT_EQ(engine.CloseAddIn(), 1);
+        EXPECT_EQ(GetModuleHandleW(Wide(copy).c_str()), nullptr);
+        EXPECT_EQ(engine.FindFunction("fix_Loads"), nullptr) << "its functions went with it";
+        EXPECT_THROW(engine.Evaluate("fix_Loads", {}), std::runtime_error);
+    }
+    // Opened twice, it stays loaded until the second close.
+    ASSERT_EQ(engine.OpenAddIn(copy), 1);
+    ASSERT_EQ(engine.OpenAddIn(copy), 1);
+    EXPECT_EQ(engine.CloseAddIn(), 1);
+    EXPECT_EQ(engine.Evaluate("fix_Loads", {}).Shown(), "1\n");
+    EXPECT_EQ(engine.CloseAddIn(), 1);
+    EXPECT_EQ(GetModuleHandleW(Wide(copy).c_str()), nullptr);
+    EXPECT_THROW(engine.CloseAddIn(), std::runtime_error);
+    EXPECT_TRUE(DeleteFileA(copy.c_str())) << "nothing holds the file any more";
 }
 
 // A result too large to read (fix_Sheet's whole-sheet array) ends the call
@@ -365,7 +562,8 @@ void FillSheet(Engine& engine) {
     engine.SetCell(4, 4, Cell::Number(8));
 }
 
-const std::string Sheet2x3 = "1.5,two,TRUE\n#N/A,,3\n";
+// As a sheet shows a result: the empty B2 comes back Nil and shows 0.
+const std::string Sheet2x3 = "1.5,two,TRUE\n#N/A,0,3\n";
 const std::string CoerceFailed = "xlCoerce failed with 32\n";
 constexpr int WholeSheetRows = 1048576;
 constexpr int WholeSheetColumns = 16384;
@@ -397,7 +595,14 @@ const CallCase Cases[] = {
     {"an error in a cell is refused", "fix_Difference", {R(1, 1, 0, 0), N(1)}, "#VALUE!\n"},
     {"a range is no number", "fix_Difference", {R(0, 0, 0, 1), N(1)}, "#VALUE!\n"},
     {"a cell text is no number", "fix_Difference", {R(0, 0, 1, 1), N(1)}, "#VALUE!\n"},
-    {"beyond 32 bits", "fix_Difference", {N(3e9), N(0)}, "#VALUE!\n"},
+    {"beyond 32 bits", "fix_Difference", {N(3e9), N(0)}, "#NUM!\n"},
+    {"just beyond 32 bits", "fix_Difference", {N(0), N(2147483648.0)}, "#NUM!\n"},
+    {"a text beyond 32 bits", "fix_Difference", {S("-3e9"), N(0)}, "#NUM!\n"},
+    {"the ends of 32 bits", "fix_Difference", {N(2147483647.9), N(0)}, "2147483647\n"},
+    {"the fraction goes before the check",
+     "fix_Difference",
+     {N(-2147483648.5), N(0)},
+     "-2147483648\n"},
     {"a text is no boolean", "fix_Not", {S("maybe")}, "#VALUE!\n"},
     {"int in, int out", "fix_Difference", {N(7), N(10)}, "-3\n"},
     {"truncation toward zero, numeric text", "fix_Difference", {N(-2.9), S("4")}, "-6\n"},
@@ -430,10 +635,10 @@ const CallCase Cases[] = {
     {"cells set beside the range stay out",
      "fix_Read12",
      {R(0, 4, 1, 3)},
-     "two,TRUE,9\n,3,\n,,\n,,\n,,\n"},
+     "two,TRUE,9\n0,3,0\n0,0,0\n0,0,0\n0,0,0\n"},
     {"a one-cell reference coerces to its value", "fix_Read12", {R(0, 0, 1, 1)}, "two\n"},
     {"values come back as they went", "fix_Read12", {E(xlerrDiv0)}, "#DIV/0!\n"},
-    {"Q passes the array", "fix_Pass12", {R(0, 1, 0, 1)}, "1.5,two\n#N/A,\n"},
+    {"Q passes the array", "fix_Pass12", {R(0, 1, 0, 1)}, "1.5,two\n#N/A,0\n"},
     {"a whole sheet is too large to coerce",
      "fix_Read12",
      {R(0, WholeSheetRows - 1, 0, WholeSheetColumns - 1)},
@@ -461,7 +666,7 @@ TEST_F(EngineTest, PassesEachArgumentAsItsTypeCodeAsks) {
     FillSheet(engine);
     for (const CallCase& c : Cases) {
         SCOPED_TRACE(c.rule);
-        EXPECT_EQ(engine.EvaluateFormula(c.function, c.arguments).Display(), c.shown);
+        EXPECT_EQ(engine.EvaluateFormula(c.function, c.arguments).Shown(), c.shown);
         EXPECT_EQ(engine.OutstandingAllocations(), 0u) << "coerced arrays are freed";
     }
     EXPECT_EQ(engine.DoubleFrees() + engine.ForeignFrees(), 0u);

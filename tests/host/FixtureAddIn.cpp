@@ -76,6 +76,18 @@ std::string ModulePath() {
     return path;
 }
 
+// xlfGetWorkspace(2)'s answer, or an empty text when the call fails.
+std::string VersionText() {
+    XLOPER version = {};
+    if (Call(xlfGetWorkspace, &version, {Number(2)}) != xlretSuccess ||
+        version.xltype != xltypeStr) {
+        return std::string();
+    }
+    std::string text(version.val.str + 1, static_cast<unsigned char>(version.val.str[0]));
+    Free(version);
+    return text;
+}
+
 // Registers `procedure` under its own name, or another one.
 void Register(const std::string& module, const char* procedure, const char* type,
               const char* arguments, std::vector<std::string> argumentHelp,
@@ -120,25 +132,33 @@ extern "C" int XLW_STDCALL xlAutoOpen() {
     Register(module, "fix_Errors", "P", "", {});
     Register(module, "fix_Null", "P", "", {});
     Register(module, "fix_Nil", "P", "", {});
-    Register(module, "fix_Wide", "QB", "x", {"a number"});
+    Register(module, "fix_Missing", "P", "", {});
     Register(module, "fix_Twice", "BB!", "x", {"a number"});
     Register(module, "fix_Version", "P", "", {});
     Register(module, "fix_Wizard", "P", "", {});
     Register(module, "fix_Absent", "P", "", {});
-    Register(module, "fix_Sheet", "Q", "", {});
-    Register(module, "fix_Mix", "CBJCBAC%B", "a, j, c, b, flag, w, e", {});
-    Register(module, "fix_Repeat", "D%DJ", "text, times", {});
-    Register(module, "fix_Upper", "DC%", "text", {});
     Register(module, "fix_Difference", "JJJ", "a, b", {});
     Register(module, "fix_Not", "AA", "flag", {});
-    Register(module, "fix_NotThrough", "LL$", "flag", {});
     Register(module, "fix_Type4", "JR", "x", {});
     Register(module, "fix_Type4", "JP", "x", {}, "fix_ValueType4");
-    Register(module, "fix_Type12", "JU", "x", {});
-    Register(module, "fix_Type12", "JQ", "x", {}, "fix_ValueType12");
     Register(module, "fix_Read4", "RR#", "x", {});
-    Register(module, "fix_Read12", "UU", "x", {});
-    Register(module, "fix_Read12", "QQ", "x", {}, "fix_Pass12");
+    Register(module, "fix_Loads", "J!", "", {});
+    Register(module, "fix_Callbacks", "P", "", {});
+    // What only Excel 2007 and later know, registered only there, as an add-in
+    // that also runs in Excel 2003 must.
+    if (std::atof(VersionText().c_str()) >= 12) {
+        Register(module, "fix_Wide", "QB", "x", {"a number"});
+        Register(module, "fix_Sheet", "Q", "", {});
+        Register(module, "fix_Mix", "CBJCBAC%B", "a, j, c, b, flag, w, e", {});
+        Register(module, "fix_Repeat", "D%DJ", "text, times", {});
+        Register(module, "fix_Upper", "DC%", "text", {});
+        Register(module, "fix_NotThrough", "LL$", "flag", {});
+        Register(module, "fix_Type12", "JU", "x", {});
+        Register(module, "fix_Type12", "JQ", "x", {}, "fix_ValueType12");
+        Register(module, "fix_Read12", "UU", "x", {});
+        Register(module, "fix_Read12", "QQ", "x", {}, "fix_Pass12");
+        Register(module, "fix_Callbacks", "P$", "", {}, "fix_CallbacksThreadSafe");
+    }
     Call(xlcMessage, nullptr, {Boolean(false)});
     return 1;
 }
@@ -206,15 +226,39 @@ extern "C" double XLW_STDCALL fix_Twice(double x) {
 // The version text, copied before Excel's string is handed back.
 extern "C" LPXLOPER XLW_STDCALL fix_Version() {
     static XLOPER result;
+    const std::string version = VersionText();
+    result = version.empty() ? Error(xlerrNA) : Text(version);
+    return &result;
+}
+
+extern "C" LPXLOPER XLW_STDCALL fix_Missing() {
+    static XLOPER result;
+    result.xltype = xltypeMissing;
+    return &result;
+}
+
+// How often it ran since the module was loaded: a module loaded anew starts
+// again from 1.
+extern "C" int XLW_STDCALL fix_Loads() {
+    static int calls = 0;
+    return ++calls;
+}
+
+// The return codes of two callbacks that a thread-safe function may not make:
+// xlfGetWorkspace(2), an information function, and xlAbort(FALSE), which
+// clears the break.
+extern "C" LPXLOPER XLW_STDCALL fix_Callbacks() {
+    static XLOPER elements[2];
+    static XLOPER result;
     XLOPER version = {};
-    XLOPER two = Number(2);
-    LPXLOPER args[] = {&two};
-    if (excel4v(xlfGetWorkspace, &version, 1, args) != xlretSuccess) {
-        result = Error(xlerrNA);
-        return &result;
+    const int workspace = Call(xlfGetWorkspace, &version, {Number(2)});
+    if (workspace == xlretSuccess) {
+        Free(version);
     }
-    result = Text(std::string(version.val.str + 1, static_cast<unsigned char>(version.val.str[0])));
-    Free(version);
+    elements[0] = Number(workspace);
+    XLOPER pending = {};
+    elements[1] = Number(Call(xlAbort, &pending, {Boolean(false)}));
+    result = MultiOf(elements, 1, 2);
     return &result;
 }
 
