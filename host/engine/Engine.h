@@ -20,7 +20,7 @@
 // as its type code asks (ArgumentPassing.h), through a real call frame.
 //
 // The Excel version. The engine starts with the version in the environment
-// variable TESSERINE_EXCEL_VERSION ("11.0", "12.0", "14.0", "16.0"), or
+// variable TESSERINE_EXCEL_VERSION ("11.0", "12.0", "14.0", "15.0", "16.0"), or
 // "12.0" when it is unset; SetVersion changes it. The framework reads the
 // version once, when it binds, and picks its record kind for the whole
 // process, so Excel 4 and Excel 12 suites are separate processes: register
