@@ -34,10 +34,17 @@ std::string VersionFromEnvironment() {
 
 // The engine's texts are UTF-8; the wide name holds any folder name, where
 // the ANSI one would put "?" for what the code page cannot show.
+// A module may lie deeper than MAX_PATH characters; the buffer grows until
+// the name fits.
 std::string ModulePath(HMODULE module) {
-    wchar_t path[MAX_PATH] = {};
-    const DWORD length = GetModuleFileNameW(module, path, MAX_PATH);
-    return Utf16ToUtf8(path, length);
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(module, &path[0], static_cast<DWORD>(path.size()));
+        if (length < path.size()) {
+            return Utf16ToUtf8(path.c_str(), length);
+        }
+        path.resize(path.size() * 2);
+    }
 }
 
 std::string ExecutablePath() {
@@ -367,6 +374,7 @@ void EngineState::Reset() {
     inThreadSafeCall = false;
     faults.clear();
     callLog.clear();
+    messageBoxes.Clear();
     testReferenceBlocks.Reset();
 }
 
@@ -544,6 +552,10 @@ IDSHEET Engine::SheetId() const {
     return TheSheetId;
 }
 
+const std::vector<ShownMessageBox>& Engine::MessageBoxesShown() const {
+    return state_->messageBoxes.Shown();
+}
+
 const std::vector<LoggedCall>& Engine::CallLog() const {
     return state_->callLog;
 }
@@ -559,6 +571,7 @@ int Engine::OpenAddIn(const std::string& path) {
     }
     state_->openAddIns.push_back(module);
     state_->addInPath = ModulePath(module);
+    const MessageBoxes::Watch boxes(state_->messageBoxes);
     return RunAutoProcedure(module, "xlAutoOpen");
 }
 
@@ -567,6 +580,7 @@ int Engine::CloseAddIn() {
         throw std::runtime_error("no add-in is open");
     }
     const auto module = static_cast<HMODULE>(state_->openAddIns.back());
+    const MessageBoxes::Watch boxes(state_->messageBoxes);
     const int closed = RunAutoProcedure(module, "xlAutoClose");
     state_->openAddIns.pop_back();
     if (std::find(state_->openAddIns.begin(), state_->openAddIns.end(), module) ==
@@ -609,6 +623,7 @@ Grid Engine::EvaluateFormula(const std::string& functionText,
 
     const AddInPathDuringCall callersPath(state_->addInPath, registration->ModulePath());
     const ThreadSafeCall threadSafe(state_->inThreadSafeCall, type.threadSafe);
+    const MessageBoxes::Watch boxes(state_->messageBoxes);
     if (type.result == "P" || type.result == "R") {
         return CallForRecord<XLOPER>(*state_, module, procedure, passed.Frame(), "xlAutoFree");
     }

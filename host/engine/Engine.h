@@ -34,6 +34,7 @@
 #include "Cell.h"
 #include "FormulaArgument.h"
 #include "Grid.h"
+#include "MessageBoxes.h"
 #include "Range.h"
 #include "Registration.h"
 #include "xlw/ExcelApi.h"
@@ -148,6 +149,11 @@ public:
     XLOPER12 SheetRef12(const Range& range);
     XLOPER12 Ref12(const Range& range);
     IDSHEET SheetId() const;
+
+    // Every message box an add-in showed while the engine ran its code
+    // (xlAutoOpen, xlAutoClose, a worksheet function), in order. The engine
+    // reads each and presses OK, as Excel's user would.
+    const std::vector<ShownMessageBox>& MessageBoxesShown() const;
 
     const std::vector<LoggedCall>& CallLog() const;
     void ClearCallLog();

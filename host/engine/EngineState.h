@@ -3,6 +3,7 @@
 
 #include "Engine.h"
 #include "Ledger.h"
+#include "MessageBoxes.h"
 #include "Sheet.h"
 #include "Windows.h"
 #include "WorksheetCall.h"
@@ -51,6 +52,7 @@ public:
     Windows windows;
     std::map<int, Fault> faults;
     std::vector<LoggedCall> callLog;
+    MessageBoxes messageBoxes;
     // Reference blocks made by Ref4 and Ref12: the tests' records, not Excel's.
     Ledger testReferenceBlocks;
     // Module handles of the open add-ins, in the order they were opened; an

@@ -33,6 +33,19 @@ void PrintRegistrations(const xlhost::Engine& engine) {
     }
 }
 
+// The message boxes the add-in showed since the last report, on standard
+// error, since a user would have read them.
+void ReportMessageBoxes(const xlhost::Engine& engine) {
+    static std::size_t reported = 0;
+    const std::vector<xlhost::ShownMessageBox>& shown = engine.MessageBoxesShown();
+    for (; reported < shown.size(); ++reported) {
+        std::cout.flush();
+        std::cerr << "xlhost: the add-in showed a message box \"" << shown[reported].caption
+                  << "\":\n"
+                  << shown[reported].text << '\n';
+    }
+}
+
 bool Evaluate(xlhost::Engine& engine, const std::string& text) {
     try {
         const xlhost::Formula formula = xlhost::Formula::Parse(text);
@@ -64,7 +77,9 @@ int Run(const xlhost::CommandLine& line) {
             }
         }
     }
-    if (engine.OpenAddIn(line.addIn) == 0) {
+    const int opened = engine.OpenAddIn(line.addIn);
+    ReportMessageBoxes(engine);
+    if (opened == 0) {
         std::cerr << "xlhost: xlAutoOpen of " << line.addIn << " reported failure\n";
         return ExitFailure;
     }
@@ -77,10 +92,12 @@ int Run(const xlhost::CommandLine& line) {
         if (!Evaluate(engine, formula)) {
             exitCode = ExitFailure;
         }
+        ReportMessageBoxes(engine);
     }
     engine.SetFunctionWizard(false);
     std::cout.flush();
     engine.CloseAddIn();
+    ReportMessageBoxes(engine);
     return exitCode;
 }
 

@@ -1,5 +1,6 @@
 #include "xlw/XlfExcel.h"
 
+#include "records/AnsiCodePage.h"
 #include "xlw/XlfOper.h"
 
 #include <windows.h>
@@ -10,27 +11,16 @@ namespace xlw {
 
 namespace {
 
-// The text in the ANSI code page; false when a character has no place in it.
-bool ToAnsi(const std::wstring& wide, std::string& narrow) {
-    narrow.clear();
-    if (wide.empty())
-        return true;
-    const int count = static_cast<int>(wide.size());
-    const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), count,
-                                           nullptr, 0, nullptr, nullptr);
-    narrow.assign(static_cast<std::size_t>(length), '\0');
-    BOOL lost = FALSE;
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), count, &narrow[0], length,
-                        nullptr, &lost);
-    return !lost;
-}
-
-// Registration takes the module path as Excel 4 text, in the ANSI code page.
-// A path that the code page cannot show is given by its short (8.3) form,
-// which names the same file in plain ASCII where the volume keeps short names.
+// Registration takes the module path as Excel 4 text: at most 255 bytes in
+// the ANSI code page. A path that the code page cannot show, or that is
+// longer (a folder deep in a synced profile), is given by its short (8.3)
+// form, which names the same file in fewer plain ASCII characters where the
+// volume keeps short names. Without one the path is given as it is, and
+// Excel refuses the registrations.
 std::string AnsiModulePath(const std::wstring& path) {
+    constexpr std::size_t MaxExcel4Text = 255;
     std::string narrow;
-    if (ToAnsi(path, narrow))
+    if (ToAnsiCodePageExactly(path.data(), path.size(), narrow) && narrow.size() <= MaxExcel4Text)
         return narrow;
     std::wstring shortPath(GetShortPathNameW(path.c_str(), nullptr, 0), L'\0');
     const DWORD length =
@@ -38,8 +28,10 @@ std::string AnsiModulePath(const std::wstring& path) {
     if (length == 0 || length >= shortPath.size())
         return narrow;
     shortPath.resize(length);
-    ToAnsi(shortPath, narrow);
-    return narrow;
+    std::string shortNarrow;
+    if (!ToAnsiCodePageExactly(shortPath.data(), shortPath.size(), shortNarrow))
+        return narrow;
+    return shortNarrow;
 }
 
 } // namespace

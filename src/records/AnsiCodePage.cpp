@@ -19,19 +19,35 @@ int ConvertibleLength(std::size_t length) {
 
 } // namespace
 
-std::string ToAnsiCodePage(const wchar_t* text, std::size_t length) {
+bool ToCodePage(unsigned codePage, const wchar_t* text, std::size_t length,
+                std::string& converted) {
+    converted.clear();
     const int units = ConvertibleLength(length);
     if (units == 0)
-        return std::string();
-    // Without WC_NO_BEST_FIT_CHARS, Omega would become "O". A UTF-8 code page
-    // shows every character and accepts neither that flag nor a default.
-    const bool utf8 = GetACP() == CP_UTF8;
+        return true;
+    // Without WC_NO_BEST_FIT_CHARS, Omega would become "O". UTF-8 shows every
+    // character and takes neither that flag nor a default: Windows refuses
+    // the whole conversion when given them.
+    const bool utf8 = codePage == CP_UTF8;
     const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
     const char* unknown = utf8 ? nullptr : "?";
-    const int bytes = WideCharToMultiByte(CP_ACP, flags, text, units, nullptr, 0, unknown, nullptr);
-    std::string converted(static_cast<std::size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_ACP, flags, text, units, &converted[0], bytes, unknown, nullptr);
+    const int bytes =
+        WideCharToMultiByte(codePage, flags, text, units, nullptr, 0, unknown, nullptr);
+    converted.assign(static_cast<std::size_t>(bytes), '\0');
+    BOOL lost = FALSE;
+    WideCharToMultiByte(codePage, flags, text, units, &converted[0], bytes, unknown,
+                        utf8 ? nullptr : &lost);
+    return bytes > 0 && !lost;
+}
+
+std::string ToAnsiCodePage(const wchar_t* text, std::size_t length) {
+    std::string converted;
+    ToCodePage(GetACP(), text, length, converted);
     return converted;
+}
+
+bool ToAnsiCodePageExactly(const wchar_t* text, std::size_t length, std::string& converted) {
+    return ToCodePage(GetACP(), text, length, converted);
 }
 
 std::wstring FromAnsiCodePage(const char* text, std::size_t length) {

@@ -12,6 +12,12 @@ namespace xlw {
 // page cannot show becomes "?" rather than a look-alike. A character may
 // take more than one byte (double-byte and UTF-8 code pages).
 std::string ToAnsiCodePage(const wchar_t* text, std::size_t length);
+// The same, false when a character had no place in the code page (it became
+// "?") or Windows refused the conversion.
+bool ToAnsiCodePageExactly(const wchar_t* text, std::size_t length, std::string& converted);
+// The same in a given code page, for the code pages a test cannot make the
+// process's own (CP_UTF8, the "Use Unicode UTF-8" option of Windows).
+bool ToCodePage(unsigned codePage, const wchar_t* text, std::size_t length, std::string& converted);
 // Every byte is converted, zero bytes included.
 std::wstring FromAnsiCodePage(const char* text, std::size_t length);
 

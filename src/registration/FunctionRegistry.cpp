@@ -14,7 +14,8 @@ std::string ResolvedReturnTypeCode(const FunctionRegistration& record) {
     return XlfExcel::Get().OperTypeCode();
 }
 
-void RegisterOne(const FunctionRegistration& record) {
+// Why Excel refused the function, or an empty text.
+std::string RegisterOne(const FunctionRegistration& record) {
     XlfFuncDesc description(record.functionName, record.excelName, record.helpText, record.category,
                             record.isVolatile ? 1 : 0, record.isThreadSafe,
                             ResolvedReturnTypeCode(record));
@@ -23,7 +24,7 @@ void RegisterOne(const FunctionRegistration& record) {
         arguments.emplace_back(record.argumentNames[i], record.argumentHelp[i],
                                record.argumentTypes[i]);
     description.AssignArguments(arguments);
-    description.RegisterWithExcel();
+    return description.RegisterWithExcel();
 }
 
 } // namespace
@@ -32,9 +33,14 @@ void FunctionRegistry::Append(const FunctionRegistration& record) {
     records_.push_back(record);
 }
 
-void FunctionRegistry::RegisterAllFunctions() const {
-    for (const FunctionRegistration& record : records_)
-        RegisterOne(record);
+std::vector<std::string> FunctionRegistry::RegisterAllFunctions() const {
+    std::vector<std::string> refusals;
+    for (const FunctionRegistration& record : records_) {
+        const std::string refusal = RegisterOne(record);
+        if (!refusal.empty())
+            refusals.push_back(record.excelName + ": " + refusal);
+    }
+    return refusals;
 }
 
 FunctionRegistry& RegisteredFunctions() {

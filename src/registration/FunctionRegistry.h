@@ -4,6 +4,7 @@
 
 #include "FunctionRegistration.h"
 
+#include <string>
 #include <vector>
 
 namespace xlw {
@@ -15,7 +16,9 @@ public:
 
     // Registers every record in order. The first exception ends the loop and
     // leaves; a refusal by Excel is only reported and the loop goes on.
-    void RegisterAllFunctions() const;
+    // Registers every record in order, whether Excel refuses some or not;
+    // gives "name: why" for each function Excel refused.
+    std::vector<std::string> RegisterAllFunctions() const;
 
 private:
     std::vector<FunctionRegistration> records_;

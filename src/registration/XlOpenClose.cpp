@@ -1,5 +1,6 @@
 // The add-in's open and close entry points, which Excel calls by name.
 #include "FunctionRegistry.h"
+#include "excel/ReportErrorBox.h"
 #include "excel/Win32StreamBuf.h"
 #include "records/AnsiCodePage.h"
 #include "xlw/XlfExcel.h"
@@ -107,6 +108,29 @@ bool ShowModuleAndExtendSearchPath() {
     return ExtendSearchPath(fileName);
 }
 
+// Excel 4 texts, the module path of every registration among them, hold
+// 255 bytes.
+constexpr std::size_t MaxModulePathBytes = 255;
+
+// Excel shows #NAME? wherever a function it refused is used, and says
+// nothing else: the user is told once, which functions and why.
+void ReportRefusedRegistrations(const std::vector<std::string>& refusals, std::size_t total) {
+    if (refusals.empty())
+        return;
+    const std::string module = XlfExcel::Get().ModuleName();
+    std::string text = "Excel did not register " + std::to_string(refusals.size()) + " of the " +
+                       std::to_string(total) + " functions of " + module +
+                       "; cells that use them show #NAME?.\n";
+    for (const std::string& refusal : refusals)
+        text += "\n" + refusal;
+    // Excel 4 cuts a longer path to 255 bytes before the add-in sees it.
+    if (module.size() >= MaxModulePathBytes)
+        text += "\n\nThe add-in's path is " + std::to_string(module.size()) +
+                " characters long and Excel takes at most " + std::to_string(MaxModulePathBytes) +
+                ": move the add-in to a folder with a shorter path and open it again.";
+    xlw::ReportErrorBox(text.c_str(), "XLL Error");
+}
+
 // Get binds on first use, and a failed binding leaves the unbound instance in
 // place, which the next Get returns without binding again: either way the
 // second Get yields the instance to release.
@@ -137,9 +161,12 @@ XLW_EXPORT int XLW_STDCALL xlAutoOpen() {
                       << " Warning: Unable to initialise PATH to directory of library "
                       << std::endl;
         XlfExcel::Get().ShowStatus("Registering library...");
-        xlw::RegisteredFunctions().RegisterAllFunctions();
+        const xlw::FunctionRegistry& registry = xlw::RegisteredFunctions();
+        const std::vector<std::string> refusals = registry.RegisterAllFunctions();
         XlfExcel::Get().ShowStatus(nullptr);
-        return 1;
+        ReportRefusedRegistrations(refusals, registry.Records().size());
+        // Open, unless Excel refused every function there is.
+        return refusals.empty() || refusals.size() < registry.Records().size() ? 1 : 0;
     } catch (...) {
         return 0;
     }

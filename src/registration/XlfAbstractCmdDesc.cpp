@@ -22,15 +22,45 @@ void ReportRefusal(const char* sourcePosition, int code, const std::string& func
                   << std::endl;
 }
 
+std::string ErrorValueText(int error) {
+    switch (error) {
+    case xlerrNull:
+        return "#NULL!";
+    case xlerrDiv0:
+        return "#DIV/0!";
+    case xlerrValue:
+        return "#VALUE!";
+    case xlerrRef:
+        return "#REF!";
+    case xlerrName:
+        return "#NAME?";
+    case xlerrNum:
+        return "#NUM!";
+    case xlerrNA:
+        return "#N/A";
+    default:
+        return "error " + std::to_string(error);
+    }
+}
+
 } // namespace
 
 XlfAbstractCmdDesc::XlfAbstractCmdDesc(const std::string& procedureName,
                                        const std::string& functionText, const std::string& comment)
     : procedureName_(procedureName), functionText_(functionText), comment_(comment) {}
 
-void XlfAbstractCmdDesc::RegisterWithExcel() const {
-    ReportRefusal("..\\..\\src\\XlfAbstractCmdDesc(62): ",
-                  PerformRegistration(RequiredModuleName()), functionText_);
+std::string XlfAbstractCmdDesc::RegisterWithExcel() const {
+    int answeredError = NoErrorAnswer;
+    const int code = PerformRegistration(RequiredModuleName(), answeredError);
+    ReportRefusal("..\\..\\src\\XlfAbstractCmdDesc(62): ", code, functionText_);
+    if (code != xlretSuccess)
+        return "Excel returned code " + std::to_string(code);
+    if (answeredError == NoErrorAnswer)
+        return std::string();
+    const std::string refusal = "Excel answered " + ErrorValueText(answeredError);
+    std::cerr << "..\\..\\src\\XlfAbstractCmdDesc(62): " << refusal << " while registering "
+              << functionText_ << std::endl;
+    return refusal;
 }
 
 void XlfAbstractCmdDesc::UnregisterFromExcel() const {

@@ -24,15 +24,21 @@ public:
     void SetComment(const std::string& comment) { comment_ = comment; }
     void SetArguments(const XlfArgDescList& arguments) { arguments_ = arguments; }
 
-    // Throws std::runtime_error when the add-in's module name is unavailable;
-    // a code other than 0 from Excel is only reported as a diagnostic.
-    void RegisterWithExcel() const;
+    // Throws std::runtime_error when the add-in's module name is unavailable.
+    // Gives why Excel refused the function, or an empty text when it took it:
+    // Excel refuses with a return code other than 0, or with return code 0
+    // and an error value (#VALUE!) as its answer. A refusal is also written
+    // as a diagnostic.
+    std::string RegisterWithExcel() const;
+    // A code other than 0 from Excel is only reported as a diagnostic.
     void UnregisterFromExcel() const;
 
 protected:
-    // Each returns Excel's return code.
-    virtual int PerformRegistration(const std::string& moduleName) const = 0;
+    // Each returns Excel's return code. `answeredError` gets the error code
+    // that Excel answered with, or NoErrorAnswer when its answer was none.
+    virtual int PerformRegistration(const std::string& moduleName, int& answeredError) const = 0;
     virtual int PerformUnregistration(const std::string& moduleName) const = 0;
+    static constexpr int NoErrorAnswer = -1;
 
 private:
     std::string procedureName_;

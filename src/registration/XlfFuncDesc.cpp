@@ -30,8 +30,8 @@ void XlfFuncDesc::AssignArguments(const XlfArgDescList& arguments) {
     details_->arguments = arguments;
 }
 
-int XlfFuncDesc::PerformRegistration(const std::string& moduleName) const {
-    return CallRegister(moduleName, WorksheetFunction);
+int XlfFuncDesc::PerformRegistration(const std::string& moduleName, int& answeredError) const {
+    return CallRegister(moduleName, WorksheetFunction, nullptr, &answeredError);
 }
 
 int XlfFuncDesc::PerformUnregistration(const std::string& moduleName) const {
@@ -65,8 +65,8 @@ std::string XlfFuncDesc::ArgumentText() const {
     return argumentText;
 }
 
-int XlfFuncDesc::CallRegister(const std::string& moduleName, double macroType,
-                              double* registerId) const {
+int XlfFuncDesc::CallRegister(const std::string& moduleName, double macroType, double* registerId,
+                              int* answeredError) const {
     std::vector<XlfOper4> values = {XlfOper4(moduleName),         XlfOper4(GetProcedureName()),
                                     XlfOper4(TypeText()),         XlfOper4(GetFunctionText()),
                                     XlfOper4(ArgumentText()),     XlfOper4(macroType),
@@ -83,6 +83,8 @@ int XlfFuncDesc::CallRegister(const std::string& moduleName, double macroType,
                                             static_cast<int>(arguments.size()), arguments.data());
     if (registerId)
         *registerId = result.GetDouble();
+    if (answeredError && code == xlretSuccess && (result.GetType() & xltypeErr))
+        *answeredError = result.GetXloper()->val.err;
     return code;
 }
 

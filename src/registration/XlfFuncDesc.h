@@ -19,12 +19,13 @@ public:
     void AssignArguments(const XlfArgDescList& arguments);
 
     // Sends xlfRegister through the Excel 4 path, whatever the running Excel,
-    // and returns its code; stores the register id when asked to.
-    int CallRegister(const std::string& moduleName, double macroType,
-                     double* registerId = nullptr) const;
+    // and returns its code; stores the register id, or the error Excel
+    // answered with, when asked to.
+    int CallRegister(const std::string& moduleName, double macroType, double* registerId = nullptr,
+                     int* answeredError = nullptr) const;
 
 protected:
-    int PerformRegistration(const std::string& moduleName) const override;
+    int PerformRegistration(const std::string& moduleName, int& answeredError) const override;
     // Registers the function again as hidden to learn its id, then withdraws it.
     int PerformUnregistration(const std::string& moduleName) const override;
 

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -284,5 +286,109 @@ TEST(Lifecycle, SearchPathGetsAFolderNamedInAnyScript) {
     EXPECT_EQ(after, before + L";" + folder);
     if (AddInSession::Get().UsesExcel12Records()) {
         EXPECT_EQ(opened, 1);
+    }
+}
+
+namespace {
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+} // namespace
+
+// Excel shows #NAME? for a function it refused and says nothing more: the
+// add-in says once which functions are missing and why, and registers the
+// others all the same.
+TEST(Registration, RefusedFunctionsAreNamedInOneBoxAndTheOthersStillRegister) {
+    Engine& engine = Engine::Get();
+    const std::size_t boxesBefore = engine.MessageBoxesShown().size();
+    engine.InjectFault(xlfRegister, xlretFailed, 3);
+    int opened = 0;
+    std::vector<Registration> registrations;
+    {
+        Reopening reopening(SearchPath());
+        opened = reopening.Result();
+        registrations = reopening.Registrations();
+    }
+    engine.ClearFaults();
+    EXPECT_EQ(opened, 1) << "six of the nine functions are missing, three work";
+    ASSERT_EQ(registrations.size(), 3u) << "the calls that failed registered nothing";
+    ASSERT_EQ(engine.MessageBoxesShown().size(), boxesBefore + 1);
+    const xlhost::ShownMessageBox& box = engine.MessageBoxesShown().back();
+    EXPECT_EQ(box.caption, "XLL Error");
+    EXPECT_TRUE(Contains(box.text, "Excel did not register 6 of the 9 functions of ")) << box.text;
+    EXPECT_TRUE(Contains(box.text, "cells that use them show #NAME?")) << box.text;
+    for (std::size_t i = 0; i < std::size(Functions); ++i) {
+        const std::string line = std::string("\n") + Functions[i].functionText + ": ";
+        EXPECT_EQ(Contains(box.text, line + "Excel returned code 32"), i >= 3) << line;
+    }
+    EXPECT_FALSE(Contains(box.text, "shorter path"));
+
+    // Opened again without the fault, the add-in registers everything and
+    // shows no box.
+    Reopening again(SearchPath());
+    EXPECT_EQ(again.Result(), 1);
+    ExpectTheRegistrations(again.Registrations());
+    EXPECT_EQ(engine.MessageBoxesShown().size(), boxesBefore + 1);
+}
+
+// A synced folder deep in a profile: the add-in's path is longer than the 255
+// bytes of an Excel 4 text. From Excel 2007 on it registers by its short (8.3)
+// path; under Excel 4, whose xlGetName cannot name it, every registration is
+// refused and the box says to move the add-in.
+TEST(Lifecycle, AnAddInDeeperThanMaxPathRegistersByItsShortPath) {
+    Engine& engine = Engine::Get();
+    const std::string& original = AddInSession::Get().Path();
+    const std::string expected = engine.Evaluate("rnd_Halton", {2, 3}).Shown();
+    const std::wstring name =
+        L"\\" + std::wstring(90, L'd') + L"-" + std::to_wstring(GetCurrentProcessId());
+    std::vector<std::wstring> folders = {Utf16(AddInSession::Get().Folder()) + name};
+    while (folders.size() < 3) {
+        folders.push_back(folders.back() + name);
+    }
+    for (const std::wstring& folder : folders) {
+        ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr) ||
+                    GetLastError() == ERROR_ALREADY_EXISTS);
+    }
+    const std::wstring copy = folders.back() + L"\\Tesserine.xll";
+    ASSERT_GT(copy.size(), 260u);
+    ASSERT_TRUE(CopyFileW(Utf16(original).c_str(), copy.c_str(), FALSE));
+    const std::size_t boxesBefore = engine.MessageBoxesShown().size();
+    ASSERT_EQ(engine.CloseAddIn(), 1);
+    const std::size_t registeredBefore = engine.Registrations().size();
+    const int opened = engine.OpenAddIn(xlhost::Utf16ToUtf8(copy.c_str(), copy.size()));
+    const std::vector<Registration> registrations(engine.Registrations().begin() +
+                                                      static_cast<std::ptrdiff_t>(registeredBefore),
+                                                  engine.Registrations().end());
+    std::string shown;
+    if (opened == 1) {
+        shown = engine.Evaluate("rnd_Halton", {2, 3}).Shown();
+    }
+    EXPECT_EQ(engine.CloseAddIn(), 1);
+    EXPECT_EQ(engine.OpenAddIn(original), 1);
+    EXPECT_TRUE(DeleteFileW(copy.c_str()));
+    for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder) {
+        RemoveDirectoryW(folder->c_str());
+    }
+    ASSERT_EQ(registrations.size(), std::size(Functions));
+    if (AddInSession::Get().UsesExcel12Records()) {
+        EXPECT_EQ(opened, 1);
+        for (const Registration& registration : registrations) {
+            EXPECT_TRUE(registration.accepted) << registration.refusal;
+            EXPECT_LE(registration.ModulePath().size(), 255u) << registration.ModulePath();
+        }
+        EXPECT_EQ(shown, expected);
+        EXPECT_EQ(engine.MessageBoxesShown().size(), boxesBefore);
+    } else {
+        EXPECT_EQ(opened, 0) << "no function is left to use";
+        for (const Registration& registration : registrations) {
+            EXPECT_FALSE(registration.accepted);
+        }
+        ASSERT_EQ(engine.MessageBoxesShown().size(), boxesBefore + 1);
+        const std::string& text = engine.MessageBoxesShown().back().text;
+        EXPECT_TRUE(Contains(text, "Excel did not register 9 of the 9 functions")) << text;
+        EXPECT_TRUE(Contains(text, "rnd_Sobol: Excel answered #VALUE!")) << text;
+        EXPECT_TRUE(Contains(text, "move the add-in to a folder with a shorter path")) << text;
     }
 }

@@ -3,6 +3,7 @@
 // under Wine's en-US code page, 1252).
 #include "BridgeHost.h"
 #include "Text.h"
+#include "records/AnsiCodePage.h"
 
 #include <gtest/gtest.h>
 
@@ -86,4 +87,24 @@ TEST(ModuleName, NamesTheAddInsFileWhateverScriptItsFolderIsNamedIn) {
         EXPECT_EQ(name.find('?'), std::string::npos) << name;
     }
     engine.SetAddInPath(hostPath);
+}
+
+// Windows' "Use Unicode UTF-8 for worldwide language support" makes UTF-8 the
+// ANSI code page, where every character has a place; it refuses a conversion
+// asked for with the flags that other code pages need, which would leave the
+// module name empty and nothing registered. The suites cannot switch their
+// own code page, so the code page is named here.
+TEST(ModuleName, TheUtf8CodePageConvertsEveryCharacter) {
+    const std::wstring path = L"C:\\\u0418\u0432\u0430\u043d\\\u6f22\u5b57\\Tesserine.xll";
+    std::string converted;
+    ASSERT_TRUE(xlw::ToCodePage(CP_UTF8, path.data(), path.size(), converted));
+    // UTF-8 written out by hand: Cyrillic in two bytes each, CJK in three.
+    EXPECT_EQ(converted, "C:\\\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD\\\xE6\xBC\xA2\xE5\xAD\x97"
+                         "\\Tesserine.xll");
+    EXPECT_FALSE(xlw::ToCodePage(1252, path.data(), path.size(), converted))
+        << "code page 1252 has no Cyrillic";
+    EXPECT_EQ(converted.find("C:\\?"), 0u) << "a character without a place shows as ?";
+    const std::wstring latin = L"C:\\J\u00fcrgen\\x.xll";
+    ASSERT_TRUE(xlw::ToCodePage(1252, latin.data(), latin.size(), converted));
+    EXPECT_EQ(converted, "C:\\J\xFCrgen\\x.xll");
 }

@@ -475,6 +475,18 @@ TEST_F(EngineTest, AThreadSafeFunctionCannotMakeTheCallsOfTheCalculationThread) 
     EXPECT_EQ(engine.OutstandingAllocations(), 0u);
 }
 
+// A message box waits for a user; Excel's user reads it and presses OK, and
+// so does the stand-in, keeping what it read.
+TEST_F(EngineTest, AMessageBoxIsReadAndAnsweredOk) {
+    ASSERT_EQ(engine.OpenAddIn(FixturePath), 1);
+    EXPECT_EQ(engine.Evaluate("fix_Alert", {}).Shown(), std::to_string(IDOK) + "\n");
+    EXPECT_EQ(engine.Evaluate("fix_Alert", {}).Shown(), std::to_string(IDOK) + "\n");
+    ASSERT_EQ(engine.MessageBoxesShown().size(), 2u);
+    EXPECT_EQ(engine.MessageBoxesShown()[0].caption, "Fixture");
+    EXPECT_EQ(engine.MessageBoxesShown()[1].text, "Something to know.\nSecond line.");
+    EXPECT_EQ(engine.CloseAddIn(), 1);
+}
+
 std::wstring Wide(const std::string& ascii) {
     return std::wstring(ascii.begin(), ascii.end());
 }

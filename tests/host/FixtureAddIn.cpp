@@ -144,6 +144,7 @@ extern "C" int XLW_STDCALL xlAutoOpen() {
     Register(module, "fix_Read4", "RR#", "x", {});
     Register(module, "fix_Loads", "J!", "", {});
     Register(module, "fix_Callbacks", "P", "", {});
+    Register(module, "fix_Alert", "J", "", {});
     // What only Excel 2007 and later know, registered only there, as an add-in
     // that also runs in Excel 2003 must.
     if (std::atof(VersionText().c_str()) >= 12) {
@@ -242,6 +243,11 @@ extern "C" LPXLOPER XLW_STDCALL fix_Missing() {
 extern "C" int XLW_STDCALL fix_Loads() {
     static int calls = 0;
     return ++calls;
+}
+
+// Tells the user something in a message box, and what the box answered.
+extern "C" int XLW_STDCALL fix_Alert() {
+    return MessageBoxA(nullptr, "Something to know.\nSecond line.", "Fixture", MB_OK);
 }
 
 // The return codes of two callbacks that a thread-safe function may not make:
