@@ -1,5 +1,6 @@
 // The worksheet entry points Excel calls, each one generator call in the
 // frame that turns every failure into a cell value.
+#include "ResultMemory.h"
 #include "WholeNumberArgument.h"
 
 #include "xlw/WorksheetCall.h"
@@ -15,22 +16,26 @@
 #include <algorithm>
 
 using tesserine::WholeNumberArgument;
+using tesserine::WithinMemory;
 using xlw::WorksheetCall;
 using xlw::XlfOper;
 
 namespace {
 
 // d before n, so that the message names d when both are wrong. More rows
-// than the result can hold are refused after the argument texts but before a
-// point is computed; too many columns are left to the result, since the Sobol
-// generators first refuse a dimension beyond their direction-number file.
+// or cells than the result can hold are refused after the argument texts but
+// before a point is computed; too many columns are left to the result, since
+// the Sobol generators first refuse a dimension beyond their direction-number
+// file.
 template <class Generator> void* PointSetCall(Generator generate, double d, double n) {
     return WorksheetCall([=] {
         int dimensions = WholeNumberArgument(d, "d");
         int points = WholeNumberArgument(n, "n");
         RequireValidCounts(dimensions, points);
         XlfOper::RequireMatrixFits(points, std::min(dimensions, 1));
-        return XlfOper(generate(dimensions, points));
+        XlfOper::RequireCellCountFits(points, dimensions);
+        return WithinMemory(points, dimensions,
+                            [&] { return XlfOper(generate(dimensions, points)); });
     });
 }
 

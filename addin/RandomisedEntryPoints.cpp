@@ -1,6 +1,7 @@
 // The entry points of the randomised functions: seeded scrambled Sobol points,
 // their normals and Brownian paths. Arguments are checked in their order, so
 // the text names the first wrong one; a missing trailing argument arrives as 0.
+#include "ResultMemory.h"
 #include "WholeNumberArgument.h"
 
 #include "xlw/WorksheetCall.h"
@@ -12,6 +13,7 @@
 using tesserine::ColumnCountArgument;
 using tesserine::UnsignedArgument;
 using tesserine::WholeNumberArgument;
+using tesserine::WithinMemory;
 using xlw::WorksheetCall;
 using xlw::XlfOper;
 
@@ -27,7 +29,9 @@ void* ScrambledCall(Generator generate, double d, double n, double seed, double 
         // Refused before a point is computed, after every argument text.
         RequireValidScrambledArguments(dimensions, points, first);
         XlfOper::RequireMatrixFits(points, dimensions);
-        return XlfOper(generate(dimensions, points, seedBits, first));
+        XlfOper::RequireCellCountFits(points, dimensions);
+        return WithinMemory(points, dimensions,
+                            [&] { return XlfOper(generate(dimensions, points, seedBits, first)); });
     });
 }
 
@@ -60,6 +64,9 @@ XLW_EXPORT void* XLW_STDCALL xlrnd_BrownianPaths(double steps, double n, double 
         std::uint32_t first = UnsignedArgument(start, "start");
         RequireValidScrambledArguments(stepCount, paths, first);
         XlfOper::RequireMatrixFits(paths, stepCount);
-        return XlfOper(BrownianPaths(stepCount, paths, maturity, seedBits, first));
+        XlfOper::RequireCellCountFits(paths, stepCount);
+        return WithinMemory(paths, stepCount, [&] {
+            return XlfOper(BrownianPaths(stepCount, paths, maturity, seedBits, first));
+        });
     });
 }

@@ -49,6 +49,12 @@ public:
     // under the running record kind, so that a result no array can hold is
     // refused before it is computed. An empty shape passes: it makes no array.
     static void RequireMatrixFits(std::size_t rows, std::size_t columns);
+    // The number of cells, which RequireMatrixFits leaves alone: an array's
+    // records come from one piece of temporary memory of at most 4294967295
+    // bytes (134217727 XLOPER12s). Throws std::runtime_error naming the
+    // limit and the shape, so that a result that cannot exist is refused
+    // before it is computed instead of failing to allocate after.
+    static void RequireCellCountFits(std::size_t rows, std::size_t columns);
 
     int Allocate();
     void* GetRecord() const;

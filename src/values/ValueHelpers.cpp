@@ -35,6 +35,14 @@ std::size_t LengthWithinLimit(std::size_t length, std::size_t limit, const char*
     return limit;
 }
 
+void RequireArrayCells(std::size_t rows, std::size_t columns, std::size_t recordSize) {
+    const std::size_t maxCells = std::numeric_limits<unsigned int>::max() / recordSize;
+    if (columns != 0 && rows > maxCells / columns)
+        throw std::runtime_error("an array holds at most " + std::to_string(maxCells) + " cells; " +
+                                 std::to_string(rows) + " x " + std::to_string(columns) +
+                                 " were asked for");
+}
+
 void RequireArrayColumns(std::size_t columns) {
     constexpr std::size_t maxColumns = 255;
     if (columns > maxColumns)

@@ -46,6 +46,11 @@ void WriteArray(Record& record, std::size_t rows, std::size_t columns, Fill fill
     record.xltype = xltypeMulti;
 }
 
+// An array's records come from one piece of temporary memory, which holds
+// at most 4294967295 bytes: std::runtime_error, naming the shape, for more
+// cells of `recordSize` bytes (134217727 cells of an XLOPER12).
+void RequireArrayCells(std::size_t rows, std::size_t columns, std::size_t recordSize);
+
 // Arrays built from cells or numbers stop at 255 columns under both record
 // kinds, one short of an Excel 4 sheet's 256: std::runtime_error for more,
 // so that no column is dropped without a word.

@@ -2,9 +2,11 @@
 
 #include "ConversionReport.h"
 #include "DoubleMatrix.h"
+#include "ValueHelpers.h"
 #include "records/XltypeName.h"
 #include "xlw/CellMatrix.h"
 #include "xlw/RaiseForReturnCode.h"
+#include "xlw/XlfExcel.h"
 
 namespace xlw {
 
@@ -117,6 +119,11 @@ XlfOper& XlfOper::SetRef(const XlfRangeRef& range) {
 void XlfOper::RequireMatrixFits(std::size_t rows, std::size_t columns) {
     if (rows != 0 && columns != 0)
         Impl().RequireArrayShape(rows, columns);
+}
+
+void XlfOper::RequireCellCountFits(std::size_t rows, std::size_t columns) {
+    RequireArrayCells(rows, columns,
+                      XlfExcel::Get().IsExcel12() ? sizeof(XLOPER12) : sizeof(XLOPER));
 }
 
 XlfOper& XlfOper::SetFromMatrix(const DoubleMatrix& matrix) {

@@ -161,6 +161,22 @@ TEST(RandomisedFunctions, UnderExcel4TooManyRowsAreRefusedBeforeComputingThem) {
     ExpectText(Evaluate("rnd_BrownianPaths", {10, 2e9, 1, 7, 2294967297.0}), pastTheEnd);
 }
 
+// Under Excel 12 a result of more cells than one array's records can hold
+// (2^32 - 1 bytes of 32-byte XLOPER12s) is refused in words before a point is
+// computed, on both architectures; 255 x 600000 once allocated and computed
+// 4 GB before it failed.
+TEST(RandomisedFunctions, UnderExcel12TooManyCellsAreRefusedBeforeComputingThem) {
+    if (!AddInSession::Get().UsesExcel12Records())
+        GTEST_SKIP() << "Excel 4 refuses such rows first";
+    const std::string tooManyCells =
+        "an array holds at most 134217727 cells; 600000 x 255 were asked for";
+    ExpectText(Evaluate("rnd_ScrambledSobol", {255, 600000, 7}), tooManyCells);
+    ExpectText(Evaluate("rnd_ScrambledNormalRNs", {255, 600000, 7}), tooManyCells);
+    ExpectText(Evaluate("rnd_BrownianPaths", {255, 600000, 1, 7}), tooManyCells);
+    ExpectText(Evaluate("rnd_ScrambledSobol", {1, 2147483647, 7}),
+               "an array holds at most 134217727 cells; 2147483647 x 1 were asked for");
+}
+
 TEST(RandomisedFunctions, AnswerTrueInTheFunctionWizardWithoutReadingTheFile) {
     Engine& engine = Engine::Get();
     AddInSession::Get();

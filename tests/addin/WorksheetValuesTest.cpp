@@ -150,19 +150,47 @@ TEST(WorksheetValues, CountsWithoutASigned32BitWholePartShowWhatIsAllowed) {
         }
 }
 
+// The most cells an array of the running record kind holds: its records
+// share one piece of temporary memory of at most 2^32 - 1 bytes.
+std::string MostCellsText(const std::string& shape) {
+    const std::size_t recordSize =
+        AddInSession::Get().UsesExcel12Records() ? sizeof(XLOPER12) : sizeof(XLOPER);
+    return "an array holds at most " + std::to_string(4294967295u / recordSize) + " cells; " +
+           shape + " were asked for";
+}
+
 // 2147483647 itself passes the check of the worksheet argument; its result
-// cannot exist in a 32-bit process, so the generator's allocation failure
-// gives the text, unless Excel 4's row limit has refused it first.
+// cannot exist, and says so in words before anything is computed: the row
+// limit of Excel 4, or the cells one piece of temporary memory holds.
 TEST(WorksheetValues, TheLargestCountPassesTheArgumentCheck) {
-    const std::string failedAllocation = std::bad_alloc().what();
     const bool excel4 = !AddInSession::Get().UsesExcel12Records();
     for (const PointSetFunction& function : PointSets) {
         SCOPED_TRACE(function.functionText);
         ExpectText(Call(function, 1, 2147483647.0),
                    excel4 ? "an Excel 4 array holds at most 65535 rows; 2147483647 were asked for"
-                          : failedAllocation);
-        ExpectText(Call(function, 2147483647.0, 1), failedAllocation);
+                          : MostCellsText("2147483647 x 1"));
+        ExpectText(Call(function, 2147483647.0, 1), MostCellsText("1 x 2147483647"));
     }
+}
+
+// Under Excel 12 any row count fits the record, but not any number of cells:
+// three billion cells (96 GB of records) are refused before a point is
+// computed, under either architecture. Where memory runs out within that
+// bound, as it does for four gigabytes of records in a 32-bit process, the
+// text says so in words.
+TEST(WorksheetValues, Excel12RefusesMoreCellsThanAnArrayHoldsBeforeComputingThem) {
+    if (!AddInSession::Get().UsesExcel12Records())
+        GTEST_SKIP() << "Excel 4 refuses such rows first";
+    for (const PointSetFunction& function : PointSets) {
+        SCOPED_TRACE(function.functionText);
+        const std::size_t before = PrivateBytes();
+        ExpectText(Call(function, 3, 1e9), MostCellsText("1000000000 x 3"));
+        ExpectText(Call(function, 255, 600000), MostCellsText("600000 x 255"));
+        EXPECT_LT(PrivateBytes(), before + (std::size_t(1) << 20)) << "no points were computed";
+    }
+    if (sizeof(void*) == 4)
+        ExpectText(Call(PointSets[2], 10, 13000000),
+                   "not enough memory for a result of 13000000 rows and 10 columns");
 }
 
 // Under Excel 4 more rows than an array holds are refused before a point is
