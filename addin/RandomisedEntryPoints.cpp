@@ -1,6 +1,7 @@
 // The entry points of the randomised functions: seeded scrambled Sobol points,
-// their normals and Brownian paths. Arguments are checked in their order, so
-// the text names the first wrong one; a missing trailing argument arrives as 0.
+// their normals and Brownian paths. Arguments are checked in their order, a
+// negative count as soon as it is read, so the text names the first wrong
+// one; a missing trailing argument arrives as 0.
 #include "ResultMemory.h"
 #include "WholeNumberArgument.h"
 
@@ -8,6 +9,7 @@
 #include "xlw/XlfOper.h"
 
 #include "BrownianPaths.h"
+#include "GeneratorArguments.h"
 #include "ScrambledSobol.h"
 
 using tesserine::ColumnCountArgument;
@@ -24,6 +26,7 @@ void* ScrambledCall(Generator generate, double d, double n, double seed, double 
     return WorksheetCall([=] {
         int dimensions = ColumnCountArgument(d, "d");
         int points = WholeNumberArgument(n, "n");
+        RequireValidCounts(dimensions, points);
         std::uint32_t seedBits = UnsignedArgument(seed, "seed");
         std::uint32_t first = UnsignedArgument(start, "start");
         // Refused before a point is computed, after every argument text.
@@ -59,6 +62,7 @@ XLW_EXPORT void* XLW_STDCALL xlrnd_BrownianPaths(double steps, double n, double 
     return WorksheetCall([=] {
         int stepCount = ColumnCountArgument(steps, "steps");
         int paths = WholeNumberArgument(n, "n");
+        RequireValidCounts(stepCount, paths);
         RequireValidMaturity(maturity);
         std::uint32_t seedBits = UnsignedArgument(seed, "seed");
         std::uint32_t first = UnsignedArgument(start, "start");

@@ -2,14 +2,19 @@
 // registrars run in this order while the module loads, and Excel registers the
 // functions in the same order when the add-in opens: the six original ones
 // first, then the randomised ones.
+#include "xlw/AddInName.h"
 #include "xlw/FunctionRegistrar.h"
 
 #include <iterator>
 
 namespace {
 
+using xlw::AddInName;
 using xlw::ArgumentSpec;
 using xlw::FunctionRegistrar;
+
+// What Excel's Add-ins dialog lists instead of the file name.
+const AddInName name("Tesserine quasi-Monte Carlo");
 
 constexpr const char* Category = "Tesserine";
 // Empty: the value record of the running Excel, "P" or "Q".

@@ -31,8 +31,13 @@ int ColumnCountArgument(double value, const char* name) {
 }
 
 std::uint32_t UnsignedArgument(double value, const char* name) {
-    return static_cast<std::uint32_t>(
-        WholePartWithin(value, 0, UINT32_MAX, name, "0 to 4294967295"));
+    const double whole = WholePartWithin(value, 0, UINT32_MAX, name, "0 to 4294967295");
+    // A fraction is refused, not truncated: seeds 0.1, 0.2 and 0.3 (or RAND())
+    // would all be seed 0, and "independent" replicates one and the same.
+    if (whole != value)
+        throw std::invalid_argument(std::string(name) + " must be a whole number from 0 to " +
+                                    "4294967295");
+    return static_cast<std::uint32_t>(whole);
 }
 
 } // namespace tesserine

@@ -16,7 +16,8 @@ int WholeNumberArgument(double value, const char* name);
 // 255".
 int ColumnCountArgument(double value, const char* name);
 
-// A seed or a sequence index, truncated toward zero: 0 to 4294967295.
+// A seed or a sequence index: a whole number from 0 to 4294967295, not
+// truncated, since two fractions would otherwise give the same seed.
 // Otherwise "seed must be a whole number from 0 to 4294967295".
 std::uint32_t UnsignedArgument(double value, const char* name);
 

@@ -304,6 +304,36 @@ void CheckCallable(const Registration& registration, std::size_t argumentCount) 
     }
 }
 
+// Excel's Add-ins dialog lists an add-in by what its xlAddInManagerInfo
+// (xlAddInManagerInfo12 from Excel 2007 on) answers action 1, or by its file
+// name when it exports none or answers no text.
+template <class Record>
+std::string AskAddInName(EngineState& state, HMODULE module, const char* procedureName,
+                         const char* autoFree) {
+    using Info = Record*(XLW_STDCALL*)(Record*);
+    const auto info =
+        reinterpret_cast<Info>(reinterpret_cast<void (*)()>(GetProcAddress(module, procedureName)));
+    if (info == nullptr) {
+        return std::string();
+    }
+    Record action = {};
+    action.val.num = 1.0;
+    action.xltype = xltypeNum;
+    Record* answer = info(&action);
+    Value value;
+    const bool text =
+        answer != nullptr && ReadValue(*answer, value) && value.cell.kind == Cell::Kind::Text;
+    ReleaseResult(state, module, answer, autoFree);
+    return text ? value.cell.text : std::string();
+}
+
+std::string AddInNameOf(EngineState& state, HMODULE module) {
+    if (state.MajorVersion() >= 12 && GetProcAddress(module, "xlAddInManagerInfo12") != nullptr) {
+        return AskAddInName<XLOPER12>(state, module, "xlAddInManagerInfo12", "xlAutoFree12");
+    }
+    return AskAddInName<XLOPER>(state, module, "xlAddInManagerInfo", "xlAutoFree");
+}
+
 using AutoProcedure = int(XLW_STDCALL*)();
 
 int RunAutoProcedure(HMODULE module, const char* name) {
@@ -375,6 +405,7 @@ void EngineState::Reset() {
     faults.clear();
     callLog.clear();
     messageBoxes.Clear();
+    addInName.clear();
     testReferenceBlocks.Reset();
 }
 
@@ -455,6 +486,10 @@ const Registration* Engine::FindFunction(const std::string& functionText) const 
         }
     }
     return nullptr;
+}
+
+std::string Engine::AddInName() const {
+    return state_->addInName;
 }
 
 std::string Engine::AddInPath() const {
@@ -572,7 +607,9 @@ int Engine::OpenAddIn(const std::string& path) {
     state_->openAddIns.push_back(module);
     state_->addInPath = ModulePath(module);
     const MessageBoxes::Watch boxes(state_->messageBoxes);
-    return RunAutoProcedure(module, "xlAutoOpen");
+    const int opened = RunAutoProcedure(module, "xlAutoOpen");
+    state_->addInName = AddInNameOf(*state_, module);
+    return opened;
 }
 
 int Engine::CloseAddIn() {

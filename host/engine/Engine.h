@@ -104,6 +104,12 @@ public:
     // The newest accepted, not withdrawn registration under that Excel name.
     const Registration* FindFunction(const std::string& functionText) const;
 
+    // The name Excel's Add-ins dialog shows for the add-in opened last, which
+    // OpenAddIn asks for as Excel does (xlAddInManagerInfo12, or
+    // xlAddInManagerInfo before Excel 2007, with action 1); empty when the
+    // add-in gives none and the dialog shows its file name.
+    std::string AddInName() const;
+
     // What xlGetName answers: the add-in being opened or called; by default
     // the host executable's own path (a test executable is its own add-in).
     // Paths are UTF-8, as every text of the engine, whatever the ANSI code page.

@@ -53,6 +53,8 @@ public:
     std::map<int, Fault> faults;
     std::vector<LoggedCall> callLog;
     MessageBoxes messageBoxes;
+    // What the add-in opened last answered xlAddInManagerInfo; empty for none.
+    std::string addInName;
     // Reference blocks made by Ref4 and Ref12: the tests' records, not Excel's.
     Ledger testReferenceBlocks;
     // Module handles of the open add-ins, in the order they were opened; an

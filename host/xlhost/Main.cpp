@@ -22,6 +22,9 @@ constexpr int ExitFailure = 1;
 constexpr int ExitUsage = 2;
 
 void PrintRegistrations(const xlhost::Engine& engine) {
+    const std::string name = engine.AddInName();
+    std::cout << "add-in name: "
+              << (name.empty() ? "none (the Add-ins dialog shows the file name)" : name) << '\n';
     for (const xlhost::Registration& registration : engine.Registrations()) {
         std::cout << registration.FunctionText() << ": ";
         if (registration.accepted) {

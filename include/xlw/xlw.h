@@ -2,6 +2,7 @@
 // Excel, the exceptions, and registration of worksheet functions.
 #pragma once
 
+#include "AddInName.h"
 #include "ArgumentSpec.h"
 #include "CellMatrix.h"
 #include "CellValue.h"

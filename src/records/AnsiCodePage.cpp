@@ -40,6 +40,35 @@ bool ToCodePage(unsigned codePage, const wchar_t* text, std::size_t length,
     return bytes > 0 && !lost;
 }
 
+std::string ToCodePageWithin(unsigned codePage, const wchar_t* text, std::size_t length,
+                             std::size_t limit) {
+    std::string converted;
+    ToCodePage(codePage, text, length, converted);
+    if (converted.size() <= limit)
+        return converted;
+    // Character by character until the next one would not fit; a surrogate
+    // pair is one character.
+    std::size_t taken = 0;
+    std::size_t bytes = 0;
+    while (taken < length) {
+        const bool pair = taken + 1 < length && IS_HIGH_SURROGATE(text[taken]) &&
+                          IS_LOW_SURROGATE(text[taken + 1]);
+        const std::size_t units = pair ? 2 : 1;
+        std::string character;
+        ToCodePage(codePage, text + taken, units, character);
+        if (bytes + character.size() > limit)
+            break;
+        bytes += character.size();
+        taken += units;
+    }
+    ToCodePage(codePage, text, taken, converted);
+    return converted;
+}
+
+std::string ToAnsiCodePageWithin(const wchar_t* text, std::size_t length, std::size_t limit) {
+    return ToCodePageWithin(GetACP(), text, length, limit);
+}
+
 std::string ToAnsiCodePage(const wchar_t* text, std::size_t length) {
     std::string converted;
     ToCodePage(GetACP(), text, length, converted);

@@ -18,6 +18,13 @@ bool ToAnsiCodePageExactly(const wchar_t* text, std::size_t length, std::string&
 // The same in a given code page, for the code pages a test cannot make the
 // process's own (CP_UTF8, the "Use Unicode UTF-8" option of Windows).
 bool ToCodePage(unsigned codePage, const wchar_t* text, std::size_t length, std::string& converted);
+// The longest start of the text whose conversion into `codePage` takes at
+// most `limit` bytes, converted: a character that the code page writes in
+// two bytes (or UTF-8 in up to four) is kept whole or left out whole, never
+// cut in half. The ANSI code page's form below.
+std::string ToCodePageWithin(unsigned codePage, const wchar_t* text, std::size_t length,
+                             std::size_t limit);
+std::string ToAnsiCodePageWithin(const wchar_t* text, std::size_t length, std::size_t limit);
 // Every byte is converted, zero bytes included.
 std::wstring FromAnsiCodePage(const char* text, std::size_t length);
 

@@ -116,6 +116,11 @@ void WriteWideString(XLOPER& record, const std::wstring& text, const char* trunc
     bytes.resize(bytes.size() + (text.size() - end), '\0');
     std::size_t length = LengthWithinLimit(bytes.size(), MaxWideStringBytes, truncationPosition,
                                            "String truncated to 255 bytes");
+    // The cut ends on a whole character: half of a double-byte one would
+    // show as another character, or as none.
+    const std::size_t convertedBytes = bytes.size() - (text.size() - end);
+    if (convertedBytes > length)
+        length = ToAnsiCodePageWithin(text.data(), end, length).size();
     char* buffer = TempBytes(length + 1);
     std::memcpy(buffer + 1, bytes.data(), length);
     buffer[0] = static_cast<char>(length);

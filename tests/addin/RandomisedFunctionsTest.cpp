@@ -43,7 +43,7 @@ void ExpectText(const Grid& grid, const std::string& text) {
     EXPECT_TRUE(grid.At(0, 0) == Cell::Text(text)) << grid.At(0, 0).Display();
 }
 
-// Whole arguments, fractional ones (truncated) and omitted trailing ones
+// Whole arguments, fractional counts (truncated) and omitted trailing ones
 // (which Excel passes as 0).
 TEST(RandomisedFunctions, AreTheirGeneratorsResults) {
     const struct {
@@ -51,7 +51,7 @@ TEST(RandomisedFunctions, AreTheirGeneratorsResults) {
         int d, n;
         std::uint32_t seed, start;
     } cases[] = {{{5, 8, 7, 0}, 5, 8, 7, 0},
-                 {{3.9, 10.2, 4294967295.0, 1000.7}, 3, 10, 4294967295u, 1000},
+                 {{3.9, 10.2, 4294967295.0, 1000}, 3, 10, 4294967295u, 1000},
                  {{4, 16, 7}, 4, 16, 7, 0},
                  {{2, 3}, 2, 3, 0, 0},
                  {{255, 2, 1, 4294967294.0}, 255, 2, 1, 4294967294u}};
@@ -102,7 +102,11 @@ TEST(RandomisedFunctions, ShowWhatIsAllowedForTheFirstWrongArgument) {
         {{NaN, NaN}, "d must be a whole number from 0 to 255"},
         {{3, 1e10}, "n must be a whole number from 0 to 2147483647"},
         {{3, -1}, "the number of points must not be negative"},
+        {{3, -1, -1, -1}, "the number of points must not be negative"},
         {{3, 4, -1}, seedText},
+        {{3, 4, 0.3}, seedText},
+        {{3, 4, 4294967294.5}, seedText},
+        {{3, 4, 7, 1000.7}, startText},
         {{3, 4, 4294967296.0}, seedText},
         {{3, 4, Infinity, -5}, seedText},
         {{3, 4, 0, -1}, startText},
@@ -123,11 +127,13 @@ TEST(RandomisedFunctions, ShowWhatIsAllowedForTheFirstWrongArgument) {
     } pathCases[] = {
         {{300, 4, 1}, "steps must be a whole number from 0 to 255"},
         {{4, NaN, 1}, "n must be a whole number from 0 to 2147483647"},
+        {{3, -1, 0}, "the number of points must not be negative"},
         {{4, 8}, maturityText},
         {{4, 8, -1, -1}, maturityText},
         {{4, 8, Infinity}, maturityText},
         {{4, 8, NaN}, maturityText},
         {{4, 8, 1, -1}, seedText},
+        {{4, 8, 1, 0.5}, seedText},
         {{4, 8, 1, 0, -2}, startText},
         {{4, 8, 1, 0, 4294967290.0}, pastTheEnd},
     };

@@ -392,3 +392,39 @@ TEST(Lifecycle, AnAddInDeeperThanMaxPathRegistersByItsShortPath) {
         EXPECT_TRUE(Contains(text, "move the add-in to a folder with a shorter path")) << text;
     }
 }
+
+// Excel's Add-ins dialog asks for the add-in's name with action 1, through
+// xlAddInManagerInfo12 from Excel 2007 on; any other action has no answer.
+TEST(Registration, TheAddInsDialogShowsItsName) {
+    const std::string name = "Tesserine quasi-Monte Carlo";
+    EXPECT_EQ(Engine::Get().AddInName(), name);
+    const HMODULE module = AddInSession::Get().Module();
+    using Info4 = LPXLOPER(XLW_STDCALL*)(LPXLOPER);
+    using Info12 = LPXLOPER12(XLW_STDCALL*)(LPXLOPER12);
+    const auto info4 = reinterpret_cast<Info4>(
+        reinterpret_cast<void (*)()>(GetProcAddress(module, "xlAddInManagerInfo")));
+    const auto info12 = reinterpret_cast<Info12>(
+        reinterpret_cast<void (*)()>(GetProcAddress(module, "xlAddInManagerInfo12")));
+    ASSERT_NE(info4, nullptr);
+    ASSERT_NE(info12, nullptr);
+    XLOPER action4 = {};
+    action4.val.w = 1;
+    action4.xltype = xltypeInt;
+    const XLOPER* answer4 = info4(&action4);
+    ASSERT_EQ(answer4->xltype, xltypeStr);
+    EXPECT_EQ(std::string(answer4->val.str + 1, static_cast<unsigned char>(answer4->val.str[0])),
+              name);
+    action4.val.w = 2;
+    EXPECT_EQ(info4(&action4)->xltype, xltypeErr);
+    XLOPER12 action12 = {};
+    action12.val.num = 1;
+    action12.xltype = xltypeNum;
+    const XLOPER12* answer12 = info12(&action12);
+    ASSERT_EQ(answer12->xltype, xltypeStr);
+    EXPECT_EQ(std::wstring(answer12->val.str + 1, answer12->val.str[0]),
+              std::wstring(name.begin(), name.end()));
+    action12.val.num = 0;
+    const XLOPER12* refused = info12(&action12);
+    ASSERT_EQ(refused->xltype, xltypeErr);
+    EXPECT_EQ(refused->val.err, xlerrValue);
+}

@@ -108,3 +108,27 @@ TEST(ModuleName, TheUtf8CodePageConvertsEveryCharacter) {
     ASSERT_TRUE(xlw::ToCodePage(1252, latin.data(), latin.size(), converted));
     EXPECT_EQ(converted, "C:\\J\xFCrgen\\x.xll");
 }
+
+// An Excel 4 text holds 255 bytes. Cut there, a text in a double-byte code
+// page (Japanese, 932) or in UTF-8 ends on a whole character: 200 ASCII
+// letters and 27 two-byte kanji take 254 bytes, and the 28th would take 256.
+TEST(ModuleName, ATextCutToItsBytesEndsOnAWholeCharacter) {
+    const std::wstring text = std::wstring(200, L'a') + std::wstring(100, L'\u6f22');
+    const std::string kanji932 = "\x8a\xbf";
+    std::string expected932(200, 'a');
+    for (int i = 0; i < 27; ++i)
+        expected932 += kanji932;
+    EXPECT_EQ(xlw::ToCodePageWithin(932, text.data(), text.size(), 255), expected932);
+    // Three bytes each in UTF-8: 18 of them after the 200 letters take 254.
+    std::string expectedUtf8(200, 'a');
+    for (int i = 0; i < 18; ++i)
+        expectedUtf8 += "\xE6\xBC\xA2";
+    EXPECT_EQ(xlw::ToCodePageWithin(CP_UTF8, text.data(), text.size(), 255), expectedUtf8);
+    // A character outside the basic plane is a surrogate pair, kept whole.
+    const std::wstring clef = std::wstring(252, L'a') + L"\U0001D11E";
+    EXPECT_EQ(xlw::ToCodePageWithin(CP_UTF8, clef.data(), clef.size(), 255), std::string(252, 'a'));
+    EXPECT_EQ(xlw::ToCodePageWithin(CP_UTF8, clef.data(), clef.size(), 256),
+              std::string(252, 'a') + "\xF0\x9D\x84\x9E");
+    const std::wstring shortText = L"abc";
+    EXPECT_EQ(xlw::ToCodePageWithin(1252, shortText.data(), shortText.size(), 255), "abc");
+}

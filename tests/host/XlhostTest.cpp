@@ -124,6 +124,9 @@ TEST(XlhostTest, WizardModeIsVisibleToTheAddIn) {
 
 TEST(XlhostTest, ListShowsEveryRegistrationArgument) {
     const XlhostRun run = Xlhost("--list " + Fixture);
+    EXPECT_EQ(run.output.rfind("add-in name: none (the Add-ins dialog shows the file name)\n", 0),
+              0u)
+        << run.output;
     EXPECT_NE(run.output.find("fix_Table: register id "), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("  3: \"PBB\"\n  4: \"fix_Table\"\n  5: \"a, b\"\n  6: 1\n"
                               "  7: \"Fixture\"\n  8: \"\"\n  9: \"\"\n"
