@@ -10,16 +10,23 @@
 
 namespace {
 
-// The normals of each row are replaced by the path they make.
+// The normals of each row are replaced by the path they make. The bridge is
+// built on unit time and each path scaled by the square root of the
+// maturity, as Brownian motion scales: on the maturity's own grid the times
+// overflow for maturities near the largest double and vanish for the
+// smallest, and the paths would hold infinities and NaNs.
 DoubleMatrix BridgedRows(DoubleMatrix normals, double maturity) {
     const int steps = static_cast<int>(normals.ColumnCount());
     if (steps == 0)
         return normals;
-    const BrownianBridge bridge(steps, maturity);
+    const BrownianBridge bridge(steps, 1.0);
+    const double scale = std::sqrt(maturity);
     std::vector<double> row(steps);
     for (unsigned long i = 0; i < normals.RowCount(); ++i) {
         std::copy(normals[i], normals[i] + steps, row.begin());
         bridge.Build(row.data(), normals[i]);
+        for (int k = 0; k < steps; ++k)
+            normals[i][k] *= scale;
     }
     return normals;
 }

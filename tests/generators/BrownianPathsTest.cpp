@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <stdexcept>
 #include <vector>
@@ -60,17 +61,49 @@ TEST(BrownianPaths, HaveTheCovarianceOfBrownianMotion) {
         }
 }
 
+// The bridge on the maturity's own grid gives the same paths up to rounding;
+// at maturity 1 the very same bits.
 TEST(BrownianPaths, BridgeTheScrambledNormalsRowByRow) {
     const std::string file = ShippedDirectionNumberFile();
     const DoubleMatrix normals = ScrambledNormalVariates(5, 50, 3, 77, file);
-    const DoubleMatrix paths = BrownianPaths(5, 50, 2.5, 3, 77, file);
-    const BrownianBridge bridge(5, 2.5);
-    double path[5];
-    for (int i = 0; i < 50; ++i) {
-        bridge.Build(normals[i], path);
-        for (int k = 0; k < 5; ++k)
-            ASSERT_EQ(paths(i, k), path[k]) << i << ", " << k;
+    for (double maturity : {2.5, 1.0}) {
+        SCOPED_TRACE(maturity);
+        const DoubleMatrix paths = BrownianPaths(5, 50, maturity, 3, 77, file);
+        const BrownianBridge bridge(5, maturity);
+        double path[5];
+        for (int i = 0; i < 50; ++i) {
+            bridge.Build(normals[i], path);
+            for (int k = 0; k < 5; ++k) {
+                if (maturity == 1.0)
+                    ASSERT_EQ(paths(i, k), path[k]) << i << ", " << k;
+                else
+                    ASSERT_NEAR(paths(i, k), path[k], 1e-14 * (1 + std::fabs(path[k])))
+                        << i << ", " << k;
+            }
+        }
     }
+}
+
+// Every maturity that is accepted gives finite paths, from the smallest
+// double to the largest: W(T t) has the law of sqrt(T) W(t), and the paths
+// are those of maturity 1 so scaled. On the maturity's own grid 2 steps at
+// 1e155 gave -inf and 255 steps at 1e300 or 5e-324 gave NaNs.
+TEST(BrownianPaths, EveryAcceptedMaturityGivesFinitePaths) {
+    const std::string file = ShippedDirectionNumberFile();
+    const DoubleMatrix unit = BrownianPaths(255, 3, 1.0, 11, 0, file);
+    for (double maturity : {1e155, 1e300, DBL_MAX, 5e-324, DBL_MIN, 1e-300}) {
+        SCOPED_TRACE(maturity);
+        const DoubleMatrix paths = BrownianPaths(255, 3, maturity, 11, 0, file);
+        const double scale = std::sqrt(maturity);
+        for (int i = 0; i < 3; ++i)
+            for (int k = 0; k < 255; ++k) {
+                ASSERT_TRUE(std::isfinite(paths(i, k))) << i << ", " << k;
+                ASSERT_NEAR(paths(i, k) / scale, unit(i, k), 1e-6 * (1 + std::fabs(unit(i, k))))
+                    << i << ", " << k;
+            }
+    }
+    const DoubleMatrix two = BrownianPaths(2, 1, 1e155, 11, 0, file);
+    EXPECT_TRUE(std::isfinite(two(0, 0)) && std::isfinite(two(0, 1)));
 }
 
 TEST(BrownianPaths, RefuseAMaturityThatIsNotPositiveAndFinite) {
