@@ -6,6 +6,7 @@
 #include "WholeNumberArgument.h"
 
 #include "xlw/WorksheetCall.h"
+#include "xlw/XlfExcel.h"
 #include "xlw/XlfOper.h"
 
 #include "BrownianPaths.h"
@@ -20,6 +21,11 @@ using xlw::WorksheetCall;
 using xlw::XlfOper;
 
 namespace {
+
+// Esc stops a long call between blocks of rows; the break stays for Excel.
+bool EscPressed() {
+    return xlw::XlfExcel::Get().BreakPending();
+}
 
 template <class Generator>
 void* ScrambledCall(Generator generate, double d, double n, double seed, double start) {
@@ -43,7 +49,7 @@ void* ScrambledCall(Generator generate, double d, double n, double seed, double 
 XLW_EXPORT void* XLW_STDCALL xlrnd_ScrambledSobol(double d, double n, double seed, double start) {
     return ScrambledCall(
         [](int dimensions, int points, std::uint32_t seedBits, std::uint32_t first) {
-            return ScrambledSobolPoints(dimensions, points, seedBits, first);
+            return ScrambledSobolPoints(dimensions, points, seedBits, first, EscPressed);
         },
         d, n, seed, start);
 }
@@ -52,7 +58,7 @@ XLW_EXPORT void* XLW_STDCALL xlrnd_ScrambledNormalRNs(double d, double n, double
                                                       double start) {
     return ScrambledCall(
         [](int dimensions, int points, std::uint32_t seedBits, std::uint32_t first) {
-            return ScrambledNormalVariates(dimensions, points, seedBits, first);
+            return ScrambledNormalVariates(dimensions, points, seedBits, first, EscPressed);
         },
         d, n, seed, start);
 }
@@ -70,7 +76,7 @@ XLW_EXPORT void* XLW_STDCALL xlrnd_BrownianPaths(double steps, double n, double 
         XlfOper::RequireMatrixFits(paths, stepCount);
         XlfOper::RequireCellCountFits(paths, stepCount);
         return WithinMemory(paths, stepCount, [&] {
-            return XlfOper(BrownianPaths(stepCount, paths, maturity, seedBits, first));
+            return XlfOper(BrownianPaths(stepCount, paths, maturity, seedBits, first, EscPressed));
         });
     });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DoubleMatrix.h"
+#include "Interruption.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -9,7 +10,9 @@
 // with t_k = k * maturity / steps. Row i is built by a BrownianBridge from the
 // normals of ScrambledNormalVariates(steps, n, seed, start), row i. Throws
 // std::invalid_argument for a maturity that is not positive and finite, and
-// for what ScrambledNormalVariates refuses.
+// for what ScrambledNormalVariates refuses. `interrupted`, when given, is
+// asked before every block of rows, of the normals and of the paths, and
+// Interrupted thrown when it answers true.
 
 // Throws std::invalid_argument "maturity must be a positive, finite number"
 // unless it is.
@@ -18,7 +21,8 @@ void RequireValidMaturity(double maturity);
 // Reads "param.txt" beside the module and writes its path, and a line end, to
 // the standard output.
 DoubleMatrix BrownianPaths(int steps, int n, double maturity, std::uint32_t seed,
-                           std::uint32_t start);
+                           std::uint32_t start, const InterruptionCheck& interrupted = {});
 // Reads the given file and writes nothing.
 DoubleMatrix BrownianPaths(int steps, int n, double maturity, std::uint32_t seed,
-                           std::uint32_t start, const std::filesystem::path& directionNumberPath);
+                           std::uint32_t start, const std::filesystem::path& directionNumberPath,
+                           const InterruptionCheck& interrupted = {});

@@ -40,7 +40,8 @@ double NormalCoordinate(std::uint32_t bits) {
 
 template <double (*Map)(std::uint32_t)>
 DoubleMatrix ScrambledRows(int d, int n, std::uint32_t seed, std::uint32_t start,
-                           const std::filesystem::path& directionNumberPath) {
+                           const std::filesystem::path& directionNumberPath,
+                           const InterruptionCheck& interrupted) {
     RequireValidScrambledArguments(d, n, start);
     DoubleMatrix points = DoubleMatrix::ForOverwrite(n, d);
     if (n == 0 || d == 0)
@@ -51,7 +52,10 @@ DoubleMatrix ScrambledRows(int d, int n, std::uint32_t seed, std::uint32_t start
     for (int j = 0; j < d; ++j)
         seeds[j] = DimensionSeed(seed, j);
     sobol.Seek(start);
+    const int rowsBetweenChecks = RowsBetweenChecks(d);
     for (int i = 0; i < n; ++i) {
+        if (i % rowsBetweenChecks == 0)
+            StopIfInterrupted(interrupted);
         if (i > 0)
             sobol.Next();
         const std::uint32_t* reversed = sobol.ReversedPoint();
@@ -71,20 +75,26 @@ std::filesystem::path AnnouncedDirectionNumberPath(int d, int n, std::uint32_t s
 
 } // namespace
 
-DoubleMatrix ScrambledSobolPoints(int d, int n, std::uint32_t seed, std::uint32_t start) {
-    return ScrambledSobolPoints(d, n, seed, start, AnnouncedDirectionNumberPath(d, n, start));
+DoubleMatrix ScrambledSobolPoints(int d, int n, std::uint32_t seed, std::uint32_t start,
+                                  const InterruptionCheck& interrupted) {
+    return ScrambledSobolPoints(d, n, seed, start, AnnouncedDirectionNumberPath(d, n, start),
+                                interrupted);
 }
 
 DoubleMatrix ScrambledSobolPoints(int d, int n, std::uint32_t seed, std::uint32_t start,
-                                  const std::filesystem::path& directionNumberPath) {
-    return ScrambledRows<Coordinate>(d, n, seed, start, directionNumberPath);
-}
-
-DoubleMatrix ScrambledNormalVariates(int d, int n, std::uint32_t seed, std::uint32_t start) {
-    return ScrambledNormalVariates(d, n, seed, start, AnnouncedDirectionNumberPath(d, n, start));
+                                  const std::filesystem::path& directionNumberPath,
+                                  const InterruptionCheck& interrupted) {
+    return ScrambledRows<Coordinate>(d, n, seed, start, directionNumberPath, interrupted);
 }
 
 DoubleMatrix ScrambledNormalVariates(int d, int n, std::uint32_t seed, std::uint32_t start,
-                                     const std::filesystem::path& directionNumberPath) {
-    return ScrambledRows<NormalCoordinate>(d, n, seed, start, directionNumberPath);
+                                     const InterruptionCheck& interrupted) {
+    return ScrambledNormalVariates(d, n, seed, start, AnnouncedDirectionNumberPath(d, n, start),
+                                   interrupted);
+}
+
+DoubleMatrix ScrambledNormalVariates(int d, int n, std::uint32_t seed, std::uint32_t start,
+                                     const std::filesystem::path& directionNumberPath,
+                                     const InterruptionCheck& interrupted) {
+    return ScrambledRows<NormalCoordinate>(d, n, seed, start, directionNumberPath, interrupted);
 }

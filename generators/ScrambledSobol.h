@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DoubleMatrix.h"
+#include "Interruption.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -15,17 +16,24 @@
 
 // Throws the std::invalid_argument that the functions below throw for their
 // counts and start, so that a caller can check them before anything else.
+//
+// Each function asks `interrupted`, when given, before every block of rows
+// (RowsBetweenChecks) and throws Interrupted when it answers true.
 void RequireValidScrambledArguments(int d, int n, std::uint32_t start);
 
 // Reads "param.txt" beside the module and writes its path, and a line end, to
 // the standard output.
-DoubleMatrix ScrambledSobolPoints(int d, int n, std::uint32_t seed, std::uint32_t start);
+DoubleMatrix ScrambledSobolPoints(int d, int n, std::uint32_t seed, std::uint32_t start,
+                                  const InterruptionCheck& interrupted = {});
 // Reads the given file and writes nothing.
 DoubleMatrix ScrambledSobolPoints(int d, int n, std::uint32_t seed, std::uint32_t start,
-                                  const std::filesystem::path& directionNumberPath);
+                                  const std::filesystem::path& directionNumberPath,
+                                  const InterruptionCheck& interrupted = {});
 
 // The same points mapped through WichuraInverseNormal: standard normal
 // variates, all finite.
-DoubleMatrix ScrambledNormalVariates(int d, int n, std::uint32_t seed, std::uint32_t start);
 DoubleMatrix ScrambledNormalVariates(int d, int n, std::uint32_t seed, std::uint32_t start,
-                                     const std::filesystem::path& directionNumberPath);
+                                     const InterruptionCheck& interrupted = {});
+DoubleMatrix ScrambledNormalVariates(int d, int n, std::uint32_t seed, std::uint32_t start,
+                                     const std::filesystem::path& directionNumberPath,
+                                     const InterruptionCheck& interrupted = {});

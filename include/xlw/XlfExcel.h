@@ -65,6 +65,10 @@ public:
     std::string ModuleName() const;
     void ShowStatus(const char* text) const;
     bool BreakRequested() const;
+    // Whether the user pressed Esc, leaving the break for Excel to clear
+    // (xlAbort(TRUE)): the form a function that may run on one of Excel's
+    // recalculation threads may use.
+    bool BreakPending() const;
 
     // Read-only views of the temporary memory, newest block first: the
     // ladder blocks, and the blocks of large requests.

@@ -61,6 +61,13 @@ void XlfExcel::ShowStatus(const char* text) const {
     }
 }
 
+bool XlfExcel::BreakPending() const {
+    XlfOper retainBreak(true);
+    XlfOper pressed;
+    Invoke(xlAbort, pressed.GetRecord(), 1, retainBreak.GetRecord());
+    return pressed.GetBool();
+}
+
 bool XlfExcel::BreakRequested() const {
     XlfOper retainBreak(false);
     XlfOper pressed;

@@ -183,6 +183,46 @@ TEST(RandomisedFunctions, UnderExcel12TooManyCellsAreRefusedBeforeComputingThem)
                "an array holds at most 134217727 cells; 2147483647 x 1 were asked for");
 }
 
+std::size_t BreakChecks() {
+    std::size_t checks = 0;
+    for (const xlhost::LoggedCall& call : Engine::Get().CallLog())
+        checks += call.function == xlAbort;
+    return checks;
+}
+
+// Esc stops a long call: the functions ask Excel's break flag, leaving it for
+// Excel to clear, before every block of about 65536 numbers, and answer
+// "calculation interrupted" at once, their memory given back.
+TEST(RandomisedFunctions, EscStopsALongCallBetweenBlocksOfRows) {
+    Engine& engine = Engine::Get();
+    AddInSession::Get();
+    for (const char* function : {"rnd_ScrambledSobol", "rnd_ScrambledNormalRNs"}) {
+        SCOPED_TRACE(function);
+        engine.ClearCallLog();
+        const bool uniform = std::string(function) == "rnd_ScrambledSobol";
+        ExpectGrid(Evaluate(function, {16, 3 * 4096, 7}),
+                   uniform ? ScrambledSobolPoints(16, 12288, 7, 0)
+                           : ScrambledNormalVariates(16, 12288, 7, 0));
+        EXPECT_EQ(BreakChecks(), 3u) << "before rows 0, 4096 and 8192";
+        for (const xlhost::LoggedCall& call : engine.CallLog()) {
+            if (call.function == xlAbort) {
+                EXPECT_TRUE(call.arguments.at(0) == Cell::Boolean(true)) << "the break is kept";
+            }
+        }
+
+        engine.SetBreak(true);
+        engine.ClearCallLog();
+        ExpectText(Evaluate(function, {255, 60000, 7}), "calculation interrupted");
+        EXPECT_EQ(BreakChecks(), 1u) << "stopped at the first block";
+        EXPECT_TRUE(engine.BreakPending()) << "Excel clears the break, not the function";
+        engine.SetBreak(false);
+    }
+    engine.SetBreak(true);
+    ExpectText(Evaluate("rnd_BrownianPaths", {255, 60000, 1, 7}), "calculation interrupted");
+    engine.SetBreak(false);
+    EXPECT_EQ(engine.OutstandingAllocations(), 0u);
+}
+
 TEST(RandomisedFunctions, AnswerTrueInTheFunctionWizardWithoutReadingTheFile) {
     Engine& engine = Engine::Get();
     AddInSession::Get();

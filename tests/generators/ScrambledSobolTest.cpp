@@ -1,4 +1,5 @@
 #include "ScrambledSobol.h"
+#include "BrownianPaths.h"
 #include "GrayCodeSobol.h"
 #include "OwenScrambling.h"
 #include "ShippedSobolTable.h"
@@ -243,3 +244,39 @@ TEST(ScrambledSobolPoints, EstimateASmoothIntegralWithoutBias) {
 }
 
 } // namespace
+
+// A long request asks whether to stop before each block of about 65536
+// numbers, and stops with Interrupted when told to; asked and never told, it
+// gives the same points to the bit. The Brownian paths ask while they make
+// their normals and again while they bridge them.
+TEST(ScrambledSobolPoints, AskBetweenBlocksOfRowsWhetherToStop) {
+    const int d = 16;
+    const int block = 65536 / d;
+    ASSERT_EQ(RowsBetweenChecks(d), block);
+    EXPECT_EQ(RowsBetweenChecks(300000), 1);
+    int asked = 0;
+    const InterruptionCheck never = [&] { return ++asked, false; };
+    const DoubleMatrix points = ScrambledSobolPoints(d, 2 * block + 1, 7, 3, File(), never);
+    EXPECT_EQ(asked, 3) << "before rows 0, " << block << " and " << 2 * block;
+    const DoubleMatrix unasked = ScrambledSobolPoints(d, 2 * block + 1, 7, 3, File());
+    for (unsigned long i = 0; i < points.RowCount(); ++i)
+        for (int j = 0; j < d; ++j)
+            ASSERT_EQ(points(i, j), unasked(i, j)) << i << ", " << j;
+
+    asked = 0;
+    const InterruptionCheck atTheSecondBlock = [&] { return ++asked == 2; };
+    try {
+        ScrambledNormalVariates(d, 10 * block, 7, 0, File(), atTheSecondBlock);
+        ADD_FAILURE() << "no interruption";
+    } catch (const Interrupted& stop) {
+        EXPECT_STREQ(stop.what(), "calculation interrupted");
+    }
+    EXPECT_EQ(asked, 2) << "it stops at once";
+
+    asked = 0;
+    BrownianPaths(d, block + 1, 1.0, 7, 0, File(), never);
+    EXPECT_EQ(asked, 4) << "two blocks of normals, then two of paths";
+    asked = 0;
+    const InterruptionCheck whileBridging = [&] { return ++asked == 3; };
+    EXPECT_THROW(BrownianPaths(d, block + 1, 1.0, 7, 0, File(), whileBridging), Interrupted);
+}
