@@ -9,8 +9,9 @@ namespace {
 
 const char* const Whitespace = " \t\r\v\f";
 
-// A count of points below 2^31 has at most 31 bits, so no direction number
-// past the 31st is ever formed; a higher degree cannot be a line of ours.
+// The recurrence shifts 32-bit words by up to the degree, and a shift by 32
+// is undefined: the degree stops at 31, far above the table's largest (18).
+// The 32-bit generators form m_1 to m_32; the others fewer.
 constexpr int MaxDegree = 31;
 
 std::string DimensionText(int dimension) {

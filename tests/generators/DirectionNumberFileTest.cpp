@@ -28,6 +28,13 @@ TEST(DirectionNumberFile, NamesTheFileTheLineAndTheFault) {
         {"s a m_i\n1 0 1.5\n", 2, {"line 2", "m_1 of dimension 2", "\"1.5\""}},
         {"s a m_i\n2147483648 0 1\n", 2, {"line 2", "degree s", "\"2147483648\""}},
         {"s a m_i\n1 0 0x1\n", 2, {"line 2", "\"0x1\""}},
+        // One sign at most, and a sign is no number.
+        {"s a m_i\n+-1 0 1\n", 2, {"line 2", "degree s", "\"+-1\"", "not a decimal signed"}},
+        {"s a m_i\n-+1 0 1\n", 2, {"line 2", "\"-+1\"", "not a decimal signed"}},
+        {"s a m_i\n--1 0 1\n", 2, {"line 2", "\"--1\"", "not a decimal signed"}},
+        {"s a m_i\n++1 0 1\n", 2, {"line 2", "\"++1\"", "not a decimal signed"}},
+        {"s a m_i\n1 + 1\n", 2, {"line 2", "coefficient word a", "\"+\"", "not a decimal"}},
+        {"s a m_i\n1 0 -\n", 2, {"line 2", "m_1 of dimension 2", "\"-\"", "not a decimal"}},
         {"s a m_i\n0 0 1\n", 2, {"line 2", "degree s of dimension 2 is 0", "from 1 to 31"}},
         {"s a m_i\n-3 0 1\n", 2, {"line 2", "is -3"}},
         {"s a m_i\n1 0 1\n32 0 1\n", 3, {"line 3", "degree s of dimension 3 is 32", "1 to 31"}},
@@ -96,6 +103,16 @@ TEST(DirectionNumberFile, ReadsOneDimensionPerLine) {
     EXPECT_EQ(third.degree, 2);
     EXPECT_EQ(third.initialNumbers, (std::vector<std::uint32_t>{1}));
     EXPECT_THROW(file.ReadDimension(4, 1), std::runtime_error);
+}
+
+// A leading "+" is a sign like "-": the same numbers as without it.
+TEST(DirectionNumberFile, ReadsAPlusSignAsTheNumberItSigns) {
+    TemporaryFolder folder;
+    DirectionNumberFile file(folder.Write("plus.txt", "s a m_i\n+3 +2 +1 +3 7\n"));
+    const DimensionLine line = file.ReadDimension(2, 10);
+    EXPECT_EQ(line.degree, 3);
+    EXPECT_EQ(line.coefficients, 2u);
+    EXPECT_EQ(line.initialNumbers, (std::vector<std::uint32_t>{1, 3, 7}));
 }
 
 } // namespace

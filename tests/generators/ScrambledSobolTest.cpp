@@ -8,6 +8,7 @@
 #include <boost/random/sobol.hpp>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <set>
@@ -279,4 +280,85 @@ TEST(ScrambledSobolPoints, AskBetweenBlocksOfRowsWhetherToStop) {
     asked = 0;
     const InterruptionCheck whileBridging = [&] { return ++asked == 3; };
     EXPECT_THROW(BrownianPaths(d, block + 1, 1.0, 7, 0, File(), whileBridging), Interrupted);
+}
+
+namespace {
+
+// Written here from the published descriptions, apart from the generators:
+// C. Wellons' lowbias32 hash (hash-prospector, 2018), shifts 16, 15, 16 and
+// multipliers 0x7feb352d, 0x846ca68b.
+std::uint32_t LowBias32(std::uint32_t x) {
+    x ^= x >> 16;
+    x *= 0x7feb352du;
+    x ^= x >> 15;
+    x *= 0x846ca68bu;
+    x ^= x >> 16;
+    return x;
+}
+
+// The seed of dimension j, as the README gives it: the dimension hashed
+// (after adding the golden-ratio word 0x9e3779b9), mixed into the seed and
+// hashed again.
+std::uint32_t SeedOfDimension(std::uint32_t seed, std::uint32_t j) {
+    return LowBias32(seed ^ LowBias32(j + 0x9e3779b9u));
+}
+
+std::uint32_t Reversed(std::uint32_t x) {
+    std::uint32_t r = 0;
+    for (int bit = 0; bit < 32; ++bit)
+        r |= ((x >> bit) & 1u) << (31 - bit);
+    return r;
+}
+
+// B. Burley, "Practical Hash-based Owen Scrambling", JCGT 9(4), 2020,
+// listing 2 (the Laine-Karras permutation with his constants), between two
+// bit reversals.
+std::uint32_t BurleyOwenScramble(std::uint32_t x, std::uint32_t seed) {
+    x = Reversed(x);
+    x += seed;
+    x ^= x * 0x6c50b47cu;
+    x ^= x * 0xb82f1e52u;
+    x ^= x * 0xc7afe638u;
+    x ^= x * 0x8d22f6e6u;
+    return Reversed(x);
+}
+
+} // namespace
+
+// The points themselves, from Boost.Random's Sobol engine on the shipped
+// table and the scramble written out above: the hash, the seed of each
+// dimension, the permutation and the (x + 1/2) / 2^32 mapping all show.
+TEST(ScrambledSobolPoints, AreBurleysScrambleOfBoostRandomsSobolPoints) {
+    const struct {
+        int d, n;
+        std::uint32_t seed, start;
+    } cases[] = {{1, 8, 0, 0}, {5, 33, 7, 0}, {40, 20, 4294967295u, 1000}, {3, 5, 123456789u, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.d << ", " << c.n << ", " << c.seed << ", " << c.start);
+        const DoubleMatrix points = ScrambledSobolPoints(c.d, c.n, c.seed, c.start, File());
+        boost::random::sobol_engine<std::uint32_t, 32, ShippedTable> engine(c.d);
+        if (c.start > 0)
+            engine.seed(c.start - 1);
+        for (int i = 0; i < c.n; ++i)
+            for (int j = 0; j < c.d; ++j) {
+                // Boost starts at index 1; index 0 is the origin.
+                const std::uint32_t x = (c.start == 0 && i == 0) ? 0u : engine();
+                const std::uint32_t bits =
+                    BurleyOwenScramble(x, SeedOfDimension(c.seed, static_cast<std::uint32_t>(j)));
+                ASSERT_EQ(points(i, j), (bits + 0.5) / 4294967296.0) << i << ", " << j;
+            }
+    }
+}
+
+// Replicates are independent only if no two (seed, dimension) pairs share a
+// scramble: among seeds below 4096 and dimensions below 255 every dimension
+// seed is different. Seed s + 1 of dimension j must not be seed s of j + 1.
+TEST(ScrambledSobolPoints, NoTwoSeedsAndDimensionsShareAScramble) {
+    std::vector<std::uint32_t> seeds;
+    for (std::uint32_t seed = 0; seed < 4096; ++seed)
+        for (int j = 0; j < 255; ++j)
+            seeds.push_back(DimensionSeed(seed, j));
+    std::sort(seeds.begin(), seeds.end());
+    const auto repeated = std::adjacent_find(seeds.begin(), seeds.end());
+    EXPECT_EQ(repeated, seeds.end()) << "the dimension seed " << *repeated << " twice";
 }

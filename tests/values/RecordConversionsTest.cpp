@@ -484,6 +484,11 @@ TEST(RangeSizeTest, RangesBeyondAWholeColumnAreRefusedBeforeAnythingIsRead) {
          "the range of 2147483647 rows and 2147483647 columns" + tooLarge},
         {XlfRangeRef(0, 0, 1023, 1024, 1), "the range of 1024 rows and 1025 columns" + tooLarge},
         {XlfRangeRef(5, 0, 3, 0, 1), "the range of -1 rows and 1 columns ends before it begins"},
+        // Last column before the first: refused as such, neither as too large
+        // (a negative count read unsigned) nor as an empty range read.
+        {XlfRangeRef(0, 5, 0, 3, 1), "the range of 1 rows and -1 columns ends before it begins"},
+        {XlfRangeRef(0, 4000, 1048575, 0, 1),
+         "the range of 1048576 rows and -3999 columns ends before it begins"},
         {XlfRangeRef(0, 0, 1023, 1023, 1), ""},
         {XlfRangeRef(0, 0, 1048575, 0, 1), ""},
     };
