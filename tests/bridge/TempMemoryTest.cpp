@@ -1,3 +1,4 @@
+#include "LargeArrayAllocations.h"
 #include "xlw/XlfExcel.h"
 
 #include <gtest/gtest.h>
@@ -21,6 +22,25 @@ XlfExcel& EmptiedExcel() {
     excel.ReleaseTemp(true);
     return excel;
 }
+
+// The private memory the process has committed, region by region: what a
+// leak grows, whether Wine's memory status notices or not.
+std::size_t CommittedBytes() {
+    std::size_t committed = 0;
+    MEMORY_BASIC_INFORMATION region;
+    const char* address = nullptr;
+    while (VirtualQuery(address, &region, sizeof region) == sizeof region) {
+        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE)
+            committed += region.RegionSize;
+        const char* next = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
+        if (next <= address)
+            break;
+        address = next;
+    }
+    return committed;
+}
+
+constexpr std::size_t MiB = std::size_t(1) << 20;
 
 } // namespace
 
@@ -188,4 +208,89 @@ TEST(TempMemory, AllocationAndReleaseWaitForTheNamedMutex) {
         CloseHandle(mutex);
         EXPECT_EQ(done.wait_for(std::chrono::seconds(10)), std::future_status::ready);
     }
+}
+
+// Where a request meets a limit: one of exactly 8 MiB is large and gets a
+// block of exactly its size; one of exactly a ladder step does not fit that
+// step (a request fits strictly below the capacity) and takes the next.
+TEST(TempMemory, RequestsAtTheBoundariesTakeTheBlockTheRuleGives) {
+    XlfExcel& excel = EmptiedExcel();
+    const unsigned large = XlfExcel::LargeTempRequest;
+    excel.TempAlloc(large);
+    EXPECT_EQ(excel.TempLargeBlockCapacities(), Capacities{large});
+    EXPECT_TRUE(excel.TempBlockCapacities().empty()) << "no ladder block for a large request";
+    const struct {
+        unsigned request;
+        unsigned capacity;
+    } ladder[] = {{8191, 8192}, {8192, 12288}, {12287, 12288}, {12288, 18432}, {18432, 27648}};
+    for (const auto& step : ladder) {
+        SCOPED_TRACE(step.request);
+        EmptiedExcel();
+        excel.TempAlloc(step.request);
+        EXPECT_EQ(excel.TempBlockCapacities(), Capacities{step.capacity});
+        EXPECT_TRUE(excel.TempLargeBlockCapacities().empty());
+    }
+    excel.ReleaseTemp(true);
+}
+
+// Of the large blocks a call took, the newest is kept as the spare; the
+// others go at once.
+TEST(TempMemory, TheNewestLargeBlockIsTheSpare) {
+    XlfExcel& excel = EmptiedExcel();
+    const unsigned large = XlfExcel::LargeTempRequest;
+    const std::size_t before = largearrays::LiveBytes();
+    excel.TempAlloc(3 * large);
+    excel.TempAlloc(5 * large);
+    EXPECT_EQ(excel.TempLargeBlockCapacities(), (Capacities{5 * large, 3 * large}));
+    excel.ReleaseTemp(false);
+    EXPECT_EQ(excel.TempSpareBlockCapacity(), 5 * large);
+    EXPECT_EQ(largearrays::LiveBytes() - before, 5 * large) << "the older block is freed";
+    excel.ReleaseTemp(true);
+    EXPECT_EQ(largearrays::LiveBytes(), before);
+}
+
+// A spare that cannot serve the next large request is freed before the new
+// block is taken, so that the two are never held at once.
+TEST(TempMemory, TheSpareIsFreedBeforeANewLargeBlockIsTaken) {
+    XlfExcel& excel = EmptiedExcel();
+    const unsigned large = XlfExcel::LargeTempRequest;
+    const std::size_t before = largearrays::LiveBytes();
+    excel.TempAlloc(5 * large);
+    excel.ReleaseTemp(false);
+    ASSERT_EQ(excel.TempSpareBlockCapacity(), 5 * large);
+    for (unsigned request : {large, 6 * large}) {
+        SCOPED_TRACE(request);
+        largearrays::ResetPeak();
+        const std::size_t held = largearrays::LiveBytes() - before;
+        excel.TempAlloc(request);
+        EXPECT_LE(largearrays::PeakBytes() - before, std::max<std::size_t>(held, request))
+            << "the spare and the new block were held at once";
+        excel.ReleaseTemp(false);
+    }
+    excel.ReleaseTemp(true);
+    EXPECT_EQ(largearrays::LiveBytes(), before);
+}
+
+// Calls that take a large block and calls that take none, many times over:
+// the committed memory stays within a spare and the ladder block of where it
+// began, so no block is lost on the way.
+TEST(TempMemory, ManyCallsCommitNoMoreThanOneSpareBeyondTheStart) {
+    XlfExcel& excel = EmptiedExcel();
+    const unsigned large = XlfExcel::LargeTempRequest;
+    excel.TempAlloc(4 * large);
+    excel.ReleaseTemp(false);
+    excel.TempAlloc(32);
+    excel.ReleaseTemp(false);
+    const std::size_t start = CommittedBytes();
+    for (int call = 0; call < 20; ++call) {
+        excel.TempAlloc(4 * large);
+        excel.ReleaseTemp(false);
+        excel.TempAlloc(call % 2 == 0 ? 32 : large);
+        excel.ReleaseTemp(false);
+        excel.TempAlloc(32);
+        excel.ReleaseTemp(false);
+    }
+    EXPECT_LT(CommittedBytes(), start + 4 * large + 8 * MiB)
+        << "committed " << (CommittedBytes() - start) / MiB << " MiB more than at the start";
+    excel.ReleaseTemp(true);
 }
