@@ -423,8 +423,10 @@ TEST(Registration, TheAddInsDialogShowsItsName) {
     ASSERT_EQ(answer12->xltype, xltypeStr);
     EXPECT_EQ(std::wstring(answer12->val.str + 1, answer12->val.str[0]),
               std::wstring(name.begin(), name.end()));
-    action12.val.num = 0;
-    const XLOPER12* refused = info12(&action12);
-    ASSERT_EQ(refused->xltype, xltypeErr);
-    EXPECT_EQ(refused->val.err, xlerrValue);
+    for (double other : {0.0, 2.0, 1.5}) {
+        action12.val.num = other;
+        const XLOPER12* refused = info12(&action12);
+        ASSERT_EQ(refused->xltype, xltypeErr) << other;
+        EXPECT_EQ(refused->val.err, xlerrValue);
+    }
 }
