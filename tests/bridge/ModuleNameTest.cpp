@@ -129,6 +129,10 @@ TEST(ModuleName, ATextCutToItsBytesEndsOnAWholeCharacter) {
     EXPECT_EQ(xlw::ToCodePageWithin(CP_UTF8, clef.data(), clef.size(), 255), std::string(252, 'a'));
     EXPECT_EQ(xlw::ToCodePageWithin(CP_UTF8, clef.data(), clef.size(), 256),
               std::string(252, 'a') + "\xF0\x9D\x84\x9E");
+    // A character that ends exactly at the limit is kept.
+    const std::wstring atTheLimit = std::wstring(251, L'a') + L"\U0001D11E" + L"b";
+    EXPECT_EQ(xlw::ToCodePageWithin(CP_UTF8, atTheLimit.data(), atTheLimit.size(), 255),
+              std::string(251, 'a') + "\xF0\x9D\x84\x9E");
     const std::wstring shortText = L"abc";
     EXPECT_EQ(xlw::ToCodePageWithin(1252, shortText.data(), shortText.size(), 255), "abc");
 }
