@@ -61,18 +61,24 @@ void XlfExcel::ShowStatus(const char* text) const {
     }
 }
 
-bool XlfExcel::BreakPending() const {
-    XlfOper retainBreak(true);
+namespace {
+
+// xlAbort's answer: whether Esc was pressed; `retain` leaves the break set.
+bool AskAbort(const XlfExcel& excel, bool retain) {
+    XlfOper retainBreak(retain);
     XlfOper pressed;
-    Invoke(xlAbort, pressed.GetRecord(), 1, retainBreak.GetRecord());
+    excel.Invoke(xlAbort, pressed.GetRecord(), 1, retainBreak.GetRecord());
     return pressed.GetBool();
 }
 
+} // namespace
+
+bool XlfExcel::BreakPending() const {
+    return AskAbort(*this, true);
+}
+
 bool XlfExcel::BreakRequested() const {
-    XlfOper retainBreak(false);
-    XlfOper pressed;
-    Invoke(xlAbort, pressed.GetRecord(), 1, retainBreak.GetRecord());
-    return pressed.GetBool();
+    return AskAbort(*this, false);
 }
 
 } // namespace xlw
