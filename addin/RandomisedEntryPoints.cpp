@@ -1,7 +1,9 @@
 // The entry points of the randomised functions: seeded scrambled Sobol points,
 // their normals and Brownian paths. Arguments are checked in their order, a
 // negative count as soon as it is read, so the text names the first wrong
-// one; a missing trailing argument arrives as 0.
+// one; a missing trailing argument arrives as 0. The functions are
+// registered thread-safe: Excel's recalculation threads call them at once,
+// each result owning its memory, and they print nothing.
 #include "ResultMemory.h"
 #include "WholeNumberArgument.h"
 
@@ -17,7 +19,7 @@ using tesserine::ColumnCountArgument;
 using tesserine::UnsignedArgument;
 using tesserine::WholeNumberArgument;
 using tesserine::WithinMemory;
-using xlw::WorksheetCall;
+using xlw::ThreadSafeWorksheetCall;
 using xlw::XlfOper;
 
 namespace {
@@ -29,7 +31,7 @@ bool EscPressed() {
 
 template <class Generator>
 void* ScrambledCall(Generator generate, double d, double n, double seed, double start) {
-    return WorksheetCall([=] {
+    return ThreadSafeWorksheetCall([=] {
         int dimensions = ColumnCountArgument(d, "d");
         int points = WholeNumberArgument(n, "n");
         RequireValidCounts(dimensions, points);
@@ -39,6 +41,8 @@ void* ScrambledCall(Generator generate, double d, double n, double seed, double 
         RequireValidScrambledArguments(dimensions, points, first);
         XlfOper::RequireMatrixFits(points, dimensions);
         XlfOper::RequireCellCountFits(points, dimensions);
+        if (xlw::WizardPreviewOnly(static_cast<double>(points) * dimensions))
+            return XlfOper(true);
         return WithinMemory(points, dimensions,
                             [&] { return XlfOper(generate(dimensions, points, seedBits, first)); });
     });
@@ -65,7 +69,7 @@ XLW_EXPORT void* XLW_STDCALL xlrnd_ScrambledNormalRNs(double d, double n, double
 
 XLW_EXPORT void* XLW_STDCALL xlrnd_BrownianPaths(double steps, double n, double maturity,
                                                  double seed, double start) {
-    return WorksheetCall([=] {
+    return ThreadSafeWorksheetCall([=] {
         int stepCount = ColumnCountArgument(steps, "steps");
         int paths = WholeNumberArgument(n, "n");
         RequireValidCounts(stepCount, paths);
@@ -75,6 +79,8 @@ XLW_EXPORT void* XLW_STDCALL xlrnd_BrownianPaths(double steps, double n, double 
         RequireValidScrambledArguments(stepCount, paths, first);
         XlfOper::RequireMatrixFits(paths, stepCount);
         XlfOper::RequireCellCountFits(paths, stepCount);
+        if (xlw::WizardPreviewOnly(static_cast<double>(paths) * stepCount))
+            return XlfOper(true);
         return WithinMemory(paths, stepCount, [&] {
             return XlfOper(BrownianPaths(stepCount, paths, maturity, seedBits, first, EscPressed));
         });

@@ -1,7 +1,7 @@
 // The worksheet functions as Excel's function wizard lists them. The
 // registrars run in this order while the module loads, and Excel registers the
 // functions in the same order when the add-in opens: the six original ones
-// first, then the randomised ones.
+// first, then the randomised ones, which alone are thread-safe.
 #include "xlw/AddInName.h"
 #include "xlw/FunctionRegistrar.h"
 
@@ -21,6 +21,8 @@ constexpr const char* Category = "Tesserine";
 constexpr const char* RunningValueRecord = "";
 constexpr bool NotVolatile = false;
 constexpr bool NotThreadSafe = false;
+// Under Excel 12 records ("$"): Excel may call them on every core at once.
+constexpr bool ThreadSafe = true;
 
 const ArgumentSpec SobolArguments[] = {{"d", " number of dimensions ", "B"},
                                        {"n", " number of sobol points ", "B"}};
@@ -79,19 +81,19 @@ const FunctionRegistrar scrambledSobol(
     "xlrnd_ScrambledSobol", "rnd_ScrambledSobol",
     " generates n Owen-scrambled Sobol points for d dimensions from point start on; each seed "
     "gives another randomisation ",
-    Category, ScrambledSobolArguments, CountOf(ScrambledSobolArguments), NotVolatile, NotThreadSafe,
+    Category, ScrambledSobolArguments, CountOf(ScrambledSobolArguments), NotVolatile, ThreadSafe,
     RunningValueRecord);
 const FunctionRegistrar scrambledNormal(
     "xlrnd_ScrambledNormalRNs", "rnd_ScrambledNormalRNs",
     " generates normally distributed Random numbers from Owen-scrambled Sobol points, with a "
     "full-precision inverse normal ",
-    Category, ScrambledSobolArguments, CountOf(ScrambledSobolArguments), NotVolatile, NotThreadSafe,
+    Category, ScrambledSobolArguments, CountOf(ScrambledSobolArguments), NotVolatile, ThreadSafe,
     RunningValueRecord);
 const FunctionRegistrar brownianPaths(
     "xlrnd_BrownianPaths", "rnd_BrownianPaths",
     " generates n paths of standard Brownian motion at the times k * maturity / steps, from "
     "scrambled Sobol points through a Brownian bridge ",
-    Category, BrownianPathArguments, CountOf(BrownianPathArguments), NotVolatile, NotThreadSafe,
+    Category, BrownianPathArguments, CountOf(BrownianPathArguments), NotVolatile, ThreadSafe,
     RunningValueRecord);
 
 } // namespace

@@ -5,8 +5,11 @@
 // Every entry point that returns a value record runs its work inside
 // WorksheetCall: whatever it throws reaches the cell as a text (a
 // std::exception's what()) instead of leaving the add-in, and the temporary
-// memory of the previous call is given back. ex_Calls returns a plain
-// double ("B") and can fail in no way.
+// memory of the previous call is given back. ex_Greet and ex_Describe touch
+// nothing shared, so they are registered thread-safe and run inside
+// ThreadSafeWorksheetCall: Excel may then call them on all its
+// recalculation threads at once, each result owning its memory. ex_Calls
+// returns a plain double ("B") and can fail in no way.
 #include "xlw/xlw.h"
 
 #include <cmath>
@@ -19,6 +22,7 @@ using xlw::ArgumentSpec;
 using xlw::CellMatrix;
 using xlw::CellValue;
 using xlw::FunctionRegistrar;
+using xlw::ThreadSafeWorksheetCall;
 using xlw::WorksheetCall;
 using xlw::XlfOper;
 
@@ -32,6 +36,7 @@ constexpr const char* NumberResult = "B";
 constexpr bool Volatile = true;
 constexpr bool NotVolatile = false;
 constexpr bool NotThreadSafe = false;
+constexpr bool ThreadSafe = true;
 
 // "XLF_OPER" asks for a value (P or Q): a range arrives as its values.
 // "XLF_XLOPER" asks for the argument as it was written (R or U), so that a
@@ -41,7 +46,7 @@ constexpr const char* Reference = "XLF_XLOPER";
 
 const ArgumentSpec GreetArguments[] = {{"name", " whom to greet ", Value}};
 const FunctionRegistrar greet("xlex_Greet", "ex_Greet", " greets by name ", Category,
-                              GreetArguments, std::size(GreetArguments), NotVolatile, NotThreadSafe,
+                              GreetArguments, std::size(GreetArguments), NotVolatile, ThreadSafe,
                               ValueResult);
 
 const ArgumentSpec RangeArguments[] = {{"range", " the cells to look at ", Reference}};
@@ -58,7 +63,7 @@ const FunctionRegistrar describe("xlex_Describe", "ex_Describe",
                                  " a table of facts about x: the number, whether it is whole, "
                                  "its square root and its reciprocal ",
                                  Category, DescribeArguments, std::size(DescribeArguments),
-                                 NotVolatile, NotThreadSafe, ValueResult);
+                                 NotVolatile, ThreadSafe, ValueResult);
 
 const ArgumentSpec FindArguments[] = {{"value", " the number, text or boolean to find ", Value},
                                       {"range", " the cells to search, row by row ", Reference}};
@@ -96,7 +101,7 @@ CellValue ErrorCell(int code) {
 
 // Excel 4 keeps at most 255 bytes of a text: a longer greeting is cut there.
 XLW_EXPORT void* XLW_STDCALL xlex_Greet(void* name) {
-    return WorksheetCall([=] {
+    return ThreadSafeWorksheetCall([=] {
         std::wstring text;
         if (XlfOper(name).ConvertToWideString(text) != 0)
             throw std::runtime_error("name must be a text");
@@ -153,7 +158,7 @@ XLW_EXPORT void* XLW_STDCALL xlex_Sum(void* range) {
 // Numbers, texts, a boolean and errors in one result: where a fact does not
 // exist, its cell holds the error Excel itself would show.
 XLW_EXPORT void* XLW_STDCALL xlex_Describe(double x) {
-    return WorksheetCall([=] {
+    return ThreadSafeWorksheetCall([=] {
         CellMatrix table(4, 2);
         table(0, 0) = CellValue("number");
         table(0, 1) = CellValue(x);

@@ -18,11 +18,11 @@
 // unless it is.
 void RequireValidMaturity(double maturity);
 
-// Reads "param.txt" beside the module and writes its path, and a line end, to
-// the standard output.
+// Takes the direction numbers read once beside the module (ModuleSobolDirections)
+// and writes nothing.
 DoubleMatrix BrownianPaths(int steps, int n, double maturity, std::uint32_t seed,
                            std::uint32_t start, const InterruptionCheck& interrupted = {});
-// Reads the given file and writes nothing.
+// Reads the given file, for this call only, and writes nothing.
 DoubleMatrix BrownianPaths(int steps, int n, double maturity, std::uint32_t seed,
                            std::uint32_t start, const std::filesystem::path& directionNumberPath,
                            const InterruptionCheck& interrupted = {});

@@ -1,8 +1,7 @@
 #include "GrayCodeSobol.h"
 
-#include "SobolDirectionNumbers.h"
-
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -11,9 +10,8 @@ constexpr int SobolBits = 32;
 } // namespace
 
 // Direction integer m_i as a 32-bit binary fraction is m_i << (32 - i).
-GrayCodeSobol::GrayCodeSobol(int d, const std::filesystem::path& directionNumberPath)
-    : dimensions(d), reversedDirections(SobolDirectionIntegers(d, SobolBits, directionNumberPath)),
-      state(d, 0) {
+GrayCodeSobol::GrayCodeSobol(int d, std::vector<std::uint32_t> directionIntegers)
+    : dimensions(d), reversedDirections(std::move(directionIntegers)), state(d, 0) {
     for (std::size_t k = 0; k < reversedDirections.size(); ++k) {
         const int i = static_cast<int>(k / d) + 1;
         reversedDirections[k] = ReverseBits(reversedDirections[k] << (SobolBits - i));

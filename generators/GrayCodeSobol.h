@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
 #include <vector>
 
 // The d-dimensional Sobol sequence as 32-bit integers in Gray-code order,
@@ -12,8 +11,9 @@
 // reversal, so reversing the direction integers once is enough.
 class GrayCodeSobol {
 public:
-    // Reads dimensions 2 to d from the direction-number file.
-    GrayCodeSobol(int d, const std::filesystem::path& directionNumberPath);
+    // From the direction integers of d dimensions, in the layout of
+    // SobolDirectionIntegers(d, 32, path).
+    GrayCodeSobol(int d, std::vector<std::uint32_t> directionIntegers);
 
     // Moves to the point of the given index: one XOR per set bit of its Gray
     // code, not a walk from 0.

@@ -1,13 +1,11 @@
 #include "ScrambledSobol.h"
 
-#include "DirectionNumberFile.h"
 #include "GeneratorArguments.h"
 #include "GrayCodeSobol.h"
-#include "ModuleFolder.h"
 #include "OwenScrambling.h"
+#include "SobolDirectionTable.h"
 #include "WichuraInverseNormal.h"
 
-#include <iostream>
 #include <stdexcept>
 #include <vector>
 
@@ -40,14 +38,14 @@ double NormalCoordinate(std::uint32_t bits) {
 
 template <double (*Map)(std::uint32_t)>
 DoubleMatrix ScrambledRows(int d, int n, std::uint32_t seed, std::uint32_t start,
-                           const std::filesystem::path& directionNumberPath,
+                           const SobolDirectionTable& directions,
                            const InterruptionCheck& interrupted) {
     RequireValidScrambledArguments(d, n, start);
     DoubleMatrix points = DoubleMatrix::ForOverwrite(n, d);
     if (n == 0 || d == 0)
         return points;
 
-    GrayCodeSobol sobol(d, directionNumberPath);
+    GrayCodeSobol sobol(d, directions.DirectionIntegers(d));
     std::vector<std::uint32_t> seeds(d);
     for (int j = 0; j < d; ++j)
         seeds[j] = DimensionSeed(seed, j);
@@ -66,35 +64,33 @@ DoubleMatrix ScrambledRows(int d, int n, std::uint32_t seed, std::uint32_t start
     return points;
 }
 
-std::filesystem::path AnnouncedDirectionNumberPath(int d, int n, std::uint32_t start) {
-    RequireValidScrambledArguments(d, n, start);
-    const std::filesystem::path path = DirectionNumberFilePath();
-    std::cout << ShownPath(path) << std::endl;
-    return path;
+// Read by the call that asks, as far as it asks; a count of 0 reads nothing.
+SobolDirectionTable OneCallTable(int d, const std::filesystem::path& path) {
+    return SobolDirectionTable(path, d > 1 ? d : 1);
 }
 
 } // namespace
 
 DoubleMatrix ScrambledSobolPoints(int d, int n, std::uint32_t seed, std::uint32_t start,
                                   const InterruptionCheck& interrupted) {
-    return ScrambledSobolPoints(d, n, seed, start, AnnouncedDirectionNumberPath(d, n, start),
-                                interrupted);
+    return ScrambledRows<Coordinate>(d, n, seed, start, ModuleSobolDirections(), interrupted);
 }
 
 DoubleMatrix ScrambledSobolPoints(int d, int n, std::uint32_t seed, std::uint32_t start,
                                   const std::filesystem::path& directionNumberPath,
                                   const InterruptionCheck& interrupted) {
-    return ScrambledRows<Coordinate>(d, n, seed, start, directionNumberPath, interrupted);
+    return ScrambledRows<Coordinate>(d, n, seed, start, OneCallTable(d, directionNumberPath),
+                                     interrupted);
 }
 
 DoubleMatrix ScrambledNormalVariates(int d, int n, std::uint32_t seed, std::uint32_t start,
                                      const InterruptionCheck& interrupted) {
-    return ScrambledNormalVariates(d, n, seed, start, AnnouncedDirectionNumberPath(d, n, start),
-                                   interrupted);
+    return ScrambledRows<NormalCoordinate>(d, n, seed, start, ModuleSobolDirections(), interrupted);
 }
 
 DoubleMatrix ScrambledNormalVariates(int d, int n, std::uint32_t seed, std::uint32_t start,
                                      const std::filesystem::path& directionNumberPath,
                                      const InterruptionCheck& interrupted) {
-    return ScrambledRows<NormalCoordinate>(d, n, seed, start, directionNumberPath, interrupted);
+    return ScrambledRows<NormalCoordinate>(d, n, seed, start, OneCallTable(d, directionNumberPath),
+                                           interrupted);
 }

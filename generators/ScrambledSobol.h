@@ -21,11 +21,12 @@
 // (RowsBetweenChecks) and throws Interrupted when it answers true.
 void RequireValidScrambledArguments(int d, int n, std::uint32_t start);
 
-// Reads "param.txt" beside the module and writes its path, and a line end, to
-// the standard output.
+// Takes the direction numbers from ModuleSobolDirections, read once per load
+// of the module, and writes nothing: several threads may call at once. d is
+// at most 255 here.
 DoubleMatrix ScrambledSobolPoints(int d, int n, std::uint32_t seed, std::uint32_t start,
                                   const InterruptionCheck& interrupted = {});
-// Reads the given file and writes nothing.
+// Reads the given file, for this call only, and writes nothing.
 DoubleMatrix ScrambledSobolPoints(int d, int n, std::uint32_t seed, std::uint32_t start,
                                   const std::filesystem::path& directionNumberPath,
                                   const InterruptionCheck& interrupted = {});

@@ -19,6 +19,13 @@ void ExtendDirectionNumbers(std::vector<std::uint32_t>& m, int s, std::uint32_t 
     }
 }
 
+void ReadDirectionNumbers(DirectionNumberFile& file, int dimension, int bitCount,
+                          std::vector<std::uint32_t>& m) {
+    const DimensionLine line = file.ReadDimension(dimension, bitCount);
+    std::copy(line.initialNumbers.begin(), line.initialNumbers.end(), m.begin() + 1);
+    ExtendDirectionNumbers(m, line.degree, line.coefficients, bitCount);
+}
+
 std::vector<std::uint32_t> SobolDirectionIntegers(int d, int bitCount,
                                                   const std::filesystem::path& path) {
     std::vector<std::uint32_t> integers(static_cast<std::size_t>(bitCount) * d, 1);
@@ -28,9 +35,7 @@ std::vector<std::uint32_t> SobolDirectionIntegers(int d, int bitCount,
     std::vector<std::uint32_t> m(bitCount + 1, 1);
     DirectionNumberFile file(path);
     for (int j = 1; j < d; ++j) {
-        const DimensionLine line = file.ReadDimension(j + 1, bitCount);
-        std::copy(line.initialNumbers.begin(), line.initialNumbers.end(), m.begin() + 1);
-        ExtendDirectionNumbers(m, line.degree, line.coefficients, bitCount);
+        ReadDirectionNumbers(file, j + 1, bitCount, m);
         for (int i = 1; i <= bitCount; ++i)
             integers[(i - 1) * static_cast<std::size_t>(d) + j] = m[i];
     }

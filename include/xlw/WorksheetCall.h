@@ -3,6 +3,7 @@
 #pragma once
 
 #include "CellMatrix.h"
+#include "OwnedResult.h"
 #include "XlfExcel.h"
 #include "XlfException.h"
 #include "XlfOper.h"
@@ -19,10 +20,8 @@ void* StaticValueError() noexcept;
 // Turns a thrown value into the record Excel shows. The XlfException family
 // is caught before std::exception, whose member it is, and gives a null
 // pointer, which Excel shows as #NUM!.
-template <class Computation> void* GuardedResult(Computation& compute) {
+template <class Computation> void* ComputedResult(Computation& compute) {
     try {
-        if (XlfExcel::Get().InFunctionWizard())
-            return XlfOper(true).GetRecord();
         return compute().GetRecord();
     } catch (const XlfException&) {
         return nullptr;
@@ -49,10 +48,38 @@ template <class Computation> void* WorksheetCall(Computation compute) noexcept {
         // but the static one can be built.
         if (!XlfOperImpl::Current)
             return StaticValueError();
-        return GuardedResult(compute);
+        if (XlfExcel::Get().InFunctionWizard())
+            return XlfOper(true).GetRecord();
+        return ComputedResult(compute);
     } catch (...) {
         return StaticValueError();
     }
 }
+
+// The frame of a function registered thread-safe. Under Excel 12 records the
+// result owns its memory (OwnedResult) and the call touches nothing another
+// call can change; the wizard test is left to `compute`, which asks
+// WizardPreviewOnly once it knows the size of its result. Excel 4 records
+// have no multithreaded recalculation: there the call runs as WorksheetCall.
+template <class Computation> void* ThreadSafeWorksheetCall(Computation compute) noexcept {
+    try {
+        if (!XlfOperImpl::Current)
+            return StaticValueError();
+        if (!XlfExcel::Get().IsExcel12())
+            return WorksheetCall(compute);
+        OwnedResult result;
+        return result.Hand(ComputedResult(compute));
+    } catch (...) {
+        return StaticValueError();
+    }
+}
+
+// Whether a thread-safe call should answer TRUE instead of a result of
+// `cells` cells, because the function wizard is open. A result of at most
+// WizardFreeCells cells is computed all the same: that costs less than
+// looking for the wizard's window. In the frame of WorksheetCall, which has
+// looked already, the answer is false.
+bool WizardPreviewOnly(double cells);
+constexpr double WizardFreeCells = 4096;
 
 } // namespace xlw

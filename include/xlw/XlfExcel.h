@@ -4,8 +4,8 @@
 #pragma once
 
 #include "ExcelApi.h"
+#include "TempMemory.h"
 
-#include <list>
 #include <string>
 #include <vector>
 
@@ -46,20 +46,14 @@ public:
     // since each workbook window can own one.
     bool InFunctionWizard() const;
 
-    // Bump allocation; valid until the next ReleaseTemp. Never returns null.
-    // Requests below LargeTempRequest share blocks that grow by half from
-    // 8192 bytes: one that does not fit gets one new block, the first step
-    // of that ladder big enough for it. A larger request gets a block of its
-    // own: the spare block when it holds the request without wasting half of
-    // itself, otherwise a new block of exactly the request's size.
+    // Where every value record is built: the memory this thread set as its
+    // own (TempMemory::ThisThreadsOwn), which a thread-safe call does, or
+    // else the add-in's shared temporary memory, valid until the next
+    // ReleaseTemp. Never returns null; see TempMemory::Allocate.
     char* TempAlloc(unsigned int bytes);
-    // Frees every block (all), or every block but the newest ladder block,
-    // and rewinds. Of the large blocks, the newest becomes the spare block
-    // for the next call, and a spare block that the call just ended did not
-    // use is freed: a steady workload of large results reuses its memory,
-    // while a large result's memory outlives it by one call at most.
+    // Releases the shared temporary memory (TempMemory::Release).
     void ReleaseTemp(bool all);
-    static constexpr unsigned int LargeTempRequest = 8u << 20;
+    static constexpr unsigned int LargeTempRequest = TempMemory::LargeRequest;
 
     // Services built on the value handles.
     std::string ModuleName() const;
@@ -70,19 +64,10 @@ public:
     // recalculation threads may use.
     bool BreakPending() const;
 
-    // Read-only views of the temporary memory, newest block first: the
-    // ladder blocks, and the blocks of large requests.
-    std::vector<unsigned int> TempBlockCapacities() const;
-    std::vector<unsigned int> TempLargeBlockCapacities() const;
-    // 0 when there is no spare block.
-    unsigned int TempSpareBlockCapacity() const { return spare_.capacity; }
-    unsigned int TempOffset() const { return offset_; }
+    // The shared temporary memory, for inspection.
+    const TempMemory& SharedTemp() const { return sharedTemp_; }
 
 private:
-    struct TempBlock {
-        unsigned int capacity;
-        char* bytes;
-    };
     struct LibraryRecord;
 
     XlfExcel();
@@ -92,16 +77,7 @@ private:
     bool IsBound() const;
     bool DetectExcel12() const;
     int ReadMajorVersion() const;
-    // The first ladder step above the newest ladder block (or from 8192
-    // bytes) that holds `bytes`.
-    unsigned int LadderSizeFor(unsigned int bytes) const;
-    void AddTempBlock(unsigned int size);
-    char* AddLargeTempBlock(unsigned int size);
-
-    std::list<TempBlock> blocks_;
-    std::list<TempBlock> largeBlocks_;
-    TempBlock spare_ = {0, nullptr};
-    unsigned int offset_ = 0;
+    TempMemory sharedTemp_;
     LibraryRecord* library_;
     int majorVersion_ = 0;
     bool isExcel12_ = false;

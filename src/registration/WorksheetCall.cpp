@@ -1,5 +1,7 @@
 #include "xlw/WorksheetCall.h"
 
+#include "xlw/TempMemory.h"
+
 namespace xlw {
 
 namespace {
@@ -25,6 +27,13 @@ void* StaticValueError() noexcept {
     error4.val.err = xlerrValue;
     error4.xltype = xltypeErr;
     return &error4;
+}
+
+bool WizardPreviewOnly(double cells) {
+    // Only a thread-safe call builds its records in memory of its own.
+    if (TempMemory::ThisThreadsOwn() == nullptr || cells <= WizardFreeCells)
+        return false;
+    return XlfExcel::Get().InFunctionWizard();
 }
 
 } // namespace xlw

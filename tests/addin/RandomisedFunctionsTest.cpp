@@ -73,14 +73,24 @@ TEST(RandomisedFunctions, AreTheirGeneratorsResults) {
     }
 }
 
+// Under Excel 12 records the result owns its memory and goes back to the
+// add-in's xlAutoFree12; under Excel 4 records it lives in the shared memory.
 TEST(RandomisedFunctions, AnswerWithTheRunningRecordKind) {
     using Entry = void*(XLW_STDCALL*)(double, double, double, double);
+    using AutoFree = void(XLW_STDCALL*)(void*);
     const AddInSession& addIn = AddInSession::Get();
     auto entry = reinterpret_cast<Entry>(
         reinterpret_cast<void*>(GetProcAddress(addIn.Module(), "xlrnd_ScrambledSobol")));
+    auto autoFree = reinterpret_cast<AutoFree>(
+        reinterpret_cast<void*>(GetProcAddress(addIn.Module(), "xlAutoFree12")));
     ASSERT_NE(entry, nullptr);
-    const ResultRecord result = ReadRecord(entry(3, 4, 5, 6), addIn.UsesExcel12Records());
-    ASSERT_EQ(result.type, unsigned(xltypeMulti));
+    ASSERT_NE(autoFree, nullptr);
+    const bool excel12 = addIn.UsesExcel12Records();
+    void* record = entry(3, 4, 5, 6);
+    const ResultRecord result = ReadRecord(record, excel12);
+    if (excel12)
+        autoFree(record);
+    ASSERT_EQ(result.type, unsigned(xltypeMulti | (excel12 ? xlbitDLLFree : 0)));
     const DoubleMatrix expected = ScrambledSobolPoints(3, 4, 5, 6);
     for (unsigned k = 0; k < 12; ++k) {
         EXPECT_EQ(result.elementTypes[k], unsigned(xltypeNum));
@@ -223,25 +233,38 @@ TEST(RandomisedFunctions, EscStopsALongCallBetweenBlocksOfRows) {
     EXPECT_EQ(engine.OutstandingAllocations(), 0u);
 }
 
-TEST(RandomisedFunctions, AnswerTrueInTheFunctionWizardWithoutReadingTheFile) {
+// Under Excel 12 records the call looks for the wizard only when its result
+// is worth skipping: above 4096 cells. Excel 4 records have no thread-safe
+// functions, and there every call answers TRUE in the wizard. No call prints.
+TEST(RandomisedFunctions, InTheFunctionWizardOnlyALargeResultIsSkipped) {
     Engine& engine = Engine::Get();
-    AddInSession::Get();
+    const bool excel12 = AddInSession::Get().UsesExcel12Records();
     engine.SetFunctionWizard(true);
     StandardOutputCapture output;
-    std::vector<Grid> answers = {Evaluate("rnd_ScrambledSobol", {3, 4, 1, 0}),
-                                 Evaluate("rnd_ScrambledNormalRNs", {3, 4, 1, 0}),
-                                 Evaluate("rnd_BrownianPaths", {3, 4, 1, 1, 0})};
-    std::string printed = output.Finish();
+    const Grid small = Evaluate("rnd_ScrambledSobol", {4, 1024, 1, 0});
+    const Grid normals = Evaluate("rnd_ScrambledNormalRNs", {3, 4, 1, 0});
+    const Grid paths = Evaluate("rnd_BrownianPaths", {3, 4, 1, 1, 0});
+    const std::vector<Grid> large = {Evaluate("rnd_ScrambledSobol", {4, 1025, 1, 0}),
+                                     Evaluate("rnd_ScrambledNormalRNs", {255, 17, 1, 0}),
+                                     Evaluate("rnd_BrownianPaths", {2, 2049, 1, 1, 0})};
     engine.SetFunctionWizard(false);
-    for (const Grid& answer : answers) {
-        ASSERT_EQ(answer.cells.size(), 1u);
-        EXPECT_TRUE(answer.At(0, 0) == Cell::Boolean(true));
-    }
-    EXPECT_EQ(printed, "");
+    const Grid outside = Evaluate("rnd_BrownianPaths", {2, 2049, 1, 1, 0});
+    EXPECT_EQ(output.Finish(), "");
 
-    StandardOutputCapture control;
-    Evaluate("rnd_BrownianPaths", {3, 4, 1, 1, 0});
-    EXPECT_NE(control.Finish().find("param.txt"), std::string::npos);
+    const Cell wizardAnswer = Cell::Boolean(true);
+    for (const Grid& answer : large) {
+        ASSERT_EQ(answer.cells.size(), 1u);
+        EXPECT_TRUE(answer.At(0, 0) == wizardAnswer) << answer.At(0, 0).Display();
+    }
+    if (excel12) {
+        ExpectGrid(small, ScrambledSobolPoints(4, 1024, 1, 0));
+        ExpectGrid(normals, ScrambledNormalVariates(3, 4, 1, 0));
+        ExpectGrid(paths, BrownianPaths(3, 4, 1, 1, 0));
+    } else {
+        for (const Grid* answer : {&small, &normals, &paths})
+            EXPECT_TRUE(answer->cells.size() == 1 && answer->At(0, 0) == wizardAnswer);
+    }
+    ExpectGrid(outside, BrownianPaths(2, 2049, 1, 1, 0));
 }
 
 } // namespace

@@ -24,6 +24,8 @@ struct ExpectedRegistration {
     const char* argumentText;
     const char* functionHelp;
     std::vector<const char*> argumentHelp;
+    // "$" after the argument codes where Excel 12 records run.
+    bool threadSafe = false;
 };
 
 // Every help text as the wizard shows it: the stored text with ". " appended.
@@ -75,7 +77,8 @@ const ExpectedRegistration Functions[] = {
      "gives another randomisation ",
      {" number of dimensions, at most 255 . ", " number of points . ",
       " scrambling seed, a whole number from 0 to 4294967295 (0 if omitted) . ",
-      " index of the first point, 0 for the first (0 if omitted) . "}},
+      " index of the first point, 0 for the first (0 if omitted) . "},
+     true},
     {"xlrnd_ScrambledNormalRNs",
      "BBBB",
      "rnd_ScrambledNormalRNs",
@@ -84,7 +87,8 @@ const ExpectedRegistration Functions[] = {
      "full-precision inverse normal ",
      {" number of dimensions, at most 255 . ", " number of points . ",
       " scrambling seed, a whole number from 0 to 4294967295 (0 if omitted) . ",
-      " index of the first point, 0 for the first (0 if omitted) . "}},
+      " index of the first point, 0 for the first (0 if omitted) . "},
+     true},
     {"xlrnd_BrownianPaths",
      "BBBBB",
      "rnd_BrownianPaths",
@@ -94,22 +98,24 @@ const ExpectedRegistration Functions[] = {
      {" number of equal time steps, at most 255 . ", " number of paths . ",
       " time of the last step, a positive number . ",
       " scrambling seed, a whole number from 0 to 4294967295 (0 if omitted) . ",
-      " index of the first Sobol point, 0 for the first (0 if omitted) . "}},
+      " index of the first Sobol point, 0 for the first (0 if omitted) . "},
+     true},
 };
 
 std::vector<Cell> ExpectedArguments(const ExpectedRegistration& expected,
                                     const std::string& modulePath, bool excel12) {
-    std::vector<Cell> arguments = {
-        Cell::Text(modulePath),
-        Cell::Text(expected.procedure),
-        Cell::Text((excel12 ? "Q" : "P") + std::string(expected.argumentCodes)),
-        Cell::Text(expected.functionText),
-        Cell::Text(expected.argumentText),
-        Cell::Number(1.0),
-        Cell::Text("Tesserine"),
-        Cell::Text(""),
-        Cell::Text(""),
-        Cell::Text(expected.functionHelp)};
+    std::vector<Cell> arguments = {Cell::Text(modulePath),
+                                   Cell::Text(expected.procedure),
+                                   Cell::Text((excel12 ? "Q" : "P") +
+                                              std::string(expected.argumentCodes) +
+                                              (excel12 && expected.threadSafe ? "$" : "")),
+                                   Cell::Text(expected.functionText),
+                                   Cell::Text(expected.argumentText),
+                                   Cell::Number(1.0),
+                                   Cell::Text("Tesserine"),
+                                   Cell::Text(""),
+                                   Cell::Text(""),
+                                   Cell::Text(expected.functionHelp)};
     for (const char* help : expected.argumentHelp)
         arguments.push_back(Cell::Text(help));
     return arguments;

@@ -20,7 +20,7 @@ template <class Character> std::string CountedText(const Character* counted) {
 template <class Record> ResultRecord Read(const Record& record) {
     ResultRecord result;
     result.type = record.xltype;
-    switch (record.xltype) {
+    switch (record.xltype & ~(xlbitXLFree | xlbitDLLFree)) {
     case xltypeNum:
         result.number = record.val.num;
         break;

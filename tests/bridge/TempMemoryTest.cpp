@@ -46,10 +46,10 @@ constexpr std::size_t MiB = std::size_t(1) << 20;
 
 TEST(TempMemory, FirstRequestOpensAn8192ByteBlock) {
     XlfExcel& excel = EmptiedExcel();
-    EXPECT_TRUE(excel.TempBlockCapacities().empty());
+    EXPECT_TRUE(excel.SharedTemp().BlockCapacities().empty());
     char* first = excel.TempAlloc(16);
-    EXPECT_EQ(excel.TempBlockCapacities(), Capacities{8192});
-    EXPECT_EQ(excel.TempOffset(), 16u);
+    EXPECT_EQ(excel.SharedTemp().BlockCapacities(), Capacities{8192});
+    EXPECT_EQ(excel.SharedTemp().Offset(), 16u);
     EXPECT_EQ(excel.TempAlloc(16), first + 16);
 }
 
@@ -57,13 +57,13 @@ TEST(TempMemory, RequestFitsOnlyStrictlyBelowTheCapacity) {
     XlfExcel& excel = EmptiedExcel();
     char* start = excel.TempAlloc(8000);
     EXPECT_EQ(excel.TempAlloc(191), start + 8000); // 8000 + 191 < 8192
-    EXPECT_EQ(excel.TempOffset(), 8191u);
+    EXPECT_EQ(excel.SharedTemp().Offset(), 8191u);
 
     EmptiedExcel();
     excel.TempAlloc(8000);
     char* grown = excel.TempAlloc(192); // 8000 + 192 is not below 8192
-    EXPECT_EQ(excel.TempBlockCapacities(), (Capacities{12288, 8192}));
-    EXPECT_EQ(excel.TempOffset(), 192u);
+    EXPECT_EQ(excel.SharedTemp().BlockCapacities(), (Capacities{12288, 8192}));
+    EXPECT_EQ(excel.SharedTemp().Offset(), 192u);
     // The new block starts over: the next request follows directly.
     EXPECT_EQ(excel.TempAlloc(8), grown + 192);
 }
@@ -73,22 +73,22 @@ TEST(TempMemory, ARequestThatDoesNotFitTakesOneLadderStepBigEnoughForIt) {
     // 8192 * 1.5^k: 8192, 12288, 18432, 27648, the first above 20000. The
     // steps below it would never be used and are not taken.
     excel.TempAlloc(20000);
-    EXPECT_EQ(excel.TempBlockCapacities(), Capacities{27648});
+    EXPECT_EQ(excel.SharedTemp().BlockCapacities(), Capacities{27648});
     excel.TempAlloc(8);
     // 20008 + 30000 is past 27648; the next steps are 41472 and 62208.
     excel.TempAlloc(30000);
-    EXPECT_EQ(excel.TempBlockCapacities(), (Capacities{41472, 27648}));
+    EXPECT_EQ(excel.SharedTemp().BlockCapacities(), (Capacities{41472, 27648}));
     char* newest = excel.TempAlloc(50000);
-    EXPECT_EQ(excel.TempBlockCapacities(), (Capacities{62208, 41472, 27648}));
+    EXPECT_EQ(excel.SharedTemp().BlockCapacities(), (Capacities{62208, 41472, 27648}));
     excel.ReleaseTemp(false);
-    EXPECT_EQ(excel.TempBlockCapacities(), Capacities{62208});
-    EXPECT_EQ(excel.TempOffset(), 0u);
+    EXPECT_EQ(excel.SharedTemp().BlockCapacities(), Capacities{62208});
+    EXPECT_EQ(excel.SharedTemp().Offset(), 0u);
     EXPECT_EQ(excel.TempAlloc(8), newest);
 
     excel.ReleaseTemp(true);
-    EXPECT_TRUE(excel.TempBlockCapacities().empty());
+    EXPECT_TRUE(excel.SharedTemp().BlockCapacities().empty());
     excel.ReleaseTemp(true);
-    EXPECT_EQ(excel.TempOffset(), 0u);
+    EXPECT_EQ(excel.SharedTemp().Offset(), 0u);
 }
 
 TEST(TempMemory, ALargeRequestGetsABlockOfItsOwnKeptForOneMoreCallAtMost) {
@@ -96,9 +96,9 @@ TEST(TempMemory, ALargeRequestGetsABlockOfItsOwnKeptForOneMoreCallAtMost) {
     const unsigned large = XlfExcel::LargeTempRequest;
     char* small = excel.TempAlloc(16);
     char* block = excel.TempAlloc(4 * large);
-    EXPECT_EQ(excel.TempLargeBlockCapacities(), Capacities{4 * large});
+    EXPECT_EQ(excel.SharedTemp().LargeBlockCapacities(), Capacities{4 * large});
     // The ladder block goes on where it was.
-    EXPECT_EQ(excel.TempBlockCapacities(), Capacities{8192});
+    EXPECT_EQ(excel.SharedTemp().BlockCapacities(), Capacities{8192});
     EXPECT_EQ(excel.TempAlloc(16), small + 16);
     block[0] = 'a';
     block[4 * large - 1] = 'z';
@@ -107,10 +107,10 @@ TEST(TempMemory, ALargeRequestGetsABlockOfItsOwnKeptForOneMoreCallAtMost) {
     for (unsigned request : {4 * large, 4 * large - 8, 2 * large}) {
         SCOPED_TRACE(request);
         excel.ReleaseTemp(false);
-        EXPECT_EQ(excel.TempSpareBlockCapacity(), 4 * large);
-        EXPECT_EQ(excel.TempBlockCapacities(), Capacities{8192});
+        EXPECT_EQ(excel.SharedTemp().SpareBlockCapacity(), 4 * large);
+        EXPECT_EQ(excel.SharedTemp().BlockCapacities(), Capacities{8192});
         EXPECT_EQ(excel.TempAlloc(request), block);
-        EXPECT_EQ(excel.TempSpareBlockCapacity(), 0u);
+        EXPECT_EQ(excel.SharedTemp().SpareBlockCapacity(), 0u);
     }
     // Less than half of it, or more than all of it: a new block of the
     // request's size, the spare freed before it is taken.
@@ -118,30 +118,30 @@ TEST(TempMemory, ALargeRequestGetsABlockOfItsOwnKeptForOneMoreCallAtMost) {
         SCOPED_TRACE(request);
         excel.ReleaseTemp(false);
         excel.TempAlloc(request);
-        EXPECT_EQ(excel.TempLargeBlockCapacities(), Capacities{request});
-        EXPECT_EQ(excel.TempSpareBlockCapacity(), 0u);
+        EXPECT_EQ(excel.SharedTemp().LargeBlockCapacities(), Capacities{request});
+        EXPECT_EQ(excel.SharedTemp().SpareBlockCapacity(), 0u);
     }
     // A call without a large request keeps the spare; the call after it
     // frees it, so only the small ladder block stays between calls.
     excel.ReleaseTemp(false);
-    EXPECT_EQ(excel.TempSpareBlockCapacity(), 5 * large);
-    EXPECT_TRUE(excel.TempLargeBlockCapacities().empty());
+    EXPECT_EQ(excel.SharedTemp().SpareBlockCapacity(), 5 * large);
+    EXPECT_TRUE(excel.SharedTemp().LargeBlockCapacities().empty());
     excel.TempAlloc(32);
     excel.ReleaseTemp(false);
-    EXPECT_EQ(excel.TempSpareBlockCapacity(), 0u);
-    EXPECT_EQ(excel.TempBlockCapacities(), Capacities{8192});
+    EXPECT_EQ(excel.SharedTemp().SpareBlockCapacity(), 0u);
+    EXPECT_EQ(excel.SharedTemp().BlockCapacities(), Capacities{8192});
 
     excel.TempAlloc(large);
     excel.ReleaseTemp(true);
-    EXPECT_EQ(excel.TempSpareBlockCapacity(), 0u);
-    EXPECT_TRUE(excel.TempLargeBlockCapacities().empty());
-    EXPECT_TRUE(excel.TempBlockCapacities().empty());
+    EXPECT_EQ(excel.SharedTemp().SpareBlockCapacity(), 0u);
+    EXPECT_TRUE(excel.SharedTemp().LargeBlockCapacities().empty());
+    EXPECT_TRUE(excel.SharedTemp().BlockCapacities().empty());
 
     // Just below the limit a request still climbs the ladder, in one step to
     // 8192 * 1.5^18 (each step truncated: ... 5380839, 8071258, 12106887).
     excel.TempAlloc(large - 8);
-    EXPECT_EQ(excel.TempBlockCapacities(), Capacities{12106887});
-    EXPECT_TRUE(excel.TempLargeBlockCapacities().empty());
+    EXPECT_EQ(excel.SharedTemp().BlockCapacities(), Capacities{12106887});
+    EXPECT_TRUE(excel.SharedTemp().LargeBlockCapacities().empty());
     excel.ReleaseTemp(true);
 }
 
@@ -165,7 +165,7 @@ TEST(TempMemory, EveryRequestStartsOnAnEightByteBoundary) {
     EmptiedExcel();
     excel.TempAlloc(5);
     excel.TempAlloc(8);
-    EXPECT_EQ(excel.TempOffset(), 16u);
+    EXPECT_EQ(excel.SharedTemp().Offset(), 16u);
 }
 
 TEST(TempMemory, HugeRequestFailsOrGetsAllItsBytesInsteadOfWrappingAround) {
@@ -179,8 +179,8 @@ TEST(TempMemory, HugeRequestFailsOrGetsAllItsBytesInsteadOfWrappingAround) {
     } else {
         try {
             char* block = excel.TempAlloc(huge);
-            EXPECT_EQ(excel.TempLargeBlockCapacities(), Capacities{huge});
-            EXPECT_EQ(excel.TempOffset(), 16u);
+            EXPECT_EQ(excel.SharedTemp().LargeBlockCapacities(), Capacities{huge});
+            EXPECT_EQ(excel.SharedTemp().Offset(), 16u);
             block[huge - 1] = 'z';
         } catch (const std::bad_alloc&) {
             // A machine without that much memory to commit refuses it.
@@ -217,8 +217,9 @@ TEST(TempMemory, RequestsAtTheBoundariesTakeTheBlockTheRuleGives) {
     XlfExcel& excel = EmptiedExcel();
     const unsigned large = XlfExcel::LargeTempRequest;
     excel.TempAlloc(large);
-    EXPECT_EQ(excel.TempLargeBlockCapacities(), Capacities{large});
-    EXPECT_TRUE(excel.TempBlockCapacities().empty()) << "no ladder block for a large request";
+    EXPECT_EQ(excel.SharedTemp().LargeBlockCapacities(), Capacities{large});
+    EXPECT_TRUE(excel.SharedTemp().BlockCapacities().empty())
+        << "no ladder block for a large request";
     const struct {
         unsigned request;
         unsigned capacity;
@@ -227,8 +228,8 @@ TEST(TempMemory, RequestsAtTheBoundariesTakeTheBlockTheRuleGives) {
         SCOPED_TRACE(step.request);
         EmptiedExcel();
         excel.TempAlloc(step.request);
-        EXPECT_EQ(excel.TempBlockCapacities(), Capacities{step.capacity});
-        EXPECT_TRUE(excel.TempLargeBlockCapacities().empty());
+        EXPECT_EQ(excel.SharedTemp().BlockCapacities(), Capacities{step.capacity});
+        EXPECT_TRUE(excel.SharedTemp().LargeBlockCapacities().empty());
     }
     excel.ReleaseTemp(true);
 }
@@ -241,9 +242,9 @@ TEST(TempMemory, TheNewestLargeBlockIsTheSpare) {
     const std::size_t before = largearrays::LiveBytes();
     excel.TempAlloc(3 * large);
     excel.TempAlloc(5 * large);
-    EXPECT_EQ(excel.TempLargeBlockCapacities(), (Capacities{5 * large, 3 * large}));
+    EXPECT_EQ(excel.SharedTemp().LargeBlockCapacities(), (Capacities{5 * large, 3 * large}));
     excel.ReleaseTemp(false);
-    EXPECT_EQ(excel.TempSpareBlockCapacity(), 5 * large);
+    EXPECT_EQ(excel.SharedTemp().SpareBlockCapacity(), 5 * large);
     EXPECT_EQ(largearrays::LiveBytes() - before, 5 * large) << "the older block is freed";
     excel.ReleaseTemp(true);
     EXPECT_EQ(largearrays::LiveBytes(), before);
@@ -257,7 +258,7 @@ TEST(TempMemory, TheSpareIsFreedBeforeANewLargeBlockIsTaken) {
     const std::size_t before = largearrays::LiveBytes();
     excel.TempAlloc(5 * large);
     excel.ReleaseTemp(false);
-    ASSERT_EQ(excel.TempSpareBlockCapacity(), 5 * large);
+    ASSERT_EQ(excel.SharedTemp().SpareBlockCapacity(), 5 * large);
     for (unsigned request : {large, 6 * large}) {
         SCOPED_TRACE(request);
         largearrays::ResetPeak();

@@ -67,6 +67,6 @@ TEST(XlfExcelBinding, DestructionReleasesTheTemporaryMemory) {
     first->TempAlloc(100);
     delete first;
     const XlfExcel& second = XlfExcel::Get();
-    EXPECT_TRUE(second.TempBlockCapacities().empty());
-    EXPECT_EQ(second.TempOffset(), 0u);
+    EXPECT_TRUE(second.SharedTemp().BlockCapacities().empty());
+    EXPECT_EQ(second.SharedTemp().Offset(), 0u);
 }

@@ -17,25 +17,29 @@ endfunction()
 if(VERSION VERSION_GREATER_EQUAL 12.0)
   set(value Q)
   set(reference U)
+  # Thread safety exists from Excel 2007 on.
+  set(thread_safe "\\$")
   set(whole_sheet A1:XFD1048576)
   set(whole_sheet_shape "1048576 rows and 16384 columns")
 else()
   set(value P)
   set(reference R)
+  set(thread_safe "")
   set(whole_sheet A1:IV65536)
   set(whole_sheet_shape "65536 rows and 256 columns")
 endif()
 
 # Each function once, under its Excel name, with the type text of the
-# running record kind; the volatile one carries "!".
+# running record kind; the volatile one carries "!", the thread-safe ones "$"
+# where Excel knows it.
 run_xlhost(listing --list ${ADDIN})
 string(REGEX MATCHALL "[^\n]+: register id [0-9]+" registered "${listing}")
 if(NOT registered MATCHES
    "^ex_Greet: [^;]+;ex_CountKinds: [^;]+;ex_Sum: [^;]+;ex_Describe: [^;]+;ex_Find: [^;]+;ex_Calls: [^;]+$")
   message(FATAL_ERROR "--list under ${VERSION} registered\n${registered}")
 endif()
-foreach(name_type "Greet;${value}${value}" "CountKinds;${value}${reference}"
-                  "Sum;${value}${reference}" "Describe;${value}B"
+foreach(name_type "Greet;${value}${value}${thread_safe}" "CountKinds;${value}${reference}"
+                  "Sum;${value}${reference}" "Describe;${value}B${thread_safe}"
                   "Find;${value}${value}${reference}" "Calls;B!")
   list(GET name_type 0 name)
   list(GET name_type 1 type)

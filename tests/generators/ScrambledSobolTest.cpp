@@ -3,6 +3,7 @@
 #include "GrayCodeSobol.h"
 #include "OwenScrambling.h"
 #include "ShippedSobolTable.h"
+#include "SobolDirectionNumbers.h"
 #include "TestFiles.h"
 
 #include <boost/random/sobol.hpp>
@@ -31,7 +32,7 @@ std::uint32_t Bits(double u) {
 // Sobol sequence; after seed(k - 1) it delivers the point of index k.
 TEST(GrayCodeSobol, JumpsToAnyIndexOfBoostRandomsSequence) {
     const int d = 40;
-    GrayCodeSobol sobol(d, File());
+    GrayCodeSobol sobol(d, SobolDirectionIntegers(d, 32, File()));
     for (std::uint32_t start :
          {1u, 2u, 5u, 1000u, 65535u, (1u << 20) + 3u, 2147483000u, 4294967200u}) {
         boost::random::sobol_engine<std::uint32_t, 32, ShippedTable> engine(d);
@@ -49,7 +50,7 @@ TEST(GrayCodeSobol, JumpsToAnyIndexOfBoostRandomsSequence) {
 }
 
 TEST(GrayCodeSobol, StartsAtTheOriginAndReachesTheLastIndex) {
-    GrayCodeSobol sobol(3, File());
+    GrayCodeSobol sobol(3, SobolDirectionIntegers(3, 32, File()));
     sobol.Seek(0);
     for (int j = 0; j < 3; ++j)
         EXPECT_EQ(sobol.ReversedPoint()[j], 0u);

@@ -156,14 +156,14 @@ TEST_F(ArrayRecordTest, ShapesAreRefusedBeforeAnyMemoryIsTaken) {
         if (c.excel4Only && ProcessIsExcel12())
             continue;
         SCOPED_TRACE(c.name);
-        const unsigned offset = excel.TempOffset();
-        const std::vector<unsigned> blocks = excel.TempBlockCapacities();
+        const unsigned offset = excel.SharedTemp().Offset();
+        const std::vector<unsigned> blocks = excel.SharedTemp().BlockCapacities();
         EXPECT_EQ(Refusal(c.build), c.text);
         EXPECT_EQ(RawRecord::Of(oper).Type(), 0x0100u);
         EXPECT_EQ(oper4.GetType(), 0x0100u);
-        EXPECT_EQ(excel.TempOffset(), offset);
-        EXPECT_EQ(excel.TempBlockCapacities(), blocks);
-        EXPECT_TRUE(excel.TempLargeBlockCapacities().empty());
+        EXPECT_EQ(excel.SharedTemp().Offset(), offset);
+        EXPECT_EQ(excel.SharedTemp().BlockCapacities(), blocks);
+        EXPECT_TRUE(excel.SharedTemp().LargeBlockCapacities().empty());
     }
     // The limits themselves are accepted; Excel 12 takes more rows.
     oper.SetFromMatrix(DoubleMatrix(ProcessIsExcel12() ? 65536 : 65535, 1));

@@ -236,8 +236,8 @@ TEST_F(SetterTest, CellMatricesBecomeArraysOfTheirOwnShape) {
 
 TEST_F(SetterTest, Excel4RefusesMoreThan65535RowsBeforeAllocating) {
     XlfOper oper;
-    const unsigned int offset = XlfExcel::Get().TempOffset();
-    const std::size_t blocks = XlfExcel::Get().TempBlockCapacities().size();
+    const unsigned int offset = XlfExcel::Get().SharedTemp().Offset();
+    const std::size_t blocks = XlfExcel::Get().SharedTemp().BlockCapacities().size();
     if (ProcessIsExcel12()) {
         XlfOperImpl::Current->SetMulti(oper, 70000, 1);
         EXPECT_EQ(RawRecord::Of(oper).Rows(), 70000u);
@@ -251,8 +251,8 @@ TEST_F(SetterTest, Excel4RefusesMoreThan65535RowsBeforeAllocating) {
             EXPECT_STREQ(refusal.what(), text);
         }
         EXPECT_EQ(RawRecord::Of(oper).Type(), 0x0100u);
-        EXPECT_EQ(XlfExcel::Get().TempOffset(), offset);
-        EXPECT_EQ(XlfExcel::Get().TempBlockCapacities().size(), blocks);
+        EXPECT_EQ(XlfExcel::Get().SharedTemp().Offset(), offset);
+        EXPECT_EQ(XlfExcel::Get().SharedTemp().BlockCapacities().size(), blocks);
     };
     expectRefused([&] { XlfOperImpl::Current->SetMulti(oper, 70000, 1); },
                   "an Excel 4 array holds at most 65535 rows; 70000 were asked for");
