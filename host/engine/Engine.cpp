@@ -10,11 +10,13 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <cwchar>
 #include <stdexcept>
+#include <thread>
 #include <utility>
 
 namespace xlhost {
@@ -194,6 +196,7 @@ void ReleaseResult(EngineState& state, HMODULE module, Record* record, const cha
         return;
     }
     if ((record->xltype & xlbitXLFree) != 0) {
+        const std::lock_guard<std::mutex> lock(state.mutex);
         FreeRecord(state.ledger, *record);
     }
     if ((record->xltype & xlbitDLLFree) != 0) {
@@ -215,22 +218,21 @@ Grid CallForRecord(EngineState& state, HMODULE module, Procedure procedure, cons
     return grid;
 }
 
-// While Excel runs a function, xlGetName names that function's add-in; the
-// answer from before comes back however the call ends, a result that cannot
+// While Excel runs a function, xlGetName names that function's add-in and,
+// for a thread-safe function, the callbacks of the main thread fail; what the
+// thread had before comes back however the call ends, a result that cannot
 // be read included.
-class AddInPathDuringCall {
+class CallOnThisThread {
 public:
-    AddInPathDuringCall(std::string& path, const std::string& during)
-        : path_(path), previous_(path) {
-        path_ = during;
+    CallOnThisThread(const std::string& addInPath, bool threadSafe) : previous_(ThisThreadsCall()) {
+        ThisThreadsCall() = RunningCall{threadSafe, &addInPath};
     }
-    ~AddInPathDuringCall() { path_ = previous_; }
-    AddInPathDuringCall(const AddInPathDuringCall&) = delete;
-    AddInPathDuringCall& operator=(const AddInPathDuringCall&) = delete;
+    ~CallOnThisThread() { ThisThreadsCall() = previous_; }
+    CallOnThisThread(const CallOnThisThread&) = delete;
+    CallOnThisThread& operator=(const CallOnThisThread&) = delete;
 
 private:
-    std::string& path_;
-    const std::string previous_;
+    const RunningCall previous_;
 };
 
 // A text result counted in its first character, read as a string record
@@ -345,19 +347,6 @@ int RunAutoProcedure(HMODULE module, const char* name) {
     return procedure();
 }
 
-// While a thread-safe function runs, the engine answers as Excel answers
-// such a function, however the call ends.
-class ThreadSafeCall {
-public:
-    ThreadSafeCall(bool& flag, bool threadSafe) : flag_(flag) { flag_ = threadSafe; }
-    ~ThreadSafeCall() { flag_ = false; }
-    ThreadSafeCall(const ThreadSafeCall&) = delete;
-    ThreadSafeCall& operator=(const ThreadSafeCall&) = delete;
-
-private:
-    bool& flag_;
-};
-
 // Excel unloads an add-in that is closed and no longer open: the references
 // that registering from it took go, and its functions, whose code goes with
 // the module, are withdrawn.
@@ -381,6 +370,11 @@ void Unload(EngineState& state, HMODULE module) {
 
 } // namespace
 
+RunningCall& ThisThreadsCall() {
+    thread_local RunningCall call;
+    return call;
+}
+
 int EngineState::MajorVersion() const {
     return std::atoi(version.c_str());
 }
@@ -401,7 +395,6 @@ void EngineState::Reset() {
     addInPath = ExecutablePath();
     breakPending = false;
     windows.CloseWizard();
-    inThreadSafeCall = false;
     faults.clear();
     callLog.clear();
     messageBoxes.Clear();
@@ -426,6 +419,7 @@ void Engine::Reset() {
 }
 
 int Engine::Dispatch4(int function, int count, LPXLOPER* args, LPXLOPER result) {
+    const std::lock_guard<std::mutex> lock(state_->mutex);
     try {
         return Dispatch(*state_, function, count, args, result, Excel4Records);
     } catch (const std::exception&) {
@@ -434,6 +428,7 @@ int Engine::Dispatch4(int function, int count, LPXLOPER* args, LPXLOPER result) 
 }
 
 int Engine::Dispatch12(int function, int count, LPXLOPER12* args, LPXLOPER12 result) {
+    const std::lock_guard<std::mutex> lock(state_->mutex);
     try {
         return Dispatch(*state_, function, count, args, result, Excel12Records);
     } catch (const std::exception&) {
@@ -587,7 +582,7 @@ IDSHEET Engine::SheetId() const {
     return TheSheetId;
 }
 
-const std::vector<ShownMessageBox>& Engine::MessageBoxesShown() const {
+std::vector<ShownMessageBox> Engine::MessageBoxesShown() const {
     return state_->messageBoxes.Shown();
 }
 
@@ -658,8 +653,8 @@ Grid Engine::EvaluateFormula(const std::string& functionText,
     const Procedure procedure = registered.procedure;
     const auto module = static_cast<HMODULE>(registered.module);
 
-    const AddInPathDuringCall callersPath(state_->addInPath, registration->ModulePath());
-    const ThreadSafeCall threadSafe(state_->inThreadSafeCall, type.threadSafe);
+    const std::string modulePath = registration->ModulePath();
+    const CallOnThisThread call(modulePath, type.threadSafe);
     const MessageBoxes::Watch boxes(state_->messageBoxes);
     if (type.result == "P" || type.result == "R") {
         return CallForRecord<XLOPER>(*state_, module, procedure, passed.Frame(), "xlAutoFree");
@@ -668,6 +663,55 @@ Grid Engine::EvaluateFormula(const std::string& functionText,
         return CallForRecord<XLOPER12>(*state_, module, procedure, passed.Frame(), "xlAutoFree12");
     }
     return Grid::Single(ScalarResult(type.result, procedure, passed.Frame()));
+}
+
+} // namespace xlhost
+
+namespace xlhost {
+
+void Engine::Recalculate(const std::vector<FormulaCall>& formulas, int threads,
+                         const FormulaFinished& finished) {
+    if (threads < 1 || threads > MaxThreads) {
+        throw std::invalid_argument("a recalculation takes 1 to " + std::to_string(MaxThreads) +
+                                    " threads");
+    }
+    // Made here, by the thread that outlives the workers: a window dies with
+    // the thread that made it.
+    MainWindow();
+    std::vector<std::size_t> concurrent;
+    std::vector<std::size_t> onMainThread;
+    for (std::size_t i = 0; i < formulas.size(); ++i) {
+        const Registration* registration = FindFunction(formulas[i].functionText);
+        const bool threadSafe = registration != nullptr && registration->parsedType.threadSafe;
+        (threadSafe ? concurrent : onMainThread).push_back(i);
+    }
+    const auto evaluate = [&](std::size_t index) {
+        Grid result;
+        std::exception_ptr failure;
+        try {
+            result = EvaluateFormula(formulas[index].functionText, formulas[index].arguments);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        finished(index, std::move(result), failure);
+    };
+    std::atomic<std::size_t> next{0};
+    const auto work = [&] {
+        for (std::size_t k = next++; k < concurrent.size(); k = next++) {
+            evaluate(concurrent[k]);
+        }
+    };
+    std::vector<std::thread> workers;
+    const std::size_t workerCount = std::min<std::size_t>(threads, concurrent.size());
+    for (std::size_t t = 0; t < workerCount; ++t) {
+        workers.emplace_back(work);
+    }
+    for (std::size_t index : onMainThread) {
+        evaluate(index);
+    }
+    for (std::thread& worker : workers) {
+        worker.join();
+    }
 }
 
 } // namespace xlhost

@@ -27,8 +27,11 @@
 // the same test executable twice with tesserine_add_host_test (which sets the
 // variable), or call SetVersion before anything binds.
 //
-// Single-threaded, like Excel's calculation thread: call it from the thread
-// that calls the add-in.
+// Threads. Call the engine from one thread, Excel's main thread, which also
+// runs the add-in's xlAuto procedures. Recalculate evaluates formulas as
+// Excel's multithreaded recalculation does, on worker threads: the callbacks
+// of functions registered thread-safe may then arrive from several threads
+// at once, and the engine serialises them.
 #pragma once
 
 #include "Cell.h"
@@ -41,6 +44,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <exception>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -50,6 +55,17 @@ namespace xlhost {
 
 constexpr const char* VersionVariable = "TESSERINE_EXCEL_VERSION";
 constexpr const char* DefaultVersion = "12.0";
+
+// One formula of a recalculation: a registered function and its arguments.
+struct FormulaCall {
+    std::string functionText;
+    std::vector<FormulaArgument> arguments;
+};
+
+// What a formula of a recalculation gave: its grid, or the exception that
+// EvaluateFormula threw for it.
+using FormulaFinished =
+    std::function<void(std::size_t index, Grid result, std::exception_ptr failure)>;
 
 // One callback as it reached the engine.
 struct LoggedCall {
@@ -159,7 +175,7 @@ public:
     // Every message box an add-in showed while the engine ran its code
     // (xlAutoOpen, xlAutoClose, a worksheet function), in order. The engine
     // reads each and presses OK, as Excel's user would.
-    const std::vector<ShownMessageBox>& MessageBoxesShown() const;
+    std::vector<ShownMessageBox> MessageBoxesShown() const;
 
     const std::vector<LoggedCall>& CallLog() const;
     void ClearCallLog();
@@ -190,6 +206,19 @@ public:
                          const std::vector<FormulaArgument>& arguments);
     // The same with number arguments.
     Grid Evaluate(const std::string& functionText, const std::vector<double>& arguments);
+
+    // Evaluates every formula once, as Excel's multithreaded recalculation
+    // with `threads` calculation threads (1 to 1024) does: the formulas of
+    // functions registered thread-safe ("$") on that many worker threads at
+    // once, each taking the next one left; all others on the calling thread,
+    // Excel's main thread, one at a time and in order, while the workers run.
+    // A result marked xlbitDLLFree goes back to the add-in's xlAutoFree12 on
+    // the thread that called, right after it is copied. `finished` is called
+    // once per formula (index into `formulas`), on the thread that evaluated
+    // it, possibly on several threads at once; it returns before Recalculate.
+    void Recalculate(const std::vector<FormulaCall>& formulas, int threads,
+                     const FormulaFinished& finished);
+    static constexpr int MaxThreads = 1024;
 
 private:
     Engine();

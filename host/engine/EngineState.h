@@ -10,6 +10,7 @@
 
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -62,9 +63,20 @@ public:
     std::vector<void*> openAddIns;
     // References that registering from a module not yet loaded took.
     std::vector<void*> modulesLoadedByRegistration;
-    // Set while a function registered thread-safe ("$") runs: the callbacks
-    // it may not make fail as the multithreaded recalculation makes them fail.
-    bool inThreadSafeCall = false;
+    // Held by every callback and every change to the ledger: worksheet
+    // functions registered thread-safe call in from several threads at once.
+    std::mutex mutex;
 };
+
+// The worksheet call running on the calling thread, if any: Excel runs
+// several at once, each on its own thread.
+struct RunningCall {
+    // A function registered thread-safe ("$"): the callbacks it may not make
+    // fail as the multithreaded recalculation makes them fail.
+    bool threadSafe = false;
+    // What xlGetName answers meanwhile: the called function's add-in.
+    const std::string* addInPath = nullptr;
+};
+RunningCall& ThisThreadsCall();
 
 } // namespace xlhost

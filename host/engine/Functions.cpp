@@ -42,7 +42,7 @@ Outcome GetWorkspace(EngineState& state, const std::vector<Value>& args) {
     if (!CountWithin(args, 1, 1)) {
         return Failed(xlretInvCount);
     }
-    if (state.inThreadSafeCall) {
+    if (ThisThreadsCall().threadSafe) {
         // An information function: thread-safe functions cannot call them.
         return Failed(xlretFailed);
     }
@@ -81,7 +81,9 @@ Outcome GetName(EngineState& state, const std::vector<Value>& args) {
     if (!args.empty()) {
         return Failed(xlretInvCount);
     }
-    return Result(Value::Scalar(Cell::Text(state.addInPath)), "xlGetName path");
+    const std::string* calling = ThisThreadsCall().addInPath;
+    return Result(Value::Scalar(Cell::Text(calling != nullptr ? *calling : state.addInPath)),
+                  "xlGetName path");
 }
 
 Outcome Message(EngineState& state, const std::vector<Value>& args) {
@@ -274,7 +276,7 @@ Outcome Abort(EngineState& state, const std::vector<Value>& args) {
         }
         retain = flag.cell.boolean;
     }
-    if (!retain && state.inThreadSafeCall) {
+    if (!retain && ThisThreadsCall().threadSafe) {
         // Clearing the break is for the calculation thread alone.
         return Failed(xlretNotThreadSafe);
     }
@@ -289,6 +291,13 @@ Outcome Abort(EngineState& state, const std::vector<Value>& args) {
 
 Outcome RunFunction(EngineState& state, int function, const std::vector<Value>& args,
                     int recordKind) {
+    // Commands and the macro-sheet functions that change Excel's state are
+    // for the main thread alone.
+    const bool mainThreadOnly =
+        function == xlcMessage || function == xlfRegister || function == xlfUnregister;
+    if (mainThreadOnly && ThisThreadsCall().threadSafe) {
+        return Failed(xlretNotThreadSafe);
+    }
     switch (function) {
     case xlfGetWorkspace:
         return GetWorkspace(state, args);

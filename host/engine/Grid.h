@@ -4,6 +4,7 @@
 #include "Cell.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -33,6 +34,10 @@ struct Grid {
     // that an empty (Nil) or missing cell of a result shows the number 0.
     std::string Shown() const;
     void PrintShown(std::ostream& out) const;
+    // A fingerprint of what Shown gives, without formatting a number: the
+    // 64-bit FNV-1a hash of the shape and of every shown cell's kind and
+    // contents (a number's bits, a text's bytes). Equal grids hash equal.
+    std::uint64_t ShownChecksum() const;
 
 private:
     void Write(std::ostream& out, bool asResult) const;

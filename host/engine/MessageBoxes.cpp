@@ -8,8 +8,9 @@ namespace xlhost {
 
 namespace {
 
-// The boxes of the watch in force; a hook procedure takes no state of its own.
-MessageBoxes* watched = nullptr;
+// The boxes of the watch in force on this thread; a hook procedure takes no
+// state of its own, and each thread that runs add-in code has its own hook.
+thread_local MessageBoxes* watched = nullptr;
 
 std::string WindowText(HWND window) {
     const int length = GetWindowTextLengthW(window);
@@ -46,18 +47,35 @@ LRESULT CALLBACK PressOk(int code, WPARAM wParam, LPARAM lParam) {
 
 } // namespace
 
+std::vector<ShownMessageBox> MessageBoxes::Shown() const {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    return shown_;
+}
+
+void MessageBoxes::Add(const ShownMessageBox& box) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    shown_.push_back(box);
+}
+
+void MessageBoxes::Clear() {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    shown_.clear();
+}
+
+// Installed once per thread, at its first watch, and left until the thread
+// ends, which removes it: hooking costs two trips to the window server, more
+// than a small worksheet call. Between watches the hook does nothing.
 MessageBoxes::Watch::Watch(MessageBoxes& boxes) : outermost_(watched == nullptr) {
+    thread_local const HHOOK hook =
+        SetWindowsHookExW(WH_CALLWNDPROCRET, PressOk, nullptr, GetCurrentThreadId());
     if (outermost_) {
         watched = &boxes;
-        hook_ = SetWindowsHookExW(WH_CALLWNDPROCRET, PressOk, nullptr, GetCurrentThreadId());
     }
+    static_cast<void>(hook);
 }
 
 MessageBoxes::Watch::~Watch() {
     if (outermost_) {
-        if (hook_ != nullptr) {
-            UnhookWindowsHookEx(static_cast<HHOOK>(hook_));
-        }
         watched = nullptr;
     }
 }

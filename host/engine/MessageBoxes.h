@@ -3,6 +3,7 @@
 // text, and presses OK itself, so that no test waits for a user.
 #pragma once
 
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -15,12 +16,14 @@ struct ShownMessageBox {
 
 class MessageBoxes {
 public:
-    const std::vector<ShownMessageBox>& Shown() const { return shown_; }
-    void Add(const ShownMessageBox& box) { shown_.push_back(box); }
-    void Clear() { shown_.clear(); }
+    // Several threads may show boxes at once; each is kept whole.
+    std::vector<ShownMessageBox> Shown() const;
+    void Add(const ShownMessageBox& box);
+    void Clear();
 
     // While one lives, every message box of the calling thread is read and
-    // closed into `boxes`. Watches do not nest; an inner one is inert.
+    // closed into `boxes`. Watches on one thread do not nest; an inner one
+    // is inert.
     class Watch {
     public:
         explicit Watch(MessageBoxes& boxes);
@@ -30,10 +33,10 @@ public:
 
     private:
         bool outermost_ = false;
-        void* hook_ = nullptr;
     };
 
 private:
+    mutable std::mutex mutex_;
     std::vector<ShownMessageBox> shown_;
 };
 

@@ -1,8 +1,28 @@
 #include "CommandLine.h"
 
+#include "Engine.h"
+
+#include <charconv>
 #include <stdexcept>
+#include <string>
 
 namespace xlhost {
+
+namespace {
+
+int ThreadCount(const std::string& text) {
+    int count = 0;
+    const char* last = text.data() + text.size();
+    const auto parsed = std::from_chars(text.data(), last, count);
+    if (text.empty() || parsed.ec != std::errc() || parsed.ptr != last || count < 1 ||
+        count > Engine::MaxThreads) {
+        throw std::invalid_argument("--threads needs a whole number of threads from 1 to " +
+                                    std::to_string(Engine::MaxThreads));
+    }
+    return count;
+}
+
+} // namespace
 
 CommandLine CommandLine::Parse(const std::vector<std::string>& arguments) {
     CommandLine line;
@@ -18,6 +38,10 @@ CommandLine CommandLine::Parse(const std::vector<std::string>& arguments) {
                 throw std::invalid_argument("--set needs cells and values such as A1=3");
             }
             line.cells.push_back(CellSetting::Parse(arguments[i]));
+        } else if (arguments[i] == "--threads") {
+            line.threads = ThreadCount(++i < arguments.size() ? arguments[i] : std::string());
+        } else if (arguments[i] == "--checksums") {
+            line.checksums = true;
         } else if (arguments[i] == "--wizard") {
             line.wizard = true;
         } else if (arguments[i] == "--list") {
@@ -38,11 +62,17 @@ CommandLine CommandLine::Parse(const std::vector<std::string>& arguments) {
 }
 
 const char* CommandLine::Usage() {
-    return "usage: xlhost [--excel VERSION] [--wizard] [--list] [--set CELLS=VALUES]...\n"
-           "              ADDIN.xll FORMULA...\n"
+    return "usage: xlhost [--excel VERSION] [--wizard] [--list] [--threads K] [--checksums]\n"
+           "              [--set CELLS=VALUES]... ADDIN.xll FORMULA...\n"
            "  --excel VERSION    the Excel version to play: 11.0, 12.0 (default), 14.0, 16.0\n"
            "  --wizard           call the functions from inside the function wizard\n"
            "  --list             print every registration with all its xlfRegister arguments\n"
+           "  --threads K        recalculate as Excel does with K threads (1 to 1024): the\n"
+           "                     formulas of thread-safe functions on K threads at once, the\n"
+           "                     others on the main thread; results still print in order.\n"
+           "                     Without it every formula runs on the main thread in turn.\n"
+           "  --checksums        print each result as its shape and a checksum of its cells\n"
+           "                     (\"ROWSxCOLUMNS CHECKSUM\"), not the cells themselves\n"
            "  --set CELLS=VALUES put values into the sheet before the formulas run. CELLS is\n"
            "                     a cell (B1) or a range (A2:C3); VALUES has one value per\n"
            "                     cell, ',' between the cells of a row, ';' between rows: a\n"

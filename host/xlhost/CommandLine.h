@@ -1,5 +1,5 @@
-// xlhost [--excel VERSION] [--wizard] [--list] [--set CELLS=VALUES]...
-//        ADDIN.xll FORMULA...
+// xlhost [--excel VERSION] [--wizard] [--list] [--threads K] [--checksums]
+//        [--set CELLS=VALUES]... ADDIN.xll FORMULA...
 #pragma once
 
 #include "CellSetting.h"
@@ -13,6 +13,8 @@ struct CommandLine {
     std::string version; // empty: the engine's default
     bool wizard = false;
     bool list = false;
+    int threads = 0; // 0: every formula on the main thread, in order
+    bool checksums = false;
     bool help = false;              // --help: print Usage and do nothing else
     std::vector<CellSetting> cells; // in the order given; a later one wins
     std::string addIn;

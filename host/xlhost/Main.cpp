@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <cwchar>
+#include <exception>
 #include <iostream>
 #include <new>
 #include <stdexcept>
@@ -40,7 +41,7 @@ void PrintRegistrations(const xlhost::Engine& engine) {
 // error, since a user would have read them.
 void ReportMessageBoxes(const xlhost::Engine& engine) {
     static std::size_t reported = 0;
-    const std::vector<xlhost::ShownMessageBox>& shown = engine.MessageBoxesShown();
+    const std::vector<xlhost::ShownMessageBox> shown = engine.MessageBoxesShown();
     for (; reported < shown.size(); ++reported) {
         std::cout.flush();
         std::cerr << "xlhost: the add-in showed a message box \"" << shown[reported].caption
@@ -49,21 +50,83 @@ void ReportMessageBoxes(const xlhost::Engine& engine) {
     }
 }
 
-bool Evaluate(xlhost::Engine& engine, const std::string& text) {
+// A result as --checksums prints it: "4x3 0123456789abcdef".
+std::string ChecksumLine(const xlhost::Grid& grid) {
+    char checksum[17];
+    std::snprintf(checksum, sizeof checksum, "%016llx",
+                  static_cast<unsigned long long>(grid.ShownChecksum()));
+    return std::to_string(grid.rows) + "x" + std::to_string(grid.columns) + " " + checksum + "\n";
+}
+
+void ReportFailure(const std::string& text, const std::exception_ptr& failure) {
+    std::cout.flush();
     try {
-        const xlhost::Formula formula = xlhost::Formula::Parse(text);
-        engine.EvaluateFormula(formula.functionName, formula.arguments).PrintShown(std::cout);
-        return true;
+        std::rethrow_exception(failure);
     } catch (const std::bad_alloc&) {
-        std::cout.flush();
         std::cerr << "xlhost: not enough memory to hold the result of " << text
                   << " in this process\n";
-        return false;
     } catch (const std::exception& error) {
-        std::cout.flush();
         std::cerr << "xlhost: " << error.what() << '\n';
+    }
+}
+
+bool Evaluate(xlhost::Engine& engine, const std::string& text, bool checksums) {
+    try {
+        const xlhost::Formula formula = xlhost::Formula::Parse(text);
+        const xlhost::Grid grid = engine.EvaluateFormula(formula.functionName, formula.arguments);
+        if (checksums) {
+            std::cout << ChecksumLine(grid);
+        } else {
+            grid.PrintShown(std::cout);
+        }
+        return true;
+    } catch (...) {
+        ReportFailure(text, std::current_exception());
         return false;
     }
+}
+
+// Every formula at once, the results printed in order when all are done.
+// A formula that cannot be parsed fails without being called.
+bool Recalculate(xlhost::Engine& engine, const xlhost::CommandLine& line) {
+    const std::size_t count = line.formulas.size();
+    std::vector<xlhost::FormulaCall> calls(count);
+    std::vector<std::string> printed(count);
+    std::vector<std::exception_ptr> failures(count);
+    std::vector<std::size_t> parsed;
+    for (std::size_t i = 0; i < count; ++i) {
+        try {
+            const xlhost::Formula formula = xlhost::Formula::Parse(line.formulas[i]);
+            calls[parsed.size()] = {formula.functionName, formula.arguments};
+            parsed.push_back(i);
+        } catch (...) {
+            failures[i] = std::current_exception();
+        }
+    }
+    calls.resize(parsed.size());
+    // Each index is written by one thread alone.
+    engine.Recalculate(calls, line.threads,
+                       [&](std::size_t k, xlhost::Grid grid, std::exception_ptr failure) {
+                           const std::size_t i = parsed[k];
+                           failures[i] = failure;
+                           try {
+                               if (!failure) {
+                                   printed[i] = line.checksums ? ChecksumLine(grid) : grid.Shown();
+                               }
+                           } catch (...) {
+                               failures[i] = std::current_exception();
+                           }
+                       });
+    bool succeeded = true;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (failures[i]) {
+            ReportFailure(line.formulas[i], failures[i]);
+            succeeded = false;
+        } else {
+            std::cout << printed[i];
+        }
+    }
+    return succeeded;
 }
 
 int Run(const xlhost::CommandLine& line) {
@@ -91,11 +154,18 @@ int Run(const xlhost::CommandLine& line) {
         PrintRegistrations(engine);
     }
     int exitCode = ExitSuccess;
-    for (const std::string& formula : line.formulas) {
-        if (!Evaluate(engine, formula)) {
+    if (line.threads > 0) {
+        if (!Recalculate(engine, line)) {
             exitCode = ExitFailure;
         }
         ReportMessageBoxes(engine);
+    } else {
+        for (const std::string& formula : line.formulas) {
+            if (!Evaluate(engine, formula, line.checksums)) {
+                exitCode = ExitFailure;
+            }
+            ReportMessageBoxes(engine);
+        }
     }
     engine.SetFunctionWizard(false);
     std::cout.flush();

@@ -321,7 +321,7 @@ TEST(Registration, RefusedFunctionsAreNamedInOneBoxAndTheOthersStillRegister) {
     EXPECT_EQ(opened, 1) << "six of the nine functions are missing, three work";
     ASSERT_EQ(registrations.size(), 3u) << "the calls that failed registered nothing";
     ASSERT_EQ(engine.MessageBoxesShown().size(), boxesBefore + 1);
-    const xlhost::ShownMessageBox& box = engine.MessageBoxesShown().back();
+    const xlhost::ShownMessageBox box = engine.MessageBoxesShown().back();
     EXPECT_EQ(box.caption, "XLL Error");
     EXPECT_TRUE(Contains(box.text, "Excel did not register 6 of the 9 functions of ")) << box.text;
     EXPECT_TRUE(Contains(box.text, "cells that use them show #NAME?")) << box.text;
