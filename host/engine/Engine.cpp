@@ -206,6 +206,8 @@ void ReleaseResult(EngineState& state, HMODULE module, Record* record, const cha
         if (procedure != nullptr) {
             procedure(record);
         }
+        const std::lock_guard<std::mutex> lock(state.mutex);
+        ++(procedure != nullptr ? state.resultsHandedBack : state.resultsWithoutAutoFree);
     }
 }
 
@@ -386,6 +388,8 @@ int EngineState::MaxCallArguments() const {
 void EngineState::Reset() {
     version = VersionFromEnvironment();
     ledger.Reset();
+    resultsHandedBack = 0;
+    resultsWithoutAutoFree = 0;
     sheet.Clear();
     statusBar.reset();
     statusHistory.clear();
@@ -455,11 +459,19 @@ std::size_t Engine::DoubleFrees() const {
 std::size_t Engine::ForeignFrees() const {
     return state_->ledger.ForeignFrees();
 }
+std::size_t Engine::ResultsHandedBack() const {
+    return state_->resultsHandedBack;
+}
+std::size_t Engine::ResultsWithoutAutoFree() const {
+    return state_->resultsWithoutAutoFree;
+}
 std::size_t Engine::CompletedFrees() const {
     return state_->ledger.CompletedFrees();
 }
 void Engine::ResetLedger() {
     state_->ledger.Reset();
+    state_->resultsHandedBack = 0;
+    state_->resultsWithoutAutoFree = 0;
 }
 
 std::optional<std::string> Engine::StatusBar() const {

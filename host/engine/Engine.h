@@ -107,6 +107,11 @@ public:
     // xlFree of a pointer the engine never handed out.
     std::size_t ForeignFrees() const;
     std::size_t CompletedFrees() const;
+    // Results marked xlbitDLLFree: handed back to the add-in's xlAutoFree12
+    // (xlAutoFree for XLOPER results) once read, each exactly once; and those
+    // whose add-in exports none, which Excel can only leak.
+    std::size_t ResultsHandedBack() const;
+    std::size_t ResultsWithoutAutoFree() const;
     // Frees everything outstanding and forgets all counts.
     void ResetLedger();
 

@@ -42,6 +42,8 @@ public:
 
     std::string version;
     Ledger ledger;
+    std::size_t resultsHandedBack = 0;
+    std::size_t resultsWithoutAutoFree = 0;
     Sheet sheet;
     std::optional<std::string> statusBar;
     std::vector<std::optional<std::string>> statusHistory;

@@ -8,6 +8,8 @@
 #include <windows.h>
 
 #include <cstdlib>
+#include <exception>
+#include <stdexcept>
 #include <string>
 
 namespace {
@@ -18,6 +20,9 @@ using hosttest::Free;
 using hosttest::Records;
 using xlhost::Cell;
 using xlhost::Engine;
+using xlhost::FormulaArgument;
+using xlhost::FormulaCall;
+using xlhost::Grid;
 
 std::string BesideExecutable(const std::string& file) {
     char path[MAX_PATH] = {};
@@ -460,17 +465,94 @@ TEST_F(EngineTest, EvaluateReadsResultsAsASheetShowsThem) {
 }
 
 // The multithreaded recalculation page: an information function fails with
-// xlretFailed and clearing the break with xlretNotThreadSafe in a function
-// registered thread-safe; the same code registered without "$" makes both.
+// xlretFailed, clearing the break and a command with xlretNotThreadSafe in a
+// function registered thread-safe; the same code registered without "$"
+// makes all three.
 TEST_F(EngineTest, AThreadSafeFunctionCannotMakeTheCallsOfTheCalculationThread) {
     ASSERT_EQ(engine.OpenAddIn(FixturePath), 1);
     engine.SetBreak(true);
-    EXPECT_EQ(engine.Evaluate("fix_CallbacksThreadSafe", {}).Shown(), "32,128\n");
+    const std::size_t statusChanges = engine.StatusHistory().size();
+    EXPECT_EQ(engine.Evaluate("fix_CallbacksThreadSafe", {}).Shown(), "32,128,128\n");
     EXPECT_TRUE(engine.BreakPending()) << "the refused xlAbort(FALSE) leaves the break";
-    EXPECT_EQ(engine.Evaluate("fix_Callbacks", {}).Shown(), "0,0\n");
+    EXPECT_EQ(engine.StatusHistory().size(), statusChanges) << "the refused xlcMessage";
+    EXPECT_EQ(engine.Evaluate("fix_Callbacks", {}).Shown(), "0,0,0\n");
+    EXPECT_EQ(engine.StatusHistory().size(), statusChanges + 2);
     EXPECT_FALSE(engine.BreakPending());
     EXPECT_EQ(engine.Evaluate("fix_Version", {}).Shown(), "14.0\n")
         << "outside the thread-safe call the information function answers again";
+    EXPECT_EQ(engine.CloseAddIn(), 1);
+    EXPECT_EQ(engine.OutstandingAllocations(), 0u);
+}
+
+FormulaCall Formula(const std::string& function, const std::vector<double>& arguments) {
+    FormulaCall call{function, {}};
+    for (double argument : arguments)
+        call.arguments.push_back(FormulaArgument::Literal(Cell::Number(argument)));
+    return call;
+}
+
+// Every formula's shown result, or "failed: what" for one that threw.
+std::vector<std::string> Recalculated(Engine& engine, const std::vector<FormulaCall>& formulas,
+                                      int threads) {
+    std::vector<std::string> shown(formulas.size());
+    engine.Recalculate(formulas, threads,
+                       [&](std::size_t i, Grid grid, std::exception_ptr failure) {
+                           try {
+                               if (failure)
+                                   std::rethrow_exception(failure);
+                               shown[i] = grid.Shown();
+                           } catch (const std::exception& error) {
+                               shown[i] = std::string("failed: ") + error.what();
+                           }
+                       });
+    return shown;
+}
+
+// Thread-safe functions run on the workers at once, the others on the
+// calling thread; a function that does not exist fails alone.
+TEST_F(EngineTest, RecalculationRunsTheThreadSafeFunctionsTogether) {
+    ASSERT_EQ(engine.OpenAddIn(FixturePath), 1);
+    const std::vector<FormulaCall> formulas = {
+        Formula("fix_Together", {3}),   Formula("fix_OnMainThread", {}),
+        Formula("fix_Together", {3}),   Formula("fix_Twice", {4}),
+        Formula("fix_Together", {3}),   Formula("fix_Nowhere", {}),
+        Formula("fix_OnMainThread", {})};
+    EXPECT_EQ(
+        Recalculated(engine, formulas, 3),
+        (std::vector<std::string>{"3\n", "1\n", "3\n", "8\n", "3\n",
+                                  "failed: no registered function is named fix_Nowhere", "1\n"}));
+    EXPECT_EQ(Recalculated(engine, {Formula("fix_OnMainThread", {})}, 1),
+              std::vector<std::string>{"1\n"});
+    EXPECT_EQ(Recalculated(engine, {Formula("fix_CallbacksThreadSafe", {})}, 2),
+              std::vector<std::string>{"32,128,128\n"})
+        << "the callbacks of the main thread fail on a worker as well";
+    EXPECT_THROW(engine.Recalculate(formulas, 0, {}), std::invalid_argument);
+    EXPECT_THROW(engine.Recalculate(formulas, Engine::MaxThreads + 1, {}), std::invalid_argument);
+    EXPECT_EQ(engine.CloseAddIn(), 1);
+}
+
+// Each result marked xlbitDLLFree goes back to xlAutoFree12 once, on the
+// thread that returned it and before that thread's next call (the fixture
+// counts every breach), at any number of threads.
+TEST_F(EngineTest, ADllFreeResultGoesBackOnItsThreadBeforeItsNextCall) {
+    ASSERT_EQ(engine.OpenAddIn(FixturePath), 1);
+    std::vector<FormulaCall> formulas;
+    std::vector<std::string> expected;
+    for (int i = 0; i < 300; ++i) {
+        formulas.push_back(Formula("fix_Owned", {i + 0.5}));
+        expected.push_back(Cell::Number(i + 0.5).Display() + "\n");
+    }
+    std::size_t handedBack = 0;
+    for (int threads : {1, 2, 8}) {
+        SCOPED_TRACE(threads);
+        EXPECT_EQ(Recalculated(engine, formulas, threads), expected);
+        handedBack += formulas.size();
+        EXPECT_EQ(engine.ResultsHandedBack(), handedBack);
+    }
+    EXPECT_EQ(engine.Evaluate("fix_Owned", {2}).Shown(), "2\n");
+    EXPECT_EQ(engine.ResultsHandedBack(), handedBack + 1);
+    EXPECT_EQ(engine.Evaluate("fix_OwnedFaults", {}).Shown(), "0\n");
+    EXPECT_EQ(engine.ResultsWithoutAutoFree(), 0u);
     EXPECT_EQ(engine.CloseAddIn(), 1);
     EXPECT_EQ(engine.OutstandingAllocations(), 0u);
 }

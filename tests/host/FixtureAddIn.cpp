@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -116,6 +117,18 @@ XLOPER MultiOf(XLOPER* elements, std::uint16_t rows, std::uint16_t columns) {
 
 } // namespace
 
+namespace {
+
+// The thread that opened the add-in: Excel's main thread.
+DWORD mainThread = 0;
+// Each recalculation thread's result that is out, marked xlbitDLLFree.
+thread_local LPXLOPER12 resultOut = nullptr;
+std::atomic<int> ownedFaults{0};
+std::atomic<int> together{0};
+std::atomic<int> mostTogether{0};
+
+} // namespace
+
 extern "C" int XLW_STDCALL xlAutoOpen() {
     if (std::getenv("FIXTURE_OPEN_FAILS") != nullptr) {
         return 0;
@@ -159,7 +172,12 @@ extern "C" int XLW_STDCALL xlAutoOpen() {
         Register(module, "fix_Read12", "UU", "x", {});
         Register(module, "fix_Read12", "QQ", "x", {}, "fix_Pass12");
         Register(module, "fix_Callbacks", "P$", "", {}, "fix_CallbacksThreadSafe");
+        Register(module, "fix_Owned", "QB$", "x", {});
+        Register(module, "fix_OwnedFaults", "J", "", {});
+        Register(module, "fix_Together", "JB$", "count", {});
+        Register(module, "fix_OnMainThread", "J", "", {});
     }
+    mainThread = GetCurrentThreadId();
     Call(xlcMessage, nullptr, {Boolean(false)});
     return 1;
 }
@@ -250,11 +268,12 @@ extern "C" int XLW_STDCALL fix_Alert() {
     return MessageBoxA(nullptr, "Something to know.\nSecond line.", "Fixture", MB_OK);
 }
 
-// The return codes of two callbacks that a thread-safe function may not make:
-// xlfGetWorkspace(2), an information function, and xlAbort(FALSE), which
-// clears the break.
+// The return codes of three callbacks that a thread-safe function may not
+// make: xlfGetWorkspace(2), an information function, xlAbort(FALSE), which
+// clears the break, and xlcMessage, a command (the status bar is cleared
+// again where it succeeds).
 extern "C" LPXLOPER XLW_STDCALL fix_Callbacks() {
-    static XLOPER elements[2];
+    static XLOPER elements[3];
     static XLOPER result;
     XLOPER version = {};
     const int workspace = Call(xlfGetWorkspace, &version, {Number(2)});
@@ -264,7 +283,12 @@ extern "C" LPXLOPER XLW_STDCALL fix_Callbacks() {
     elements[0] = Number(workspace);
     XLOPER pending = {};
     elements[1] = Number(Call(xlAbort, &pending, {Boolean(false)}));
-    result = MultiOf(elements, 1, 2);
+    const int message = Call(xlcMessage, nullptr, {Boolean(true), Text("busy")});
+    if (message == xlretSuccess) {
+        Call(xlcMessage, nullptr, {Boolean(false)});
+    }
+    elements[2] = Number(message);
+    result = MultiOf(elements, 1, 3);
     return &result;
 }
 
@@ -427,4 +451,50 @@ extern "C" LPXLOPER12 XLW_STDCALL fix_Read12(LPXLOPER12 x) {
     }
     result.xltype |= xlbitXLFree;
     return &result;
+}
+
+// What multithreaded recalculation must keep: a result marked xlbitDLLFree
+// comes back to xlAutoFree12 on the thread that returned it, before that
+// thread calls again. Each thread remembers the result it has out.
+extern "C" LPXLOPER12 XLW_STDCALL fix_Owned(double x) {
+    if (resultOut != nullptr) {
+        ++ownedFaults; // the previous result was never handed back
+    }
+    resultOut = new XLOPER12;
+    resultOut->val.num = x;
+    resultOut->xltype = xltypeNum | xlbitDLLFree;
+    return resultOut;
+}
+
+extern "C" void XLW_STDCALL xlAutoFree12(LPXLOPER12 record) {
+    if (record != resultOut) {
+        ++ownedFaults; // another thread's result, or one freed already
+        return;
+    }
+    delete resultOut;
+    resultOut = nullptr;
+}
+
+extern "C" int XLW_STDCALL fix_OwnedFaults() {
+    return ownedFaults;
+}
+
+// Waits until `count` calls have been inside at once, or two seconds have
+// passed, and answers the most that were. The last call out starts the count
+// afresh for the next recalculation.
+extern "C" int XLW_STDCALL fix_Together(double count) {
+    const int inside = ++together;
+    for (int peak = mostTogether;
+         peak < inside && !mostTogether.compare_exchange_weak(peak, inside);)
+        ;
+    for (int waited = 0; mostTogether < count && waited < 2000; ++waited)
+        Sleep(1);
+    const int most = mostTogether;
+    if (--together == 0)
+        mostTogether = 0;
+    return most;
+}
+
+extern "C" int XLW_STDCALL fix_OnMainThread() {
+    return GetCurrentThreadId() == mainThread ? 1 : 0;
 }
