@@ -268,3 +268,83 @@ TEST(RandomisedFunctions, InTheFunctionWizardOnlyALargeResultIsSkipped) {
 }
 
 } // namespace
+
+namespace {
+
+xlhost::FormulaCall Formula(const char* function, const std::vector<double>& arguments) {
+    xlhost::FormulaCall call{function, {}};
+    for (double argument : arguments)
+        call.arguments.push_back(xlhost::FormulaArgument::Literal(Cell::Number(argument)));
+    return call;
+}
+
+Grid ToGrid(const DoubleMatrix& matrix) {
+    Grid grid(matrix.RowCount(), matrix.ColumnCount());
+    for (std::size_t i = 0; i < grid.rows; ++i)
+        for (std::size_t j = 0; j < grid.columns; ++j)
+            grid.At(i, j) = Cell::Number(matrix(i, j));
+    return grid;
+}
+
+} // namespace
+
+// Many calls of every randomised function, some refused, among specified
+// functions that stay on the main thread: at 1, 2 and 8 recalculation
+// threads each result is, bit for bit, the one its generator gives, and
+// every owned result went back to the add-in once.
+TEST(RandomisedFunctions, RecalculatedOnAnyNumberOfThreadsGiveTheSameBits) {
+    Engine& engine = Engine::Get();
+    const bool excel12 = AddInSession::Get().UsesExcel12Records();
+    std::vector<xlhost::FormulaCall> formulas;
+    std::vector<Grid> expected;
+    std::size_t owned = 0;
+    for (int i = 0; i < 90; ++i) {
+        const int d = 1 + i % 9;
+        const int n = 1 + (i * 37) % 300;
+        const std::uint32_t seed = 7919u * i;
+        const std::uint32_t start = 31u * i;
+        switch (i % 5) {
+        case 0:
+            formulas.push_back(
+                Formula("rnd_ScrambledSobol", {double(d), double(n), double(seed), double(start)}));
+            expected.push_back(ToGrid(ScrambledSobolPoints(d, n, seed, start)));
+            break;
+        case 1:
+            formulas.push_back(Formula("rnd_ScrambledNormalRNs",
+                                       {double(d), double(n), double(seed), double(start)}));
+            expected.push_back(ToGrid(ScrambledNormalVariates(d, n, seed, start)));
+            break;
+        case 2:
+            formulas.push_back(Formula(
+                "rnd_BrownianPaths", {double(d), double(n), 0.5 + i, double(seed), double(start)}));
+            expected.push_back(ToGrid(BrownianPaths(d, n, 0.5 + i, seed, start)));
+            break;
+        case 3:
+            formulas.push_back(Formula("rnd_ScrambledSobol", {double(d), -1.0 - i}));
+            expected.push_back(
+                Grid::Single(Cell::Text("the number of points must not be negative")));
+            break;
+        default:
+            formulas.push_back(Formula("rnd_Halton", {double(d), double(n)}));
+            expected.push_back(engine.Evaluate("rnd_Halton", {double(d), double(n)}));
+        }
+        // Every result of a thread-safe function, a refusal too, owns its memory.
+        owned += formulas.back().functionText != "rnd_Halton";
+    }
+    for (int threads : {1, 2, 8}) {
+        SCOPED_TRACE(threads);
+        const std::size_t handedBack = engine.ResultsHandedBack();
+        std::vector<Grid> results(formulas.size());
+        engine.Recalculate(formulas, threads,
+                           [&](std::size_t i, Grid grid, std::exception_ptr failure) {
+                               results[i] = failure ? Grid::Single(Cell::Text("threw")) : grid;
+                           });
+        for (std::size_t i = 0; i < formulas.size(); ++i)
+            ASSERT_TRUE(results[i].cells == expected[i].cells &&
+                        results[i].rows == expected[i].rows)
+                << formulas[i].functionText << " #" << i << ": " << results[i].At(0, 0).Display();
+        EXPECT_EQ(engine.ResultsHandedBack() - handedBack, excel12 ? owned : 0);
+    }
+    EXPECT_EQ(engine.ResultsWithoutAutoFree(), 0u);
+    EXPECT_EQ(engine.OutstandingAllocations(), 0u);
+}
