@@ -632,6 +632,9 @@ int Engine::CloseAddIn() {
         Unload(*state_, module);
     }
     FreeLibrary(module); // the reference this opening took
+    if (state_->openAddIns.empty()) {
+        MessageBoxes::Unhook();
+    }
     return closed;
 }
 
@@ -712,6 +715,7 @@ void Engine::Recalculate(const std::vector<FormulaCall>& formulas, int threads,
         for (std::size_t k = next++; k < concurrent.size(); k = next++) {
             evaluate(concurrent[k]);
         }
+        MessageBoxes::Unhook();
     };
     std::vector<std::thread> workers;
     const std::size_t workerCount = std::min<std::size_t>(threads, concurrent.size());

@@ -45,6 +45,11 @@ LRESULT CALLBACK PressOk(int code, WPARAM wParam, LPARAM lParam) {
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+// The calling thread's hook, installed at its first watch and kept until
+// Unhook: hooking costs two trips to the window server, more than a small
+// worksheet call. Between watches it does nothing.
+thread_local HHOOK threadHook = nullptr;
+
 } // namespace
 
 std::vector<ShownMessageBox> MessageBoxes::Shown() const {
@@ -62,16 +67,20 @@ void MessageBoxes::Clear() {
     shown_.clear();
 }
 
-// Installed once per thread, at its first watch, and left until the thread
-// ends, which removes it: hooking costs two trips to the window server, more
-// than a small worksheet call. Between watches the hook does nothing.
+void MessageBoxes::Unhook() {
+    if (threadHook != nullptr) {
+        UnhookWindowsHookEx(threadHook);
+        threadHook = nullptr;
+    }
+}
+
 MessageBoxes::Watch::Watch(MessageBoxes& boxes) : outermost_(watched == nullptr) {
-    thread_local const HHOOK hook =
-        SetWindowsHookExW(WH_CALLWNDPROCRET, PressOk, nullptr, GetCurrentThreadId());
+    if (threadHook == nullptr) {
+        threadHook = SetWindowsHookExW(WH_CALLWNDPROCRET, PressOk, nullptr, GetCurrentThreadId());
+    }
     if (outermost_) {
         watched = &boxes;
     }
-    static_cast<void>(hook);
 }
 
 MessageBoxes::Watch::~Watch() {

@@ -21,6 +21,11 @@ public:
     void Add(const ShownMessageBox& box);
     void Clear();
 
+    // Removes the calling thread's hook, which its first Watch installed:
+    // before the thread ends, or once it runs no add-in code. A hook left in
+    // place at exit keeps 64-bit Wine from closing the process's handles.
+    static void Unhook();
+
     // While one lives, every message box of the calling thread is read and
     // closed into `boxes`. Watches on one thread do not nest; an inner one
     // is inert.
