@@ -392,7 +392,7 @@ TEST(Lifecycle, AnAddInDeeperThanMaxPathRegistersByItsShortPath) {
             EXPECT_FALSE(registration.accepted);
         }
         ASSERT_EQ(engine.MessageBoxesShown().size(), boxesBefore + 1);
-        const std::string& text = engine.MessageBoxesShown().back().text;
+        const std::string text = engine.MessageBoxesShown().back().text;
         EXPECT_TRUE(Contains(text, "Excel did not register 9 of the 9 functions")) << text;
         EXPECT_TRUE(Contains(text, "rnd_Sobol: Excel answered #VALUE!")) << text;
         EXPECT_TRUE(Contains(text, "move the add-in to a folder with a shorter path")) << text;
