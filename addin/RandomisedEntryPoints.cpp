@@ -1,7 +1,8 @@
 // The entry points of the randomised functions: seeded scrambled Sobol points,
 // their normals and Brownian paths. Arguments are checked in their order, a
 // negative count as soon as it is read, so the text names the first wrong
-// one; a missing trailing argument arrives as 0. The functions are
+// one; a missing trailing argument arrives as 0. Each takes `replicates`
+// last: R blocks of n rows, block r from seed + r. The functions are
 // registered thread-safe: Excel's recalculation threads call them at once,
 // each result owning its memory, and they print nothing.
 #include "ResultMemory.h"
@@ -13,9 +14,16 @@
 
 #include "BrownianPaths.h"
 #include "GeneratorArguments.h"
+#include "Replicates.h"
 #include "ScrambledSobol.h"
 
+#include <cstdint>
+#include <limits>
+#include <stdexcept>
+#include <string>
+
 using tesserine::ColumnCountArgument;
+using tesserine::ReplicateCountArgument;
 using tesserine::UnsignedArgument;
 using tesserine::WholeNumberArgument;
 using tesserine::WithinMemory;
@@ -29,46 +37,63 @@ bool EscPressed() {
     return xlw::XlfExcel::Get().BreakPending();
 }
 
+// R blocks of n rows: refused, before a point is computed, when they are more
+// than a result holds. Gives the rows.
+int RequireReplicatedRowsFit(int replicates, int points, int columns) {
+    const std::uint64_t rows = static_cast<std::uint64_t>(replicates) * points;
+    if (rows > static_cast<std::uint64_t>(std::numeric_limits<int>::max()))
+        throw std::invalid_argument("replicates x n = " + std::to_string(rows) +
+                                    " rows, more than a result holds");
+    XlfOper::RequireMatrixFits(rows, columns);
+    XlfOper::RequireCellCountFits(rows, columns);
+    return static_cast<int>(rows);
+}
+
 template <class Generator>
-void* ScrambledCall(Generator generate, double d, double n, double seed, double start) {
+void* ScrambledCall(Generator generate, double d, double n, double seed, double start,
+                    double replicates) {
     return ThreadSafeWorksheetCall([=] {
         int dimensions = ColumnCountArgument(d, "d");
         int points = WholeNumberArgument(n, "n");
         RequireValidCounts(dimensions, points);
         std::uint32_t seedBits = UnsignedArgument(seed, "seed");
         std::uint32_t first = UnsignedArgument(start, "start");
+        int copies = ReplicateCountArgument(replicates);
         // Refused before a point is computed, after every argument text.
         RequireValidScrambledArguments(dimensions, points, first);
-        XlfOper::RequireMatrixFits(points, dimensions);
-        XlfOper::RequireCellCountFits(points, dimensions);
-        if (xlw::WizardPreviewOnly(static_cast<double>(points) * dimensions))
+        const int rows = RequireReplicatedRowsFit(copies, points, dimensions);
+        if (xlw::WizardPreviewOnly(static_cast<double>(rows) * dimensions))
             return XlfOper(true);
-        return WithinMemory(points, dimensions,
-                            [&] { return XlfOper(generate(dimensions, points, seedBits, first)); });
+        return WithinMemory(rows, dimensions, [&] {
+            return XlfOper(Replicated(copies, seedBits, [&](std::uint32_t blockSeed) {
+                return generate(dimensions, points, blockSeed, first);
+            }));
+        });
     });
 }
 
 } // namespace
 
-XLW_EXPORT void* XLW_STDCALL xlrnd_ScrambledSobol(double d, double n, double seed, double start) {
+XLW_EXPORT void* XLW_STDCALL xlrnd_ScrambledSobol(double d, double n, double seed, double start,
+                                                  double replicates) {
     return ScrambledCall(
         [](int dimensions, int points, std::uint32_t seedBits, std::uint32_t first) {
             return ScrambledSobolPoints(dimensions, points, seedBits, first, EscPressed);
         },
-        d, n, seed, start);
+        d, n, seed, start, replicates);
 }
 
-XLW_EXPORT void* XLW_STDCALL xlrnd_ScrambledNormalRNs(double d, double n, double seed,
-                                                      double start) {
+XLW_EXPORT void* XLW_STDCALL xlrnd_ScrambledNormalRNs(double d, double n, double seed, double start,
+                                                      double replicates) {
     return ScrambledCall(
         [](int dimensions, int points, std::uint32_t seedBits, std::uint32_t first) {
             return ScrambledNormalVariates(dimensions, points, seedBits, first, EscPressed);
         },
-        d, n, seed, start);
+        d, n, seed, start, replicates);
 }
 
 XLW_EXPORT void* XLW_STDCALL xlrnd_BrownianPaths(double steps, double n, double maturity,
-                                                 double seed, double start) {
+                                                 double seed, double start, double replicates) {
     return ThreadSafeWorksheetCall([=] {
         int stepCount = ColumnCountArgument(steps, "steps");
         int paths = WholeNumberArgument(n, "n");
@@ -76,13 +101,15 @@ XLW_EXPORT void* XLW_STDCALL xlrnd_BrownianPaths(double steps, double n, double 
         RequireValidMaturity(maturity);
         std::uint32_t seedBits = UnsignedArgument(seed, "seed");
         std::uint32_t first = UnsignedArgument(start, "start");
+        int copies = ReplicateCountArgument(replicates);
         RequireValidScrambledArguments(stepCount, paths, first);
-        XlfOper::RequireMatrixFits(paths, stepCount);
-        XlfOper::RequireCellCountFits(paths, stepCount);
-        if (xlw::WizardPreviewOnly(static_cast<double>(paths) * stepCount))
+        const int rows = RequireReplicatedRowsFit(copies, paths, stepCount);
+        if (xlw::WizardPreviewOnly(static_cast<double>(rows) * stepCount))
             return XlfOper(true);
-        return WithinMemory(paths, stepCount, [&] {
-            return XlfOper(BrownianPaths(stepCount, paths, maturity, seedBits, first, EscPressed));
+        return WithinMemory(rows, stepCount, [&] {
+            return XlfOper(Replicated(copies, seedBits, [&](std::uint32_t blockSeed) {
+                return BrownianPaths(stepCount, paths, maturity, blockSeed, first, EscPressed);
+            }));
         });
     });
 }

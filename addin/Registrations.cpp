@@ -34,17 +34,23 @@ const ArgumentSpec MoroArguments[] = {{"rndNumber", " The associated uniform num
 const ArgumentSpec VariateArguments[] = {{"d", " number of dimensions ", "B"},
                                          {"n", " number of points ", "B"}};
 
+constexpr const char* ReplicatesHelp =
+    " number of independent copies, one block of n rows each, the copy r from seed + r (1 if "
+    "omitted) ";
+
 const ArgumentSpec ScrambledSobolArguments[] = {
     {"d", " number of dimensions, at most 255 ", "B"},
     {"n", " number of points ", "B"},
     {"seed", " scrambling seed, a whole number from 0 to 4294967295 (0 if omitted) ", "B"},
-    {"start", " index of the first point, 0 for the first (0 if omitted) ", "B"}};
+    {"start", " index of the first point, 0 for the first (0 if omitted) ", "B"},
+    {"replicates", ReplicatesHelp, "B"}};
 const ArgumentSpec BrownianPathArguments[] = {
     {"steps", " number of equal time steps, at most 255 ", "B"},
     {"n", " number of paths ", "B"},
     {"maturity", " time of the last step, a positive number ", "B"},
     {"seed", " scrambling seed, a whole number from 0 to 4294967295 (0 if omitted) ", "B"},
-    {"start", " index of the first Sobol point, 0 for the first (0 if omitted) ", "B"}};
+    {"start", " index of the first Sobol point, 0 for the first (0 if omitted) ", "B"},
+    {"replicates", ReplicatesHelp, "B"}};
 
 template <std::size_t Count> int CountOf(const ArgumentSpec (&)[Count]) {
     return static_cast<int>(Count);

@@ -40,4 +40,11 @@ std::uint32_t UnsignedArgument(double value, const char* name) {
     return static_cast<std::uint32_t>(whole);
 }
 
+int ReplicateCountArgument(double value) {
+    const int count = WholeNumberArgument(value, "replicates");
+    if (count < 0)
+        throw std::invalid_argument("replicates must not be negative");
+    return count == 0 ? 1 : count;
+}
+
 } // namespace tesserine

@@ -21,4 +21,9 @@ int ColumnCountArgument(double value, const char* name);
 // Otherwise "seed must be a whole number from 0 to 4294967295".
 std::uint32_t UnsignedArgument(double value, const char* name);
 
+// A count of replicates, truncated toward zero: 0 (an omitted argument) or
+// 1 give one. "replicates must not be negative" below 0, and the text of
+// WholeNumberArgument for what is no whole number at all.
+int ReplicateCountArgument(double value);
+
 } // namespace tesserine

@@ -76,7 +76,7 @@ TEST(RandomisedFunctions, AreTheirGeneratorsResults) {
 // Under Excel 12 records the result owns its memory and goes back to the
 // add-in's xlAutoFree12; under Excel 4 records it lives in the shared memory.
 TEST(RandomisedFunctions, AnswerWithTheRunningRecordKind) {
-    using Entry = void*(XLW_STDCALL*)(double, double, double, double);
+    using Entry = void*(XLW_STDCALL*)(double, double, double, double, double);
     using AutoFree = void(XLW_STDCALL*)(void*);
     const AddInSession& addIn = AddInSession::Get();
     auto entry = reinterpret_cast<Entry>(
@@ -86,7 +86,7 @@ TEST(RandomisedFunctions, AnswerWithTheRunningRecordKind) {
     ASSERT_NE(entry, nullptr);
     ASSERT_NE(autoFree, nullptr);
     const bool excel12 = addIn.UsesExcel12Records();
-    void* record = entry(3, 4, 5, 6);
+    void* record = entry(3, 4, 5, 6, 1);
     const ResultRecord result = ReadRecord(record, excel12);
     if (excel12)
         autoFree(record);
@@ -347,4 +347,51 @@ TEST(RandomisedFunctions, RecalculatedOnAnyNumberOfThreadsGiveTheSameBits) {
     }
     EXPECT_EQ(engine.ResultsWithoutAutoFree(), 0u);
     EXPECT_EQ(engine.OutstandingAllocations(), 0u);
+}
+
+namespace {
+
+DoubleMatrix Stacked(const std::vector<DoubleMatrix>& blocks) {
+    DoubleMatrix all(blocks.size() * blocks[0].RowCount(), blocks[0].ColumnCount());
+    unsigned long row = 0;
+    for (const DoubleMatrix& block : blocks)
+        for (unsigned long i = 0; i < block.RowCount(); ++i, ++row)
+            for (unsigned long j = 0; j < block.ColumnCount(); ++j)
+                all(row, j) = block(i, j);
+    return all;
+}
+
+} // namespace
+
+// R blocks, block r the generator's points for seed + r (wrapping past
+// 4294967295) from the same start; 0, 1 and an omitted count give one.
+TEST(RandomisedFunctions, ReplicatesAreTheBlocksOfTheFollowingSeeds) {
+    const std::uint32_t last = 4294967295u;
+    ExpectGrid(Evaluate("rnd_ScrambledSobol", {3, 8, double(last - 1), 5, 3}),
+               Stacked({ScrambledSobolPoints(3, 8, last - 1, 5),
+                        ScrambledSobolPoints(3, 8, last, 5), ScrambledSobolPoints(3, 8, 0, 5)}));
+    ExpectGrid(
+        Evaluate("rnd_ScrambledNormalRNs", {2, 5, 7, 0, 4.9}),
+        Stacked({ScrambledNormalVariates(2, 5, 7, 0), ScrambledNormalVariates(2, 5, 8, 0),
+                 ScrambledNormalVariates(2, 5, 9, 0), ScrambledNormalVariates(2, 5, 10, 0)}));
+    ExpectGrid(Evaluate("rnd_BrownianPaths", {4, 3, 2, 11, 1, 2}),
+               Stacked({BrownianPaths(4, 3, 2, 11, 1), BrownianPaths(4, 3, 2, 12, 1)}));
+    for (double one : {0.0, 1.0, 0.5})
+        ExpectGrid(Evaluate("rnd_ScrambledSobol", {3, 8, 7, 5, one}),
+                   ScrambledSobolPoints(3, 8, 7, 5));
+    ExpectGrid(Evaluate("rnd_ScrambledSobol", {3, 8, 7, 5}), ScrambledSobolPoints(3, 8, 7, 5));
+}
+
+TEST(RandomisedFunctions, ReplicatesBeyondAResultAreRefusedFirst) {
+    ExpectText(Evaluate("rnd_ScrambledSobol", {3, 8, 7, 0, -1}), "replicates must not be negative");
+    ExpectText(Evaluate("rnd_BrownianPaths", {3, 8, 1, 7, 0, NaN}),
+               "replicates must be a whole number from 0 to 2147483647");
+    ExpectText(Evaluate("rnd_ScrambledSobol", {1, 2000000000, 7, 0, 2}),
+               "replicates x n = 4000000000 rows, more than a result holds");
+    // Arguments are judged in their order: a bad start before the replicates.
+    ExpectText(Evaluate("rnd_ScrambledSobol", {1, 8, 7, 0.5, -1}),
+               "start must be a whole number from 0 to 4294967295");
+    const Grid tooMany = Evaluate("rnd_ScrambledNormalRNs", {255, 1000000, 7, 0, 1000});
+    ASSERT_EQ(tooMany.cells.size(), 1u);
+    EXPECT_EQ(tooMany.At(0, 0).kind, Cell::Kind::Text) << "refused before computing";
 }

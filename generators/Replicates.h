@@ -1,0 +1,29 @@
+#pragma once
+
+#include "DoubleMatrix.h"
+
+#include <algorithm>
+#include <cstdint>
+
+// R independent randomisations of one point set, one block of rows after
+// another: block r (from 0) is what `block(seed + r)` gives, the seed wrapping
+// modulo 2^32, so that block r equals, bit for bit, a call with that seed.
+// Every block has the shape of the first. With one replicate the block is the
+// result itself, uncopied.
+template <class Block>
+DoubleMatrix Replicated(int replicates, std::uint32_t seed, const Block& block) {
+    DoubleMatrix first = block(seed);
+    if (replicates <= 1)
+        return first;
+    const unsigned long rows = first.RowCount();
+    const unsigned long columns = first.ColumnCount();
+    DoubleMatrix all = DoubleMatrix::ForOverwrite(rows * replicates, columns);
+    const auto place = [&](const DoubleMatrix& copy, int r) {
+        for (unsigned long i = 0; i < rows; ++i)
+            std::copy(copy[i], copy[i] + columns, all[r * rows + i]);
+    };
+    place(first, 0);
+    for (int r = 1; r < replicates; ++r)
+        place(block(seed + static_cast<std::uint32_t>(r)), r);
+    return all;
+}
