@@ -14,6 +14,7 @@
 
 #include "BrownianPaths.h"
 #include "GeneratorArguments.h"
+#include "ReplicateStatistics.h"
 #include "Replicates.h"
 #include "ScrambledSobol.h"
 
@@ -21,6 +22,7 @@
 #include <limits>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 using tesserine::ColumnCountArgument;
 using tesserine::ReplicateCountArgument;
@@ -111,5 +113,39 @@ XLW_EXPORT void* XLW_STDCALL xlrnd_BrownianPaths(double steps, double n, double 
                 return BrownianPaths(stepCount, paths, maturity, blockSeed, first, EscPressed);
             }));
         });
+    });
+}
+
+namespace {
+
+// One column of numbers, from a range or an array such as a spill's A1#.
+std::vector<double> ColumnOfNumbers(const XlfOper& values) {
+    const xlw::CellMatrix cells = values.GetCellMatrix("values");
+    if (cells.ColumnCount() != 1)
+        throw std::invalid_argument("values must be one column of numbers, not " +
+                                    std::to_string(cells.RowCount()) + " rows and " +
+                                    std::to_string(cells.ColumnCount()) + " columns");
+    std::vector<double> numbers(cells.RowCount());
+    for (unsigned long i = 0; i < cells.RowCount(); ++i) {
+        if (!cells(i, 0).IsNumberCell())
+            throw std::invalid_argument("values must all be numbers: row " + std::to_string(i + 1) +
+                                        " is not");
+        numbers[i] = cells(i, 0).GetNumber();
+    }
+    return numbers;
+}
+
+} // namespace
+
+XLW_EXPORT void* XLW_STDCALL xlrnd_ReplicateStats(void* values, double replicates) {
+    return ThreadSafeWorksheetCall([=] {
+        const std::vector<double> numbers = ColumnOfNumbers(XlfOper(values));
+        const ReplicateSummary summary =
+            SummariseReplicates(numbers, WholeNumberArgument(replicates, "replicates"));
+        DoubleMatrix row(1, 3);
+        row(0, 0) = summary.mean;
+        row(0, 1) = summary.standardError;
+        row(0, 2) = summary.replicates;
+        return XlfOper(row);
     });
 }

@@ -52,6 +52,12 @@ const ArgumentSpec BrownianPathArguments[] = {
     {"start", " index of the first Sobol point, 0 for the first (0 if omitted) ", "B"},
     {"replicates", ReplicatesHelp, "B"}};
 
+const ArgumentSpec ReplicateStatsArguments[] = {
+    {"values",
+     " one column of R blocks of n numbers, such as the spill A1# of a replicated result ",
+     "XLF_OPER"},
+    {"replicates", " R, the number of blocks, at least 2 ", "B"}};
+
 template <std::size_t Count> int CountOf(const ArgumentSpec (&)[Count]) {
     return static_cast<int>(Count);
 }
@@ -100,6 +106,12 @@ const FunctionRegistrar brownianPaths(
     " generates n paths of standard Brownian motion at the times k * maturity / steps, from "
     "scrambled Sobol points through a Brownian bridge ",
     Category, BrownianPathArguments, CountOf(BrownianPathArguments), NotVolatile, ThreadSafe,
+    RunningValueRecord);
+
+const FunctionRegistrar replicateStats(
+    "xlrnd_ReplicateStats", "rnd_ReplicateStats",
+    " the mean of the R block means of values, its standard error and R, in one row ", Category,
+    ReplicateStatsArguments, CountOf(ReplicateStatsArguments), NotVolatile, ThreadSafe,
     RunningValueRecord);
 
 } // namespace

@@ -61,7 +61,7 @@ TEST(AddInImage, ExportsExcelsEntryPointsUndecorated) {
         "xlAutoFree12",         "xlAutoOpen",           "xlrnd_BrownianPaths",
         "xlrnd_Faure",          "xlrnd_Halton",         "xlrnd_LogNormalRNs",
         "xlrnd_MoroNormSinInv", "xlrnd_NormalRNs",      "xlrnd_ScrambledNormalRNs",
-        "xlrnd_ScrambledSobol", "xlrnd_Sobol"};
+        "xlrnd_ReplicateStats", "xlrnd_ScrambledSobol", "xlrnd_Sobol"};
     EXPECT_EQ(exported, expected);
     // The module names itself after its file.
     EXPECT_STREQ(base + exports->Name, TESSERINE_ADDIN_FILE);

@@ -37,7 +37,8 @@ set(expected_registered
   "rnd_Sobol: register id 1" "rnd_Faure: register id 2" "rnd_Halton: register id 3"
   "rnd_MoroNormSinInv: register id 4" "rnd_NormalRNs: register id 5"
   "rnd_LogNormalRNs: register id 6" "rnd_ScrambledSobol: register id 7"
-  "rnd_ScrambledNormalRNs: register id 8" "rnd_BrownianPaths: register id 9")
+  "rnd_ScrambledNormalRNs: register id 8" "rnd_BrownianPaths: register id 9"
+  "rnd_ReplicateStats: register id 10")
 list(LENGTH expected_registered function_count)
 if(NOT registered STREQUAL expected_registered)
   message(FATAL_ERROR "--list showed\n${registered}\ninstead of\n${expected_registered}")

@@ -395,3 +395,35 @@ TEST(RandomisedFunctions, ReplicatesBeyondAResultAreRefusedFirst) {
     ASSERT_EQ(tooMany.cells.size(), 1u);
     EXPECT_EQ(tooMany.At(0, 0).kind, Cell::Kind::Text) << "refused before computing";
 }
+
+// Blocks (1, 2), (3, 4), (5, 7): means 1.5, 3.5 and 6, worked out here by
+// their definition; each wrong input named in words.
+TEST(RandomisedFunctions, ReplicateStatsGiveTheErrorBarOrSayWhatIsWrong) {
+    Engine& engine = Engine::Get();
+    AddInSession::Get();
+    engine.ClearSheet();
+    const double column[] = {1, 2, 3, 4, 5, 7};
+    for (int i = 0; i < 6; ++i)
+        engine.SetCell(i, 0, Cell::Number(column[i]));
+    engine.SetCell(0, 1, Cell::Text("x"));
+    const auto stats = [&](int rows, int columns, double replicates) {
+        return engine.EvaluateFormula(
+            "rnd_ReplicateStats",
+            {xlhost::FormulaArgument::Reference({0, rows - 1, 0, columns - 1}),
+             xlhost::FormulaArgument::Literal(Cell::Number(replicates))});
+    };
+    const double mean = (1.5 + 3.5 + 6) / 3;
+    const double spread = std::sqrt(
+        ((1.5 - mean) * (1.5 - mean) + (3.5 - mean) * (3.5 - mean) + (6 - mean) * (6 - mean)) / 2);
+    const Grid summary = stats(6, 1, 3);
+    ASSERT_EQ(summary.columns, 3u);
+    EXPECT_DOUBLE_EQ(summary.At(0, 0).number, mean);
+    EXPECT_DOUBLE_EQ(summary.At(0, 1).number, spread / std::sqrt(3.0));
+    EXPECT_EQ(summary.At(0, 2).number, 3);
+    ExpectText(stats(6, 1, 4), "the 6 values do not split into 4 blocks of equal length");
+    ExpectText(stats(2, 2, 2), "values must be one column of numbers, not 2 rows and 2 columns");
+    ExpectText(stats(7, 1, 7), "values must all be numbers: row 7 is not");
+    ExpectText(stats(6, 1, 1),
+               "replicates must be at least 2: the spread of one block is no error bar");
+    engine.ClearSheet();
+}
