@@ -16,6 +16,7 @@
 #include "GeneratorArguments.h"
 #include "ReplicateStatistics.h"
 #include "Replicates.h"
+#include "ScrambledHalton.h"
 #include "ScrambledSobol.h"
 
 #include <cstdint>
@@ -90,6 +91,15 @@ XLW_EXPORT void* XLW_STDCALL xlrnd_ScrambledNormalRNs(double d, double n, double
     return ScrambledCall(
         [](int dimensions, int points, std::uint32_t seedBits, std::uint32_t first) {
             return ScrambledNormalVariates(dimensions, points, seedBits, first, EscPressed);
+        },
+        d, n, seed, start, replicates);
+}
+
+XLW_EXPORT void* XLW_STDCALL xlrnd_ScrambledHalton(double d, double n, double seed, double start,
+                                                   double replicates) {
+    return ScrambledCall(
+        [](int dimensions, int points, std::uint32_t seedBits, std::uint32_t first) {
+            return ScrambledHaltonPoints(dimensions, points, seedBits, first, EscPressed);
         },
         d, n, seed, start, replicates);
 }

@@ -114,4 +114,11 @@ const FunctionRegistrar replicateStats(
     ReplicateStatsArguments, CountOf(ReplicateStatsArguments), NotVolatile, ThreadSafe,
     RunningValueRecord);
 
+const FunctionRegistrar scrambledHalton(
+    "xlrnd_ScrambledHalton", "rnd_ScrambledHalton",
+    " generates n Halton points for d dimensions from point start on, each digit randomly "
+    "permuted; each seed gives another randomisation ",
+    Category, ScrambledSobolArguments, CountOf(ScrambledSobolArguments), NotVolatile, ThreadSafe,
+    RunningValueRecord);
+
 } // namespace

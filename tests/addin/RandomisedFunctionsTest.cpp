@@ -6,6 +6,7 @@
 #include "StandardOutputCapture.h"
 
 #include "BrownianPaths.h"
+#include "ScrambledHalton.h"
 #include "ScrambledSobol.h"
 
 #include <gtest/gtest.h>
@@ -426,4 +427,12 @@ TEST(RandomisedFunctions, ReplicateStatsGiveTheErrorBarOrSayWhatIsWrong) {
     ExpectText(stats(6, 1, 1),
                "replicates must be at least 2: the spread of one block is no error bar");
     engine.ClearSheet();
+}
+
+TEST(RandomisedFunctions, ScrambledHaltonIsItsGeneratorsPointsAndReplicates) {
+    ExpectGrid(Evaluate("rnd_ScrambledHalton", {5, 40, 7, 3}), ScrambledHaltonPoints(5, 40, 7, 3));
+    ExpectGrid(Evaluate("rnd_ScrambledHalton", {2, 9, 4294967295.0, 0, 2}),
+               Stacked({ScrambledHaltonPoints(2, 9, 4294967295u, 0),
+                        ScrambledHaltonPoints(2, 9, 0, 0)}));
+    ExpectText(Evaluate("rnd_ScrambledHalton", {256, 1}), "d must be a whole number from 0 to 255");
 }
