@@ -13,6 +13,7 @@
 #include "xlw/XlfOper.h"
 
 #include "BrownianPaths.h"
+#include "Discrepancy.h"
 #include "GeneratorArguments.h"
 #include "ReplicateStatistics.h"
 #include "Replicates.h"
@@ -157,5 +158,50 @@ XLW_EXPORT void* XLW_STDCALL xlrnd_ReplicateStats(void* values, double replicate
         row(0, 1) = summary.standardError;
         row(0, 2) = summary.replicates;
         return XlfOper(row);
+    });
+}
+
+namespace {
+
+// n x n x d pair terms take about a second at this many.
+constexpr double MostDiscrepancyTerms = 1e8;
+
+DoubleMatrix PointsOf(const XlfOper& points) {
+    const xlw::CellMatrix cells = points.GetCellMatrix("points");
+    const double terms =
+        static_cast<double>(cells.RowCount()) * cells.RowCount() * cells.ColumnCount();
+    if (terms > MostDiscrepancyTerms)
+        throw std::invalid_argument("points: rows x rows x columns must be at most 100000000 "
+                                    "(10000 points in one dimension, 1000 in a hundred), to keep "
+                                    "a call within about a second");
+    DoubleMatrix matrix(cells.RowCount(), cells.ColumnCount());
+    for (unsigned long i = 0; i < cells.RowCount(); ++i)
+        for (unsigned long j = 0; j < cells.ColumnCount(); ++j) {
+            if (!cells(i, j).IsNumberCell())
+                throw std::invalid_argument("points must all be numbers: row " +
+                                            std::to_string(i + 1) + ", column " +
+                                            std::to_string(j + 1) + " is not");
+            matrix(i, j) = cells(i, j).GetNumber();
+        }
+    return matrix;
+}
+
+// Omitted or empty: the centred discrepancy.
+DiscrepancyKind KindOf(const XlfOper& kind) {
+    const unsigned type = kind.GetType();
+    if (type == xltypeMissing || type == xltypeNil)
+        return DiscrepancyKind::Centred;
+    std::wstring text;
+    if (kind.ConvertToWideString(text) != 0)
+        throw std::invalid_argument("kind must be \"CD\", \"WD\", \"MD\" or \"L2-star\"");
+    return DiscrepancyKindNamed(std::string(text.begin(), text.end()));
+}
+
+} // namespace
+
+XLW_EXPORT void* XLW_STDCALL xlrnd_Discrepancy(void* points, void* kind) {
+    return ThreadSafeWorksheetCall([=] {
+        const DoubleMatrix matrix = PointsOf(XlfOper(points));
+        return XlfOper(Discrepancy(matrix, KindOf(XlfOper(kind))));
     });
 }

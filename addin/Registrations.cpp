@@ -58,6 +58,13 @@ const ArgumentSpec ReplicateStatsArguments[] = {
      "XLF_OPER"},
     {"replicates", " R, the number of blocks, at least 2 ", "B"}};
 
+const ArgumentSpec DiscrepancyArguments[] = {
+    {"points", " n rows of d coordinates in [0, 1] ", "XLF_OPER"},
+    {"kind",
+     " \"CD\" (centred, if omitted), \"WD\" (wrap-around), \"MD\" (mixture) or "
+     "\"L2-star\" ",
+     "XLF_OPER"}};
+
 template <std::size_t Count> int CountOf(const ArgumentSpec (&)[Count]) {
     return static_cast<int>(Count);
 }
@@ -119,6 +126,13 @@ const FunctionRegistrar scrambledHalton(
     " generates n Halton points for d dimensions from point start on, each digit randomly "
     "permuted; each seed gives another randomisation ",
     Category, ScrambledSobolArguments, CountOf(ScrambledSobolArguments), NotVolatile, ThreadSafe,
+    RunningValueRecord);
+
+const FunctionRegistrar discrepancy(
+    "xlrnd_Discrepancy", "rnd_Discrepancy",
+    " how far points are from uniform: the squared centred, wrap-around or mixture discrepancy, "
+    "or the L2-star discrepancy, as scipy.stats.qmc defines them ",
+    Category, DiscrepancyArguments, CountOf(DiscrepancyArguments), NotVolatile, ThreadSafe,
     RunningValueRecord);
 
 } // namespace

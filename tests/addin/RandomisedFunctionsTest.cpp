@@ -431,8 +431,38 @@ TEST(RandomisedFunctions, ReplicateStatsGiveTheErrorBarOrSayWhatIsWrong) {
 
 TEST(RandomisedFunctions, ScrambledHaltonIsItsGeneratorsPointsAndReplicates) {
     ExpectGrid(Evaluate("rnd_ScrambledHalton", {5, 40, 7, 3}), ScrambledHaltonPoints(5, 40, 7, 3));
-    ExpectGrid(Evaluate("rnd_ScrambledHalton", {2, 9, 4294967295.0, 0, 2}),
-               Stacked({ScrambledHaltonPoints(2, 9, 4294967295u, 0),
-                        ScrambledHaltonPoints(2, 9, 0, 0)}));
+    ExpectGrid(
+        Evaluate("rnd_ScrambledHalton", {2, 9, 4294967295.0, 0, 2}),
+        Stacked({ScrambledHaltonPoints(2, 9, 4294967295u, 0), ScrambledHaltonPoints(2, 9, 0, 0)}));
     ExpectText(Evaluate("rnd_ScrambledHalton", {256, 1}), "d must be a whole number from 0 to 255");
+}
+
+// The values themselves are checked against scipy (check_against_scipy.py);
+// here what is refused, in words, before any pair is summed.
+TEST(RandomisedFunctions, DiscrepancySaysWhatIsWrongWithItsPoints) {
+    Engine& engine = Engine::Get();
+    AddInSession::Get();
+    engine.ClearSheet();
+    engine.SetCell(0, 0, Cell::Number(0.25));
+    engine.SetCell(1, 0, Cell::Number(1.5));
+    engine.SetCell(0, 1, Cell::Text("x"));
+    const auto discrepancy = [&](int rows, int columns, const Cell& kind) {
+        return engine.EvaluateFormula(
+            "rnd_Discrepancy", {xlhost::FormulaArgument::Reference({0, rows - 1, 0, columns - 1}),
+                                xlhost::FormulaArgument::Literal(kind)});
+    };
+    // One point at 1/4 in one dimension: (13/12) - 2 (1 + 1/8 - 1/32) + (1 + 1/4).
+    const Grid one = discrepancy(1, 1, Cell::Missing());
+    ASSERT_EQ(one.cells.size(), 1u);
+    EXPECT_DOUBLE_EQ(one.At(0, 0).number, 13.0 / 12 - 2 * (1 + 0.125 - 0.03125) + 1.25);
+    ExpectText(discrepancy(1, 1, Cell::Text("star")),
+               "kind must be \"CD\", \"WD\", \"MD\" or \"L2-star\", not \"star\"");
+    ExpectText(discrepancy(2, 1, Cell::Text("cd")), "points must lie in [0, 1]: row 2, column 1 "
+                                                    "does not");
+    ExpectText(discrepancy(1, 2, Cell::Text("CD")),
+               "points must all be numbers: row 1, column 2 is not");
+    const Grid tooMany = discrepancy(10001, 1, Cell::Text("CD"));
+    ASSERT_EQ(tooMany.cells.size(), 1u);
+    EXPECT_NE(tooMany.At(0, 0).text.find("at most 100000000"), std::string::npos);
+    engine.ClearSheet();
 }

@@ -128,6 +128,15 @@ const ExpectedRegistration Functions[] = {
       " number of independent copies, one block of n rows each, the copy r from seed + r (1 if "
       "omitted) . "},
      true},
+    {"xlrnd_Discrepancy",
+     "VV",
+     "rnd_Discrepancy",
+     "points, kind",
+     " how far points are from uniform: the squared centred, wrap-around or mixture discrepancy, "
+     "or the L2-star discrepancy, as scipy.stats.qmc defines them ",
+     {" n rows of d coordinates in [0, 1] . ",
+      " \"CD\" (centred, if omitted), \"WD\" (wrap-around), \"MD\" (mixture) or \"L2-star\" . "},
+     true},
 };
 
 // "V" in the argument codes stands for a value of the running record kind.
@@ -348,12 +357,12 @@ TEST(Registration, RefusedFunctionsAreNamedInOneBoxAndTheOthersStillRegister) {
         registrations = reopening.Registrations();
     }
     engine.ClearFaults();
-    EXPECT_EQ(opened, 1) << "eight of the eleven functions are missing, three work";
+    EXPECT_EQ(opened, 1) << "nine of the twelve functions are missing, three work";
     ASSERT_EQ(registrations.size(), 3u) << "the calls that failed registered nothing";
     ASSERT_EQ(engine.MessageBoxesShown().size(), boxesBefore + 1);
     const xlhost::ShownMessageBox box = engine.MessageBoxesShown().back();
     EXPECT_EQ(box.caption, "XLL Error");
-    EXPECT_TRUE(Contains(box.text, "Excel did not register 8 of the 11 functions of ")) << box.text;
+    EXPECT_TRUE(Contains(box.text, "Excel did not register 9 of the 12 functions of ")) << box.text;
     EXPECT_TRUE(Contains(box.text, "cells that use them show #NAME?")) << box.text;
     for (std::size_t i = 0; i < std::size(Functions); ++i) {
         const std::string line = std::string("\n") + Functions[i].functionText + ": ";
@@ -423,7 +432,7 @@ TEST(Lifecycle, AnAddInDeeperThanMaxPathRegistersByItsShortPath) {
         }
         ASSERT_EQ(engine.MessageBoxesShown().size(), boxesBefore + 1);
         const std::string text = engine.MessageBoxesShown().back().text;
-        EXPECT_TRUE(Contains(text, "Excel did not register 11 of the 11 functions")) << text;
+        EXPECT_TRUE(Contains(text, "Excel did not register 12 of the 12 functions")) << text;
         EXPECT_TRUE(Contains(text, "rnd_Sobol: Excel answered #VALUE!")) << text;
         EXPECT_TRUE(Contains(text, "move the add-in to a folder with a shorter path")) << text;
     }
