@@ -1,10 +1,12 @@
 // Why the scrambled functions exist: the root-mean-square error of the
 // estimate of a smooth integral with known value, over 64 seeds, at
-// n = 2^8 ... 2^16, for scrambled Sobol points beside plain Monte Carlo and
-// the unscrambled points of rnd_Sobol (one point set, hence one error).
+// n = 2^8 ... 2^16, for scrambled Sobol and scrambled Halton points beside
+// plain Monte Carlo and the unscrambled points of rnd_Sobol (one point set,
+// hence one error).
 // Prints a table with the fitted rates; with a file name, also writes the
 // table there as columns for gnuplot.
 #include "DirectionNumberFile.h"
+#include "ScrambledHalton.h"
 #include "ScrambledSobol.h"
 #include "SobolPoints.h"
 
@@ -84,13 +86,15 @@ int main(int argc, char** argv) {
         return 1;
     }
     const std::filesystem::path file = DirectionNumberFilePath();
-    std::vector<std::vector<double>> scrambled, monteCarlo;
+    std::vector<std::vector<double>> scrambled, halton, monteCarlo;
     for (int seed = 0; seed < Seeds; ++seed) {
         scrambled.push_back(
             PrefixErrors(ScrambledSobolPoints(Dimensions, MostPoints, seed, 0, file)));
+        halton.push_back(PrefixErrors(ScrambledHaltonPoints(Dimensions, MostPoints, seed, 0)));
         monteCarlo.push_back(PrefixErrors(MonteCarloPoints(seed)));
     }
     const std::vector<double> scrambledRms = RootMeanSquare(scrambled);
+    const std::vector<double> haltonRms = RootMeanSquare(halton);
     const std::vector<double> monteCarloRms = RootMeanSquare(monteCarlo);
     const std::vector<double> sobol = PrefixErrors(SobolPoints(Dimensions, MostPoints, file));
 
@@ -98,17 +102,18 @@ int main(int argc, char** argv) {
                 "[0, 1]^5 (= 1),\nover %d seeds; unscrambled Sobol (rnd_Sobol's points) is one "
                 "point set, so its error is single.\n\n",
                 Seeds);
-    std::printf("%8s  %16s  %16s  %16s\n", "n", "scrambled Sobol", "Monte Carlo", "Sobol |error|");
+    std::printf("%8s  %16s  %16s  %16s  %16s\n", "n", "scrambled Sobol", "Monte Carlo",
+                "Sobol |error|", "scrambled Halton");
     for (std::size_t k = 0; k < sobol.size(); ++k) {
         const int n = 1 << (FirstPower + k);
-        std::printf("%8d  %16.3e  %16.3e  %16.3e\n", n, scrambledRms[k], monteCarloRms[k],
-                    std::fabs(sobol[k]));
+        std::printf("%8d  %16.3e  %16.3e  %16.3e  %16.3e\n", n, scrambledRms[k], monteCarloRms[k],
+                    std::fabs(sobol[k]), haltonRms[k]);
         if (data)
-            std::fprintf(data, "%d %.6e %.6e %.6e\n", n, scrambledRms[k], monteCarloRms[k],
-                         std::fabs(sobol[k]));
+            std::fprintf(data, "%d %.6e %.6e %.6e %.6e\n", n, scrambledRms[k], monteCarloRms[k],
+                         std::fabs(sobol[k]), haltonRms[k]);
     }
-    std::printf("%8s  %16.2f  %16.2f  %16.2f\n", "rate", FittedRate(scrambledRms),
-                FittedRate(monteCarloRms), FittedRate(sobol));
+    std::printf("%8s  %16.2f  %16.2f  %16.2f  %16.2f\n", "rate", FittedRate(scrambledRms),
+                FittedRate(monteCarloRms), FittedRate(sobol), FittedRate(haltonRms));
     std::printf("(rate: least-squares slope of log RMSE on log n; Monte Carlo's theory is "
                 "-0.5, scrambled nets on smooth integrands -1.5)\n");
     if (data)

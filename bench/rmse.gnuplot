@@ -16,6 +16,7 @@ stats data using 2 every ::0::0 nooutput name "Scrambled"
 stats data using 3 every ::0::0 nooutput name "MonteCarlo"
 plot data using 1:3 with linespoints lw 2 pt 7 lc rgb "#d62728" title "plain Monte Carlo (mt19937-64)", \
      data using 1:4 with linespoints lw 2 pt 5 lc rgb "#7f7f7f" title "unscrambled Sobol, rnd\\_Sobol (single error)", \
+     data using 1:5 with linespoints lw 2 pt 11 lc rgb "#2ca02c" title "scrambled Halton, rnd\\_ScrambledHalton", \
      data using 1:2 with linespoints lw 2 pt 9 lc rgb "#1f77b4" title "scrambled Sobol, rnd\\_ScrambledSobol", \
      MonteCarlo_min * (x / 256.0) ** -0.5 with lines dt 2 lc rgb "#d62728" title "n^{-1/2}", \
      Scrambled_min * (x / 256.0) ** -1.5 with lines dt 2 lc rgb "#1f77b4" title "n^{-3/2}"
