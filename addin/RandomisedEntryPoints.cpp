@@ -53,8 +53,11 @@ int RequireReplicatedRowsFit(int replicates, int points, int columns) {
     return static_cast<int>(rows);
 }
 
-template <class Generator>
-void* ScrambledCall(Generator generate, double d, double n, double seed, double start,
+// The randomised point sets' generators, which all take (d, n, seed, start).
+using ScrambledGenerator = DoubleMatrix (*)(int, int, std::uint32_t, std::uint32_t,
+                                            const InterruptionCheck&);
+
+void* ScrambledCall(ScrambledGenerator generate, double d, double n, double seed, double start,
                     double replicates) {
     return ThreadSafeWorksheetCall([=] {
         int dimensions = ColumnCountArgument(d, "d");
@@ -70,7 +73,7 @@ void* ScrambledCall(Generator generate, double d, double n, double seed, double 
             return XlfOper(true);
         return WithinMemory(rows, dimensions, [&] {
             return XlfOper(Replicated(copies, seedBits, [&](std::uint32_t blockSeed) {
-                return generate(dimensions, points, blockSeed, first);
+                return generate(dimensions, points, blockSeed, first, EscPressed);
             }));
         });
     });
@@ -80,29 +83,17 @@ void* ScrambledCall(Generator generate, double d, double n, double seed, double 
 
 XLW_EXPORT void* XLW_STDCALL xlrnd_ScrambledSobol(double d, double n, double seed, double start,
                                                   double replicates) {
-    return ScrambledCall(
-        [](int dimensions, int points, std::uint32_t seedBits, std::uint32_t first) {
-            return ScrambledSobolPoints(dimensions, points, seedBits, first, EscPressed);
-        },
-        d, n, seed, start, replicates);
+    return ScrambledCall(ScrambledSobolPoints, d, n, seed, start, replicates);
 }
 
 XLW_EXPORT void* XLW_STDCALL xlrnd_ScrambledNormalRNs(double d, double n, double seed, double start,
                                                       double replicates) {
-    return ScrambledCall(
-        [](int dimensions, int points, std::uint32_t seedBits, std::uint32_t first) {
-            return ScrambledNormalVariates(dimensions, points, seedBits, first, EscPressed);
-        },
-        d, n, seed, start, replicates);
+    return ScrambledCall(ScrambledNormalVariates, d, n, seed, start, replicates);
 }
 
 XLW_EXPORT void* XLW_STDCALL xlrnd_ScrambledHalton(double d, double n, double seed, double start,
                                                    double replicates) {
-    return ScrambledCall(
-        [](int dimensions, int points, std::uint32_t seedBits, std::uint32_t first) {
-            return ScrambledHaltonPoints(dimensions, points, seedBits, first, EscPressed);
-        },
-        d, n, seed, start, replicates);
+    return ScrambledCall(ScrambledHaltonPoints, d, n, seed, start, replicates);
 }
 
 XLW_EXPORT void* XLW_STDCALL xlrnd_BrownianPaths(double steps, double n, double maturity,
