@@ -30,6 +30,16 @@ struct ExpectedRegistration {
     bool threadSafe = false;
 };
 
+// The help texts that the randomised functions share, as the wizard shows them.
+const char* const SeedHelp =
+    " scrambling seed, a whole number from 0 to 4294967295 (0 if omitted) . ";
+const char* const ReplicatesHelp =
+    " number of independent copies, one block of n rows each, the copy r from seed + r (1 if "
+    "omitted) . ";
+const std::vector<const char*> ScrambledPointHelp = {
+    " number of dimensions, at most 255 . ", " number of points . ", SeedHelp,
+    " index of the first point, 0 for the first (0 if omitted) . ", ReplicatesHelp};
+
 // Every help text as the wizard shows it: the stored text with ". " appended.
 // The six original functions come first, unchanged, then the randomised ones.
 const ExpectedRegistration Functions[] = {
@@ -71,30 +81,14 @@ const ExpectedRegistration Functions[] = {
      " generates Log normally distributed Random numbers for the first d dimensions. Uses "
      "Sobol and Moro's inversion. ",
      {" number of dimensions . ", " number of points . "}},
-    {"xlrnd_ScrambledSobol",
-     "BBBBB",
-     "rnd_ScrambledSobol",
-     "d, n, seed, start, replicates",
+    {"xlrnd_ScrambledSobol", "BBBBB", "rnd_ScrambledSobol", "d, n, seed, start, replicates",
      " generates n Owen-scrambled Sobol points for d dimensions from point start on; each seed "
      "gives another randomisation ",
-     {" number of dimensions, at most 255 . ", " number of points . ",
-      " scrambling seed, a whole number from 0 to 4294967295 (0 if omitted) . ",
-      " index of the first point, 0 for the first (0 if omitted) . ",
-      " number of independent copies, one block of n rows each, the copy r from seed + r (1 if "
-      "omitted) . "},
-     true},
-    {"xlrnd_ScrambledNormalRNs",
-     "BBBBB",
-     "rnd_ScrambledNormalRNs",
-     "d, n, seed, start, replicates",
+     ScrambledPointHelp, true},
+    {"xlrnd_ScrambledNormalRNs", "BBBBB", "rnd_ScrambledNormalRNs", "d, n, seed, start, replicates",
      " generates normally distributed Random numbers from Owen-scrambled Sobol points, with a "
      "full-precision inverse normal ",
-     {" number of dimensions, at most 255 . ", " number of points . ",
-      " scrambling seed, a whole number from 0 to 4294967295 (0 if omitted) . ",
-      " index of the first point, 0 for the first (0 if omitted) . ",
-      " number of independent copies, one block of n rows each, the copy r from seed + r (1 if "
-      "omitted) . "},
-     true},
+     ScrambledPointHelp, true},
     {"xlrnd_BrownianPaths",
      "BBBBBB",
      "rnd_BrownianPaths",
@@ -102,11 +96,8 @@ const ExpectedRegistration Functions[] = {
      " generates n paths of standard Brownian motion at the times k * maturity / steps, from "
      "scrambled Sobol points through a Brownian bridge ",
      {" number of equal time steps, at most 255 . ", " number of paths . ",
-      " time of the last step, a positive number . ",
-      " scrambling seed, a whole number from 0 to 4294967295 (0 if omitted) . ",
-      " index of the first Sobol point, 0 for the first (0 if omitted) . ",
-      " number of independent copies, one block of n rows each, the copy r from seed + r (1 if "
-      "omitted) . "},
+      " time of the last step, a positive number . ", SeedHelp,
+      " index of the first Sobol point, 0 for the first (0 if omitted) . ", ReplicatesHelp},
      true},
     {"xlrnd_ReplicateStats",
      "VB",
@@ -116,18 +107,10 @@ const ExpectedRegistration Functions[] = {
      {" one column of R blocks of n numbers, such as the spill A1# of a replicated result . ",
       " R, the number of blocks, at least 2 . "},
      true},
-    {"xlrnd_ScrambledHalton",
-     "BBBBB",
-     "rnd_ScrambledHalton",
-     "d, n, seed, start, replicates",
+    {"xlrnd_ScrambledHalton", "BBBBB", "rnd_ScrambledHalton", "d, n, seed, start, replicates",
      " generates n Halton points for d dimensions from point start on, each digit randomly "
      "permuted; each seed gives another randomisation ",
-     {" number of dimensions, at most 255 . ", " number of points . ",
-      " scrambling seed, a whole number from 0 to 4294967295 (0 if omitted) . ",
-      " index of the first point, 0 for the first (0 if omitted) . ",
-      " number of independent copies, one block of n rows each, the copy r from seed + r (1 if "
-      "omitted) . "},
-     true},
+     ScrambledPointHelp, true},
     {"xlrnd_Discrepancy",
      "VV",
      "rnd_Discrepancy",
