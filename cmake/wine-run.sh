@@ -12,15 +12,22 @@ set -euo pipefail
 export LC_ALL=C.UTF-8
 export WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 mkdir -p "$WINEPREFIX"
+# The marker names the configuration, so a prefix made before the debugger
+# was taken out of both registry views is configured again.
+ready="$WINEPREFIX/.tesserine-ready-no-debugger"
 (
   flock 9
-  if [ ! -f "$WINEPREFIX/.tesserine-ready" ]; then
+  if [ ! -f "$ready" ]; then
     wineboot -i >/dev/null 2>&1 || true
     wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
-    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
-      /v Debugger /d '' /f >/dev/null 2>&1
+    # A 64-bit prefix keeps two views of HKLM\Software: 64-bit programs read
+    # one, 32-bit programs the other (Wow6432Node), and each names winedbg.
+    for view in 32 64; do
+      wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
+        /v Debugger /d '' /f /reg:$view >/dev/null 2>&1
+    done
     wineserver -w
-    touch "$WINEPREFIX/.tesserine-ready"
+    touch "$ready"
   fi
 ) 9>"$WINEPREFIX.lock"
 # A client that connects while an idle server is shutting down fails with

@@ -121,13 +121,16 @@ bool PassedArguments::AddRecord(bool asReference, const FormulaArgument& argumen
     constexpr bool excel4 = std::is_same<Record, XLOPER>::value;
     Value value = Value::Scalar(argument.value);
     if (argument.isReference) {
-        if (excel4 ? !Sheet::WithinExcel4(argument.range) : !Sheet::Contains(argument.range)) {
+        const Range range =
+            excel4 ? argument.RangeWithin(Sheet::Excel4RowCount, Sheet::Excel4ColumnCount)
+                   : argument.range;
+        if (excel4 ? !Sheet::WithinExcel4(range) : !Sheet::Contains(range)) {
             shown = Cell::Error(xlerrRef);
             return false;
         }
         Value reference;
         reference.type = xltypeSRef;
-        reference.areas.push_back(argument.range);
+        reference.areas.push_back(range);
         value = reference;
         if (!asReference &&
             Coerce(reference, std::nullopt, sheet_, TheSheetId, value) != xlretSuccess) {

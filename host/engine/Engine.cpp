@@ -488,7 +488,8 @@ const std::vector<Registration>& Engine::Registrations() const {
 const Registration* Engine::FindFunction(const std::string& functionText) const {
     const auto& registrations = state_->registrations;
     for (auto it = registrations.rbegin(); it != registrations.rend(); ++it) {
-        if (it->accepted && !it->unregistered && it->FunctionText() == functionText) {
+        if (it->accepted && !it->unregistered &&
+            SameIgnoringCase(it->FunctionText(), functionText)) {
             return &*it;
         }
     }

@@ -122,7 +122,8 @@ public:
 
     // Every xlfRegister call in order, refused ones included.
     const std::vector<Registration>& Registrations() const;
-    // The newest accepted, not withdrawn registration under that Excel name.
+    // The newest accepted, not withdrawn registration under that Excel name,
+    // in any letter case, as a formula finds it.
     const Registration* FindFunction(const std::string& functionText) const;
 
     // The name Excel's Add-ins dialog shows for the add-in opened last, which

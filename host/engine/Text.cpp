@@ -136,15 +136,26 @@ bool ParseExcelNumber(const std::string& text, double& value) {
 }
 
 bool ParseExcelBoolean(const std::string& text, bool& value) {
-    std::string upper = Trimmed(text);
-    for (char& c : upper) {
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-    if (upper == "TRUE" || upper == "FALSE") {
-        value = upper == "TRUE";
+    const std::string trimmed = Trimmed(text);
+    const bool isTrue = SameIgnoringCase(trimmed, "TRUE");
+    if (isTrue || SameIgnoringCase(trimmed, "FALSE")) {
+        value = isTrue;
         return true;
     }
     return false;
+}
+
+bool SameIgnoringCase(const std::string& a, const std::string& b) {
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (std::toupper(static_cast<unsigned char>(a[i])) !=
+            std::toupper(static_cast<unsigned char>(b[i]))) {
+            return false;
+        }
+    }
+    return true;
 }
 
 } // namespace xlhost

@@ -21,5 +21,8 @@ std::string ExcelNumberText(double value);
 bool ParseExcelNumber(const std::string& text, double& value);
 // "TRUE"/"FALSE" in any letter case.
 bool ParseExcelBoolean(const std::string& text, bool& value);
+// Equal but for the case of ASCII letters, as Excel compares function names,
+// error literals and TRUE or FALSE.
+bool SameIgnoringCase(const std::string& a, const std::string& b);
 
 } // namespace xlhost

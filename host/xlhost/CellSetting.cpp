@@ -35,9 +35,11 @@ std::string Count(std::size_t count, const char* what) {
 CellSetting CellSetting::Parse(const std::string& text) {
     Reader reader(text, "--set '" + text + "'");
     CellSetting setting;
-    if (!reader.Reference(setting.range)) {
+    FormulaArgument cells;
+    if (!reader.Reference(cells)) {
         reader.Fail("a cell or range such as B1 or A2:C3");
     }
+    setting.range = cells.range;
     if (!reader.Take('=')) {
         reader.Fail("'=' after the cells");
     }

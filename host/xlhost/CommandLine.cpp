@@ -14,12 +14,27 @@ int ThreadCount(const std::string& text) {
     int count = 0;
     const char* last = text.data() + text.size();
     const auto parsed = std::from_chars(text.data(), last, count);
-    if (text.empty() || parsed.ec != std::errc() || parsed.ptr != last || count < 1 ||
-        count > Engine::MaxThreads) {
+    if (parsed.ec != std::errc() || parsed.ptr != last || count < 1 || count > Engine::MaxThreads) {
         throw std::invalid_argument("--threads needs a whole number of threads from 1 to " +
                                     std::to_string(Engine::MaxThreads));
     }
     return count;
+}
+
+// The versions of Excel that load add-ins of this kind, as
+// xlfGetWorkspace(2) reports them: 97 to 2003, then 2007 to 365.
+const char* const ExcelVersions[] = {"8.0", "9.0", "10.0", "11.0", "12.0", "14.0", "15.0", "16.0"};
+
+std::string ExcelVersion(const std::string& text) {
+    std::string known;
+    for (const char* version : ExcelVersions) {
+        if (text == version) {
+            return text;
+        }
+        known += known.empty() ? version : std::string(", ") + version;
+    }
+    throw std::invalid_argument("--excel needs one of the versions " + known + ", not '" + text +
+                                "'");
 }
 
 } // namespace
@@ -28,25 +43,36 @@ CommandLine CommandLine::Parse(const std::vector<std::string>& arguments) {
     CommandLine line;
     std::size_t i = 0;
     for (; i < arguments.size() && arguments[i].rfind("--", 0) == 0; ++i) {
-        if (arguments[i] == "--excel") {
-            if (++i == arguments.size()) {
-                throw std::invalid_argument("--excel needs a version such as 12.0");
+        // "--excel=16.0" is "--excel 16.0".
+        const std::size_t equals = arguments[i].find('=');
+        const std::string option = arguments[i].substr(0, equals);
+        const bool joined = equals != std::string::npos;
+        const auto value = [&](const std::string& needed) {
+            if (joined) {
+                return arguments[i].substr(equals + 1);
             }
-            line.version = arguments[i];
-        } else if (arguments[i] == "--set") {
             if (++i == arguments.size()) {
-                throw std::invalid_argument("--set needs cells and values such as A1=3");
+                throw std::invalid_argument(option + " needs " + needed);
             }
-            line.cells.push_back(CellSetting::Parse(arguments[i]));
-        } else if (arguments[i] == "--threads") {
-            line.threads = ThreadCount(++i < arguments.size() ? arguments[i] : std::string());
-        } else if (arguments[i] == "--checksums") {
+            return arguments[i];
+        };
+        if (option == "--excel") {
+            line.version = ExcelVersion(value("a version such as 12.0"));
+        } else if (option == "--set") {
+            line.cells.push_back(CellSetting::Parse(value("cells and values such as A1=3")));
+        } else if (option == "--threads") {
+            line.threads = ThreadCount(value("a whole number of threads"));
+        } else if (joined) {
+            throw std::invalid_argument(option + " takes no value");
+        } else if (option == "--checksums") {
             line.checksums = true;
-        } else if (arguments[i] == "--wizard") {
+        } else if (option == "--separate") {
+            line.separate = true;
+        } else if (option == "--wizard") {
             line.wizard = true;
-        } else if (arguments[i] == "--list") {
+        } else if (option == "--list") {
             line.list = true;
-        } else if (arguments[i] == "--help") {
+        } else if (option == "--help") {
             line.help = true;
             return line;
         } else {
@@ -58,13 +84,19 @@ CommandLine CommandLine::Parse(const std::vector<std::string>& arguments) {
     }
     line.addIn = arguments[i];
     line.formulas.assign(arguments.begin() + i + 1, arguments.end());
+    if (line.formulas.empty() && !line.list) {
+        throw std::invalid_argument("no formula given (and no --list): nothing to do with " +
+                                    line.addIn);
+    }
     return line;
 }
 
 const char* CommandLine::Usage() {
     return "usage: xlhost [--excel VERSION] [--wizard] [--list] [--threads K] [--checksums]\n"
-           "              [--set CELLS=VALUES]... ADDIN.xll FORMULA...\n"
-           "  --excel VERSION    the Excel version to play: 11.0, 12.0 (default), 14.0, 16.0\n"
+           "              [--separate] [--set CELLS=VALUES]... ADDIN.xll FORMULA...\n"
+           "  --excel VERSION    the Excel version to play: 8.0 to 11.0 (97 to 2003, Excel 4\n"
+           "                     records), 12.0 (2007, the default), 14.0, 15.0, 16.0 (2016\n"
+           "                     to 365)\n"
            "  --wizard           call the functions from inside the function wizard\n"
            "  --list             print every registration with all its xlfRegister arguments\n"
            "  --threads K        recalculate as Excel does with K threads (1 to 1024): the\n"
@@ -73,6 +105,7 @@ const char* CommandLine::Usage() {
            "                     Without it every formula runs on the main thread in turn.\n"
            "  --checksums        print each result as its shape and a checksum of its cells\n"
            "                     (\"ROWSxCOLUMNS CHECKSUM\"), not the cells themselves\n"
+           "  --separate         a blank line between the results of successive formulas\n"
            "  --set CELLS=VALUES put values into the sheet before the formulas run. CELLS is\n"
            "                     a cell (B1) or a range (A2:C3); VALUES has one value per\n"
            "                     cell, ',' between the cells of a row, ';' between rows: a\n"
@@ -82,9 +115,12 @@ const char* CommandLine::Usage() {
            "                     other text as it stands, or nothing for an empty cell.\n"
            "                     e.g. --set 'A2:C3=1,2,3;4,five,TRUE' --set 'B1=\"1,5\"'\n"
            "  --help             print this help\n"
+           "  An option's value may also follow '=': --excel=16.0.\n"
            "  FORMULA            a registered function and its arguments: numbers, \"texts\",\n"
            "                     TRUE, FALSE, errors, references to cells (A1) or ranges\n"
-           "                     (A2:C3, up to XFD1048576; $ allowed), or nothing (omitted).\n"
+           "                     (A2:C3, up to XFD1048576; $ allowed), whole columns (A:C)\n"
+           "                     or rows (1:3), or nothing (omitted). Function names match\n"
+           "                     in any letter case, as in Excel.\n"
            "                     e.g. 'rnd_Sobol(3, 8)' or 'my_Join(A2:C3, \"; \", , TRUE)'\n"
            "                     Under --excel 11.0 an Excel 4 record (types P and R) names\n"
            "                     only A1:IV65536: a reference beyond shows #REF!.\n";

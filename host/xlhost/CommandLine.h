@@ -1,5 +1,5 @@
 // xlhost [--excel VERSION] [--wizard] [--list] [--threads K] [--checksums]
-//        [--set CELLS=VALUES]... ADDIN.xll FORMULA...
+//        [--separate] [--set CELLS=VALUES]... ADDIN.xll FORMULA...
 #pragma once
 
 #include "CellSetting.h"
@@ -15,6 +15,7 @@ struct CommandLine {
     bool list = false;
     int threads = 0; // 0: every formula on the main thread, in order
     bool checksums = false;
+    bool separate = false;          // a blank line between the results of successive formulas
     bool help = false;              // --help: print Usage and do nothing else
     std::vector<CellSetting> cells; // in the order given; a later one wins
     std::string addIn;

@@ -11,13 +11,14 @@ FormulaArgument Argument(Reader& reader) {
     if (reader.AtAnyOf(",)")) {
         return FormulaArgument::Omitted();
     }
+    // References first: the rows 1:3 begin as the number 1 does.
+    FormulaArgument reference;
+    if (reader.Reference(reference)) {
+        return reference;
+    }
     Cell value;
     if (reader.Value(value)) {
         return FormulaArgument::Literal(value);
-    }
-    Range range;
-    if (reader.Reference(range)) {
-        return FormulaArgument::Reference(range);
     }
     reader.Fail("an argument: a number, a \"text\", TRUE, FALSE, an error such as #N/A, a "
                 "reference such as A1 or A1:C3, or nothing");

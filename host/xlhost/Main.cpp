@@ -70,11 +70,20 @@ void ReportFailure(const std::string& text, const std::exception_ptr& failure) {
     }
 }
 
-bool Evaluate(xlhost::Engine& engine, const std::string& text, bool checksums) {
+// With --separate, a blank line before the result of every formula but the first.
+void Separate(const xlhost::CommandLine& line, std::size_t formula) {
+    if (line.separate && formula > 0) {
+        std::cout << '\n';
+    }
+}
+
+bool Evaluate(xlhost::Engine& engine, const xlhost::CommandLine& line, std::size_t i) {
+    const std::string& text = line.formulas[i];
     try {
         const xlhost::Formula formula = xlhost::Formula::Parse(text);
         const xlhost::Grid grid = engine.EvaluateFormula(formula.functionName, formula.arguments);
-        if (checksums) {
+        Separate(line, i);
+        if (line.checksums) {
             std::cout << ChecksumLine(grid);
         } else {
             grid.PrintShown(std::cout);
@@ -123,6 +132,7 @@ bool Recalculate(xlhost::Engine& engine, const xlhost::CommandLine& line) {
             ReportFailure(line.formulas[i], failures[i]);
             succeeded = false;
         } else {
+            Separate(line, i);
             std::cout << printed[i];
         }
     }
@@ -160,8 +170,8 @@ int Run(const xlhost::CommandLine& line) {
         }
         ReportMessageBoxes(engine);
     } else {
-        for (const std::string& formula : line.formulas) {
-            if (!Evaluate(engine, formula, line.checksums)) {
+        for (std::size_t i = 0; i < line.formulas.size(); ++i) {
+            if (!Evaluate(engine, line, i)) {
                 exitCode = ExitFailure;
             }
             ReportMessageBoxes(engine);

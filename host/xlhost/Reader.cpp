@@ -1,6 +1,7 @@
 #include "Reader.h"
 
 #include "Sheet.h"
+#include "Text.h"
 #include "xlw/ExcelApi.h"
 
 #include <algorithm>
@@ -28,40 +29,18 @@ bool IsWordCharacter(char c) {
     return IsLetter(c) || IsDigit(c) || c == '$' || c == '_' || c == '.';
 }
 
-bool SameLetters(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::toupper(static_cast<unsigned char>(a[i])) !=
-            std::toupper(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
+// A leading '$' (an absolute row or column) changes nothing here.
+std::string WithoutDollar(const std::string& part) {
+    return !part.empty() && part[0] == '$' ? part.substr(1) : part;
 }
 
-// One corner of a reference, "B7" or "$B$7", zero-based; false when the
-// text is no cell name at all, or names a cell outside the sheet (then
-// `outside` says why).
-bool Corner(const std::string& text, int& row, int& column, std::string& outside) {
-    if (text.empty()) {
-        return false;
-    }
-    std::size_t pos = text[0] == '$' ? 1 : 0;
-    const std::size_t lettersStart = pos;
-    while (pos < text.size() && IsLetter(text[pos])) {
-        ++pos;
-    }
-    const std::string letters = text.substr(lettersStart, pos - lettersStart);
-    if (pos < text.size() && text[pos] == '$') {
-        ++pos;
-    }
-    const std::string digits = text.substr(pos);
-    if (letters.empty() || digits.empty() ||
-        digits.find_first_not_of("0123456789") != std::string::npos) {
-        return false;
-    }
+bool AllOf(const std::string& text, bool (*test)(char)) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), test);
+}
+
+// Column letters "B" to a zero-based column; false (and `outside` saying why)
+// beyond the sheet.
+bool ColumnIndex(const std::string& letters, int& column, std::string& outside) {
     long long columnNumber = 0;
     for (char letter : letters) {
         columnNumber =
@@ -71,6 +50,13 @@ bool Corner(const std::string& text, int& row, int& column, std::string& outside
             return false;
         }
     }
+    column = static_cast<int>(columnNumber - 1);
+    return true;
+}
+
+// Row digits "7" to a zero-based row; false (and `outside` saying why)
+// outside the sheet.
+bool RowIndex(const std::string& digits, int& row, std::string& outside) {
     long long rowNumber = 0;
     for (char digit : digits) {
         rowNumber = rowNumber * 10 + (digit - '0');
@@ -83,8 +69,25 @@ bool Corner(const std::string& text, int& row, int& column, std::string& outside
         return false;
     }
     row = static_cast<int>(rowNumber - 1);
-    column = static_cast<int>(columnNumber - 1);
     return true;
+}
+
+// One corner of a reference, "B7" or "$B$7", zero-based; false when the
+// text is no cell name at all, or names a cell outside the sheet (then
+// `outside` says why).
+bool Corner(const std::string& text, int& row, int& column, std::string& outside) {
+    const std::string cell = WithoutDollar(text);
+    std::size_t pos = 0;
+    while (pos < cell.size() && IsLetter(cell[pos])) {
+        ++pos;
+    }
+    const std::string letters = cell.substr(0, pos);
+    if (pos < cell.size() && cell[pos] == '$') {
+        ++pos;
+    }
+    const std::string digits = cell.substr(pos);
+    return !letters.empty() && AllOf(digits, IsDigit) && ColumnIndex(letters, column, outside) &&
+           RowIndex(digits, row, outside);
 }
 
 } // namespace
@@ -209,7 +212,7 @@ bool Reader::ErrorLiteral(Cell& value) {
     }
     for (int code : ErrorCodes) {
         const std::string name = ErrorText(code);
-        if (SameLetters(text_.substr(pos_, name.size()), name)) {
+        if (SameIgnoringCase(text_.substr(pos_, name.size()), name)) {
             value = Cell::Error(code);
             pos_ += name.size();
             return true;
@@ -220,8 +223,8 @@ bool Reader::ErrorLiteral(Cell& value) {
 
 bool Reader::Boolean(Cell& value) {
     const std::string word = Word();
-    const bool isTrue = SameLetters(word, "TRUE");
-    if (!isTrue && !SameLetters(word, "FALSE")) {
+    const bool isTrue = SameIgnoringCase(word, "TRUE");
+    if (!isTrue && !SameIgnoringCase(word, "FALSE")) {
         return false;
     }
     value = Cell::Boolean(isTrue);
@@ -229,33 +232,66 @@ bool Reader::Boolean(Cell& value) {
     return true;
 }
 
-bool Reader::Reference(Range& range) {
+bool Reader::Reference(FormulaArgument& reference) {
     SkipBlanks();
     const std::string first = Word();
     int rowFirst = 0;
     int columnFirst = 0;
     std::string outside;
-    if (first.empty() || !Corner(first, rowFirst, columnFirst, outside)) {
-        if (!outside.empty()) {
-            Fail("a reference within the sheet: " + outside);
-        }
+    if (first.empty()) {
         return false;
     }
-    pos_ += first.size();
+    const bool cell = Corner(first, rowFirst, columnFirst, outside);
+    const bool beforeColon =
+        pos_ + first.size() < text_.size() && text_[pos_ + first.size()] == ':';
+    const bool columns = !cell && beforeColon && AllOf(WithoutDollar(first), IsLetter);
+    const bool rows = !cell && beforeColon && AllOf(WithoutDollar(first), IsDigit);
+    if (!outside.empty()) {
+        Fail("a reference within the sheet: " + outside);
+    }
+    if (!cell && !columns && !rows) {
+        return false;
+    }
     int rowLast = rowFirst;
     int columnLast = columnFirst;
-    if (pos_ < text_.size() && text_[pos_] == ':') {
-        ++pos_;
-        const std::string last = Word();
-        if (!Corner(last, rowLast, columnLast, outside)) {
-            Fail(outside.empty() ? "a cell after ':', as in A1:C3"
-                                 : "a reference within the sheet: " + outside);
+    if (columns || rows) {
+        // A:C is A1:C1048576 and 1:3 is A1:XFD3 on Excel 12's sheet.
+        pos_ += first.size() + 1;
+        const std::string last = WithoutDollar(Word());
+        const bool read = columns ? AllOf(last, IsLetter) &&
+                                        ColumnIndex(WithoutDollar(first), columnFirst, outside) &&
+                                        ColumnIndex(last, columnLast, outside)
+                                  : AllOf(last, IsDigit) &&
+                                        RowIndex(WithoutDollar(first), rowFirst, outside) &&
+                                        RowIndex(last, rowLast, outside);
+        if (!read) {
+            Fail(!outside.empty() ? "a reference within the sheet: " + outside
+                 : columns        ? "a column after ':', as in A:C"
+                                  : "a row after ':', as in 1:3");
         }
-        pos_ += last.size();
+        pos_ += Word().size();
+        rowFirst = columns ? 0 : rowFirst;
+        rowLast = columns ? Sheet::RowCount - 1 : rowLast;
+        columnFirst = rows ? 0 : columnFirst;
+        columnLast = rows ? Sheet::ColumnCount - 1 : columnLast;
+    } else {
+        pos_ += first.size();
+        if (pos_ < text_.size() && text_[pos_] == ':') {
+            ++pos_;
+            const std::string last = Word();
+            if (!Corner(last, rowLast, columnLast, outside)) {
+                Fail(outside.empty() ? "a cell after ':', as in A1:C3"
+                                     : "a reference within the sheet: " + outside);
+            }
+            pos_ += last.size();
+        }
     }
     // Excel writes a range from its top left corner whichever corners were typed.
-    range = Range{std::min(rowFirst, rowLast), std::max(rowFirst, rowLast),
-                  std::min(columnFirst, columnLast), std::max(columnFirst, columnLast)};
+    reference = FormulaArgument::Reference(
+        Range{std::min(rowFirst, rowLast), std::max(rowFirst, rowLast),
+              std::min(columnFirst, columnLast), std::max(columnFirst, columnLast)});
+    reference.wholeColumns = columns;
+    reference.wholeRows = rows;
     return true;
 }
 

@@ -1,11 +1,11 @@
 // Reads xlhost's formulas and cell settings piece by piece: values written
 // as in an Excel formula (numbers, "text" with "" for a quote, TRUE, FALSE,
 // #N/A and the other errors) and references (A1, A1:C3, $A$1, up to
-// XFD1048576, column letters in any case).
+// XFD1048576, column letters in any case; whole columns A:C and rows 1:3).
 #pragma once
 
 #include "Cell.h"
-#include "Range.h"
+#include "FormulaArgument.h"
 
 #include <cstddef>
 #include <string>
@@ -32,7 +32,7 @@ public:
     bool Value(Cell& value);
     // A reference, when one starts here; false with nothing read otherwise.
     // Throws std::invalid_argument for a reference outside the sheet.
-    bool Reference(Range& range);
+    bool Reference(FormulaArgument& reference);
     // Everything up to one of `stops` or the end, blanks around it removed.
     std::string RawUntil(const char* stops);
 
