@@ -45,6 +45,32 @@ if(NOT registered STREQUAL expected_registered)
   message(FATAL_ERROR "--list showed\n${registered}\ninstead of\n${expected_registered}")
 endif()
 
+# LOADING.txt, the one text a Windows user reads, names every registered
+# function with its arguments, and keeps Windows line endings, which older
+# Notepad needs.
+file(READ ${LOADING} loading)
+string(REGEX MATCHALL "\n" line_ends "${loading}")
+string(REGEX MATCHALL "\r\n" windows_line_ends "${loading}")
+list(LENGTH line_ends line_count)
+list(LENGTH windows_line_ends windows_line_count)
+if(line_count EQUAL 0 OR NOT line_count EQUAL windows_line_count)
+  message(FATAL_ERROR "${LOADING} has lines that do not end in CR LF")
+endif()
+string(REGEX MATCHALL "[A-Za-z_]+: register id [0-9]+\n(  [1-4]: [^\n]*\n)+  5: \"[^\"]*\""
+  signatures "${output}")
+list(LENGTH signatures signature_count)
+if(NOT signature_count EQUAL function_count)
+  message(FATAL_ERROR "--list showed ${signature_count} argument texts, not ${function_count}")
+endif()
+foreach(signature IN LISTS signatures)
+  string(REGEX REPLACE ":.*  5: \"([^\"]*)\"" "(\\1)" call "${signature}")
+  string(REGEX REPLACE ", *" ", " call "${call}")
+  string(FIND "${loading}" "${call}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "${LOADING} does not name ${call}")
+  endif()
+endforeach()
+
 string(REGEX REPLACE "^.*\n  [^\n]*\n" "" values "${output}")
 set(expected_values "0.5\n0.25\n0.75\n0.125\n0\nn must be a whole number from 0 to 2147483647\n")
 if(NOT values STREQUAL expected_values)

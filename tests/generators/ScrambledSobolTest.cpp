@@ -297,7 +297,7 @@ std::uint32_t LowBias32(std::uint32_t x) {
     return x;
 }
 
-// The seed of dimension j, as the README gives it: the dimension hashed
+// The seed of dimension j, as docs/functions.md gives it: the dimension hashed
 // (after adding the golden-ratio word 0x9e3779b9), mixed into the seed and
 // hashed again.
 std::uint32_t SeedOfDimension(std::uint32_t seed, std::uint32_t j) {

@@ -8,6 +8,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -17,12 +18,13 @@ using xlhost::Formula;
 using xlhost::FormulaArgument;
 
 // "Num 1.5", "Str a", "Bool TRUE", "Err 42", "Missing", "Ref [0:2,0:1]"
-// (zero-based rows, then columns).
+// (zero-based rows, then columns; "columns" or "rows" after whole ones).
 std::string Describe(const FormulaArgument& argument) {
     if (argument.isReference) {
         const xlhost::Range& r = argument.range;
         return "Ref [" + std::to_string(r.rowFirst) + ":" + std::to_string(r.rowLast) + "," +
-               std::to_string(r.columnFirst) + ":" + std::to_string(r.columnLast) + "]";
+               std::to_string(r.columnFirst) + ":" + std::to_string(r.columnLast) + "]" +
+               (argument.wholeColumns ? " columns" : "") + (argument.wholeRows ? " rows" : "");
     }
     const Cell& value = argument.value;
     switch (value.kind) {
@@ -82,6 +84,11 @@ TEST(FormulaTest, ReadsEveryKindOfArgument) {
         // XFD is 24 x 676 + 6 x 26 + 4 = 16384; IV is 9 x 26 + 22 = 256.
         {"f(A1:XFD1048576, IV65536)", "f: <Ref [0:1048575,0:16383]> <Ref [65535:65535,255:255]>"},
         {"rnd_Sobol(3, 8)", "rnd_Sobol: <Num 3> <Num 8>"},
+        // Whole columns and rows span Excel 12's sheet, in either order.
+        {"f(A:C, $b:$B, C:a)", "f: <Ref [0:1048575,0:2] columns> <Ref [0:1048575,1:1] columns> "
+                               "<Ref [0:1048575,0:2] columns>"},
+        {"f(1:3, $2:2, 1048576:1048576)",
+         "f: <Ref [0:2,0:16383] rows> <Ref [1:1,0:16383] rows> <Ref [1048575:1048575,0:16383] rows>"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.formula);
@@ -110,10 +117,29 @@ TEST(FormulaTest, SaysWhatIsWrong) {
         {"f(1e999)", "a number within the range of doubles"},
         {"f(-A1)", "expected an argument"},
         {"f(sum)", "expected an argument"},
+        {"f(A:1)", "expected a column after ':'"},
+        {"f(1:A)", "expected a row after ':'"},
+        {"f(A:XFE)", "column XFE is beyond XFD"},
+        {"f(0:3)", "row 0 is outside"},
     };
     for (const auto& c : cases) {
         ExpectRefused(Formula::Parse, c.formula, c.message);
     }
+}
+
+TEST(FormulaTest, WholeColumnsAndRowsEndAtTheEdgeOfTheSheetThatReadsThem) {
+    const Formula formula = Formula::Parse("f(B:C, 2:3, A1:A1048576)");
+    // Excel 4's sheet: A:A is A1:A65536 in Excel 2003, 1:1 is A1:IV1.
+    const xlhost::Range columns = formula.arguments[0].RangeWithin(65536, 256);
+    const xlhost::Range rows = formula.arguments[1].RangeWithin(65536, 256);
+    const xlhost::Range cells = formula.arguments[2].RangeWithin(65536, 256);
+    EXPECT_EQ(columns.rowFirst, 0);
+    EXPECT_EQ(columns.rowLast, 65535);
+    EXPECT_EQ(columns.columnLast, 2);
+    EXPECT_EQ(rows.rowLast, 2);
+    EXPECT_EQ(rows.columnFirst, 0);
+    EXPECT_EQ(rows.columnLast, 255);
+    EXPECT_EQ(cells.rowLast, 1048575) << "a range of cells stays as typed";
 }
 
 TEST(CellSettingTest, FillsTheRangeRowByRow) {
@@ -179,6 +205,32 @@ TEST(CommandLineTest, SetsCellsInOrderAndHelpsOnRequest) {
     EXPECT_TRUE(xlhost::CommandLine::Parse({"--help"}).help);
     EXPECT_THROW(xlhost::CommandLine::Parse({"--set"}), std::invalid_argument);
     EXPECT_THROW(xlhost::CommandLine::Parse({"--set", "A1", "Add.xll"}), std::invalid_argument);
+    const xlhost::CommandLine joined =
+        xlhost::CommandLine::Parse({"--excel=16.0", "--threads=2", "--list", "Add.xll"});
+    EXPECT_EQ(joined.version, "16.0");
+    EXPECT_EQ(joined.threads, 2);
+    EXPECT_TRUE(joined.formulas.empty()) << "--list alone is something to do";
+    const struct {
+        std::vector<std::string> arguments;
+        const char* message;
+    } refused[] = {
+        {{"--excel"}, "--excel needs a version"},
+        {{"--excel", "13.0", "Add.xll", "f()"}, "versions 8.0, 9.0, 10.0, 11.0, 12.0, 14.0"},
+        {{"--excel=", "Add.xll", "f()"}, "not ''"},
+        {{"Add.xll"}, "no formula given"},
+        {{"--wizard=1", "Add.xll", "f()"}, "--wizard takes no value"},
+        {{"--threads"}, "--threads needs a whole number"},
+    };
+    for (const auto& r : refused) {
+        SCOPED_TRACE(r.message);
+        try {
+            xlhost::CommandLine::Parse(r.arguments);
+            ADD_FAILURE() << "accepted";
+        } catch (const std::invalid_argument& error) {
+            EXPECT_NE(std::string(error.what()).find(r.message), std::string::npos)
+                << error.what();
+        }
+    }
     const std::string usage = xlhost::CommandLine::Usage();
     EXPECT_NE(usage.find("--set CELLS=VALUES"), std::string::npos);
     EXPECT_NE(usage.find("A2:C3"), std::string::npos);

@@ -209,6 +209,26 @@ TEST(XlhostTest, SetCellsAreWhatReferencesReadUnderBothRecordKinds) {
     }
 }
 
+// Excel finds a function whatever the case of its name; under Excel 4
+// records a whole row is 256 cells and a whole column 65536, as in Excel 2003.
+TEST(XlhostTest, NamesInAnyCaseWholeRowsAndColumnsAndSeparatedResults) {
+    const XlhostRun run = Xlhost("--excel 11.0 --separate --set A1:B2=1,2;3,4 " + Fixture +
+                                 " FIX_TWICE(2) fix_read4(1:1) fix_Read4(B:B)");
+    EXPECT_EQ(run.exitCode, 0u) << run.errors;
+    const std::string zeros254 = [] {
+        std::string zeros;
+        for (int i = 0; i < 254; ++i) {
+            zeros += ",0";
+        }
+        return zeros;
+    }();
+    std::string column = "2\n4\n";
+    for (int i = 2; i < 65536; ++i) {
+        column += "0\n";
+    }
+    EXPECT_EQ(run.output, "4\n\n1,2" + zeros254 + "\n\n" + column + "fixture closed\n");
+}
+
 TEST(XlhostTest, HelpSaysHowToSetCellsAndWriteReferences) {
     const XlhostRun help = Xlhost("--help");
     EXPECT_EQ(help.exitCode, 0u);
