@@ -48,14 +48,14 @@ endif()
 # LOADING.txt, the one text a Windows user reads, names every registered
 # function with its arguments, and keeps Windows line endings, which older
 # Notepad needs.
-file(READ ${LOADING} loading)
-string(REGEX MATCHALL "\n" line_ends "${loading}")
-string(REGEX MATCHALL "\r\n" windows_line_ends "${loading}")
-list(LENGTH line_ends line_count)
-list(LENGTH windows_line_ends windows_line_count)
-if(line_count EQUAL 0 OR NOT line_count EQUAL windows_line_count)
+# (Read as bytes: CMake drops the CR of CR LF from the text it reads.)
+file(READ ${LOADING} loading_bytes HEX)
+string(REGEX REPLACE "(..)" "\\1;" loading_bytes "${loading_bytes}")
+string(REPLACE "0d;0a;" "" without_crlf "${loading_bytes}")
+if(NOT loading_bytes MATCHES "0a;" OR without_crlf MATCHES "0a;")
   message(FATAL_ERROR "${LOADING} has lines that do not end in CR LF")
 endif()
+file(READ ${LOADING} loading)
 string(REGEX MATCHALL "[A-Za-z_]+: register id [0-9]+\n(  [1-4]: [^\n]*\n)+  5: \"[^\"]*\""
   signatures "${output}")
 list(LENGTH signatures signature_count)

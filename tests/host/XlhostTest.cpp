@@ -209,24 +209,23 @@ TEST(XlhostTest, SetCellsAreWhatReferencesReadUnderBothRecordKinds) {
     }
 }
 
-// Excel finds a function whatever the case of its name; under Excel 4
-// records a whole row is 256 cells and a whole column 65536, as in Excel 2003.
+// Excel finds a function whatever the case of its name. A whole row or
+// column reaches an Excel 4 function as a reference (1024, xltypeSRef) of
+// Excel 2003's sheet, not as #REF!; an Excel 12 function reads a whole row
+// of 16384 cells.
 TEST(XlhostTest, NamesInAnyCaseWholeRowsAndColumnsAndSeparatedResults) {
-    const XlhostRun run = Xlhost("--excel 11.0 --separate --set A1:B2=1,2;3,4 " + Fixture +
-                                 " FIX_TWICE(2) fix_read4(1:1) fix_Read4(B:B)");
-    EXPECT_EQ(run.exitCode, 0u) << run.errors;
-    const std::string zeros254 = [] {
-        std::string zeros;
-        for (int i = 0; i < 254; ++i) {
-            zeros += ",0";
-        }
-        return zeros;
-    }();
-    std::string column = "2\n4\n";
-    for (int i = 2; i < 65536; ++i) {
-        column += "0\n";
+    const XlhostRun excel4 = Xlhost("--excel 11.0 --separate " + Fixture +
+                                    " FIX_TWICE(2) fix_type4(1:1) fix_Type4(B:B)");
+    EXPECT_EQ(excel4.exitCode, 0u) << excel4.errors;
+    EXPECT_EQ(excel4.output, "4\n\n1024\n\n1024\nfixture closed\n");
+    const XlhostRun excel12 =
+        Xlhost("--excel 12.0 --set A1:B1=1,2 " + Fixture + " fix_Read12(1:1)");
+    EXPECT_EQ(excel12.exitCode, 0u) << excel12.errors;
+    std::string row = "1,2";
+    for (int i = 2; i < 16384; ++i) {
+        row += ",0";
     }
-    EXPECT_EQ(run.output, "4\n\n1,2" + zeros254 + "\n\n" + column + "fixture closed\n");
+    EXPECT_EQ(excel12.output, row + "\nfixture closed\n");
 }
 
 TEST(XlhostTest, HelpSaysHowToSetCellsAndWriteReferences) {
