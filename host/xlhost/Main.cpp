@@ -70,7 +70,8 @@ void ReportFailure(const std::string& text, const std::exception_ptr& failure) {
     }
 }
 
-// With --separate, a blank line before the result of every formula but the first.
+// With --separate, a blank line before every formula but the first, also one
+// that fails, so that the k-th block of the output is the k-th formula's.
 void Separate(const xlhost::CommandLine& line, std::size_t formula) {
     if (line.separate && formula > 0) {
         std::cout << '\n';
@@ -79,10 +80,11 @@ void Separate(const xlhost::CommandLine& line, std::size_t formula) {
 
 bool Evaluate(xlhost::Engine& engine, const xlhost::CommandLine& line, std::size_t i) {
     const std::string& text = line.formulas[i];
+    // Before the call: what the add-in prints while it runs belongs to this formula.
+    Separate(line, i);
     try {
         const xlhost::Formula formula = xlhost::Formula::Parse(text);
         const xlhost::Grid grid = engine.EvaluateFormula(formula.functionName, formula.arguments);
-        Separate(line, i);
         if (line.checksums) {
             std::cout << ChecksumLine(grid);
         } else {
@@ -128,11 +130,11 @@ bool Recalculate(xlhost::Engine& engine, const xlhost::CommandLine& line) {
                        });
     bool succeeded = true;
     for (std::size_t i = 0; i < count; ++i) {
+        Separate(line, i);
         if (failures[i]) {
             ReportFailure(line.formulas[i], failures[i]);
             succeeded = false;
         } else {
-            Separate(line, i);
             std::cout << printed[i];
         }
     }
