@@ -7,7 +7,8 @@ with "..." stands for any line that ends in the rest of it (a path of the
 machine). A block marked `sh skip` is not run: it says beside it why. Every
 other block that begins like a command is a mistake, reported as one, so that
 no command escapes the check. Called by ./tesserine test once the suites have
-passed (the blocks use the release builds that ./tesserine demo makes).
+passed (the blocks use the release builds that ./tesserine demo makes):
+    python3 tests/docs/check_commands.py [DOCUMENT.md...]
 """
 
 import glob
@@ -17,7 +18,8 @@ import subprocess
 import sys
 
 root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-documents = ["README.md"] + sorted(glob.glob("docs/*.md", root_dir=root))
+# Given files (relative to the repository) only, or all of them.
+documents = sys.argv[1:] or ["README.md"] + sorted(glob.glob("docs/*.md", root_dir=root))
 command_start = re.compile(r"^(\./|cmake |ctest |WINEPREFIX=|build/)")
 
 
