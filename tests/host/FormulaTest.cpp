@@ -87,8 +87,8 @@ TEST(FormulaTest, ReadsEveryKindOfArgument) {
         // Whole columns and rows span Excel 12's sheet, in either order.
         {"f(A:C, $b:$B, C:a)", "f: <Ref [0:1048575,0:2] columns> <Ref [0:1048575,1:1] columns> "
                                "<Ref [0:1048575,0:2] columns>"},
-        {"f(1:3, $2:2, 1048576:1048576)",
-         "f: <Ref [0:2,0:16383] rows> <Ref [1:1,0:16383] rows> <Ref [1048575:1048575,0:16383] rows>"},
+        {"f(1:3, $2:2, 1048576:1048576)", "f: <Ref [0:2,0:16383] rows> <Ref [1:1,0:16383] rows> "
+                                          "<Ref [1048575:1048575,0:16383] rows>"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.formula);
@@ -227,8 +227,7 @@ TEST(CommandLineTest, SetsCellsInOrderAndHelpsOnRequest) {
             xlhost::CommandLine::Parse(r.arguments);
             ADD_FAILURE() << "accepted";
         } catch (const std::invalid_argument& error) {
-            EXPECT_NE(std::string(error.what()).find(r.message), std::string::npos)
-                << error.what();
+            EXPECT_NE(std::string(error.what()).find(r.message), std::string::npos) << error.what();
         }
     }
     const std::string usage = xlhost::CommandLine::Usage();
