@@ -4,6 +4,8 @@
 #pragma once
 
 #include "ExcelApi.h"
+#include "RangeArgument.h"
+#include "ValueArgument.h"
 #include "XlfOperImpl.h"
 #include "XlfRangeRef.h"
 
@@ -22,6 +24,9 @@ public:
     XlfOper();
     // Points at an existing record; allocates nothing.
     explicit XlfOper(void* record);
+    // The record an entry point was given.
+    explicit XlfOper(ValueArgument argument) : XlfOper(argument.record) {}
+    explicit XlfOper(RangeArgument argument) : XlfOper(argument.record) {}
     // Shares the other handle's record.
     XlfOper(const XlfOper& other);
     // Re-pointing a handle would drop, unfreed, what Excel allocated in the
