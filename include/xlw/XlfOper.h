@@ -16,6 +16,10 @@ class DoubleMatrix;
 
 namespace xlw {
 
+// The numerical layer's matrix, global there, reachable here as
+// xlw::DoubleMatrix.
+using ::DoubleMatrix;
+
 class CellMatrix;
 
 class XlfOper {

@@ -1,5 +1,7 @@
-# A WorksheetFunction that disagrees with its entry point stops the build,
-# and the compiler's message holds the sentence that says why.
+# A WorksheetFunction that disagrees with its entry point, or a worksheet
+# computation whose result no record holds, stops the build, and the
+# compiler's message holds the sentence that says why. INCLUDE: the
+# package's include folder.
 #   cmake -DCOMPILER=... -DINCLUDE=... -DSOURCE=... -DCONVENTIONS=ON|OFF -P CheckMismatches.cmake
 cmake_minimum_required(VERSION 3.25)
 
@@ -23,7 +25,8 @@ set(cases
   3 "the function takes arguments: give the table of their names and help texts"
   4 "a void\\* argument does not say which record Excel should pass"
   5 "every argument must be a double, short, unsigned short, int, bool"
-  6 "the function must return a double, short, unsigned short, int or void\\*")
+  6 "the function must return a double, short, unsigned short, int or void\\*"
+  8 "a worksheet computation must return a number, a text, a bool, a DoubleMatrix")
 # Only x86 has a calling convention to get wrong.
 if(CONVENTIONS)
   list(APPEND cases 7 "declare it XLW_EXPORT with the calling convention XLW_STDCALL")
