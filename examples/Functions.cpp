@@ -108,13 +108,10 @@ const WorksheetFunction<xlex_CountKinds>
 
 // Each cell is read as Excel turns it into a number: a numeric text or a
 // boolean counts, an empty cell counts as 0, any other text or an error
-// stops the sum.
+// stops the sum, and the cell shows which cell and why.
 XLW_EXPORT void* XLW_STDCALL xlex_Sum(RangeArgument range) {
     return WorksheetCall([=] {
-        int code = 0;
-        const std::vector<double> numbers = XlfOper(range).GetDoubleVector(xlw::RowMajor, &code);
-        if (code != 0)
-            throw std::runtime_error("a cell of the range is not a number");
+        const std::vector<double> numbers = XlfOper(range).ReadNumbers("range");
         double total = 0;
         for (double number : numbers)
             total += number;
