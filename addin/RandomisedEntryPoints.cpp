@@ -4,7 +4,8 @@
 // one; a missing trailing argument arrives as 0. Each takes `replicates`
 // last: R blocks of n rows, block r from seed + r. The functions are
 // registered thread-safe: Excel's recalculation threads call them at once,
-// each result owning its memory, and they print nothing.
+// each result owning its memory, and they print nothing. Their results reach
+// the sheet's width: 16384 columns from Excel 2007 on, 255 before.
 #include "ResultMemory.h"
 #include "WholeNumberArgument.h"
 
@@ -31,10 +32,17 @@ using tesserine::ReplicateCountArgument;
 using tesserine::UnsignedArgument;
 using tesserine::WholeNumberArgument;
 using tesserine::WithinMemory;
+using xlw::ArrayWidth;
 using xlw::ThreadSafeWorksheetCall;
 using xlw::XlfOper;
 
 namespace {
+
+// One column per dimension or time step, as many as the sheet is wide.
+int ColumnCount(double value, const char* name) {
+    const auto widest = XlfOper::MaxArrayColumns(ArrayWidth::SheetWidth);
+    return ColumnCountArgument(value, name, static_cast<int>(widest));
+}
 
 // Esc stops a long call between blocks of rows; the break stays for Excel.
 bool EscPressed() {
@@ -48,7 +56,7 @@ int RequireReplicatedRowsFit(int replicates, int points, int columns) {
     if (rows > static_cast<std::uint64_t>(std::numeric_limits<int>::max()))
         throw std::invalid_argument("replicates x n = " + std::to_string(rows) +
                                     " rows, more than a result holds");
-    XlfOper::RequireMatrixFits(rows, columns);
+    XlfOper::RequireMatrixFits(rows, columns, ArrayWidth::SheetWidth);
     XlfOper::RequireCellCountFits(rows, columns);
     return static_cast<int>(rows);
 }
@@ -60,7 +68,7 @@ using ScrambledGenerator = DoubleMatrix (*)(int, int, std::uint32_t, std::uint32
 void* ScrambledCall(ScrambledGenerator generate, double d, double n, double seed, double start,
                     double replicates) {
     return ThreadSafeWorksheetCall([=] {
-        int dimensions = ColumnCountArgument(d, "d");
+        int dimensions = ColumnCount(d, "d");
         int points = WholeNumberArgument(n, "n");
         RequireValidCounts(dimensions, points);
         std::uint32_t seedBits = UnsignedArgument(seed, "seed");
@@ -72,9 +80,12 @@ void* ScrambledCall(ScrambledGenerator generate, double d, double n, double seed
         if (xlw::WizardPreviewOnly(static_cast<double>(rows) * dimensions))
             return XlfOper(true);
         return WithinMemory(rows, dimensions, [&] {
-            return XlfOper(Replicated(copies, seedBits, [&](std::uint32_t blockSeed) {
-                return generate(dimensions, points, blockSeed, first, EscPressed);
-            }));
+            return XlfOper(Replicated(copies, seedBits,
+                                      [&](std::uint32_t blockSeed) {
+                                          return generate(dimensions, points, blockSeed, first,
+                                                          EscPressed);
+                                      }),
+                           ArrayWidth::SheetWidth);
         });
     });
 }
@@ -99,7 +110,7 @@ XLW_EXPORT void* XLW_STDCALL xlrnd_ScrambledHalton(double d, double n, double se
 XLW_EXPORT void* XLW_STDCALL xlrnd_BrownianPaths(double steps, double n, double maturity,
                                                  double seed, double start, double replicates) {
     return ThreadSafeWorksheetCall([=] {
-        int stepCount = ColumnCountArgument(steps, "steps");
+        int stepCount = ColumnCount(steps, "steps");
         int paths = WholeNumberArgument(n, "n");
         RequireValidCounts(stepCount, paths);
         RequireValidMaturity(maturity);
@@ -111,9 +122,12 @@ XLW_EXPORT void* XLW_STDCALL xlrnd_BrownianPaths(double steps, double n, double 
         if (xlw::WizardPreviewOnly(static_cast<double>(rows) * stepCount))
             return XlfOper(true);
         return WithinMemory(rows, stepCount, [&] {
-            return XlfOper(Replicated(copies, seedBits, [&](std::uint32_t blockSeed) {
-                return BrownianPaths(stepCount, paths, maturity, blockSeed, first, EscPressed);
-            }));
+            return XlfOper(Replicated(copies, seedBits,
+                                      [&](std::uint32_t blockSeed) {
+                                          return BrownianPaths(stepCount, paths, maturity,
+                                                               blockSeed, first, EscPressed);
+                                      }),
+                           ArrayWidth::SheetWidth);
         });
     });
 }

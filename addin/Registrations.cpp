@@ -39,13 +39,13 @@ constexpr const char* ReplicatesHelp =
     "omitted) ";
 
 const ArgumentSpec ScrambledSobolArguments[] = {
-    {"d", " number of dimensions, at most 255 ", "B"},
+    {"d", " number of dimensions, at most 16384 (255 before Excel 2007) ", "B"},
     {"n", " number of points ", "B"},
     {"seed", " scrambling seed, a whole number from 0 to 4294967295 (0 if omitted) ", "B"},
     {"start", " index of the first point, 0 for the first (0 if omitted) ", "B"},
     {"replicates", ReplicatesHelp, "B"}};
 const ArgumentSpec BrownianPathArguments[] = {
-    {"steps", " number of equal time steps, at most 255 ", "B"},
+    {"steps", " number of equal time steps, at most 16384 (255 before Excel 2007) ", "B"},
     {"n", " number of paths ", "B"},
     {"maturity", " time of the last step, a positive number ", "B"},
     {"seed", " scrambling seed, a whole number from 0 to 4294967295 (0 if omitted) ", "B"},

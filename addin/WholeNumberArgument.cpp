@@ -26,8 +26,9 @@ int WholeNumberArgument(double value, const char* name) {
     return static_cast<int>(WholePartWithin(value, INT32_MIN, INT32_MAX, name, "0 to 2147483647"));
 }
 
-int ColumnCountArgument(double value, const char* name) {
-    return static_cast<int>(WholePartWithin(value, 0, 255, name, "0 to 255"));
+int ColumnCountArgument(double value, const char* name, int widest) {
+    const std::string shown = "0 to " + std::to_string(widest);
+    return static_cast<int>(WholePartWithin(value, 0, widest, name, shown.c_str()));
 }
 
 std::uint32_t UnsignedArgument(double value, const char* name) {

@@ -11,10 +11,9 @@ namespace tesserine {
 // to 2147483647". Negative values in range pass, for the generator to judge.
 int WholeNumberArgument(double value, const char* name);
 
-// A column count, truncated toward zero: 0 to 255, the widest array a
-// worksheet function returns. Otherwise "d must be a whole number from 0 to
-// 255".
-int ColumnCountArgument(double value, const char* name);
+// A column count, truncated toward zero: 0 to `widest`, the widest array the
+// result may be. Otherwise "d must be a whole number from 0 to 16384".
+int ColumnCountArgument(double value, const char* name, int widest);
 
 // A seed or a sequence index: a whole number from 0 to 4294967295, not
 // truncated, since two fractions would otherwise give the same seed.

@@ -3,6 +3,7 @@
 #include "HaltonPoints.h"
 #include "MoroInverseNormal.h"
 #include "NormalVariates.h"
+#include "ScrambledCoordinates.h"
 #include "ScrambledSobol.h"
 #include "SobolPoints.h"
 #include "WichuraInverseNormal.h"
@@ -191,7 +192,8 @@ public:
             {"BM_ScrambledSobolPoints/d:255/n:10000", "BM_SobolPoints/d:255/n:10000", 2.0},
             {"BM_WichuraInverseNormal/d:10/n:1000000", "BM_MoroInverseNormal/d:10/n:1000000", 1.5},
         };
-        std::printf("\nTargets (CPU time ratios from this run):\n");
+        std::printf("\nTargets (CPU time ratios from this run; the scramble's %s path):\n",
+                    ProcessorHasAvx2() ? "AVX2" : "baseline");
         for (const auto& t : targets) {
             const auto measured = times.find(t.measured);
             const auto baseline = times.find(t.baseline);

@@ -31,15 +31,36 @@ void GrayCodeSobol::Seek(std::uint32_t target) {
     index = target;
 }
 
-// From k to k + 1 the Gray code changes in the lowest 0 bit of k.
 void GrayCodeSobol::Next() {
-    int bit = 0;
-    for (std::uint32_t k = index; k & 1; k >>= 1)
-        ++bit;
-    const std::uint32_t* direction = Directions(bit);
+    const std::uint32_t* direction = DirectionsAfter(index);
     for (int j = 0; j < dimensions; ++j)
         state[j] ^= direction[j];
     ++index;
+}
+
+void GrayCodeSobol::WriteRows(std::uint32_t* out, int rows) {
+    if (rows <= 0)
+        return;
+    const std::size_t d = dimensions;
+    std::copy(state.begin(), state.end(), out);
+    if (d == 1) {
+        // One coordinate: no row loop around a loop of one.
+        std::uint32_t x = state[0];
+        for (int r = 1; r < rows; ++r) {
+            x ^= *DirectionsAfter(index++);
+            out[r] = x;
+        }
+        state[0] = x;
+        return;
+    }
+    for (int r = 1; r < rows; ++r) {
+        const std::uint32_t* direction = DirectionsAfter(index++);
+        const std::uint32_t* previous = out + (r - 1) * d;
+        std::uint32_t* row = out + r * d;
+        for (std::size_t j = 0; j < d; ++j)
+            row[j] = previous[j] ^ direction[j];
+    }
+    std::copy(out + (rows - 1) * d, out + rows * d, state.begin());
 }
 
 const std::uint32_t* GrayCodeSobol::Directions(int bit) const {

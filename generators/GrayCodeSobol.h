@@ -20,6 +20,11 @@ public:
     void Seek(std::uint32_t index);
     // Moves to the next index: one XOR per coordinate. Not past 2^32 - 1.
     void Next();
+    // The current point and the rows - 1 after it, row after row, each row
+    // d bit-reversed coordinates; stays on the last of them. Each row is the
+    // one before it XOR one direction, written once, without a pass through
+    // the generator's own copy.
+    void WriteRows(std::uint32_t* out, int rows);
 
     std::uint32_t Index() const { return index; }
     // The d bit-reversed coordinates of the current point.
@@ -27,6 +32,10 @@ public:
 
 private:
     const std::uint32_t* Directions(int bit) const;
+    // From k to k + 1 the Gray code changes in the lowest 0 bit of k.
+    const std::uint32_t* DirectionsAfter(std::uint32_t k) const {
+        return Directions(__builtin_ctz(~k));
+    }
 
     int dimensions;
     // Entry bit * d + j: direction integer bit + 1 of dimension j, reversed.

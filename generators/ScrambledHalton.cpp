@@ -11,13 +11,18 @@
 
 namespace {
 
-// SplitMix64 (Steele, Lea and Flood, 2014): the stream that shuffles one
-// permutation, started from the dimension's seed and the digit.
-std::uint64_t NextSplitMix(std::uint64_t& state) {
-    std::uint64_t z = (state += 0x9E3779B97F4A7C15u);
+// The SplitMix64 finaliser (Steele, Lea and Flood, 2014): a 64-bit mix in
+// which every input bit reaches every output bit.
+std::uint64_t Mix64(std::uint64_t z) {
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;
     z = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
     return z ^ (z >> 31);
+}
+
+// The SplitMix64 stream that shuffles one permutation, started from the
+// dimension's seed and the digit.
+std::uint64_t NextSplitMix(std::uint64_t& state) {
+    return Mix64(state += 0x9E3779B97F4A7C15u);
 }
 
 // Enough base-b digits that the last one is below the 53-bit significand's
@@ -29,48 +34,116 @@ int SignificantDigits(int b) {
     return digits;
 }
 
-// One dimension's permutations, digit after digit: entry k * b + a is the
-// image of digit a at position k + 1.
-struct DigitPermutations {
-    int base;
-    int digits;
-    std::vector<std::uint32_t> images;
-};
+// The first 255 dimensions, all a worksheet could ask for before the sheet
+// grew, keep shuffled tables, so their points stay as they were. Beyond them
+// a table per digit would take gigabytes (base 180,181 at dimension 16,384),
+// so their permutations are keyed: computed from the digit, not looked up.
+constexpr int TabledDimensions = 255;
 
 // Fisher-Yates from the digit's stream; the multiply-shift range reduction
 // of Lemire ("Fast random integer generation in an interval", 2019) without
 // its rejection step, whose bias is below 2^-32 for any base used here.
-DigitPermutations PermutationsFor(int base, std::uint32_t dimensionSeed) {
-    DigitPermutations permutations{base, SignificantDigits(base), {}};
-    permutations.images.resize(static_cast<std::size_t>(permutations.digits) * base);
-    for (int k = 0; k < permutations.digits; ++k) {
-        std::uint32_t* image = &permutations.images[static_cast<std::size_t>(k) * base];
-        std::iota(image, image + base, 0u);
-        std::uint64_t state = (std::uint64_t{dimensionSeed} << 32) | static_cast<std::uint32_t>(k);
-        for (int i = base - 1; i > 0; --i) {
-            const std::uint64_t bits = NextSplitMix(state) >> 32;
-            const auto j = static_cast<int>((bits * static_cast<std::uint64_t>(i + 1)) >> 32);
-            std::swap(image[i], image[j]);
-        }
+std::vector<std::uint32_t> ShuffledDigit(int base, std::uint64_t key) {
+    std::vector<std::uint32_t> image(base);
+    std::iota(image.begin(), image.end(), 0u);
+    std::uint64_t state = key;
+    for (int i = base - 1; i > 0; --i) {
+        const std::uint64_t bits = NextSplitMix(state) >> 32;
+        const auto j = static_cast<int>((bits * static_cast<std::uint64_t>(i + 1)) >> 32);
+        std::swap(image[i], image[j]);
     }
-    return permutations;
+    return image;
 }
 
-// The permuted digits read as a base-b fraction from the deepest up, after
-// half a unit of the deepest digit, so that no coordinate is 0; rounding may
-// still reach 1, which is taken back to the largest double below it.
-double ScrambledCoordinate(const DigitPermutations& permutations, std::uint64_t index) {
-    const int b = permutations.base;
-    std::uint32_t digits[64];
-    for (int k = 0; k < permutations.digits; ++k) {
-        digits[k] = static_cast<std::uint32_t>(index % b);
-        index /= b;
-    }
-    double x = 0.5;
-    for (int k = permutations.digits - 1; k >= 0; --k)
-        x = (permutations.images[static_cast<std::size_t>(k) * b + digits[k]] + x) / b;
-    return x < 1.0 ? x : std::nextafter(1.0, 0.0);
+// A permutation of 0 ... b - 1 without a table: a four-round Feistel network
+// on the smallest even number of bits that holds b - 1, whose every round is
+// a bijection, walked along its cycle until it lands below b (cycle-walking,
+// J. Black and P. Rogaway, "Ciphers with Arbitrary Finite Domains", 2002).
+// At most three of four values fall outside, so a walk is short.
+int FeistelHalfBits(std::uint32_t b) {
+    int half = 1;
+    while ((std::uint64_t{1} << (2 * half)) < b)
+        ++half;
+    return half;
 }
+
+std::uint32_t KeyedImage(std::uint32_t a, std::uint32_t b, int half, std::uint64_t key) {
+    const std::uint32_t mask = (1u << half) - 1;
+    do {
+        std::uint32_t left = a >> half, right = a & mask;
+        for (std::uint64_t round = 1; round <= 4; ++round) {
+            const auto mixed = static_cast<std::uint32_t>(Mix64(key ^ (round << 56) ^ right));
+            const std::uint32_t next = left ^ (mixed & mask);
+            left = right;
+            right = next;
+        }
+        a = (left << half) | right;
+    } while (a >= b);
+    return a;
+}
+
+// One dimension's digit permutations, and the part of its coordinates that
+// the digits every index of the call shares (the zeros above its largest
+// index) give, worked out once.
+class ScrambledDimension {
+public:
+    ScrambledDimension(int base, std::uint32_t dimensionSeed, bool tabled, std::uint64_t lastIndex)
+        : base_(base), seed_(dimensionSeed), tabled_(tabled), half_(FeistelHalfBits(base)) {
+        const int digits = SignificantDigits(base);
+        while (varying_ < digits && Power(varying_) <= lastIndex)
+            ++varying_;
+        if (tabled)
+            for (int k = 0; k < varying_; ++k)
+                tables_.push_back(ShuffledDigit(base, Key(k)));
+        // Half a unit of the deepest digit, so that no coordinate is 0.
+        for (int k = digits - 1; k >= varying_; --k) {
+            const std::uint32_t zero =
+                tabled ? ShuffledDigit(base, Key(k))[0] : KeyedImage(0, base_, half_, Key(k));
+            tail_ = (zero + tail_) / base;
+        }
+    }
+
+    // The permuted digits read as a base-b fraction from the deepest up;
+    // rounding may reach 1, which is taken back to the largest double below.
+    double Coordinate(std::uint64_t index) const {
+        std::uint32_t digits[64];
+        for (int k = 0; k < varying_; ++k) {
+            digits[k] = static_cast<std::uint32_t>(index % base_);
+            index /= base_;
+        }
+        double x = tail_;
+        for (int k = varying_ - 1; k >= 0; --k)
+            x = (Image(k, digits[k]) + x) / base_;
+        return x < 1.0 ? x : std::nextafter(1.0, 0.0);
+    }
+
+private:
+    std::uint64_t Key(int k) const {
+        return (std::uint64_t{seed_} << 32) | static_cast<std::uint32_t>(k);
+    }
+
+    // Digit k below varying_.
+    std::uint32_t Image(int k, std::uint32_t digit) const {
+        return tabled_ ? tables_[k][digit] : KeyedImage(digit, base_, half_, Key(k));
+    }
+
+    // b^k, saturating above any index.
+    std::uint64_t Power(int k) const {
+        std::uint64_t power = 1;
+        for (int i = 0; i < k && power <= UINT32_MAX; ++i)
+            power *= base_;
+        return power;
+    }
+
+    std::uint32_t base_;
+    std::uint32_t seed_;
+    bool tabled_;
+    int half_;
+    // The digits that differ between indices of the call, from the lowest.
+    int varying_ = 0;
+    std::vector<std::vector<std::uint32_t>> tables_;
+    double tail_ = 0.5;
+};
 
 } // namespace
 
@@ -81,17 +154,18 @@ DoubleMatrix ScrambledHaltonPoints(int d, int n, std::uint32_t seed, std::uint32
     if (n == 0 || d == 0)
         return points;
     const std::vector<int> primes = FirstPrimes(d);
-    std::vector<DigitPermutations> dimensions;
+    const std::uint64_t lastIndex = std::uint64_t{start} + n - 1;
+    std::vector<ScrambledDimension> dimensions;
     dimensions.reserve(d);
     for (int j = 0; j < d; ++j)
-        dimensions.push_back(PermutationsFor(primes[j], DimensionSeed(seed, j)));
+        dimensions.emplace_back(primes[j], DimensionSeed(seed, j), j < TabledDimensions, lastIndex);
     const int rowsBetweenChecks = RowsBetweenChecks(d);
     for (int i = 0; i < n; ++i) {
         if (i % rowsBetweenChecks == 0)
             StopIfInterrupted(interrupted);
         double* row = points[i];
         for (int j = 0; j < d; ++j)
-            row[j] = ScrambledCoordinate(dimensions[j], std::uint64_t{start} + i);
+            row[j] = dimensions[j].Coordinate(std::uint64_t{start} + i);
     }
     return points;
 }

@@ -10,7 +10,9 @@
 // random digit permutations (A. B. Owen, "A randomized Halton algorithm in R",
 // arXiv:1706.02808, 2017): digit k of the base-b expansion of the index goes
 // through a permutation of {0, ..., b - 1} of its own, drawn from `seed`, the
-// dimension and k. Every digit that a double can hold is permuted, the zeros
+// dimension and k: shuffled for the first 255 dimensions, and beyond them
+// (bases above 1613) a keyed cycle-walking Feistel permutation, which needs
+// no table. Every digit that a double can hold is permuted, the zeros
 // beyond the index's own digits included, so a coordinate is no longer a
 // fraction with a power of b below it. A coordinate lies strictly inside
 // (0, 1). For n = b^m points from start 0, dimension j has one point in each

@@ -3,9 +3,11 @@
 #include "GeneratorArguments.h"
 #include "GrayCodeSobol.h"
 #include "OwenScrambling.h"
+#include "ScrambledCoordinates.h"
 #include "SobolDirectionTable.h"
 #include "WichuraInverseNormal.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <vector>
 
@@ -24,19 +26,13 @@ void RequireValidScrambledArguments(int d, int n, std::uint32_t start) {
 
 namespace {
 
-// (x + 1/2) / 2^32 is exact in a double: 33 significant bits. x goes through
-// the signed value x - 2^31, since SSE2 converts signed 32-bit integers
-// several at a time and unsigned ones not at all; every step is exact.
-double Coordinate(std::uint32_t bits) {
-    const std::int32_t centred = static_cast<std::int32_t>(bits ^ 0x80000000u);
-    return (centred + 2147483648.5) * 0x1p-32;
-}
+// Coordinates scrambled in one pass: their bits, seeds and results stay
+// within a core's own caches between the passes over them.
+constexpr int CoordinatesPerPass = 4096;
 
-double NormalCoordinate(std::uint32_t bits) {
-    return WichuraInverseNormal(Coordinate(bits));
-}
+enum class Mapping { Uniform, Normal };
 
-template <double (*Map)(std::uint32_t)>
+template <Mapping mapping>
 DoubleMatrix ScrambledRows(int d, int n, std::uint32_t seed, std::uint32_t start,
                            const SobolDirectionTable& directions,
                            const InterruptionCheck& interrupted) {
@@ -46,20 +42,33 @@ DoubleMatrix ScrambledRows(int d, int n, std::uint32_t seed, std::uint32_t start
         return points;
 
     GrayCodeSobol sobol(d, directions.DirectionIntegers(d));
-    std::vector<std::uint32_t> seeds(d);
+    sobol.Seek(start);
+    const int rowsPerPass = std::max(1, CoordinatesPerPass / d);
+    const std::size_t passCoordinates = static_cast<std::size_t>(rowsPerPass) * d;
+    // Row after row, as the bits come, so that one flat loop scrambles them.
+    std::vector<std::uint32_t> seeds(passCoordinates);
     for (int j = 0; j < d; ++j)
         seeds[j] = DimensionSeed(seed, j);
-    sobol.Seek(start);
+    for (std::size_t k = d; k < passCoordinates; ++k)
+        seeds[k] = seeds[k - d];
+    std::vector<std::uint32_t> bits(passCoordinates);
+
     const int rowsBetweenChecks = RowsBetweenChecks(d);
-    for (int i = 0; i < n; ++i) {
-        if (i % rowsBetweenChecks == 0)
-            StopIfInterrupted(interrupted);
-        if (i > 0)
-            sobol.Next();
-        const std::uint32_t* reversed = sobol.ReversedPoint();
-        double* row = points[i];
-        for (int j = 0; j < d; ++j)
-            row[j] = Map(OwenScrambleReversed(reversed[j], seeds[j]));
+    for (int blockStart = 0, blockEnd = 0; blockStart < n; blockStart = blockEnd) {
+        StopIfInterrupted(interrupted);
+        blockEnd = blockStart + std::min(rowsBetweenChecks, n - blockStart);
+        for (int first = blockStart; first < blockEnd; first += rowsPerPass) {
+            const int rows = std::min(rowsPerPass, blockEnd - first);
+            if (first > 0)
+                sobol.Next();
+            sobol.WriteRows(bits.data(), rows);
+            double* out = points[first];
+            const std::size_t count = static_cast<std::size_t>(rows) * d;
+            ScrambleToCoordinates(bits.data(), seeds.data(), out, count);
+            if constexpr (mapping == Mapping::Normal)
+                for (std::size_t k = 0; k < count; ++k)
+                    out[k] = WichuraInverseNormal(out[k]);
+        }
     }
     return points;
 }
@@ -73,24 +82,24 @@ SobolDirectionTable OneCallTable(int d, const std::filesystem::path& path) {
 
 DoubleMatrix ScrambledSobolPoints(int d, int n, std::uint32_t seed, std::uint32_t start,
                                   const InterruptionCheck& interrupted) {
-    return ScrambledRows<Coordinate>(d, n, seed, start, ModuleSobolDirections(), interrupted);
+    return ScrambledRows<Mapping::Uniform>(d, n, seed, start, ModuleSobolDirections(), interrupted);
 }
 
 DoubleMatrix ScrambledSobolPoints(int d, int n, std::uint32_t seed, std::uint32_t start,
                                   const std::filesystem::path& directionNumberPath,
                                   const InterruptionCheck& interrupted) {
-    return ScrambledRows<Coordinate>(d, n, seed, start, OneCallTable(d, directionNumberPath),
-                                     interrupted);
+    return ScrambledRows<Mapping::Uniform>(d, n, seed, start, OneCallTable(d, directionNumberPath),
+                                           interrupted);
 }
 
 DoubleMatrix ScrambledNormalVariates(int d, int n, std::uint32_t seed, std::uint32_t start,
                                      const InterruptionCheck& interrupted) {
-    return ScrambledRows<NormalCoordinate>(d, n, seed, start, ModuleSobolDirections(), interrupted);
+    return ScrambledRows<Mapping::Normal>(d, n, seed, start, ModuleSobolDirections(), interrupted);
 }
 
 DoubleMatrix ScrambledNormalVariates(int d, int n, std::uint32_t seed, std::uint32_t start,
                                      const std::filesystem::path& directionNumberPath,
                                      const InterruptionCheck& interrupted) {
-    return ScrambledRows<NormalCoordinate>(d, n, seed, start, OneCallTable(d, directionNumberPath),
-                                           interrupted);
+    return ScrambledRows<Mapping::Normal>(d, n, seed, start, OneCallTable(d, directionNumberPath),
+                                          interrupted);
 }

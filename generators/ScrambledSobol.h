@@ -23,7 +23,7 @@ void RequireValidScrambledArguments(int d, int n, std::uint32_t start);
 
 // Takes the direction numbers from ModuleSobolDirections, read once per load
 // of the module, and writes nothing: several threads may call at once. d is
-// at most 255 here.
+// at most 16384 here.
 DoubleMatrix ScrambledSobolPoints(int d, int n, std::uint32_t seed, std::uint32_t start,
                                   const InterruptionCheck& interrupted = {});
 // Reads the given file, for this call only, and writes nothing.

@@ -3,13 +3,17 @@
 #include "DirectionNumberFile.h"
 #include "SobolDirectionNumbers.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <utility>
 
 namespace {
 
 constexpr int SobolBits = 32;
-constexpr int WorksheetDimensions = 255;
+// The widest sheet, Excel's since 2007.
+constexpr int WorksheetDimensions = 16384;
+// What a sheet could ask for before 2007, read at first use.
+constexpr int FirstReading = 255;
 
 } // namespace
 
@@ -20,9 +24,8 @@ std::vector<std::uint32_t> SobolDirectionTable::DirectionIntegers(int d) const {
     if (d < 1 || d > capacity_)
         throw std::invalid_argument("d must be a whole number from 1 to " +
                                     std::to_string(capacity_));
-    ReadOnce();
-    if (d > dimensionsRead_)
-        throw std::runtime_error(fault_);
+    if (dimensionsRead_.load(std::memory_order_acquire) < d)
+        ReadAtLeast(d);
     std::vector<std::uint32_t> integers(static_cast<std::size_t>(SobolBits) * d);
     for (int j = 0; j < d; ++j)
         for (int i = 0; i < SobolBits; ++i)
@@ -30,33 +33,38 @@ std::vector<std::uint32_t> SobolDirectionTable::DirectionIntegers(int d) const {
     return integers;
 }
 
-// The flag is set, with release, only after everything else is written, so
-// a thread that sees it set reads a complete table.
-void SobolDirectionTable::ReadOnce() const {
-    if (read_.load(std::memory_order_acquire))
-        return;
+// Dimensions already held are parsed again, the file being read in order,
+// and left as they are: a reader may be copying them.
+void SobolDirectionTable::ReadAtLeast(int d) const {
     const std::lock_guard<std::mutex> lock(reading_);
-    if (read_.load(std::memory_order_relaxed))
+    const int held = dimensionsRead_.load(std::memory_order_relaxed);
+    if (held >= d)
         return;
-    std::vector<std::uint32_t> byDimension(SobolBits, 1); // dimension 1: every m_i is 1
+    if (!fault_.empty())
+        throw std::runtime_error(fault_);
+    const int target = std::min(capacity_, std::max({d, 2 * held, FirstReading}));
+    if (held == 0) {
+        byDimension_.reset(new std::uint32_t[static_cast<std::size_t>(SobolBits) * capacity_]);
+        std::fill_n(byDimension_.get(), SobolBits, 1u); // dimension 1: every m_i is 1
+    }
     int dimensionsRead = 1;
-    std::string fault;
-    if (capacity_ > 1) {
+    if (target > 1) {
         DirectionNumberFile file(path_); // throws, unread, when it cannot be opened
         std::vector<std::uint32_t> m(SobolBits + 1, 1);
         try {
-            for (; dimensionsRead < capacity_; ++dimensionsRead) {
+            for (; dimensionsRead < target; ++dimensionsRead) {
                 ReadDirectionNumbers(file, dimensionsRead + 1, SobolBits, m);
-                byDimension.insert(byDimension.end(), m.begin() + 1, m.end());
+                if (dimensionsRead >= held)
+                    std::copy(m.begin() + 1, m.end(),
+                              &byDimension_[static_cast<std::size_t>(dimensionsRead) * SobolBits]);
             }
         } catch (const std::runtime_error& error) {
-            fault = error.what();
+            fault_ = error.what();
         }
     }
-    byDimension_ = std::move(byDimension);
-    dimensionsRead_ = dimensionsRead;
-    fault_ = std::move(fault);
-    read_.store(true, std::memory_order_release);
+    dimensionsRead_.store(dimensionsRead, std::memory_order_release);
+    if (dimensionsRead < d)
+        throw std::runtime_error(fault_);
 }
 
 const SobolDirectionTable& ModuleSobolDirections() {

@@ -3,15 +3,21 @@
 #include <atomic>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 // The 32-bit direction integers of the first `capacity` Sobol dimensions,
-// read from a direction-number file once, at first use, however many threads
-// ask at once; afterwards every answer comes from memory without a lock.
-// A file that cannot be opened is tried again at the next use, since the
-// user may yet put it in place. A file with a bad line is read up to that
+// read from a direction-number file at first use, however many threads ask
+// at once; afterwards every answer within what was read comes from memory
+// without a lock. The first reading stops at 255 dimensions, what a sheet
+// could ask for before 2007: the whole table of 16384 takes a good part of a
+// second to read, which a call in ten dimensions should not wait for. A
+// call beyond what was read reads again, to at least twice as many, so a
+// table is read a handful of times at most; dimensions once read never
+// change. A file that cannot be opened is tried again at the next use, since
+// the user may yet put it in place. A file with a bad line is read up to that
 // line: dimensions before it are answered, and asking for it or beyond
 // throws the std::runtime_error that reading it threw.
 class SobolDirectionTable {
@@ -26,19 +32,22 @@ public:
     int Capacity() const { return capacity_; }
 
 private:
-    void ReadOnce() const;
+    void ReadAtLeast(int d) const;
 
     const std::filesystem::path path_;
     const int capacity_;
     mutable std::mutex reading_;
-    mutable std::atomic<bool> read_{false};
-    // m_1 ... m_32 of each dimension read, one dimension after another.
-    mutable std::vector<std::uint32_t> byDimension_;
-    mutable int dimensionsRead_ = 0;
+    // m_1 ... m_32 of each dimension, one dimension after another: room for
+    // the capacity, taken at the first reading, so that readers never see it
+    // move.
+    mutable std::unique_ptr<std::uint32_t[]> byDimension_;
+    // Dimensions in place, stored with release after they are written.
+    mutable std::atomic<int> dimensionsRead_{0};
+    // Read under the lock.
     mutable std::string fault_;
 };
 
 // The table of "param.txt" beside the module (DirectionNumberFilePath) for
-// the 255 dimensions a worksheet function can ask for, read once per load
+// the 16384 dimensions a worksheet function can ask for, read once per load
 // of the module.
 const SobolDirectionTable& ModuleSobolDirections();

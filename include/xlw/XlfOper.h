@@ -3,6 +3,7 @@
 // on the record goes to XlfOperImpl::Current.
 #pragma once
 
+#include "ArrayWidth.h"
 #include "ExcelApi.h"
 #include "RangeArgument.h"
 #include "ValueArgument.h"
@@ -47,8 +48,11 @@ public:
     explicit XlfOper(short value);
     XlfOper(unsigned short value, bool isError);
     explicit XlfOper(const CellMatrix& cells);
-    // xltypeNil for a matrix without elements, else an array of numbers.
+    // xltypeNil for a matrix without elements, else an array of numbers of
+    // at most 255 columns.
     explicit XlfOper(const DoubleMatrix& matrix);
+    // The same, up to the given width.
+    XlfOper(const DoubleMatrix& matrix, ArrayWidth width);
     // Gives back to Excel what Excel allocated, once however many handles
     // share the record.
     ~XlfOper();
@@ -57,7 +61,11 @@ public:
     // Throws what XlfOper(DoubleMatrix) throws for a matrix of that shape
     // under the running record kind, so that a result no array can hold is
     // refused before it is computed. An empty shape passes: it makes no array.
-    static void RequireMatrixFits(std::size_t rows, std::size_t columns);
+    static void RequireMatrixFits(std::size_t rows, std::size_t columns,
+                                  ArrayWidth width = ArrayWidth::Classic);
+    // The most columns an array of that width holds under the running record
+    // kind: 255, or 16384 for the sheet's width under Excel 12 records.
+    static std::size_t MaxArrayColumns(ArrayWidth width);
     // The number of cells, which RequireMatrixFits leaves alone: an array's
     // records come from one piece of temporary memory of at most 4294967295
     // bytes (134217727 XLOPER12s). Throws std::runtime_error naming the
@@ -81,7 +89,7 @@ public:
     // The numbers go straight into the array's elements, as SetCellMatrix
     // would write number cells. Leave the record as it is for an empty matrix
     // or vector; a vector becomes one column.
-    XlfOper& SetFromMatrix(const DoubleMatrix& matrix);
+    XlfOper& SetFromMatrix(const DoubleMatrix& matrix, ArrayWidth width = ArrayWidth::Classic);
     XlfOper& SetFromVector(const std::vector<double>& values);
 
     // Raw conversions: Excel return codes, never an exception for a code.

@@ -81,10 +81,16 @@ public:
     // whose elements are written straight from the doubles: the record that
     // SetCellMatrix makes of number cells, byte for byte, without a cell per
     // element on the way. Refuses the shapes SetCellMatrix refuses.
+    // At most maxColumns columns, which the caller has kept within
+    // SheetColumns.
     virtual XlfOper& SetNumberArray(XlfOper& oper, const double* values, std::size_t rows,
-                                    std::size_t columns) const = 0;
+                                    std::size_t columns, std::size_t maxColumns) const = 0;
     // Throws what SetNumberArray throws for that shape, without a record.
-    virtual void RequireArrayShape(std::size_t rows, std::size_t columns) const = 0;
+    virtual void RequireArrayShape(std::size_t rows, std::size_t columns,
+                                   std::size_t maxColumns) const = 0;
+    // The widest array of this record kind: a sheet's columns, less the one
+    // an Excel 4 array cannot reach.
+    virtual std::size_t SheetColumns() const = 0;
 
 protected:
     // Makes the new object current.

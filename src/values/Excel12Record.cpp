@@ -145,14 +145,14 @@ void WriteElement(XLOPER12& array, unsigned int row, unsigned int column, const 
     element.xltype = value.xltype;
 }
 
-void RequireExcel12ArrayShape(std::size_t, std::size_t columns) {
-    RequireArrayColumns(columns);
+void RequireExcel12ArrayShape(std::size_t, std::size_t columns, std::size_t maxColumns) {
+    RequireArrayColumns(columns, maxColumns);
 }
 
 void WriteCellMatrix(XLOPER12& record, const CellMatrix& cells) {
     const std::size_t rows = cells.RowCount();
     const std::size_t columns = cells.ColumnCount();
-    RequireExcel12ArrayShape(rows, columns);
+    RequireExcel12ArrayShape(rows, columns, ClassicArrayColumns);
     WriteArray(record, rows, columns, [&](XLOPER12* elements) {
         for (std::size_t i = 0; i < rows; ++i)
             for (std::size_t j = 0; j < columns; ++j)
@@ -160,8 +160,9 @@ void WriteCellMatrix(XLOPER12& record, const CellMatrix& cells) {
     });
 }
 
-void WriteNumbers(XLOPER12& record, const double* values, std::size_t rows, std::size_t columns) {
-    RequireExcel12ArrayShape(rows, columns);
+void WriteNumbers(XLOPER12& record, const double* values, std::size_t rows, std::size_t columns,
+                  std::size_t maxColumns) {
+    RequireExcel12ArrayShape(rows, columns, maxColumns);
     WriteArray(record, rows, columns, [&](XLOPER12* elements) {
         for (std::size_t k = 0; k < rows * columns; ++k)
             WriteNumber(elements[k], values[k]);

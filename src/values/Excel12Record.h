@@ -39,17 +39,19 @@ void WriteMulti(XLOPER12& record, unsigned int rows, unsigned int columns);
 // Copies a number, string (deeply), boolean, error or integer into element
 // (row, column), whose position is not checked.
 void WriteElement(XLOPER12& array, unsigned int row, unsigned int column, const XLOPER12& value);
-// std::runtime_error for more than 255 columns, as under Excel 4: the shapes
-// WriteCellMatrix and WriteNumbers refuse. Any row count passes.
-void RequireExcel12ArrayShape(std::size_t rows, std::size_t columns);
+// std::runtime_error for more than maxColumns columns: the shapes
+// WriteCellMatrix (at 255, as under Excel 4) and WriteNumbers refuse. Any row
+// count passes.
+void RequireExcel12ArrayShape(std::size_t rows, std::size_t columns, std::size_t maxColumns);
 // std::runtime_error for the shapes RequireExcel12ArrayShape refuses, before
 // anything is allocated; wide cells stay wide and empty cells give the empty
 // string. Strings are cut as WriteString cuts them.
 void WriteCellMatrix(XLOPER12& record, const CellMatrix& cells);
 // The rows x columns numbers at `values`, row after row, straight into the
 // elements: the record WriteCellMatrix makes of number cells, byte for byte.
-// Refuses the shapes that WriteCellMatrix refuses.
-void WriteNumbers(XLOPER12& record, const double* values, std::size_t rows, std::size_t columns);
+// Refuses the shapes of RequireExcel12ArrayShape.
+void WriteNumbers(XLOPER12& record, const double* values, std::size_t rows, std::size_t columns,
+                  std::size_t maxColumns);
 
 // XlfException unless the record is an array; the element's position is
 // not checked.

@@ -177,15 +177,15 @@ void WriteElement(XLOPER& array, unsigned int row, unsigned int column, const XL
     element.xltype = value.xltype;
 }
 
-void RequireExcel4ArrayShape(std::size_t rows, std::size_t columns) {
+void RequireExcel4ArrayShape(std::size_t rows, std::size_t columns, std::size_t maxColumns) {
     RequireArrayCount(rows, "rows");
-    RequireArrayColumns(columns);
+    RequireArrayColumns(columns, maxColumns);
 }
 
 void WriteCellMatrix(XLOPER& record, const CellMatrix& cells, const char* truncationPosition) {
     const std::size_t rows = cells.RowCount();
     const std::size_t columns = cells.ColumnCount();
-    RequireExcel4ArrayShape(rows, columns);
+    RequireExcel4ArrayShape(rows, columns, ClassicArrayColumns);
     WriteArray(record, rows, columns, [&](XLOPER* elements) {
         for (std::size_t i = 0; i < rows; ++i)
             for (std::size_t j = 0; j < columns; ++j)
@@ -193,8 +193,9 @@ void WriteCellMatrix(XLOPER& record, const CellMatrix& cells, const char* trunca
     });
 }
 
-void WriteNumbers(XLOPER& record, const double* values, std::size_t rows, std::size_t columns) {
-    RequireExcel4ArrayShape(rows, columns);
+void WriteNumbers(XLOPER& record, const double* values, std::size_t rows, std::size_t columns,
+                  std::size_t maxColumns) {
+    RequireExcel4ArrayShape(rows, columns, maxColumns);
     WriteArray(record, rows, columns, [&](XLOPER* elements) {
         for (std::size_t k = 0; k < rows * columns; ++k)
             WriteNumber(elements[k], values[k]);

@@ -42,16 +42,18 @@ void WriteMulti(XLOPER& record, unsigned int rows, unsigned int columns);
 // (row, column), whose position is not checked.
 void WriteElement(XLOPER& array, unsigned int row, unsigned int column, const XLOPER& value);
 // std::runtime_error for more than 65535 rows or, those being fine, more than
-// 255 columns: the shapes WriteCellMatrix and WriteNumbers refuse.
-void RequireExcel4ArrayShape(std::size_t rows, std::size_t columns);
+// maxColumns (at most 255): the shapes WriteCellMatrix (at 255) and
+// WriteNumbers refuse.
+void RequireExcel4ArrayShape(std::size_t rows, std::size_t columns, std::size_t maxColumns);
 // std::runtime_error for the shapes RequireExcel4ArrayShape refuses, before
 // anything is allocated. Strings are cut as WriteString cuts them; wide cells
 // give their text in the ANSI code page and empty cells the empty string.
 void WriteCellMatrix(XLOPER& record, const CellMatrix& cells, const char* truncationPosition);
 // The rows x columns numbers at `values`, row after row, straight into the
 // elements: the record WriteCellMatrix makes of number cells, byte for byte.
-// Refuses the shapes that WriteCellMatrix refuses.
-void WriteNumbers(XLOPER& record, const double* values, std::size_t rows, std::size_t columns);
+// Refuses the shapes of RequireExcel4ArrayShape.
+void WriteNumbers(XLOPER& record, const double* values, std::size_t rows, std::size_t columns,
+                  std::size_t maxColumns);
 
 // XlfException unless the record is an array; the element's position is
 // not checked.

@@ -43,11 +43,10 @@ void RequireArrayCells(std::size_t rows, std::size_t columns, std::size_t record
                                  " were asked for");
 }
 
-void RequireArrayColumns(std::size_t columns) {
-    constexpr std::size_t maxColumns = 255;
+void RequireArrayColumns(std::size_t columns, std::size_t maxColumns) {
     if (columns > maxColumns)
-        throw std::runtime_error("an array holds at most 255 columns; " + std::to_string(columns) +
-                                 " were asked for");
+        throw std::runtime_error("an array holds at most " + std::to_string(maxColumns) +
+                                 " columns; " + std::to_string(columns) + " were asked for");
 }
 
 bool FitsReadOrder(VectorReadOrder order, std::size_t rows, std::size_t columns) {

@@ -52,9 +52,14 @@ void WriteArray(Record& record, std::size_t rows, std::size_t columns, Fill fill
 void RequireArrayCells(std::size_t rows, std::size_t columns, std::size_t recordSize);
 
 // Arrays built from cells or numbers stop at 255 columns under both record
-// kinds, one short of an Excel 4 sheet's 256: std::runtime_error for more,
-// so that no column is dropped without a word.
-void RequireArrayColumns(std::size_t columns);
+// kinds, one short of an Excel 4 sheet's 256, unless built to the sheet's
+// width, which under Excel 12 records is 16384 columns.
+constexpr std::size_t ClassicArrayColumns = 255;
+constexpr std::size_t Excel12SheetColumns = 16384;
+
+// std::runtime_error for more than maxColumns, so that no column is dropped
+// without a word.
+void RequireArrayColumns(std::size_t columns, std::size_t maxColumns);
 
 // The length of a text that a record keeps: at most `limit`. A longer text
 // writes `message` after the source position `position` to std::cerr, once.

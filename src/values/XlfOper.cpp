@@ -104,6 +104,10 @@ XlfOper::XlfOper(const DoubleMatrix& matrix) : XlfOper() {
     SetFromMatrix(matrix);
 }
 
+XlfOper::XlfOper(const DoubleMatrix& matrix, ArrayWidth width) : XlfOper() {
+    SetFromMatrix(matrix, width);
+}
+
 XlfOper::~XlfOper() {
     Impl().Destroy(*this);
 }
@@ -158,9 +162,13 @@ XlfOper& XlfOper::SetRef(const XlfRangeRef& range) {
     return Impl().SetRef(*this, range);
 }
 
-void XlfOper::RequireMatrixFits(std::size_t rows, std::size_t columns) {
+void XlfOper::RequireMatrixFits(std::size_t rows, std::size_t columns, ArrayWidth width) {
     if (rows != 0 && columns != 0)
-        Impl().RequireArrayShape(rows, columns);
+        Impl().RequireArrayShape(rows, columns, MaxArrayColumns(width));
+}
+
+std::size_t XlfOper::MaxArrayColumns(ArrayWidth width) {
+    return width == ArrayWidth::SheetWidth ? Impl().SheetColumns() : ClassicArrayColumns;
 }
 
 void XlfOper::RequireCellCountFits(std::size_t rows, std::size_t columns) {
@@ -168,17 +176,18 @@ void XlfOper::RequireCellCountFits(std::size_t rows, std::size_t columns) {
                       XlfExcel::Get().IsExcel12() ? sizeof(XLOPER12) : sizeof(XLOPER));
 }
 
-XlfOper& XlfOper::SetFromMatrix(const DoubleMatrix& matrix) {
+XlfOper& XlfOper::SetFromMatrix(const DoubleMatrix& matrix, ArrayWidth width) {
     if (matrix.RowCount() == 0 || matrix.ColumnCount() == 0)
         return *this;
     // The matrix's elements are one row-major block starting at row 0.
-    return Impl().SetNumberArray(*this, matrix[0], matrix.RowCount(), matrix.ColumnCount());
+    return Impl().SetNumberArray(*this, matrix[0], matrix.RowCount(), matrix.ColumnCount(),
+                                 MaxArrayColumns(width));
 }
 
 XlfOper& XlfOper::SetFromVector(const std::vector<double>& values) {
     if (values.empty())
         return *this;
-    return Impl().SetNumberArray(*this, values.data(), values.size(), 1);
+    return Impl().SetNumberArray(*this, values.data(), values.size(), 1, ClassicArrayColumns);
 }
 
 int XlfOper::ConvertToDouble(double& out) const {

@@ -188,13 +188,14 @@ XlfOper4& XlfOper4::SetCellMatrix(const CellMatrix& cells) {
 XlfOper4& XlfOper4::SetFromMatrix(const DoubleMatrix& matrix) {
     if (record_ && matrix.RowCount() != 0 && matrix.ColumnCount() != 0)
         // The matrix's elements are one row-major block starting at row 0.
-        WriteNumbers(*record_, matrix[0], matrix.RowCount(), matrix.ColumnCount());
+        WriteNumbers(*record_, matrix[0], matrix.RowCount(), matrix.ColumnCount(),
+                     ClassicArrayColumns);
     return *this;
 }
 
 XlfOper4& XlfOper4::SetFromVector(const std::vector<double>& values) {
     if (record_ && !values.empty())
-        WriteNumbers(*record_, values.data(), values.size(), 1);
+        WriteNumbers(*record_, values.data(), values.size(), 1, ClassicArrayColumns);
     return *this;
 }
 

@@ -356,14 +356,19 @@ unsigned int XlfOperImpl12::GetType(const XlfOper& oper) const {
 }
 
 XlfOper& XlfOperImpl12::SetNumberArray(XlfOper& oper, const double* values, std::size_t rows,
-                                       std::size_t columns) const {
+                                       std::size_t columns, std::size_t maxColumns) const {
     if (LPXLOPER12 record = GetXloper12(oper))
-        WriteNumbers(*record, values, rows, columns);
+        WriteNumbers(*record, values, rows, columns, maxColumns);
     return oper;
 }
 
-void XlfOperImpl12::RequireArrayShape(std::size_t rows, std::size_t columns) const {
-    RequireExcel12ArrayShape(rows, columns);
+void XlfOperImpl12::RequireArrayShape(std::size_t rows, std::size_t columns,
+                                      std::size_t maxColumns) const {
+    RequireExcel12ArrayShape(rows, columns, maxColumns);
+}
+
+std::size_t XlfOperImpl12::SheetColumns() const {
+    return Excel12SheetColumns;
 }
 
 } // namespace xlw

@@ -56,8 +56,10 @@ public:
     int ConvertToError(const XlfOper& oper, unsigned short& out) const override;
     unsigned int GetType(const XlfOper& oper) const override;
     XlfOper& SetNumberArray(XlfOper& oper, const double* values, std::size_t rows,
-                            std::size_t columns) const override;
-    void RequireArrayShape(std::size_t rows, std::size_t columns) const override;
+                            std::size_t columns, std::size_t maxColumns) const override;
+    void RequireArrayShape(std::size_t rows, std::size_t columns,
+                           std::size_t maxColumns) const override;
+    std::size_t SheetColumns() const override;
 };
 
 } // namespace xlw

@@ -361,14 +361,19 @@ unsigned int XlfOperImpl4::GetType(const XlfOper& oper) const {
 }
 
 XlfOper& XlfOperImpl4::SetNumberArray(XlfOper& oper, const double* values, std::size_t rows,
-                                      std::size_t columns) const {
+                                      std::size_t columns, std::size_t maxColumns) const {
     if (LPXLOPER record = GetXloper(oper))
-        WriteNumbers(*record, values, rows, columns);
+        WriteNumbers(*record, values, rows, columns, maxColumns);
     return oper;
 }
 
-void XlfOperImpl4::RequireArrayShape(std::size_t rows, std::size_t columns) const {
-    RequireExcel4ArrayShape(rows, columns);
+void XlfOperImpl4::RequireArrayShape(std::size_t rows, std::size_t columns,
+                                     std::size_t maxColumns) const {
+    RequireExcel4ArrayShape(rows, columns, maxColumns);
+}
+
+std::size_t XlfOperImpl4::SheetColumns() const {
+    return ClassicArrayColumns;
 }
 
 } // namespace xlw

@@ -44,6 +44,16 @@ void ExpectText(const Grid& grid, const std::string& text) {
     EXPECT_TRUE(grid.At(0, 0) == Cell::Text(text)) << grid.At(0, 0).Display();
 }
 
+// The sheet's width under the running record kind: Excel 2007's 16384
+// columns, or Excel 4's 255 that an array can fill.
+int SheetWidth() {
+    return AddInSession::Get().UsesExcel12Records() ? 16384 : 255;
+}
+
+std::string ColumnsText(const char* name) {
+    return std::string(name) + " must be a whole number from 0 to " + std::to_string(SheetWidth());
+}
+
 // Whole arguments, fractional counts (truncated) and omitted trailing ones
 // (which Excel passes as 0).
 TEST(RandomisedFunctions, AreTheirGeneratorsResults) {
@@ -108,9 +118,9 @@ TEST(RandomisedFunctions, ShowWhatIsAllowedForTheFirstWrongArgument) {
         std::vector<double> arguments;
         std::string text;
     } pointCases[] = {
-        {{256, 4}, "d must be a whole number from 0 to 255"},
-        {{-1, 4}, "d must be a whole number from 0 to 255"},
-        {{NaN, NaN}, "d must be a whole number from 0 to 255"},
+        {{SheetWidth() + 1.0, 4}, ColumnsText("d")},
+        {{-1, 4}, ColumnsText("d")},
+        {{NaN, NaN}, ColumnsText("d")},
         {{3, 1e10}, "n must be a whole number from 0 to 2147483647"},
         {{3, -1}, "the number of points must not be negative"},
         {{3, -1, -1, -1}, "the number of points must not be negative"},
@@ -136,7 +146,7 @@ TEST(RandomisedFunctions, ShowWhatIsAllowedForTheFirstWrongArgument) {
         std::vector<double> arguments;
         std::string text;
     } pathCases[] = {
-        {{300, 4, 1}, "steps must be a whole number from 0 to 255"},
+        {{SheetWidth() + 1.0, 4, 1}, ColumnsText("steps")},
         {{4, NaN, 1}, "n must be a whole number from 0 to 2147483647"},
         {{3, -1, 0}, "the number of points must not be negative"},
         {{4, 8}, maturityText},
@@ -434,7 +444,20 @@ TEST(RandomisedFunctions, ScrambledHaltonIsItsGeneratorsPointsAndReplicates) {
     ExpectGrid(
         Evaluate("rnd_ScrambledHalton", {2, 9, 4294967295.0, 0, 2}),
         Stacked({ScrambledHaltonPoints(2, 9, 4294967295u, 0), ScrambledHaltonPoints(2, 9, 0, 0)}));
-    ExpectText(Evaluate("rnd_ScrambledHalton", {256, 1}), "d must be a whole number from 0 to 255");
+    ExpectText(Evaluate("rnd_ScrambledHalton", {SheetWidth() + 1.0, 1}), ColumnsText("d"));
+}
+
+// One column per dimension or step, as many as the sheet has: Excel 2007's
+// 16384 under Excel 12 records, Excel 4's 255 otherwise.
+TEST(RandomisedFunctions, ReachTheSheetsWidth) {
+    const int d = SheetWidth();
+    ExpectGrid(Evaluate("rnd_ScrambledSobol", {double(d), 3, 7, 5}),
+               ScrambledSobolPoints(d, 3, 7, 5));
+    ExpectGrid(Evaluate("rnd_ScrambledNormalRNs", {double(d), 2, 8, 0, 2}),
+               Stacked({ScrambledNormalVariates(d, 2, 8, 0), ScrambledNormalVariates(d, 2, 9, 0)}));
+    ExpectGrid(Evaluate("rnd_ScrambledHalton", {double(d), 2, 9}),
+               ScrambledHaltonPoints(d, 2, 9, 0));
+    ExpectGrid(Evaluate("rnd_BrownianPaths", {double(d), 2, 1, 10}), BrownianPaths(d, 2, 1, 10, 0));
 }
 
 // The values themselves are checked against scipy (check_against_scipy.py);

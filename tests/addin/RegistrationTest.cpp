@@ -37,8 +37,8 @@ const char* const ReplicatesHelp =
     " number of independent copies, one block of n rows each, the copy r from seed + r (1 if "
     "omitted) . ";
 const std::vector<const char*> ScrambledPointHelp = {
-    " number of dimensions, at most 255 . ", " number of points . ", SeedHelp,
-    " index of the first point, 0 for the first (0 if omitted) . ", ReplicatesHelp};
+    " number of dimensions, at most 16384 (255 before Excel 2007) . ", " number of points . ",
+    SeedHelp, " index of the first point, 0 for the first (0 if omitted) . ", ReplicatesHelp};
 
 // Every help text as the wizard shows it: the stored text with ". " appended.
 // The six original functions come first, unchanged, then the randomised ones.
@@ -95,8 +95,8 @@ const ExpectedRegistration Functions[] = {
      "steps, n, maturity, seed, start, replicates",
      " generates n paths of standard Brownian motion at the times k * maturity / steps, from "
      "scrambled Sobol points through a Brownian bridge ",
-     {" number of equal time steps, at most 255 . ", " number of paths . ",
-      " time of the last step, a positive number . ", SeedHelp,
+     {" number of equal time steps, at most 16384 (255 before Excel 2007) . ",
+      " number of paths . ", " time of the last step, a positive number . ", SeedHelp,
       " index of the first Sobol point, 0 for the first (0 if omitted) . ", ReplicatesHelp},
      true},
     {"xlrnd_ReplicateStats",

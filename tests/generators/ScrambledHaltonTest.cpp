@@ -30,13 +30,14 @@ double Correlation(const DoubleMatrix& points, int a, int b) {
 } // namespace
 
 // n = b^m points from start 0: one in each of the b^m intervals of width
-// b^-m, in every dimension of base b, whatever the seed.
+// b^-m, in every dimension of base b, whatever the seed; the shuffled and the
+// keyed permutations (from dimension 256, base 1619) alike.
 TEST(ScrambledHalton, StratifiesEachBaseAtEveryPowerOfIt) {
-    const std::vector<int> primes = FirstPrimes(255);
+    const std::vector<int> primes = FirstPrimes(1001);
     const struct {
         int dimension; // from 0
         int power;
-    } cases[] = {{0, 12}, {1, 7}, {2, 5}, {3, 4}, {9, 2}, {99, 1}, {254, 1}};
+    } cases[] = {{0, 12}, {1, 7}, {2, 5}, {3, 4}, {9, 2}, {99, 1}, {254, 1}, {255, 1}, {1000, 1}};
     for (std::uint32_t seed : {0u, 1u, 4294967295u}) {
         for (const auto& c : cases) {
             const int b = primes[c.dimension];
@@ -67,6 +68,10 @@ TEST(ScrambledHalton, DecorrelatesTheHighestDimensions) {
     for (std::uint32_t seed = 0; seed < 8; ++seed) {
         const DoubleMatrix points = ScrambledHaltonPoints(255, 4096, seed * 2654435761u, 0);
         EXPECT_LT(std::abs(Correlation(points, 253, 254)), 0.05) << "seed " << seed;
+    }
+    for (std::uint32_t seed = 0; seed < 4; ++seed) {
+        const DoubleMatrix points = ScrambledHaltonPoints(1002, 4096, seed, 0);
+        EXPECT_LT(std::abs(Correlation(points, 1000, 1001)), 0.05) << "seed " << seed;
     }
 }
 

@@ -2,6 +2,7 @@
 #include "BrownianPaths.h"
 #include "GrayCodeSobol.h"
 #include "OwenScrambling.h"
+#include "ScrambledCoordinates.h"
 #include "ShippedSobolTable.h"
 #include "SobolDirectionNumbers.h"
 #include "TestFiles.h"
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <random>
 #include <set>
 #include <stdexcept>
 #include <vector>
@@ -333,7 +335,8 @@ TEST(ScrambledSobolPoints, AreBurleysScrambleOfBoostRandomsSobolPoints) {
     const struct {
         int d, n;
         std::uint32_t seed, start;
-    } cases[] = {{1, 8, 0, 0}, {5, 33, 7, 0}, {40, 20, 4294967295u, 1000}, {3, 5, 123456789u, 1}};
+    } cases[] = {{1, 8, 0, 0},          {5, 33, 7, 0},   {40, 20, 4294967295u, 1000},
+                 {3, 5, 123456789u, 1}, {1, 9000, 9, 3}, {10, 1000, 5, 77}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.d << ", " << c.n << ", " << c.seed << ", " << c.start);
         const DoubleMatrix points = ScrambledSobolPoints(c.d, c.n, c.seed, c.start, File());
@@ -348,6 +351,27 @@ TEST(ScrambledSobolPoints, AreBurleysScrambleOfBoostRandomsSobolPoints) {
                     BurleyOwenScramble(x, SeedOfDimension(c.seed, static_cast<std::uint32_t>(j)));
                 ASSERT_EQ(points(i, j), (bits + 0.5) / 4294967296.0) << i << ", " << j;
             }
+    }
+}
+
+// The vector path must give the baseline's bits, whatever the count's
+// remainder after whole vectors.
+TEST(ScrambleToCoordinates, GivesTheSameBitsOnEveryPath) {
+    if (!ProcessorHasAvx2())
+        GTEST_SKIP() << "this processor has no AVX2";
+    std::mt19937 random(20);
+    std::vector<std::uint32_t> bits(1027), seeds(1027);
+    for (std::size_t k = 0; k < bits.size(); ++k) {
+        bits[k] = static_cast<std::uint32_t>(random());
+        seeds[k] = static_cast<std::uint32_t>(random());
+    }
+    for (std::size_t count : {std::size_t{1}, std::size_t{7}, std::size_t{8}, bits.size()}) {
+        std::vector<double> baseline(count), avx2(count);
+        ScrambleToCoordinatesBaseline(bits.data(), seeds.data(), baseline.data(), count);
+        ScrambleToCoordinatesAvx2(bits.data(), seeds.data(), avx2.data(), count);
+        for (std::size_t k = 0; k < count; ++k)
+            ASSERT_EQ(baseline[k], avx2[k]) << "coordinate " << k << " of " << count;
+        EXPECT_EQ(baseline[0], (BurleyOwenScramble(Reversed(bits[0]), seeds[0]) + 0.5) * 0x1p-32);
     }
 }
 

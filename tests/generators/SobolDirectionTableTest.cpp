@@ -10,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -34,10 +35,10 @@ std::string ThrownBy(const std::function<void()>& action) {
 
 TEST(SobolDirectionTable, GivesWhatReadingTheFileForTheCallGives) {
     const std::string path = ShippedDirectionNumberFile();
-    const SobolDirectionTable table(path, 255);
-    for (int d : {1, 2, 17, 255})
+    const SobolDirectionTable table(path, 1500);
+    for (int d : {1, 2, 17, 255, 256, 1100, 1500})
         EXPECT_EQ(table.DirectionIntegers(d), SobolDirectionIntegers(d, 32, path)) << d;
-    EXPECT_THROW(table.DirectionIntegers(256), std::invalid_argument);
+    EXPECT_THROW(table.DirectionIntegers(1501), std::invalid_argument);
     EXPECT_THROW(table.DirectionIntegers(0), std::invalid_argument);
 }
 
@@ -68,6 +69,27 @@ TEST(SobolDirectionTable, AnswersUpToABadLineAndThenItsFault) {
     EXPECT_EQ(ThrownBy([&] { table.DirectionIntegers(10); }), fault);
 }
 
+// Past the first reading the same holds: a bad line met when a later call
+// reads further is that call's fault and every later one's, and what was
+// read before stays.
+TEST(SobolDirectionTable, AFaultFoundReadingFurtherLeavesWhatWasRead) {
+    std::ifstream shipped(ShippedDirectionNumberFile());
+    std::string text, line;
+    for (int lines = 0; lines < 300 && std::getline(shipped, line); ++lines)
+        text += line + "\n"; // the heading and dimensions 2 to 300
+    const TemporaryFolder folder;
+    const std::string path = folder.Write("param.txt", text + "3 9 1 1 1\n");
+    const SobolDirectionTable table(path, 400);
+    const std::vector<std::uint32_t> first = SobolDirectionIntegers(255, 32, path);
+    EXPECT_EQ(table.DirectionIntegers(255), first);
+    EXPECT_EQ(table.DirectionIntegers(300), SobolDirectionIntegers(300, 32, path));
+    const std::string fault = ThrownBy([&] { SobolDirectionIntegers(301, 32, path); });
+    EXPECT_NE(fault.find("line 301"), std::string::npos) << fault;
+    EXPECT_EQ(ThrownBy([&] { table.DirectionIntegers(301); }), fault);
+    EXPECT_EQ(ThrownBy([&] { table.DirectionIntegers(400); }), fault);
+    EXPECT_EQ(table.DirectionIntegers(255), first);
+}
+
 // A file that is not there yet is looked for again at the next use: the user
 // may still put it in place.
 TEST(SobolDirectionTable, LooksAgainForAFileThatWasMissing) {
@@ -81,17 +103,18 @@ TEST(SobolDirectionTable, LooksAgainForAFileThatWasMissing) {
 }
 
 // Sixteen threads on a table nobody has read yet, released one millisecond
-// apart: the first ones find it being read, the later ones find it read.
-// Eight fresh tables, since which thread finds what varies from run to run.
+// apart: the first ones find it being read, the later ones find it read, or
+// read further while others copy what was there. Eight fresh tables, since
+// which thread finds what varies from run to run.
 TEST(SobolDirectionTable, ManyThreadsAtFirstUseAllGetTheWholeTable) {
     const std::string path = ShippedDirectionNumberFile();
-    static const int counts[] = {1, 9, 64, 255};
-    std::vector<std::vector<std::uint32_t>> expected(256);
+    static const int counts[] = {1, 64, 255, 700};
+    std::vector<std::vector<std::uint32_t>> expected(701);
     for (int d : counts)
         expected[d] = SobolDirectionIntegers(d, 32, path);
     std::atomic<int> wrong{0};
     for (int table = 0; table < 8; ++table) {
-        const SobolDirectionTable fresh(path, 255);
+        const SobolDirectionTable fresh(path, 700);
         std::atomic<bool> go{false};
         std::vector<std::thread> threads;
         for (int t = 0; t < 16; ++t)

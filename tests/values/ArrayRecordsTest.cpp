@@ -172,6 +172,34 @@ TEST_F(ArrayRecordTest, ShapesAreRefusedBeforeAnyMemoryIsTaken) {
     EXPECT_EQ(oper4.Columns(), 255u);
 }
 
+// A matrix built to the sheet's width takes Excel 2007's 16384 columns under
+// Excel 12 records and stays at 255 under Excel 4 records; a classic one
+// stays at 255 under both.
+TEST_F(ArrayRecordTest, SheetWidthMatricesReachTheRunningSheetsLastColumn) {
+    const std::size_t widest = ProcessIsExcel12() ? 16384 : 255;
+    EXPECT_EQ(XlfOper::MaxArrayColumns(ArrayWidth::SheetWidth), widest);
+    EXPECT_EQ(XlfOper::MaxArrayColumns(ArrayWidth::Classic), 255u);
+    DoubleMatrix matrix(2, widest);
+    matrix(1, widest - 1) = 2.5;
+    XlfOper wide(matrix, ArrayWidth::SheetWidth);
+    EXPECT_EQ(RawRecord::Of(wide).Columns(), widest);
+    EXPECT_EQ(RawRecord::Of(wide).Element(1, widest - 1).Number(), 2.5);
+    XlfOper::RequireMatrixFits(1, widest, ArrayWidth::SheetWidth);
+
+    const std::string tooWide = "an array holds at most " + std::to_string(widest) + " columns; " +
+                                std::to_string(widest + 1) + " were asked for";
+    XlfOper refused;
+    EXPECT_EQ(Refusal([&] {
+                  refused.SetFromMatrix(DoubleMatrix(1, widest + 1), ArrayWidth::SheetWidth);
+              }),
+              tooWide);
+    EXPECT_EQ(RawRecord::Of(refused).Type(), 0x0100u);
+    EXPECT_EQ(Refusal([&] { XlfOper::RequireMatrixFits(3, widest + 1, ArrayWidth::SheetWidth); }),
+              tooWide);
+    EXPECT_EQ(Refusal([&] { XlfOper::RequireMatrixFits(3, 256); }),
+              "an array holds at most 255 columns; 256 were asked for");
+}
+
 TEST_F(ArrayRecordTest, AFailedAllocationLeavesTheRecordAsItWas) {
     const XlfOperImpl& impl = *XlfOperImpl::Current;
     CellMatrix strings(1, 200);
