@@ -6,6 +6,7 @@
 // registered thread-safe: Excel's recalculation threads call them at once,
 // each result owning its memory, and they print nothing. Their results reach
 // the sheet's width: 16384 columns from Excel 2007 on, 255 before.
+#include "RandomisedEntryPoints.h"
 #include "ResultMemory.h"
 #include "WholeNumberArgument.h"
 

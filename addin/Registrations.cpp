@@ -2,16 +2,22 @@
 // registrars run in this order while the module loads, and Excel registers the
 // functions in the same order when the add-in opens: the six original ones
 // first, then the randomised ones, which alone are thread-safe.
+#include "RandomisedEntryPoints.h"
+
 #include "xlw/AddInName.h"
 #include "xlw/FunctionRegistrar.h"
+#include "xlw/WorksheetFunction.h"
 
 #include <iterator>
 
 namespace {
 
 using xlw::AddInName;
+using xlw::ArgumentHelp;
 using xlw::ArgumentSpec;
 using xlw::FunctionRegistrar;
+using xlw::ThreadSafeFunction;
+using xlw::WorksheetFunction;
 
 // What Excel's Add-ins dialog lists instead of the file name.
 const AddInName name("Tesserine quasi-Monte Carlo");
@@ -38,19 +44,21 @@ constexpr const char* ReplicatesHelp =
     " number of independent copies, one block of n rows each, the copy r from seed + r (1 if "
     "omitted) ";
 
-const ArgumentSpec ScrambledSobolArguments[] = {
-    {"d", " number of dimensions, at most 16384 (255 before Excel 2007) ", "B"},
-    {"n", " number of points ", "B"},
-    {"seed", " scrambling seed, a whole number from 0 to 4294967295 (0 if omitted) ", "B"},
-    {"start", " index of the first point, 0 for the first (0 if omitted) ", "B"},
-    {"replicates", ReplicatesHelp, "B"}};
-const ArgumentSpec BrownianPathArguments[] = {
-    {"steps", " number of equal time steps, at most 16384 (255 before Excel 2007) ", "B"},
-    {"n", " number of paths ", "B"},
-    {"maturity", " time of the last step, a positive number ", "B"},
-    {"seed", " scrambling seed, a whole number from 0 to 4294967295 (0 if omitted) ", "B"},
-    {"start", " index of the first Sobol point, 0 for the first (0 if omitted) ", "B"},
-    {"replicates", ReplicatesHelp, "B"}};
+// The randomised point functions take the same arguments; their
+// registrations read the type codes and the count off the entry points.
+const ArgumentHelp ScrambledPointArguments[] = {
+    {"d", " number of dimensions, at most 16384 (255 before Excel 2007) "},
+    {"n", " number of points "},
+    {"seed", " scrambling seed, a whole number from 0 to 4294967295 (0 if omitted) "},
+    {"start", " index of the first point, 0 for the first (0 if omitted) "},
+    {"replicates", ReplicatesHelp}};
+const ArgumentHelp BrownianPathArguments[] = {
+    {"steps", " number of equal time steps, at most 16384 (255 before Excel 2007) "},
+    {"n", " number of paths "},
+    {"maturity", " time of the last step, a positive number "},
+    {"seed", " scrambling seed, a whole number from 0 to 4294967295 (0 if omitted) "},
+    {"start", " index of the first Sobol point, 0 for the first (0 if omitted) "},
+    {"replicates", ReplicatesHelp}};
 
 const ArgumentSpec ReplicateStatsArguments[] = {
     {"values",
@@ -96,24 +104,21 @@ const FunctionRegistrar logNormal("xlrnd_LogNormalRNs", "rnd_LogNormalRNs",
                                   Category, VariateArguments, CountOf(VariateArguments),
                                   NotVolatile, NotThreadSafe, RunningValueRecord);
 
-const FunctionRegistrar scrambledSobol(
+const WorksheetFunction<xlrnd_ScrambledSobol> scrambledSobol(
     "xlrnd_ScrambledSobol", "rnd_ScrambledSobol",
     " generates n Owen-scrambled Sobol points for d dimensions from point start on; each seed "
     "gives another randomisation ",
-    Category, ScrambledSobolArguments, CountOf(ScrambledSobolArguments), NotVolatile, ThreadSafe,
-    RunningValueRecord);
-const FunctionRegistrar scrambledNormal(
+    Category, ScrambledPointArguments, ThreadSafeFunction);
+const WorksheetFunction<xlrnd_ScrambledNormalRNs> scrambledNormal(
     "xlrnd_ScrambledNormalRNs", "rnd_ScrambledNormalRNs",
     " generates normally distributed Random numbers from Owen-scrambled Sobol points, with a "
     "full-precision inverse normal ",
-    Category, ScrambledSobolArguments, CountOf(ScrambledSobolArguments), NotVolatile, ThreadSafe,
-    RunningValueRecord);
-const FunctionRegistrar brownianPaths(
+    Category, ScrambledPointArguments, ThreadSafeFunction);
+const WorksheetFunction<xlrnd_BrownianPaths> brownianPaths(
     "xlrnd_BrownianPaths", "rnd_BrownianPaths",
     " generates n paths of standard Brownian motion at the times k * maturity / steps, from "
     "scrambled Sobol points through a Brownian bridge ",
-    Category, BrownianPathArguments, CountOf(BrownianPathArguments), NotVolatile, ThreadSafe,
-    RunningValueRecord);
+    Category, BrownianPathArguments, ThreadSafeFunction);
 
 const FunctionRegistrar replicateStats(
     "xlrnd_ReplicateStats", "rnd_ReplicateStats",
@@ -121,12 +126,11 @@ const FunctionRegistrar replicateStats(
     ReplicateStatsArguments, CountOf(ReplicateStatsArguments), NotVolatile, ThreadSafe,
     RunningValueRecord);
 
-const FunctionRegistrar scrambledHalton(
+const WorksheetFunction<xlrnd_ScrambledHalton> scrambledHalton(
     "xlrnd_ScrambledHalton", "rnd_ScrambledHalton",
     " generates n Halton points for d dimensions from point start on, each digit randomly "
     "permuted; each seed gives another randomisation ",
-    Category, ScrambledSobolArguments, CountOf(ScrambledSobolArguments), NotVolatile, ThreadSafe,
-    RunningValueRecord);
+    Category, ScrambledPointArguments, ThreadSafeFunction);
 
 const FunctionRegistrar discrepancy(
     "xlrnd_Discrepancy", "rnd_Discrepancy",

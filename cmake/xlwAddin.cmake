@@ -5,7 +5,8 @@
 # architecture and the two ship side by side. The add-in is linked
 # statically and imports system DLLs only; its exports are the functions
 # declared XLW_EXPORT, under their plain names, with xlAutoOpen and
-# xlAutoClose from the framework. No .def file to keep in step.
+# xlAutoClose from the framework. No .def file to keep in step. Release and
+# MinSizeRel builds are stripped.
 function(xlw_add_addin name)
   cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "SOURCES")
   if(arg_UNPARSED_ARGUMENTS OR NOT arg_SOURCES)
@@ -22,5 +23,8 @@ function(xlw_add_addin name)
     # Excel looks the functions up by their plain names.
     target_link_options(${name} PRIVATE -Wl,--kill-at)
   endif()
+  # A user's copy needs no symbols: without them a release add-in is half
+  # the size.
+  target_link_options(${name} PRIVATE $<$<CONFIG:Release,MinSizeRel>:-s>)
   set_target_properties(${name} PROPERTIES OUTPUT_NAME ${output} PREFIX "" SUFFIX ".xll")
 endfunction()

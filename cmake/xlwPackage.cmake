@@ -1,6 +1,6 @@
 # `cmake --install` of a Windows build gives the xlw package: the public
-# headers, this architecture's libraries under lib/xlw/<architecture>, and
-# the CMake files behind find_package(xlw). Installing the i686 and the
+# headers, this architecture's libraries under lib/xlw/<architecture>, the
+# CMake files behind find_package(xlw) and the mingw toolchain files. Installing the i686 and the
 # x86-64 build into one prefix gives a package for both.
 include(CMakePackageConfigHelpers)
 
@@ -32,3 +32,12 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/xlwConfig.cmake
               ${CMAKE_CURRENT_BINARY_DIR}/xlwConfigVersion.cmake
               ${PROJECT_SOURCE_DIR}/cmake/xlwAddin.cmake
         DESTINATION ${xlw_cmake_dir} COMPONENT xlw)
+
+# The toolchain files travel with the package, so that an add-in's project
+# needs nothing from this repository:
+#   -DCMAKE_TOOLCHAIN_FILE=<prefix>/lib/cmake/xlw/mingw-i686.cmake (or mingw-x86_64.cmake)
+install(FILES ${PROJECT_SOURCE_DIR}/cmake/mingw.cmake ${PROJECT_SOURCE_DIR}/cmake/mingw-i686.cmake
+              ${PROJECT_SOURCE_DIR}/cmake/mingw-x86_64.cmake
+        DESTINATION ${xlw_cmake_dir} COMPONENT xlw)
+install(PROGRAMS ${PROJECT_SOURCE_DIR}/cmake/wine-run.sh DESTINATION ${xlw_cmake_dir}
+        COMPONENT xlw)

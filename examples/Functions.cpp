@@ -1,6 +1,11 @@
 // The worksheet functions of XlwExample. Each one is declared once, with
-// XLW_EXPORT, which is all the export table needs; the FunctionRegistrar
-// beside it tells Excel its name, arguments and help when the add-in opens.
+// XLW_EXPORT, which is all the export table needs; the WorksheetFunction
+// after it tells Excel its name, arguments and help when the add-in opens,
+// and works out the type text from the entry point's C++ type: a double
+// argument is passed as a number ("B"), a ValueArgument as the value record
+// of the running Excel ("P" or "Q"), a RangeArgument as written, a range as
+// a reference ("R" or "U"). An argument table that does not fit the
+// signature does not compile.
 //
 // Every entry point that returns a value record runs its work inside
 // WorksheetCall: whatever it throws reaches the cell as a text (a
@@ -9,7 +14,7 @@
 // nothing shared, so they are registered thread-safe and run inside
 // ThreadSafeWorksheetCall: Excel may then call them on all its
 // recalculation threads at once, each result owning its memory. ex_Calls
-// returns a plain double ("B") and can fail in no way.
+// returns a plain double and can fail in no way.
 #include "xlw/xlw.h"
 
 #include <cmath>
@@ -18,64 +23,20 @@
 #include <string>
 #include <vector>
 
-using xlw::ArgumentSpec;
 using xlw::CellMatrix;
 using xlw::CellValue;
-using xlw::FunctionRegistrar;
+using xlw::RangeArgument;
+using xlw::ThreadSafeFunction;
 using xlw::ThreadSafeWorksheetCall;
+using xlw::ValueArgument;
+using xlw::VolatileFunction;
 using xlw::WorksheetCall;
+using xlw::WorksheetFunction;
 using xlw::XlfOper;
 
 namespace {
 
 constexpr const char* Category = "xlw example";
-// Empty: the value record of the running Excel, "P" before Excel 2007 and
-// "Q" since, read and written through XlfOper whichever it is.
-constexpr const char* ValueResult = "";
-constexpr const char* NumberResult = "B";
-constexpr bool Volatile = true;
-constexpr bool NotVolatile = false;
-constexpr bool NotThreadSafe = false;
-constexpr bool ThreadSafe = true;
-
-// "XLF_OPER" asks for a value (P or Q): a range arrives as its values.
-// "XLF_XLOPER" asks for the argument as it was written (R or U), so that a
-// range arrives as a reference and is read only as far as we read it.
-constexpr const char* Value = "XLF_OPER";
-constexpr const char* Reference = "XLF_XLOPER";
-
-const ArgumentSpec GreetArguments[] = {{"name", " whom to greet ", Value}};
-const FunctionRegistrar greet("xlex_Greet", "ex_Greet", " greets by name ", Category,
-                              GreetArguments, std::size(GreetArguments), NotVolatile, ThreadSafe,
-                              ValueResult);
-
-const ArgumentSpec RangeArguments[] = {{"range", " the cells to look at ", Reference}};
-const FunctionRegistrar
-    countKinds("xlex_CountKinds", "ex_CountKinds",
-               " counts the numbers, texts, booleans, errors and empty cells of a range ", Category,
-               RangeArguments, std::size(RangeArguments), NotVolatile, NotThreadSafe, ValueResult);
-const FunctionRegistrar sum("xlex_Sum", "ex_Sum", " adds up the numbers of a range ", Category,
-                            RangeArguments, std::size(RangeArguments), NotVolatile, NotThreadSafe,
-                            ValueResult);
-
-const ArgumentSpec DescribeArguments[] = {{"x", " any number ", "B"}};
-const FunctionRegistrar describe("xlex_Describe", "ex_Describe",
-                                 " a table of facts about x: the number, whether it is whole, "
-                                 "its square root and its reciprocal ",
-                                 Category, DescribeArguments, std::size(DescribeArguments),
-                                 NotVolatile, ThreadSafe, ValueResult);
-
-const ArgumentSpec FindArguments[] = {{"value", " the number, text or boolean to find ", Value},
-                                      {"range", " the cells to search, row by row ", Reference}};
-const FunctionRegistrar find("xlex_Find", "ex_Find",
-                             " the position (1 for the first cell, counted row by row) of the "
-                             "first cell of range that holds value; #N/A when none does ",
-                             Category, FindArguments, std::size(FindArguments), NotVolatile,
-                             NotThreadSafe, ValueResult);
-
-const FunctionRegistrar calls("xlex_Calls", "ex_Calls",
-                              " how many times Excel has called this function ", Category, nullptr,
-                              0, Volatile, NotThreadSafe, NumberResult);
 
 // Excel compares texts without regard to case; everything else must match
 // in kind and value. Under Excel 4 texts arrive narrow, under Excel 12 wide:
@@ -100,7 +61,7 @@ CellValue ErrorCell(int code) {
 } // namespace
 
 // Excel 4 keeps at most 255 bytes of a text: a longer greeting is cut there.
-XLW_EXPORT void* XLW_STDCALL xlex_Greet(void* name) {
+XLW_EXPORT void* XLW_STDCALL xlex_Greet(ValueArgument name) {
     return ThreadSafeWorksheetCall([=] {
         std::wstring text;
         if (XlfOper(name).ConvertToWideString(text) != 0)
@@ -108,9 +69,11 @@ XLW_EXPORT void* XLW_STDCALL xlex_Greet(void* name) {
         return XlfOper(L"Hello, " + (text.empty() ? std::wstring(L"world") : text) + L"!");
     });
 }
+const WorksheetFunction<xlex_Greet> greet("xlex_Greet", "ex_Greet", " greets by name ", Category,
+                                          {{"name", " whom to greet "}}, ThreadSafeFunction);
 
 // A two-column table, one row per kind of cell: its name, then how many.
-XLW_EXPORT void* XLW_STDCALL xlex_CountKinds(void* range) {
+XLW_EXPORT void* XLW_STDCALL xlex_CountKinds(RangeArgument range) {
     return WorksheetCall([=] {
         const CellMatrix cells = XlfOper(range).GetCellMatrix("range");
         double numbers = 0, texts = 0, booleans = 0, errors = 0, empty = 0;
@@ -138,22 +101,25 @@ XLW_EXPORT void* XLW_STDCALL xlex_CountKinds(void* range) {
         return XlfOper(table);
     });
 }
+const WorksheetFunction<xlex_CountKinds>
+    countKinds("xlex_CountKinds", "ex_CountKinds",
+               " counts the numbers, texts, booleans, errors and empty cells of a range ", Category,
+               {{"range", " the cells to look at "}});
 
 // Each cell is read as Excel turns it into a number: a numeric text or a
 // boolean counts, an empty cell counts as 0, any other text or an error
-// stops the sum.
-XLW_EXPORT void* XLW_STDCALL xlex_Sum(void* range) {
+// stops the sum, and the cell shows which cell and why.
+XLW_EXPORT void* XLW_STDCALL xlex_Sum(RangeArgument range) {
     return WorksheetCall([=] {
-        int code = 0;
-        const std::vector<double> numbers = XlfOper(range).GetDoubleVector(xlw::RowMajor, &code);
-        if (code != 0)
-            throw std::runtime_error("a cell of the range is not a number");
+        const std::vector<double> numbers = XlfOper(range).ReadNumbers("range");
         double total = 0;
         for (double number : numbers)
             total += number;
         return XlfOper(total);
     });
 }
+const WorksheetFunction<xlex_Sum> sum("xlex_Sum", "ex_Sum", " adds up the numbers of a range ",
+                                      Category, {{"range", " the cells to look at "}});
 
 // Numbers, texts, a boolean and errors in one result: where a fact does not
 // exist, its cell holds the error Excel itself would show.
@@ -171,10 +137,15 @@ XLW_EXPORT void* XLW_STDCALL xlex_Describe(double x) {
         return XlfOper(table);
     });
 }
+const WorksheetFunction<xlex_Describe> describe("xlex_Describe", "ex_Describe",
+                                                " a table of facts about x: the number, whether it "
+                                                "is whole, its square root and its reciprocal ",
+                                                Category, {{"x", " any number "}},
+                                                ThreadSafeFunction);
 
 // A lookup that finds nothing answers #N/A, as Excel's MATCH does, so that
 // IFNA and ISNA on the sheet can tell it from a wrong argument.
-XLW_EXPORT void* XLW_STDCALL xlex_Find(void* value, void* range) {
+XLW_EXPORT void* XLW_STDCALL xlex_Find(ValueArgument value, RangeArgument range) {
     return WorksheetCall([=] {
         const CellMatrix wanted = XlfOper(value).GetCellMatrix("value");
         if (wanted.RowCount() != 1 || wanted.ColumnCount() != 1)
@@ -187,6 +158,13 @@ XLW_EXPORT void* XLW_STDCALL xlex_Find(void* value, void* range) {
         return XlfOper::MakeError(xlerrNA);
     });
 }
+const WorksheetFunction<xlex_Find>
+    find("xlex_Find", "ex_Find",
+         " the position (1 for the first cell, counted row by row) of the first cell of range "
+         "that holds value; #N/A when none does ",
+         Category,
+         {{"value", " the number, text or boolean to find "},
+          {"range", " the cells to search, row by row "}});
 
 // Registered volatile: Excel calls it at every recalculation, whether or not
 // anything changed, and it counts those calls.
@@ -194,3 +172,6 @@ XLW_EXPORT double XLW_STDCALL xlex_Calls() {
     static double count = 0;
     return ++count;
 }
+const WorksheetFunction<xlex_Calls> calls("xlex_Calls", "ex_Calls",
+                                          " how many times Excel has called this function ",
+                                          Category, VolatileFunction);

@@ -1,5 +1,6 @@
-// One entry of a worksheet function's static argument table. The number of
-// entries travels beside the table, not in it.
+// One entry of a worksheet function's static argument table for a
+// FunctionRegistrar; typeCode is one of TypeCodes.h. The number of entries
+// travels beside the table, not in it.
 #pragma once
 
 namespace xlw {

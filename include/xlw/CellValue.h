@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <type_traits>
 
 namespace xlw {
 
@@ -23,6 +24,13 @@ public:
     CellValue(const std::wstring& wideText);
     CellValue(double number);
     CellValue(int number);
+    // Any other number type, so that cells(0, 1) = v.size() and the like
+    // choose a number cell instead of being ambiguous between double, int
+    // and bool. A bool stays a boolean cell.
+    template <
+        class Number,
+        std::enable_if_t<std::is_arithmetic_v<Number> && !std::is_same_v<Number, bool>, int> = 0>
+    CellValue(Number number) : CellValue(static_cast<double>(number)) {}
     CellValue(unsigned long code, bool isError);
     CellValue(bool flag);
 
@@ -33,7 +41,8 @@ public:
     bool IsErrorCell() const { return kind == ErrorCell; }
     bool IsEmptyCell() const { return kind == EmptyCell; }
 
-    // Each throws a const char* naming the mismatch for a cell of another kind.
+    // Each throws std::runtime_error naming the mismatch for a cell of another
+    // kind.
     std::string GetText() const;
     const std::wstring& GetWideText() const;
     double GetNumber() const;
@@ -44,7 +53,7 @@ public:
 
     operator std::string() const;
     operator std::wstring() const;
-    operator bool() const;
+    explicit operator bool() const;
     operator double() const;
     operator unsigned long() const;
 

@@ -241,6 +241,31 @@ constexpr int xlerrName = 29;
 constexpr int xlerrNum = 36;
 constexpr int xlerrNA = 42;
 
+// The names an add-in uses, also in namespace xlw (xlw::xlerrNA), so that
+// code written in the framework's namespace finds them there; they stay
+// global as well, under the names Excel's C API gives them.
+namespace xlw {
+using ::xlerrDiv0;
+using ::xlerrNA;
+using ::xlerrName;
+using ::xlerrNull;
+using ::xlerrNum;
+using ::xlerrRef;
+using ::xlerrValue;
+using ::xltypeBigData;
+using ::xltypeBool;
+using ::xltypeErr;
+using ::xltypeFlow;
+using ::xltypeInt;
+using ::xltypeMissing;
+using ::xltypeMulti;
+using ::xltypeNil;
+using ::xltypeNum;
+using ::xltypeRef;
+using ::xltypeSRef;
+using ::xltypeStr;
+} // namespace xlw
+
 // Function numbers.
 constexpr int xlSpecial = 0x4000;
 constexpr int xlCommand = 0x8000;

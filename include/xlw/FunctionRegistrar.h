@@ -1,6 +1,10 @@
 // A static object per worksheet function: its constructor appends the
 // function's record to the registry while the module loads, before Excel
-// calls xlAutoOpen.
+// calls xlAutoOpen. The codes are texts of TypeCodes.h: one per argument in
+// the table of argumentCount entries, and returnTypeCode for the result,
+// where the empty TypeCodes::ValueResult means the value record of the
+// running Excel. WorksheetFunction works all of them out from the entry
+// point instead, and is the safer way to register.
 #pragma once
 
 #include "ArgumentSpec.h"

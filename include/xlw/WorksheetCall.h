@@ -10,6 +10,7 @@
 
 #include <exception>
 #include <string>
+#include <type_traits>
 
 namespace xlw {
 
@@ -17,12 +18,36 @@ namespace xlw {
 // storage: the answer when even building a result value failed.
 void* StaticValueError() noexcept;
 
+template <class> constexpr bool UnsupportedResult = false;
+
+// The record of what a computation returned: a number, a text, a bool, a
+// DoubleMatrix, a CellMatrix or an XlfOper.
+template <class Result> XlfOper ResultOper(const Result& value) {
+    if constexpr (std::is_same_v<Result, XlfOper>)
+        return value;
+    else if constexpr (std::is_same_v<Result, bool>)
+        return XlfOper(value);
+    else if constexpr (std::is_arithmetic_v<Result>)
+        return XlfOper(static_cast<double>(value));
+    else if constexpr (std::is_same_v<Result, std::string> ||
+                       std::is_same_v<Result, std::wstring> ||
+                       std::is_same_v<Result, const char*> ||
+                       std::is_same_v<Result, const wchar_t*>)
+        return XlfOper(value);
+    else if constexpr (std::is_same_v<Result, DoubleMatrix> || std::is_same_v<Result, CellMatrix>)
+        return XlfOper(value);
+    else
+        static_assert(UnsupportedResult<Result>,
+                      "a worksheet computation must return a number, a text, a bool, a "
+                      "DoubleMatrix, a CellMatrix or an XlfOper");
+}
+
 // Turns a thrown value into the record Excel shows. The XlfException family
 // is caught before std::exception, whose member it is, and gives a null
 // pointer, which Excel shows as #NUM!.
 template <class Computation> void* ComputedResult(Computation& compute) {
     try {
-        return compute().GetRecord();
+        return ResultOper(compute()).GetRecord();
     } catch (const XlfException&) {
         return nullptr;
     } catch (const std::exception& failure) {

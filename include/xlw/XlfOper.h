@@ -5,6 +5,8 @@
 
 #include "ArrayWidth.h"
 #include "ExcelApi.h"
+#include "RangeArgument.h"
+#include "ValueArgument.h"
 #include "XlfOperImpl.h"
 #include "XlfRangeRef.h"
 
@@ -15,6 +17,10 @@ class DoubleMatrix;
 
 namespace xlw {
 
+// The numerical layer's matrix, global there, reachable here as
+// xlw::DoubleMatrix.
+using ::DoubleMatrix;
+
 class CellMatrix;
 
 class XlfOper {
@@ -23,6 +29,9 @@ public:
     XlfOper();
     // Points at an existing record; allocates nothing.
     explicit XlfOper(void* record);
+    // The record an entry point was given.
+    explicit XlfOper(ValueArgument argument) : XlfOper(argument.record) {}
+    explicit XlfOper(RangeArgument argument) : XlfOper(argument.record) {}
     // Shares the other handle's record.
     XlfOper(const XlfOper& other);
     // Re-pointing a handle would drop, unfreed, what Excel allocated in the
@@ -114,6 +123,15 @@ public:
     std::vector<double> GetNumberArray(const std::string& errorId,
                                        VectorReadOrder order = OneDimensional,
                                        int* returnCode = nullptr) const;
+    // The numbers of a value, array or range as Excel converts them (a text
+    // that reads as a number, a boolean, an empty cell as 0), in `order`.
+    // When a cell is not a number, std::invalid_argument names the argument,
+    // the cell, counted row by row, and the cause: "values: cell 3 of 10 is
+    // text, not a number", "values: cell 2 of 4 is the error #N/A, not a
+    // number"; a range too large to read is refused as "values: the range
+    // of ...". The texts of GetDoubleVector stay as they are.
+    std::vector<double> ReadNumbers(const std::string& name,
+                                    VectorReadOrder order = RowMajor) const;
     short GetShort(int* returnCode = nullptr) const;
     short GetShort(const std::string& errorId, int* returnCode = nullptr) const;
     bool GetBool(int* returnCode = nullptr) const;

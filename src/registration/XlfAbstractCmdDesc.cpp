@@ -1,5 +1,6 @@
 #include "XlfAbstractCmdDesc.h"
 
+#include "records/ErrorValueText.h"
 #include "xlw/XlfExcel.h"
 
 #include <iostream>
@@ -20,27 +21,6 @@ void ReportRefusal(const char* sourcePosition, int code, const std::string& func
     if (code != xlretSuccess)
         std::cerr << sourcePosition << "Error " << code << " while registering " << functionText
                   << std::endl;
-}
-
-std::string ErrorValueText(int error) {
-    switch (error) {
-    case xlerrNull:
-        return "#NULL!";
-    case xlerrDiv0:
-        return "#DIV/0!";
-    case xlerrValue:
-        return "#VALUE!";
-    case xlerrRef:
-        return "#REF!";
-    case xlerrName:
-        return "#NAME?";
-    case xlerrNum:
-        return "#NUM!";
-    case xlerrNA:
-        return "#N/A";
-    default:
-        return "error " + std::to_string(error);
-    }
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "XlfArgDesc.h"
 
+#include "xlw/TypeCodes.h"
 #include "xlw/XlfExcel.h"
 
 #include <iostream>
@@ -35,11 +36,11 @@ void XlfArgDesc::AssignComment(const std::string& comment) {
 }
 
 std::string XlfArgDesc::RegistrationTypeCode() const {
-    if (type_ == "XLF_OPER")
+    if (type_ == TypeCodes::Value)
         return XlfExcel::Get().OperTypeCode();
-    if (type_ == "XLF_XLOPER")
+    if (type_ == TypeCodes::Reference)
         return XlfExcel::Get().XloperTypeCode();
-    if (type_ == "XLW_WSTR")
+    if (type_ == TypeCodes::RunningWideText)
         return XlfExcel::Get().WideStringTypeCode();
     return type_;
 }

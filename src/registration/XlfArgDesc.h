@@ -10,8 +10,8 @@ namespace xlw {
 class XlfArgDesc {
 public:
     XlfArgDesc() = default;
-    // The type is "XLF_OPER", "XLF_XLOPER", "XLW_WSTR" or a literal Excel
-    // type code. The comment is made to end in ". ".
+    // The type is one of TypeCodes: a literal Excel type code or one that
+    // follows the running Excel. The comment is made to end in ". ".
     XlfArgDesc(const std::string& name, const std::string& comment, const std::string& type);
 
     void AssignName(const std::string& name);

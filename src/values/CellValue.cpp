@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <stdexcept>
 
 namespace xlw {
 
@@ -88,31 +89,31 @@ std::string CellValue::GetText() const {
     if (kind == WideStringCell)
         return Narrow(wideText);
     if (kind != StringCell)
-        throw NotAString;
+        throw std::runtime_error(NotAString);
     return text;
 }
 
 const std::wstring& CellValue::GetWideText() const {
     if (kind != WideStringCell)
-        throw NotAWideString;
+        throw std::runtime_error(NotAWideString);
     return wideText;
 }
 
 double CellValue::GetNumber() const {
     if (kind != NumberCell)
-        throw NotANumber;
+        throw std::runtime_error(NotANumber);
     return number;
 }
 
 bool CellValue::GetBoolean() const {
     if (kind != BooleanCell)
-        throw NotABoolean;
+        throw std::runtime_error(NotABoolean);
     return flag;
 }
 
 unsigned long CellValue::GetErrorCode() const {
     if (kind != ErrorCell)
-        throw NotAnError;
+        throw std::runtime_error(NotAnError);
     return errorCode;
 }
 
@@ -120,7 +121,7 @@ std::string CellValue::GetLowerCaseText() const {
     if (kind == WideStringCell)
         return Narrow(GetLowerCaseWideText());
     if (kind != StringCell)
-        throw NotAString;
+        throw std::runtime_error(NotAString);
     std::string lower = text;
     for (char& c : lower)
         c = LowerCaseLetter(c);
@@ -131,7 +132,7 @@ std::wstring CellValue::GetLowerCaseWideText() const {
     if (kind == StringCell)
         return Widen(GetLowerCaseText());
     if (kind != WideStringCell)
-        throw NotAString;
+        throw std::runtime_error(NotAString);
     std::wstring lower = wideText;
     for (wchar_t& c : lower)
         c = LowerCaseLetter(c);
@@ -140,17 +141,19 @@ std::wstring CellValue::GetLowerCaseWideText() const {
 
 CellValue::operator std::string() const {
     if (kind != StringCell)
-        throw NotAString;
+        throw std::runtime_error(NotAString);
     return text;
 }
 
 // Refuses with the "string" text, unlike GetWideText.
 CellValue::operator std::wstring() const {
     if (kind != WideStringCell)
-        throw NotAString;
+        throw std::runtime_error(NotAString);
     return wideText;
 }
 
+// Explicit: a cell in a condition must be a boolean cell, and a number cell
+// does not quietly become a bool.
 CellValue::operator bool() const {
     return GetBoolean();
 }

@@ -1,5 +1,7 @@
 #include "ConversionReport.h"
 
+#include <stdexcept>
+
 namespace xlw {
 
 void StoreOrRaise(int code, int* returnCode, int (*raise)(int)) {
@@ -15,6 +17,16 @@ void StoreOrRaise(int code, int* returnCode, int (*raise)(int, const std::string
         *returnCode = code;
     else
         raise(code, context);
+}
+
+int NamedConversion(const std::string& errorId, const std::function<int()>& convert) {
+    if (errorId.empty())
+        return convert();
+    try {
+        return convert();
+    } catch (const std::runtime_error& refusal) {
+        throw std::runtime_error(errorId + ": " + refusal.what());
+    }
 }
 
 std::string DoubleContext(const std::string& errorId) {

@@ -2,6 +2,7 @@
 // code goes, and the words that name each conversion in an exception's text.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace xlw {
@@ -11,6 +12,12 @@ namespace xlw {
 void StoreOrRaise(int code, int* returnCode, int (*raise)(int));
 void StoreOrRaise(int code, int* returnCode, int (*raise)(int, const std::string&),
                   const std::string& context);
+
+// Runs a raw conversion. A range it refuses as too large or backwards
+// (std::runtime_error) is refused again with errorId in front, "values: the
+// range of ...", so that the cell names the argument; without an errorId the
+// refusal passes unchanged.
+int NamedConversion(const std::string& errorId, const std::function<int()>& convert);
 
 // The contexts: only the double conversion puts its words first. Without an
 // identifier, the matrix contexts begin with their blank.

@@ -3,16 +3,58 @@
 #include "ConversionReport.h"
 #include "DoubleMatrix.h"
 #include "ValueHelpers.h"
+#include "records/ErrorValueText.h"
 #include "records/XltypeName.h"
 #include "xlw/CellMatrix.h"
 #include "xlw/RaiseForReturnCode.h"
 #include "xlw/XlfExcel.h"
+
+#include <stdexcept>
+#include <string>
 
 namespace xlw {
 
 namespace {
 const XlfOperImpl& Impl() {
     return *XlfOperImpl::Current;
+}
+
+// Whether a text cell reads as a number, asked of Excel as the conversion
+// asked it.
+bool ReadsAsNumber(const CellValue& cell) {
+    double number = 0.0;
+    if (cell.IsWideStringCell())
+        return XlfOper(cell.GetWideText()).ConvertToDouble(number) == xlretSuccess;
+    return XlfOper(cell.GetText()).ConvertToDouble(number) == xlretSuccess;
+}
+
+// Why a value that failed to convert to numbers is not numbers: the first
+// cell, row by row, that no conversion makes a number, or a shape the read
+// order does not take.
+std::string WhyNotNumbers(const XlfOper& oper, VectorReadOrder order) {
+    CellMatrix cells;
+    if (oper.ConvertToCellMatrix(cells) != xlretSuccess)
+        return "a " + oper.XltypeName() + " value, not numbers";
+    const unsigned long rows = cells.RowCount();
+    const unsigned long columns = cells.ColumnCount();
+    const std::string count = std::to_string(rows * columns);
+    for (unsigned long i = 0; i < rows; ++i)
+        for (unsigned long j = 0; j < columns; ++j) {
+            const CellValue& cell = cells(i, j);
+            const std::string where =
+                rows * columns == 1
+                    ? std::string("the value")
+                    : "cell " + std::to_string(i * columns + j + 1) + " of " + count;
+            if (cell.IsErrorCell())
+                return where + " is the error " +
+                       ErrorValueText(static_cast<int>(cell.GetErrorCode())) + ", not a number";
+            if ((cell.IsStringCell() || cell.IsWideStringCell()) && !ReadsAsNumber(cell))
+                return where + " is text, not a number";
+        }
+    if (!FitsReadOrder(order, rows, columns))
+        return "the " + std::to_string(rows) + " rows and " + std::to_string(columns) +
+               " columns are not one row or one column";
+    return "cannot be read as numbers";
 }
 } // namespace
 
@@ -210,8 +252,8 @@ std::vector<double> XlfOper::GetDoubleVector(VectorReadOrder order, int* returnC
 std::vector<double> XlfOper::GetDoubleVector(const std::string& errorId, VectorReadOrder order,
                                              int* returnCode) const {
     std::vector<double> values;
-    StoreOrRaise(ConvertToDoubleVector(values, order), returnCode, &XlfOper::RaiseForReturnCode,
-                 DoubleVectorContext(errorId));
+    StoreOrRaise(NamedConversion(errorId, [&] { return ConvertToDoubleVector(values, order); }),
+                 returnCode, &XlfOper::RaiseForReturnCode, DoubleVectorContext(errorId));
     return values;
 }
 
@@ -222,6 +264,14 @@ std::vector<double> XlfOper::GetNumberArray(VectorReadOrder order, int* returnCo
 std::vector<double> XlfOper::GetNumberArray(const std::string& errorId, VectorReadOrder order,
                                             int* returnCode) const {
     return GetDoubleVector(errorId, order, returnCode);
+}
+
+std::vector<double> XlfOper::ReadNumbers(const std::string& name, VectorReadOrder order) const {
+    std::vector<double> numbers;
+    if (NamedConversion(name, [&] { return ConvertToDoubleVector(numbers, order); }) ==
+        xlretSuccess)
+        return numbers;
+    throw std::invalid_argument(name + ": " + WhyNotNumbers(*this, order));
 }
 
 short XlfOper::GetShort(int* returnCode) const {
@@ -256,8 +306,8 @@ DoubleMatrix XlfOper::GetMatrix(int* returnCode) const {
 
 DoubleMatrix XlfOper::GetMatrix(const std::string& errorId, int* returnCode) const {
     DoubleMatrix matrix(0, 0);
-    StoreOrRaise(ConvertToMatrix(matrix), returnCode, &XlfOper::RaiseForReturnCode,
-                 MatrixContext(errorId));
+    StoreOrRaise(NamedConversion(errorId, [&] { return ConvertToMatrix(matrix); }), returnCode,
+                 &XlfOper::RaiseForReturnCode, MatrixContext(errorId));
     return matrix;
 }
 
@@ -267,8 +317,8 @@ CellMatrix XlfOper::GetCellMatrix(int* returnCode) const {
 
 CellMatrix XlfOper::GetCellMatrix(const std::string& errorId, int* returnCode) const {
     CellMatrix cells(1, 1);
-    StoreOrRaise(ConvertToCellMatrix(cells), returnCode, &XlfOper::RaiseForReturnCode,
-                 CellMatrixContext(errorId));
+    StoreOrRaise(NamedConversion(errorId, [&] { return ConvertToCellMatrix(cells); }), returnCode,
+                 &XlfOper::RaiseForReturnCode, CellMatrixContext(errorId));
     return cells;
 }
 

@@ -354,8 +354,8 @@ std::vector<double> XlfOper4::GetDoubleVector(VectorReadOrder order, int* return
 std::vector<double> XlfOper4::GetDoubleVector(const std::string& errorId, VectorReadOrder order,
                                               int* returnCode) const {
     std::vector<double> values;
-    StoreOrRaise(ConvertToDoubleVector(values, order), returnCode, &XlfOper4::RaiseForReturnCode,
-                 DoubleVectorContext(errorId));
+    StoreOrRaise(NamedConversion(errorId, [&] { return ConvertToDoubleVector(values, order); }),
+                 returnCode, &XlfOper4::RaiseForReturnCode, DoubleVectorContext(errorId));
     return values;
 }
 
@@ -400,8 +400,8 @@ DoubleMatrix XlfOper4::GetMatrix(int* returnCode) const {
 
 DoubleMatrix XlfOper4::GetMatrix(const std::string& errorId, int* returnCode) const {
     DoubleMatrix matrix(0, 0);
-    StoreOrRaise(ConvertToMatrix(matrix), returnCode, &XlfOper4::RaiseForReturnCode,
-                 MatrixContext(errorId));
+    StoreOrRaise(NamedConversion(errorId, [&] { return ConvertToMatrix(matrix); }), returnCode,
+                 &XlfOper4::RaiseForReturnCode, MatrixContext(errorId));
     return matrix;
 }
 
@@ -411,8 +411,8 @@ CellMatrix XlfOper4::GetCellMatrix(int* returnCode) const {
 
 CellMatrix XlfOper4::GetCellMatrix(const std::string& errorId, int* returnCode) const {
     CellMatrix cells(1, 1);
-    StoreOrRaise(ConvertToCellMatrix(cells), returnCode, &XlfOper4::RaiseForReturnCode,
-                 CellMatrixContext(errorId));
+    StoreOrRaise(NamedConversion(errorId, [&] { return ConvertToCellMatrix(cells); }), returnCode,
+                 &XlfOper4::RaiseForReturnCode, CellMatrixContext(errorId));
     return cells;
 }
 

@@ -12,6 +12,8 @@
 #include <functional>
 #include <new>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 using xlw::CellMatrix;
 using xlw::WorksheetCall;
@@ -95,6 +97,37 @@ TEST(WorksheetCall, AResultIsReturnedAsBuilt) {
     ResultRecord result = Guarded([] { return XlfOper(2.5); });
     EXPECT_EQ(result.type, unsigned(xltypeNum));
     EXPECT_EQ(result.number, 2.5);
+}
+
+// A computation may return a plain value; the frame builds its record.
+TEST(WorksheetCall, PlainResultsBecomeTheirRecords) {
+    const std::vector<double> three(3);
+    ResultRecord number = ReadRecord(WorksheetCall([] { return 2.5; }), Excel12Records());
+    EXPECT_EQ(number.type, unsigned(xltypeNum));
+    EXPECT_EQ(number.number, 2.5);
+    ResultRecord count = ReadRecord(WorksheetCall([&] { return three.size(); }), Excel12Records());
+    EXPECT_EQ(count.type, unsigned(xltypeNum));
+    EXPECT_EQ(count.number, 3.0);
+    ResultRecord flag = ReadRecord(WorksheetCall([] { return false; }), Excel12Records());
+    EXPECT_EQ(flag.type, unsigned(xltypeBool));
+    EXPECT_FALSE(flag.flag);
+    ResultRecord text =
+        ReadRecord(WorksheetCall([] { return std::string("abc"); }), Excel12Records());
+    EXPECT_EQ(text.type, unsigned(xltypeStr));
+    EXPECT_EQ(text.text, "abc");
+    ResultRecord wide = ReadRecord(WorksheetCall([] { return L"w"; }), Excel12Records());
+    EXPECT_EQ(wide.text, "w");
+    ResultRecord matrix = ReadRecord(WorksheetCall([] {
+                                         DoubleMatrix values(1, 2);
+                                         values(0, 1) = -4;
+                                         return values;
+                                     }),
+                                     Excel12Records());
+    EXPECT_EQ(matrix.type, unsigned(xltypeMulti));
+    EXPECT_EQ(matrix.numbers, (std::vector<double>{0, -4}));
+    ResultRecord cells = ReadRecord(WorksheetCall(MixedCells), Excel12Records());
+    EXPECT_EQ(cells.elementTypes,
+              (std::vector<unsigned>{xltypeNum, xltypeStr, xltypeBool, xltypeNum}));
 }
 
 TEST(WorksheetCall, InsideTheFunctionWizardTrueComesBackWithoutComputing) {

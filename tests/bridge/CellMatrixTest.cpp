@@ -60,7 +60,7 @@ TEST(CellMatrix, SingleCellConstructors) {
     const CellMatrix number(7.5);
     ExpectShape(number, 1, 1);
     EXPECT_EQ(number(0, 0).GetNumber(), 7.5);
-    EXPECT_THROW(number(0, 0).GetText(), const char*);
+    EXPECT_THROW(number(0, 0).GetText(), std::runtime_error);
 
     EXPECT_TRUE(CellMatrix("a")(0, 0).IsStringCell());
     EXPECT_TRUE(CellMatrix(std::string("a"))(0, 0).IsStringCell());

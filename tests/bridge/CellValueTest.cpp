@@ -2,20 +2,24 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <limits>
+#include <stdexcept>
 #include <string>
+#include <type_traits>
+#include <vector>
 
 using namespace xlw;
 
 namespace {
 
-// The text thrown as a const char*, or "" when nothing was thrown.
+// The text of the std::runtime_error thrown, or "" when nothing was thrown.
 std::string ThrownText(const std::function<void()>& access) {
     try {
         access();
-    } catch (const char* text) {
-        return text;
+    } catch (const std::runtime_error& failure) {
+        return failure.what();
     }
     return "";
 }
@@ -27,6 +31,26 @@ const std::string notBoolean = "non boolean cell asked to be a bool";
 const std::string notError = "non error cell asked to be an error";
 
 } // namespace
+
+// A cell is never read as a bool by accident: only a boolean cell, and only
+// when asked for explicitly.
+static_assert(!std::is_convertible_v<CellValue, bool>, "no implicit conversion to bool");
+
+TEST(CellValue, EveryNumberTypeMakesANumberCell) {
+    const std::vector<int> values(3);
+    CellValue cell;
+    cell = values.size();
+    EXPECT_TRUE(cell.IsNumberCell());
+    EXPECT_EQ(cell.GetNumber(), 3.0);
+    const CellValue cells[] = {CellValue(-7L),  CellValue(7UL),  CellValue(short(-7)),
+                               CellValue(7.0f), CellValue(7LL),  CellValue(7ULL),
+                               CellValue(7U),   CellValue(-7.0L)};
+    for (const CellValue& number : cells) {
+        EXPECT_TRUE(number.IsNumberCell());
+        EXPECT_EQ(std::abs(number.GetNumber()), 7.0);
+    }
+    EXPECT_TRUE(CellValue(false).IsBooleanCell());
+}
 
 TEST(CellValue, ConstructorsChooseKindAndNeutralFields) {
     EXPECT_TRUE(CellValue().IsEmptyCell());

@@ -83,15 +83,18 @@ set(cases
   "ex_CountKinds(A1:C3)" "numbers,3|texts,2|booleans,2|errors,1|empty,1"
   "ex_CountKinds(D1:E2)" "numbers,0|texts,0|booleans,0|errors,0|empty,4"
   "ex_CountKinds(7)" "numbers,1|texts,0|booleans,0|errors,0|empty,0"
-  "ex_CountKinds(${whole_sheet})" "${too_large}"
+  "ex_CountKinds(${whole_sheet})" "range: ${too_large}"
   # 1 + 3.5 - 2; "4" + FALSE - 2, a numeric text and a boolean counting as
   # Excel converts them; an empty cell is 0.
   "ex_Sum(C1:C3)" "2.5"
   "ex_Sum(A3:C3)" "2"
   "ex_Sum(B2)" "0"
-  "ex_Sum(A1:C3)" "a cell of the range is not a number"
-  "ex_Sum(B1)" "a cell of the range is not a number"
-  "ex_Sum(${whole_sheet})" "${too_large}"
+  # B1, the second cell row by row, is the first that no conversion makes a
+  # number; A2 holds #N/A.
+  "ex_Sum(A1:C3)" "range: cell 2 of 9 is text, not a number"
+  "ex_Sum(A2:C2)" "range: cell 1 of 3 is the error #N/A, not a number"
+  "ex_Sum(B1)" "range: the value is text, not a number"
+  "ex_Sum(${whole_sheet})" "range: ${too_large}"
   # 2.25 = 9/4: its root is 1.5 and its reciprocal 4/9, whose double is
   # 0.4444444444444444198...
   "ex_Describe(2.25)" "number,2.25|whole,FALSE|square root,1.5|reciprocal,0.44444444444444442"
@@ -104,7 +107,7 @@ set(cases
   "ex_Find(\"4\", A1:C3)" "7"
   "ex_Find(4, A1:C3)" "#N/A"
   "ex_Find(99, A1:C3)" "#N/A"
-  "ex_Find(1, ${whole_sheet})" "${too_large}"
+  "ex_Find(1, ${whole_sheet})" "range: ${too_large}"
   "ex_Calls()" "1"
   "ex_Calls()" "2"
   "ex_Calls()" "3")

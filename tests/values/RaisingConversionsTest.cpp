@@ -149,3 +149,69 @@ TEST_F(RaisingTest, FailedMatrixConversionsReturnWhatTheyHadReached) {
 }
 
 } // namespace
+
+// ReadNumbers names the argument, the first cell, row by row, that no
+// conversion makes a number, and why; numeric texts, booleans and empty
+// cells convert as in GetDoubleVector.
+TEST_F(RaisingTest, ReadNumbersNamesTheCellAndTheCause) {
+    auto arrayOf = [](std::vector<XlfOper> elements, int rows, int columns) {
+        XlfOper array;
+        XlfOperImpl::Current->SetMulti(array, rows, columns);
+        for (int k = 0; k < rows * columns; ++k)
+            XlfOperImpl::Current->SetElement(array, k / columns, k % columns, elements[k]);
+        return array;
+    };
+    const XlfOper numbers =
+        arrayOf({XlfOper(1.0), XlfOper("2"), XlfOper(true), XlfOper(4.0)}, 2, 2);
+    EXPECT_EQ(numbers.ReadNumbers("values"), (std::vector<double>{1, 2, 1, 4}));
+    EXPECT_EQ(numbers.ReadNumbers("values", ColumnMajor), (std::vector<double>{1, 1, 2, 4}));
+
+    const XlfOper textThird =
+        arrayOf({XlfOper(1.0), XlfOper("2"), XlfOper("two"), XlfOper::MakeError(xlerrNA)}, 2, 2);
+    const XlfOper errorFourth =
+        arrayOf({XlfOper(1.0), XlfOper("2"), XlfOper(3.0), XlfOper::MakeError(xlerrNA)}, 1, 4);
+    const struct {
+        std::function<void()> read;
+        const char* message;
+    } rows[] = {
+        {[&] { textThird.ReadNumbers("values"); }, "values: cell 3 of 4 is text, not a number"},
+        {[&] { errorFourth.ReadNumbers("x"); }, "x: cell 4 of 4 is the error #N/A, not a number"},
+        {[&] { XlfOper("abc").ReadNumbers("x"); }, "x: the value is text, not a number"},
+        {[&] { numbers.ReadNumbers("m", OneDimensional); },
+         "m: the 2 rows and 2 columns are not one row or one column"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(ThrownText<std::invalid_argument>(row.read), row.message);
+}
+
+// A range refused as too large names the argument in the conversions that
+// take an identifier, and only there.
+TEST_F(RaisingTest, ARefusedRangeNamesTheArgument) {
+    const bool excel12 = ProcessIsExcel12();
+    XlfOper reference;
+    reference.SetRef(excel12 ? XlfRangeRef(0, 0, 1048575, 16383, Engine::Get().SheetId())
+                             : XlfRangeRef(0, 0, 65535, 255, Engine::Get().SheetId()));
+    const std::string refusal =
+        std::string("the range of ") +
+        (excel12 ? "1048576 rows and 16384 columns" : "65536 rows and 256 columns") +
+        " is too large to read: it has more than 1048576 cells";
+    XlfOper4 reference4;
+    reference4.SetRef(XlfRangeRef(0, 0, 65535, 255, Engine::Get().SheetId()));
+    const std::string refusal4 =
+        "the range of 65536 rows and 256 columns is too large to read: it has more than 1048576 "
+        "cells";
+    const struct {
+        std::function<void()> read;
+        std::string message;
+    } rows[] = {
+        {[&] { reference.ReadNumbers("values"); }, "values: " + refusal},
+        {[&] { reference.GetCellMatrix("cells"); }, "cells: " + refusal},
+        {[&] { reference.GetDoubleVector("v"); }, "v: " + refusal},
+        {[&] { reference.GetMatrix("m"); }, "m: " + refusal},
+        {[&] { reference.GetMatrix(); }, refusal},
+        {[&] { reference4.GetCellMatrix("cells"); }, "cells: " + refusal4},
+        {[&] { reference4.GetCellMatrix(); }, refusal4},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(ThrownText<std::runtime_error>(row.read), row.message);
+}

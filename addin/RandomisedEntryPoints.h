@@ -1,0 +1,15 @@
+// The randomised entry points that Registrations.cpp registers from their
+// C++ type. RandomisedEntryPoints.cpp includes this header too, so that the
+// compiler holds each definition to its declaration here.
+#pragma once
+
+#include "xlw/ExcelApi.h"
+
+XLW_EXPORT void* XLW_STDCALL xlrnd_ScrambledSobol(double d, double n, double seed, double start,
+                                                  double replicates);
+XLW_EXPORT void* XLW_STDCALL xlrnd_ScrambledNormalRNs(double d, double n, double seed, double start,
+                                                      double replicates);
+XLW_EXPORT void* XLW_STDCALL xlrnd_ScrambledHalton(double d, double n, double seed, double start,
+                                                   double replicates);
+XLW_EXPORT void* XLW_STDCALL xlrnd_BrownianPaths(double steps, double n, double maturity,
+                                                 double seed, double start, double replicates);
