@@ -22,6 +22,7 @@
 #include "ScrambledHalton.h"
 #include "ScrambledSobol.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <stdexcept>
@@ -81,7 +82,7 @@ void* ScrambledCall(ScrambledGenerator generate, double d, double n, double seed
         if (xlw::WizardPreviewOnly(static_cast<double>(rows) * dimensions))
             return XlfOper(true);
         return WithinMemory(rows, dimensions, [&] {
-            return XlfOper(Replicated(copies, seedBits,
+            return XlfOper(Replicated(copies, points, dimensions, seedBits,
                                       [&](std::uint32_t blockSeed) {
                                           return generate(dimensions, points, blockSeed, first,
                                                           EscPressed);
@@ -123,7 +124,7 @@ XLW_EXPORT void* XLW_STDCALL xlrnd_BrownianPaths(double steps, double n, double 
         if (xlw::WizardPreviewOnly(static_cast<double>(rows) * stepCount))
             return XlfOper(true);
         return WithinMemory(rows, stepCount, [&] {
-            return XlfOper(Replicated(copies, seedBits,
+            return XlfOper(Replicated(copies, paths, stepCount, seedBits,
                                       [&](std::uint32_t blockSeed) {
                                           return BrownianPaths(stepCount, paths, maturity,
                                                                blockSeed, first, EscPressed);
@@ -198,7 +199,9 @@ DiscrepancyKind KindOf(const XlfOper& kind) {
     if (type == xltypeMissing || type == xltypeNil)
         return DiscrepancyKind::Centred;
     std::wstring text;
-    if (kind.ConvertToWideString(text) != 0)
+    // Every kind is ASCII: a wider character is no kind, not its low byte.
+    if (kind.ConvertToWideString(text) != 0 ||
+        std::any_of(text.begin(), text.end(), [](wchar_t c) { return c > 0x7F; }))
         throw std::invalid_argument("kind must be \"CD\", \"WD\", \"MD\" or \"L2-star\"");
     return DiscrepancyKindNamed(std::string(text.begin(), text.end()));
 }

@@ -65,8 +65,11 @@ DiscrepancyKind DiscrepancyKindNamed(const std::string& name) {
         return DiscrepancyKind::Mixture;
     if (lower == "l2-star")
         return DiscrepancyKind::L2Star;
+    // The text is echoed only in part: a sheet's text may be 32767 characters.
+    constexpr std::size_t Echoed = 40;
+    const std::string shown = name.size() <= Echoed ? name : name.substr(0, Echoed) + "...";
     throw std::invalid_argument("kind must be \"CD\", \"WD\", \"MD\" or \"L2-star\", not \"" +
-                                name + "\"");
+                                shown + "\"");
 }
 
 double Discrepancy(const DoubleMatrix& x, DiscrepancyKind kind) {

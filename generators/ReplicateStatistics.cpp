@@ -6,17 +6,27 @@
 
 namespace {
 
-double MeanOf(const double* first, std::size_t count) {
-    double sum = 0.0;
-    for (std::size_t i = 0; i < count; ++i)
-        sum += first[i];
-    return sum / static_cast<double>(count);
+// Neumaier's compensated sum: the error of each addition is carried on, so
+// the sum is as accurate as if it were rounded once, whatever the count.
+double CompensatedSum(const double* first, std::size_t count, double shift) {
+    double sum = 0.0, carried = 0.0;
+    for (std::size_t i = 0; i < count; ++i) {
+        const double term = first[i] - shift;
+        const double next = sum + term;
+        carried += std::abs(sum) >= std::abs(term) ? (sum - next) + term : (term - next) + sum;
+        sum = next;
+    }
+    return sum + carried;
 }
 
 } // namespace
 
-// Two passes over the block means: their mean first, then the squares about
-// it, which keeps the spread exact when the means agree in many digits.
+// Values in a sheet sit far from zero (prices near 1e4, notionals near 1e12)
+// while their spread is small: summed as they stand, the digits the error bar
+// is made of are rounded away. Every value is first taken relative to the
+// first one (exact when they lie within a factor of two of each other), the
+// sums are compensated, and the spread is taken about the block means' mean
+// in that shifted frame, so the result keeps the precision of the spread.
 ReplicateSummary SummariseReplicates(const std::vector<double>& values, int replicates) {
     if (replicates < 2)
         throw std::invalid_argument(
@@ -29,13 +39,16 @@ ReplicateSummary SummariseReplicates(const std::vector<double>& values, int repl
                                     " values do not split into " + std::to_string(replicates) +
                                     " blocks of equal length");
     const std::size_t length = values.size() / blocks;
-    std::vector<double> means(blocks);
+    const double shift = values.front();
+    std::vector<double> shiftedMeans(blocks);
     for (std::size_t r = 0; r < blocks; ++r)
-        means[r] = MeanOf(values.data() + r * length, length);
-    const double mean = MeanOf(means.data(), blocks);
+        shiftedMeans[r] =
+            CompensatedSum(values.data() + r * length, length, shift) / static_cast<double>(length);
+    const double shiftedMean =
+        CompensatedSum(shiftedMeans.data(), blocks, 0.0) / static_cast<double>(blocks);
     double squares = 0.0;
-    for (double blockMean : means)
-        squares += (blockMean - mean) * (blockMean - mean);
+    for (double blockMean : shiftedMeans)
+        squares += (blockMean - shiftedMean) * (blockMean - shiftedMean);
     const double variance = squares / static_cast<double>(blocks - 1);
-    return {mean, std::sqrt(variance / static_cast<double>(blocks)), replicates};
+    return {shift + shiftedMean, std::sqrt(variance / static_cast<double>(blocks)), replicates};
 }

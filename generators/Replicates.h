@@ -8,15 +8,17 @@
 // R independent randomisations of one point set, one block of rows after
 // another: block r (from 0) is what `block(seed + r)` gives, the seed wrapping
 // modulo 2^32, so that block r equals, bit for bit, a call with that seed.
-// Every block has the shape of the first. With one replicate the block is the
-// result itself, uncopied.
+// Every block has `rows` x `columns`. With one replicate the block is the
+// result itself, uncopied. An empty block is a shape, not work: the result is
+// built once, whatever R, and no block is computed.
 template <class Block>
-DoubleMatrix Replicated(int replicates, std::uint32_t seed, const Block& block) {
+DoubleMatrix Replicated(int replicates, unsigned long rows, unsigned long columns,
+                        std::uint32_t seed, const Block& block) {
+    if (rows == 0 || columns == 0)
+        return DoubleMatrix(rows * static_cast<unsigned long>(replicates), columns);
     DoubleMatrix first = block(seed);
     if (replicates <= 1)
         return first;
-    const unsigned long rows = first.RowCount();
-    const unsigned long columns = first.ColumnCount();
     DoubleMatrix all = DoubleMatrix::ForOverwrite(rows * replicates, columns);
     const auto place = [&](const DoubleMatrix& copy, int r) {
         for (unsigned long i = 0; i < rows; ++i)

@@ -1,5 +1,6 @@
 #include "ScrambledHalton.h"
 
+#include "KeyedDigitPermutation.h"
 #include "NumberHelpers.h"
 #include "OwenScrambling.h"
 #include "ScrambledSobol.h"
@@ -10,14 +11,6 @@
 #include <vector>
 
 namespace {
-
-// The SplitMix64 finaliser (Steele, Lea and Flood, 2014): a 64-bit mix in
-// which every input bit reaches every output bit.
-std::uint64_t Mix64(std::uint64_t z) {
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
-    return z ^ (z >> 31);
-}
 
 // The SplitMix64 stream that shuffles one permutation, started from the
 // dimension's seed and the digit.
@@ -36,7 +29,7 @@ int SignificantDigits(int b) {
 
 // The first 255 dimensions, all a worksheet could ask for before the sheet
 // grew, keep shuffled tables, so their points stay as they were. Beyond them
-// a table per digit would take gigabytes (base 180,181 at dimension 16,384),
+// a table per digit would take gigabytes (base 180,503 at dimension 16,384),
 // so their permutations are keyed: computed from the digit, not looked up.
 constexpr int TabledDimensions = 255;
 
@@ -55,50 +48,27 @@ std::vector<std::uint32_t> ShuffledDigit(int base, std::uint64_t key) {
     return image;
 }
 
-// A permutation of 0 ... b - 1 without a table: a four-round Feistel network
-// on the smallest even number of bits that holds b - 1, whose every round is
-// a bijection, walked along its cycle until it lands below b (cycle-walking,
-// J. Black and P. Rogaway, "Ciphers with Arbitrary Finite Domains", 2002).
-// At most three of four values fall outside, so a walk is short.
-int FeistelHalfBits(std::uint32_t b) {
-    int half = 1;
-    while ((std::uint64_t{1} << (2 * half)) < b)
-        ++half;
-    return half;
-}
-
-std::uint32_t KeyedImage(std::uint32_t a, std::uint32_t b, int half, std::uint64_t key) {
-    const std::uint32_t mask = (1u << half) - 1;
-    do {
-        std::uint32_t left = a >> half, right = a & mask;
-        for (std::uint64_t round = 1; round <= 4; ++round) {
-            const auto mixed = static_cast<std::uint32_t>(Mix64(key ^ (round << 56) ^ right));
-            const std::uint32_t next = left ^ (mixed & mask);
-            left = right;
-            right = next;
-        }
-        a = (left << half) | right;
-    } while (a >= b);
-    return a;
-}
-
 // One dimension's digit permutations, and the part of its coordinates that
 // the digits every index of the call shares (the zeros above its largest
 // index) give, worked out once.
 class ScrambledDimension {
 public:
-    ScrambledDimension(int base, std::uint32_t dimensionSeed, bool tabled, std::uint64_t lastIndex)
-        : base_(base), seed_(dimensionSeed), tabled_(tabled), half_(FeistelHalfBits(base)) {
+    ScrambledDimension(int base, std::uint32_t seed, int dimension, std::uint64_t lastIndex)
+        : base_(base), seed_(DimensionSeed(seed, dimension)),
+          tabled_(dimension < TabledDimensions) {
         const int digits = SignificantDigits(base);
         while (varying_ < digits && Power(varying_) <= lastIndex)
             ++varying_;
-        if (tabled)
-            for (int k = 0; k < varying_; ++k)
+        for (int k = 0; k < varying_; ++k) {
+            if (tabled_)
                 tables_.push_back(ShuffledDigit(base, Key(k)));
+            else
+                keyed_.emplace_back(base, seed, dimension, k);
+        }
         // Half a unit of the deepest digit, so that no coordinate is 0.
         for (int k = digits - 1; k >= varying_; --k) {
-            const std::uint32_t zero =
-                tabled ? ShuffledDigit(base, Key(k))[0] : KeyedImage(0, base_, half_, Key(k));
+            const std::uint32_t zero = tabled_ ? ShuffledDigit(base, Key(k))[0]
+                                               : KeyedDigitPermutation(base, seed, dimension, k)(0);
             tail_ = (zero + tail_) / base;
         }
     }
@@ -124,7 +94,7 @@ private:
 
     // Digit k below varying_.
     std::uint32_t Image(int k, std::uint32_t digit) const {
-        return tabled_ ? tables_[k][digit] : KeyedImage(digit, base_, half_, Key(k));
+        return tabled_ ? tables_[k][digit] : keyed_[k](digit);
     }
 
     // b^k, saturating above any index.
@@ -136,12 +106,13 @@ private:
     }
 
     std::uint32_t base_;
+    // Keys the shuffled tables alone.
     std::uint32_t seed_;
     bool tabled_;
-    int half_;
     // The digits that differ between indices of the call, from the lowest.
     int varying_ = 0;
     std::vector<std::vector<std::uint32_t>> tables_;
+    std::vector<KeyedDigitPermutation> keyed_;
     double tail_ = 0.5;
 };
 
@@ -158,7 +129,7 @@ DoubleMatrix ScrambledHaltonPoints(int d, int n, std::uint32_t seed, std::uint32
     std::vector<ScrambledDimension> dimensions;
     dimensions.reserve(d);
     for (int j = 0; j < d; ++j)
-        dimensions.emplace_back(primes[j], DimensionSeed(seed, j), j < TabledDimensions, lastIndex);
+        dimensions.emplace_back(primes[j], seed, j, lastIndex);
     const int rowsBetweenChecks = RowsBetweenChecks(d);
     for (int i = 0; i < n; ++i) {
         if (i % rowsBetweenChecks == 0)

@@ -24,6 +24,9 @@ std::vector<std::uint32_t> SobolDirectionTable::DirectionIntegers(int d) const {
     if (d < 1 || d > capacity_)
         throw std::invalid_argument("d must be a whole number from 1 to " +
                                     std::to_string(capacity_));
+    // The first dimension has no direction numbers to read: every m_i is 1.
+    if (d == 1)
+        return std::vector<std::uint32_t>(SobolBits, 1u);
     if (dimensionsRead_.load(std::memory_order_acquire) < d)
         ReadAtLeast(d);
     std::vector<std::uint32_t> integers(static_cast<std::size_t>(SobolBits) * d);
@@ -62,7 +65,9 @@ void SobolDirectionTable::ReadAtLeast(int d) const {
             fault_ = error.what();
         }
     }
-    dimensionsRead_.store(dimensionsRead, std::memory_order_release);
+    // A file changed since it was read may now fail earlier; what was answered
+    // stays answered.
+    dimensionsRead_.store(std::max(held, dimensionsRead), std::memory_order_release);
     if (dimensionsRead < d)
         throw std::runtime_error(fault_);
 }

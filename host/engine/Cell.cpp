@@ -97,6 +97,8 @@ std::string ErrorText(int code) {
         return "#NUM!";
     case xlerrNA:
         return "#N/A";
+    case SpillError:
+        return "#SPILL!";
     default:
         return "#ERR" + std::to_string(code);
     }

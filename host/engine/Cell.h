@@ -34,6 +34,10 @@ struct Cell {
 };
 
 // The text Excel shows for an xlerr code ("#N/A" for 42); "#ERR<code>" for a code Excel lacks.
+// What the sheet shows for an array result that runs over its edge. The C
+// API has no code for it: no record carries it, only the sheet shows it.
+constexpr int SpillError = 0x10000;
+
 std::string ErrorText(int code);
 
 } // namespace xlhost

@@ -161,10 +161,55 @@ Cell ShownValue(const Cell& cell) {
     return cell;
 }
 
+// The sheet of the running Excel: Excel 2003's before 12.0.
+struct SheetSize {
+    std::size_t rows;
+    std::size_t columns;
+};
+SheetSize SheetOf(const EngineState& state) {
+    if (state.MajorVersion() < 12) {
+        return {Sheet::Excel4RowCount, Sheet::Excel4ColumnCount};
+    }
+    return {Sheet::RowCount, Sheet::ColumnCount};
+}
+
+// An array result taller or wider than the sheet: from Excel 2021 and 365
+// (16.0), whose results spill, the anchor cell shows #SPILL! ("a dynamic array
+// attempting to spill over the edge of the worksheet", Microsoft's
+// Excel.SpillErrorCellValueSubType, worksheetEdge); before, an array formula
+// covers the range it was entered into, which the sheet bounds, and the rest
+// of the result is not shown.
+template <class Record> bool SpillsOverTheEdge(const EngineState& state, const Record& record) {
+    if (state.MajorVersion() < 16 ||
+        (record.xltype & ~unsigned(xlbitXLFree | xlbitDLLFree)) != xltypeMulti) {
+        return false;
+    }
+    const SheetSize sheet = SheetOf(state);
+    return static_cast<std::size_t>(record.val.array.rows) > sheet.rows ||
+           static_cast<std::size_t>(record.val.array.columns) > sheet.columns;
+}
+
+Grid WithinTheSheet(const EngineState& state, Grid grid) {
+    const SheetSize sheet = SheetOf(state);
+    if (grid.rows <= sheet.rows && grid.columns <= sheet.columns) {
+        return grid;
+    }
+    Grid shown(std::min(grid.rows, sheet.rows), std::min(grid.columns, sheet.columns));
+    for (std::size_t i = 0; i < shown.rows; ++i) {
+        for (std::size_t j = 0; j < shown.columns; ++j) {
+            shown.At(i, j) = grid.At(i, j);
+        }
+    }
+    return shown;
+}
+
 // What a sheet shows for a returned record.
 template <class Record> Grid ResultGrid(const EngineState& state, const Record* record) {
     if (record == nullptr) {
         return Grid::Single(Cell::Error(xlerrNum));
+    }
+    if (SpillsOverTheEdge(state, *record)) {
+        return Grid::Single(Cell::Error(SpillError));
     }
     Value value;
     if (!ReadValue(*record, value)) {
@@ -185,7 +230,7 @@ template <class Record> Grid ResultGrid(const EngineState& state, const Record* 
     for (Cell& cell : value.array.cells) {
         cell = ShownValue(cell);
     }
-    return std::move(value.array);
+    return WithinTheSheet(state, std::move(value.array));
 }
 
 // Hands a returned record back as its type bits ask: xlbitDLLFree to the

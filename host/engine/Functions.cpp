@@ -298,6 +298,14 @@ Outcome RunFunction(EngineState& state, int function, const std::vector<Value>& 
     if (mainThreadOnly && ThisThreadsCall().threadSafe) {
         return Failed(xlretNotThreadSafe);
     }
+    // xlfRegister "can be called from a DLL or XLL command that has itself
+    // been called by Microsoft Excel" (Microsoft's xlfRegister pages): from
+    // xlAutoOpen or a command, never from a worksheet function, which Excel
+    // may be running on other threads meanwhile.
+    const bool commandOnly = function == xlfRegister || function == xlfUnregister;
+    if (commandOnly && ThisThreadsCall().addInPath != nullptr) {
+        return Failed(xlretInvXlfn);
+    }
     switch (function) {
     case xlfGetWorkspace:
         return GetWorkspace(state, args);

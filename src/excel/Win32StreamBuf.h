@@ -1,8 +1,11 @@
 // The diagnostics channel: while the add-in is open std::cerr writes here, and
 // each flush goes to the debugger's output as one string, or is dropped when
 // no debugger is attached. Diagnostics never reach the worksheet user.
+// Functions registered thread-safe run on several threads at once, and any of
+// them may write a diagnostic: the buffer is guarded.
 #pragma once
 
+#include <mutex>
 #include <streambuf>
 #include <string>
 
@@ -19,6 +22,7 @@ protected:
     int sync() override;
 
 private:
+    std::mutex guard_;
     std::string buffer_;
 };
 

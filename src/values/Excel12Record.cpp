@@ -145,7 +145,10 @@ void WriteElement(XLOPER12& array, unsigned int row, unsigned int column, const 
     element.xltype = value.xltype;
 }
 
-void RequireExcel12ArrayShape(std::size_t, std::size_t columns, std::size_t maxColumns) {
+void RequireExcel12ArrayShape(std::size_t rows, std::size_t columns, std::size_t maxColumns) {
+    if (rows > Excel12SheetRows)
+        throw std::runtime_error("an array holds at most 1048576 rows, the sheet's height; " +
+                                 std::to_string(rows) + " were asked for");
     RequireArrayColumns(columns, maxColumns);
 }
 

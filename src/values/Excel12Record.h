@@ -39,9 +39,9 @@ void WriteMulti(XLOPER12& record, unsigned int rows, unsigned int columns);
 // Copies a number, string (deeply), boolean, error or integer into element
 // (row, column), whose position is not checked.
 void WriteElement(XLOPER12& array, unsigned int row, unsigned int column, const XLOPER12& value);
-// std::runtime_error for more than maxColumns columns: the shapes
-// WriteCellMatrix (at 255, as under Excel 4) and WriteNumbers refuse. Any row
-// count passes.
+// std::runtime_error for more than maxColumns columns or more rows than the
+// sheet has (1048576): the shapes WriteCellMatrix (at 255 columns, as under
+// Excel 4) and WriteNumbers refuse.
 void RequireExcel12ArrayShape(std::size_t rows, std::size_t columns, std::size_t maxColumns);
 // std::runtime_error for the shapes RequireExcel12ArrayShape refuses, before
 // anything is allocated; wide cells stay wide and empty cells give the empty

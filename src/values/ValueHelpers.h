@@ -56,6 +56,9 @@ void RequireArrayCells(std::size_t rows, std::size_t columns, std::size_t record
 // width, which under Excel 12 records is 16384 columns.
 constexpr std::size_t ClassicArrayColumns = 255;
 constexpr std::size_t Excel12SheetColumns = 16384;
+// An array result spills into the sheet, so it can be no taller than the
+// sheet: Excel shows #SPILL! for one that runs over its edge.
+constexpr std::size_t Excel12SheetRows = 1048576;
 
 // std::runtime_error for more than maxColumns, so that no column is dropped
 // without a word.

@@ -6,6 +6,7 @@
 #include "registration/XlfArgDesc.h"
 #include "registration/XlfFuncDesc.h"
 #include "xlw/FunctionRegistrar.h"
+#include "xlw/WorksheetFunction.h"
 #include "xlw/XlfExcel.h"
 
 #include <gtest/gtest.h>
@@ -62,7 +63,55 @@ xlw::FunctionRegistration Record(const std::string& excelName) {
     return record;
 }
 
+// Entry points of every C++ type the typed registration knows; never called.
+int XLW_STDCALL EveryArgument(double, short, unsigned short, int, bool, const char*,
+                              const wchar_t*, xlw::ValueArgument, xlw::RangeArgument) {
+    return 0;
+}
+double XLW_STDCALL DoubleResult() {
+    return 0;
+}
+short XLW_STDCALL ShortResult() {
+    return 0;
+}
+unsigned short XLW_STDCALL UnsignedShortResult() {
+    return 0;
+}
+void* XLW_STDCALL ValueResult() {
+    return nullptr;
+}
+
+// The type text that Excel receives for a function declared typed.
+std::string RegisteredTypeText(const xlw::FunctionRegistration& declared) {
+    AddInSession::Get();
+    xlw::FunctionRegistry registry;
+    registry.Append(declared);
+    registry.RegisterAllFunctions();
+    return Engine::Get().Registrations().back().TypeCodes();
+}
+
+template <auto EntryPoint> std::string TypedTypeText() {
+    const xlw::WorksheetFunction<EntryPoint> declared("xlrnd_Halton", "rnd_Typed", "help", "Tests");
+    return RegisteredTypeText(xlw::RegisteredFunctions().Records().back());
+}
+
 } // namespace
+
+// Each C++ type its own code, pinned under the running record kind: the value
+// and reference records follow it, the rest are fixed.
+TEST(WorksheetFunction, EachCppTypeRegistersItsOwnTypeCode) {
+    const bool excel12 = Excel12Records();
+    static const xlw::ArgumentHelp nine[] = {{"b", ""}, {"i", ""}, {"h", ""}, {"j", ""}, {"a", ""},
+                                             {"c", ""}, {"w", ""}, {"q", ""}, {"u", ""}};
+    const xlw::WorksheetFunction<EveryArgument> every("xlrnd_Halton", "rnd_Typed", "help",
+                                                      "Tests", nine);
+    EXPECT_EQ(RegisteredTypeText(xlw::RegisteredFunctions().Records().back()),
+              excel12 ? "JBIHJACC%QU" : "JBIHJACC%PR");
+    EXPECT_EQ(TypedTypeText<DoubleResult>(), "B");
+    EXPECT_EQ(TypedTypeText<ShortResult>(), "I");
+    EXPECT_EQ(TypedTypeText<UnsignedShortResult>(), "H");
+    EXPECT_EQ(TypedTypeText<ValueResult>(), excel12 ? "Q" : "P");
+}
 
 TEST(ArgumentDescription, CommentsEndInPeriodAndBlank) {
     const struct {

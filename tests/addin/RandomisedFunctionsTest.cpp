@@ -200,8 +200,61 @@ TEST(RandomisedFunctions, UnderExcel12TooManyCellsAreRefusedBeforeComputingThem)
     ExpectText(Evaluate("rnd_ScrambledSobol", {255, 600000, 7}), tooManyCells);
     ExpectText(Evaluate("rnd_ScrambledNormalRNs", {255, 600000, 7}), tooManyCells);
     ExpectText(Evaluate("rnd_BrownianPaths", {255, 600000, 1, 7}), tooManyCells);
-    ExpectText(Evaluate("rnd_ScrambledSobol", {1, 2147483647, 7}),
-               "an array holds at most 134217727 cells; 2147483647 x 1 were asked for");
+}
+
+// An array result is no taller than the sheet it spills into: 1048576 rows
+// under Excel 12 records, replicates counted, refused in words before a point
+// is computed. The specified functions build their result before they can
+// see it, and refuse it then, with the same words.
+TEST(RandomisedFunctions, UnderExcel12RowsPastTheSheetAreRefused) {
+    if (!AddInSession::Get().UsesExcel12Records())
+        GTEST_SKIP() << "Excel 4 refuses 65536 rows and more";
+    const auto rowsText = [](const char* rows) {
+        return std::string("an array holds at most 1048576 rows, the sheet's height; ") + rows +
+               " were asked for";
+    };
+    const struct {
+        const char* function;
+        std::vector<double> arguments;
+        const char* rows;
+    } cases[] = {
+        {"rnd_ScrambledSobol", {1, 1048577, 7}, "1048577"},
+        {"rnd_ScrambledSobol", {1, 2147483647, 7}, "2147483647"},
+        {"rnd_ScrambledNormalRNs", {3, 600000, 7, 0, 2}, "1200000"},
+        {"rnd_ScrambledHalton", {1, 2000000, 7}, "2000000"},
+        {"rnd_BrownianPaths", {3, 600000, 1, 7, 0, 3}, "1800000"},
+        {"rnd_Sobol", {1, 1048577}, "1048577"},
+        {"rnd_NormalRNs", {1, 1048577}, "1048577"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.function);
+        const StandardOutputCapture printed; // the specified functions print their param.txt
+        ExpectText(Evaluate(c.function, c.arguments), rowsText(c.rows));
+    }
+    const Grid tallest = Evaluate("rnd_ScrambledSobol", {1, 1048576, 7});
+    EXPECT_EQ(tallest.rows, 1048576u);
+}
+
+// Nothing to compute is settled before anything is: no rows or no columns
+// give the empty result at once, whatever the replicate count, and the
+// replicated empty result is still empty (d = 0 once dereferenced a block
+// that was never made).
+TEST(RandomisedFunctions, AnEmptyResultIsBuiltOnceWhateverTheReplicates) {
+    const struct {
+        const char* function;
+        std::vector<double> arguments;
+    } cases[] = {
+        {"rnd_ScrambledSobol", {0, 3, 1, 0, 2}},
+        {"rnd_ScrambledHalton", {0, 3, 1, 0, 2}},
+        {"rnd_ScrambledNormalRNs", {3, 0, 1, 0, 2147483647}},
+        {"rnd_BrownianPaths", {double(SheetWidth()), 0, 1, 1, 0, 2147483647}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.function);
+        const Grid empty = Evaluate(c.function, c.arguments);
+        ASSERT_EQ(empty.cells.size(), 1u);
+        EXPECT_EQ(empty.At(0, 0).kind, Cell::Kind::Nil) << empty.At(0, 0).Display();
+    }
 }
 
 std::size_t BreakChecks() {
@@ -480,6 +533,16 @@ TEST(RandomisedFunctions, DiscrepancySaysWhatIsWrongWithItsPoints) {
     EXPECT_DOUBLE_EQ(one.At(0, 0).number, 13.0 / 12 - 2 * (1 + 0.125 - 0.03125) + 1.25);
     ExpectText(discrepancy(1, 1, Cell::Text("star")),
                "kind must be \"CD\", \"WD\", \"MD\" or \"L2-star\", not \"star\"");
+    // No kind is taken from the low bytes of wider characters, and a long
+    // text is echoed only in part.
+    for (const char* notAKind : {"\xC5\x83\xC5\x84", "\xC5\xAC" "2-\xC5\xB3TAR"}) {
+        const Grid refused = discrepancy(1, 1, Cell::Text(notAKind));
+        ASSERT_EQ(refused.cells.size(), 1u);
+        EXPECT_EQ(refused.At(0, 0).text.rfind("kind must be", 0), 0u) << refused.At(0, 0).Display();
+    }
+    const Grid longKind = discrepancy(1, 1, Cell::Text(std::string(20000, 'a')));
+    ASSERT_EQ(longKind.cells.size(), 1u);
+    EXPECT_LT(longKind.At(0, 0).text.size(), 200u);
     ExpectText(discrepancy(2, 1, Cell::Text("cd")), "points must lie in [0, 1]: row 2, column 1 "
                                                     "does not");
     ExpectText(discrepancy(1, 2, Cell::Text("CD")),

@@ -7,9 +7,17 @@
 
 #include <ostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 using xlw::Win32StreamBuf;
+
+namespace {
+
+constexpr int ConcurrentWriters = 4;
+constexpr int CharactersPerWriter = 20000;
+
+} // namespace
 
 int RunStreamChild(const char* readyEventName) {
     Win32StreamBuf buffer;
@@ -28,6 +36,16 @@ int RunStreamChild(const char* readyEventName) {
     out << std::flush; // nothing collected: nothing sent
     out << "sec"
         << "ond" << std::endl;
+    // Thread-safe worksheet functions write from several threads at once.
+    std::vector<std::thread> writers;
+    for (int t = 0; t < ConcurrentWriters; ++t)
+        writers.emplace_back([&buffer] {
+            for (int i = 0; i < CharactersPerWriter; ++i)
+                buffer.sputc('x');
+        });
+    for (std::thread& writer : writers)
+        writer.join();
+    out << std::flush;
     out << "never flushed";
     return 0;
 }
@@ -107,8 +125,10 @@ TEST(Win32StreamBuf, EachFlushReachesTheDebuggerAsOneString) {
     const ChildRun run = DebugStreamChild();
     EXPECT_EQ(run.exitCode, 0u);
     // "dropped" was flushed before the debugger came and is gone for good;
-    // the empty flush sent nothing; the unflushed tail was discarded.
-    EXPECT_EQ(run.debugStrings, (std::vector<std::string>{"first", "second\n"}));
+    // the empty flush sent nothing; every character of the writers at once
+    // arrived; the unflushed tail was discarded.
+    const std::string concurrent(ConcurrentWriters * CharactersPerWriter, 'x');
+    EXPECT_EQ(run.debugStrings, (std::vector<std::string>{"first", "second\n", concurrent}));
 }
 
 TEST(Win32StreamBuf, OverflowAppendsOrSyncsAtEndOfFile) {

@@ -67,6 +67,9 @@ TEST(SobolDirectionTable, AnswersUpToABadLineAndThenItsFault) {
     EXPECT_NE(fault.find("line 6"), std::string::npos) << fault;
     EXPECT_EQ(ThrownBy([&] { table.DirectionIntegers(6); }), fault);
     EXPECT_EQ(ThrownBy([&] { table.DirectionIntegers(10); }), fault);
+    // Mended afterwards, the file is not read again: the fault stays what it was.
+    folder.Write("param.txt", FourLines + std::string("3 1 1 3 3\n"));
+    EXPECT_EQ(ThrownBy([&] { table.DirectionIntegers(6); }), fault);
 }
 
 // Past the first reading the same holds: a bad line met when a later call
@@ -90,12 +93,40 @@ TEST(SobolDirectionTable, AFaultFoundReadingFurtherLeavesWhatWasRead) {
     EXPECT_EQ(table.DirectionIntegers(255), first);
 }
 
+// A file spoilt after it was read fails a later, further reading earlier than
+// before; the dimensions answered before are still answered.
+TEST(SobolDirectionTable, AFileSpoiltAfterwardsTakesNothingBack) {
+    std::ifstream shipped(ShippedDirectionNumberFile());
+    std::vector<std::string> lines;
+    for (std::string line; lines.size() < 400 && std::getline(shipped, line);)
+        lines.push_back(line + "\n");
+    const auto join = [&] {
+        std::string text;
+        for (const std::string& line : lines)
+            text += line;
+        return text;
+    };
+    const TemporaryFolder folder;
+    const std::string path = folder.Write("param.txt", join());
+    const SobolDirectionTable table(path, 399);
+    const std::vector<std::uint32_t> answered = SobolDirectionIntegers(200, 32, path);
+    const std::vector<std::uint32_t> firstReading = SobolDirectionIntegers(255, 32, path);
+    EXPECT_EQ(table.DirectionIntegers(200), answered);
+    lines[99] = "3 9 1 1 1\n"; // dimension 100
+    folder.Write("param.txt", join());
+    EXPECT_NE(ThrownBy([&] { table.DirectionIntegers(300); }).find("line 100"), std::string::npos);
+    EXPECT_EQ(table.DirectionIntegers(200), answered);
+    EXPECT_EQ(table.DirectionIntegers(255), firstReading);
+}
+
 // A file that is not there yet is looked for again at the next use: the user
 // may still put it in place.
 TEST(SobolDirectionTable, LooksAgainForAFileThatWasMissing) {
     const TemporaryFolder folder;
     const std::string path = folder.PathOf("param.txt");
     const SobolDirectionTable table(path, 5);
+    // The first dimension has no direction numbers: every m_i is 1, file or not.
+    EXPECT_EQ(table.DirectionIntegers(1), std::vector<std::uint32_t>(32, 1u));
     EXPECT_NE(ThrownBy([&] { table.DirectionIntegers(3); }).find("cannot open"), std::string::npos);
     folder.Write("param.txt", FourLines);
     EXPECT_EQ(table.DirectionIntegers(5), SobolDirectionIntegers(5, 32, path));

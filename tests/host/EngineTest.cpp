@@ -467,15 +467,17 @@ TEST_F(EngineTest, EvaluateReadsResultsAsASheetShowsThem) {
 // The multithreaded recalculation page: an information function fails with
 // xlretFailed, clearing the break and a command with xlretNotThreadSafe in a
 // function registered thread-safe; the same code registered without "$"
-// makes all three.
+// makes all three. xlfRegister is for commands alone: from either it fails,
+// and nothing is registered.
 TEST_F(EngineTest, AThreadSafeFunctionCannotMakeTheCallsOfTheCalculationThread) {
     ASSERT_EQ(engine.OpenAddIn(FixturePath), 1);
     engine.SetBreak(true);
     const std::size_t statusChanges = engine.StatusHistory().size();
-    EXPECT_EQ(engine.Evaluate("fix_CallbacksThreadSafe", {}).Shown(), "32,128,128\n");
+    EXPECT_EQ(engine.Evaluate("fix_CallbacksThreadSafe", {}).Shown(), "32,128,128,128\n");
     EXPECT_TRUE(engine.BreakPending()) << "the refused xlAbort(FALSE) leaves the break";
     EXPECT_EQ(engine.StatusHistory().size(), statusChanges) << "the refused xlcMessage";
-    EXPECT_EQ(engine.Evaluate("fix_Callbacks", {}).Shown(), "0,0,0\n");
+    EXPECT_EQ(engine.Evaluate("fix_Callbacks", {}).Shown(), "0,0,0,2\n");
+    EXPECT_EQ(engine.FindFunction("fix_Again"), nullptr) << "registered from a worksheet call";
     EXPECT_EQ(engine.StatusHistory().size(), statusChanges + 2);
     EXPECT_FALSE(engine.BreakPending());
     EXPECT_EQ(engine.Evaluate("fix_Version", {}).Shown(), "14.0\n")
@@ -524,7 +526,7 @@ TEST_F(EngineTest, RecalculationRunsTheThreadSafeFunctionsTogether) {
     EXPECT_EQ(Recalculated(engine, {Formula("fix_OnMainThread", {})}, 1),
               std::vector<std::string>{"1\n"});
     EXPECT_EQ(Recalculated(engine, {Formula("fix_CallbacksThreadSafe", {})}, 2),
-              std::vector<std::string>{"32,128,128\n"})
+              std::vector<std::string>{"32,128,128,128\n"})
         << "the callbacks of the main thread fail on a worker as well";
     EXPECT_THROW(engine.Recalculate(formulas, 0, {}), std::invalid_argument);
     EXPECT_THROW(engine.Recalculate(formulas, Engine::MaxThreads + 1, {}), std::invalid_argument);

@@ -89,10 +89,11 @@ std::string VersionText() {
     return text;
 }
 
-// Registers `procedure` under its own name, or another one.
-void Register(const std::string& module, const char* procedure, const char* type,
-              const char* arguments, std::vector<std::string> argumentHelp,
-              const char* name = nullptr) {
+// Registers `procedure` under its own name, or another one; gives the
+// callback's return code.
+int Register(const std::string& module, const char* procedure, const char* type,
+             const char* arguments, std::vector<std::string> argumentHelp,
+             const char* name = nullptr) {
     name = name != nullptr ? name : procedure;
     std::vector<XLOPER> args = {Text(module),    Text(procedure),
                                 Text(type),      Text(name),
@@ -103,7 +104,7 @@ void Register(const std::string& module, const char* procedure, const char* type
         args.push_back(Text(help));
     }
     XLOPER id = {};
-    Call(xlfRegister, &id, args);
+    return Call(xlfRegister, &id, args);
 }
 
 XLOPER MultiOf(XLOPER* elements, std::uint16_t rows, std::uint16_t columns) {
@@ -271,9 +272,10 @@ extern "C" int XLW_STDCALL fix_Alert() {
 // The return codes of three callbacks that a thread-safe function may not
 // make: xlfGetWorkspace(2), an information function, xlAbort(FALSE), which
 // clears the break, and xlcMessage, a command (the status bar is cleared
-// again where it succeeds).
+// again where it succeeds); then of xlfRegister, which no worksheet function
+// may call.
 extern "C" LPXLOPER XLW_STDCALL fix_Callbacks() {
-    static XLOPER elements[3];
+    static XLOPER elements[4];
     static XLOPER result;
     XLOPER version = {};
     const int workspace = Call(xlfGetWorkspace, &version, {Number(2)});
@@ -288,7 +290,8 @@ extern "C" LPXLOPER XLW_STDCALL fix_Callbacks() {
         Call(xlcMessage, nullptr, {Boolean(false)});
     }
     elements[2] = Number(message);
-    result = MultiOf(elements, 1, 3);
+    elements[3] = Number(Register(ModulePath(), "fix_Twice", "BB", "x", {}, "fix_Again"));
+    result = MultiOf(elements, 1, 4);
     return &result;
 }
 
