@@ -70,6 +70,20 @@ TEST(ReplicateStatistics, StandardErrorAsExactAsTheSpreadAllows) {
     }
 }
 
+// Large values that cancel inside a block, [r, 1e16, r, -1e16] for block r:
+// summed as they come, each r is lost beside 1e16 and every mean is 0. The
+// means are r / 2, whose standard error over r = 0 ... R - 1 is
+// sqrt((R + 1) / 48) by hand.
+TEST(ReplicateStatistics, ValuesThatCancelInsideABlockKeepTheirRemainder) {
+    const int replicates = 4;
+    std::vector<double> values;
+    for (int r = 0; r < replicates; ++r)
+        values.insert(values.end(), {double(r), 1e16, double(r), -1e16});
+    const ReplicateSummary summary = SummariseReplicates(values, replicates);
+    EXPECT_DOUBLE_EQ(summary.mean, (replicates - 1) / 4.0);
+    EXPECT_DOUBLE_EQ(summary.standardError, std::sqrt((replicates + 1) / 48.0));
+}
+
 // An empty block is a shape: the result is built once, whatever the replicate
 // count, and no block is computed; otherwise block r comes from seed + r.
 TEST(ReplicateStatistics, ReplicatedComputesNoEmptyBlock) {
