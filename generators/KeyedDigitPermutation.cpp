@@ -17,8 +17,8 @@ int FeistelHalfBits(std::uint32_t b) {
 
 } // namespace
 
-KeyedDigitPermutation::KeyedDigitPermutation(std::uint32_t base, std::uint32_t seed,
-                                             int dimension, int digit)
+KeyedDigitPermutation::KeyedDigitPermutation(std::uint32_t base, std::uint32_t seed, int dimension,
+                                             int digit)
     : base_(base), halfBits_(FeistelHalfBits(base)) {
     const std::uint64_t dimensionKey =
         Mix64((std::uint64_t{seed} << 32) | static_cast<std::uint32_t>(dimension));
@@ -32,7 +32,8 @@ std::uint32_t KeyedDigitPermutation::operator()(std::uint32_t a) const {
     do {
         std::uint32_t left = a >> halfBits_, right = a & mask;
         for (std::uint64_t key : roundKeys_) {
-            const std::uint32_t next = left ^ (static_cast<std::uint32_t>(Mix64(key ^ right)) & mask);
+            const std::uint32_t next =
+                left ^ (static_cast<std::uint32_t>(Mix64(key ^ right)) & mask);
             left = right;
             right = next;
         }

@@ -64,8 +64,8 @@ xlw::FunctionRegistration Record(const std::string& excelName) {
 }
 
 // Entry points of every C++ type the typed registration knows; never called.
-int XLW_STDCALL EveryArgument(double, short, unsigned short, int, bool, const char*,
-                              const wchar_t*, xlw::ValueArgument, xlw::RangeArgument) {
+int XLW_STDCALL EveryArgument(double, short, unsigned short, int, bool, const char*, const wchar_t*,
+                              xlw::ValueArgument, xlw::RangeArgument) {
     return 0;
 }
 double XLW_STDCALL DoubleResult() {
@@ -103,8 +103,8 @@ TEST(WorksheetFunction, EachCppTypeRegistersItsOwnTypeCode) {
     const bool excel12 = Excel12Records();
     static const xlw::ArgumentHelp nine[] = {{"b", ""}, {"i", ""}, {"h", ""}, {"j", ""}, {"a", ""},
                                              {"c", ""}, {"w", ""}, {"q", ""}, {"u", ""}};
-    const xlw::WorksheetFunction<EveryArgument> every("xlrnd_Halton", "rnd_Typed", "help",
-                                                      "Tests", nine);
+    const xlw::WorksheetFunction<EveryArgument> every("xlrnd_Halton", "rnd_Typed", "help", "Tests",
+                                                      nine);
     EXPECT_EQ(RegisteredTypeText(xlw::RegisteredFunctions().Records().back()),
               excel12 ? "JBIHJACC%QU" : "JBIHJACC%PR");
     EXPECT_EQ(TypedTypeText<DoubleResult>(), "B");

@@ -535,7 +535,8 @@ TEST(RandomisedFunctions, DiscrepancySaysWhatIsWrongWithItsPoints) {
                "kind must be \"CD\", \"WD\", \"MD\" or \"L2-star\", not \"star\"");
     // No kind is taken from the low bytes of wider characters, and a long
     // text is echoed only in part.
-    for (const char* notAKind : {"\xC5\x83\xC5\x84", "\xC5\xAC" "2-\xC5\xB3TAR"}) {
+    for (const char* notAKind : {"\xC5\x83\xC5\x84", "\xC5\xAC"
+                                                     "2-\xC5\xB3TAR"}) {
         const Grid refused = discrepancy(1, 1, Cell::Text(notAKind));
         ASSERT_EQ(refused.cells.size(), 1u);
         EXPECT_EQ(refused.At(0, 0).text.rfind("kind must be", 0), 0u) << refused.At(0, 0).Display();

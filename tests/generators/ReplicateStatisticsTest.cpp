@@ -27,12 +27,11 @@ TEST(ReplicateStatistics, StandardErrorAsExactAsTheSpreadAllows) {
         int n;        // values per block
         int replicates;
     } cases[] = {
-        {1e12, -13, 819, 4096, 16},  // spread 0.1
-        {1e12, -13, 8, 4096, 16},    // spread 1e-3
+        {1e12, -13, 819, 4096, 16},   // spread 0.1
+        {1e12, -13, 8, 4096, 16},     // spread 1e-3
         {1e12, -12, 4096, 65536, 16}, // spread 1
-        {-3e9, -20, 1049, 10000, 8}, // spread 1e-3 below zero
-        {1e4, -20, 1049, 1024, 64},
-        {0.0, -10, 300, 1000, 2},
+        {-3e9, -20, 1049, 10000, 8},  // spread 1e-3 below zero
+        {1e4, -20, 1049, 1024, 64},   {0.0, -10, 300, 1000, 2},
     };
     std::mt19937_64 random(20261208);
     for (const auto& c : cases) {
@@ -57,8 +56,8 @@ TEST(ReplicateStatistics, StandardErrorAsExactAsTheSpreadAllows) {
                 squares, static_cast<std::uint64_t>(deviation * deviation), &squares));
         }
         const double R = c.replicates;
-        const double exact = step * std::sqrt(static_cast<double>(squares)) /
-                             (c.n * R * std::sqrt(R * (R - 1)));
+        const double exact =
+            step * std::sqrt(static_cast<double>(squares)) / (c.n * R * std::sqrt(R * (R - 1)));
         const double exactMean = c.offset + step * (static_cast<double>(total) / (c.n * R));
 
         const ReplicateSummary summary = SummariseReplicates(values, c.replicates);
