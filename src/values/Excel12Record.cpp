@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <cstring>
 #include <cwchar>
+#include <stdexcept>
+#include <string>
 
 namespace xlw {
 

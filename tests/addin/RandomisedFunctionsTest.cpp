@@ -204,8 +204,7 @@ TEST(RandomisedFunctions, UnderExcel12TooManyCellsAreRefusedBeforeComputingThem)
 
 // An array result is no taller than the sheet it spills into: 1048576 rows
 // under Excel 12 records, replicates counted, refused in words before a point
-// is computed. The specified functions build their result before they can
-// see it, and refuse it then, with the same words.
+// is computed, by the specified functions too.
 TEST(RandomisedFunctions, UnderExcel12RowsPastTheSheetAreRefused) {
     if (!AddInSession::Get().UsesExcel12Records())
         GTEST_SKIP() << "Excel 4 refuses 65536 rows and more";

@@ -176,23 +176,24 @@ std::string MostCellsText(const std::string& shape) {
 }
 
 // 2147483647 itself passes the check of the worksheet argument; its result
-// cannot exist, and says so in words before anything is computed: the row
-// limit of Excel 4, or the cells one piece of temporary memory holds.
+// cannot exist, and says so in words before anything is computed: the rows
+// of the sheet, or the cells one piece of temporary memory holds.
 TEST(WorksheetValues, TheLargestCountPassesTheArgumentCheck) {
     const bool excel4 = !AddInSession::Get().UsesExcel12Records();
     for (const PointSetFunction& function : PointSets) {
         SCOPED_TRACE(function.functionText);
         ExpectText(Call(function, 1, 2147483647.0),
                    excel4 ? "an Excel 4 array holds at most 65535 rows; 2147483647 were asked for"
-                          : MostCellsText("2147483647 x 1"));
+                          : "an array holds at most 1048576 rows, the sheet's height; 2147483647 "
+                            "were asked for");
         ExpectText(Call(function, 2147483647.0, 1), MostCellsText("1 x 2147483647"));
     }
 }
 
-// Under Excel 12 any row count fits the record, but not any number of cells:
-// three billion cells (96 GB of records) are refused before a point is
-// computed, under either architecture. Where memory runs out within that
-// bound, as it does for four gigabytes of records in a 32-bit process, the
+// Under Excel 12 no more rows than the sheet has, and not any number of
+// cells: three billion cells (96 GB of records) are refused before a point is
+// computed, under either architecture. Where memory runs out within those
+// bounds, as it does for four gigabytes of records in a 32-bit process, the
 // text says so in words.
 TEST(WorksheetValues, Excel12RefusesMoreCellsThanAnArrayHoldsBeforeComputingThem) {
     if (!AddInSession::Get().UsesExcel12Records())
@@ -200,13 +201,14 @@ TEST(WorksheetValues, Excel12RefusesMoreCellsThanAnArrayHoldsBeforeComputingThem
     for (const PointSetFunction& function : PointSets) {
         SCOPED_TRACE(function.functionText);
         const std::size_t before = PrivateBytes();
-        ExpectText(Call(function, 3, 1e9), MostCellsText("1000000000 x 3"));
+        ExpectText(Call(function, 3, 1e9), "an array holds at most 1048576 rows, the sheet's "
+                                           "height; 1000000000 were asked for");
         ExpectText(Call(function, 255, 600000), MostCellsText("600000 x 255"));
         EXPECT_LT(PrivateBytes(), before + (std::size_t(1) << 20)) << "no points were computed";
     }
     if (sizeof(void*) == 4)
-        ExpectText(Call(PointSets[2], 10, 13000000),
-                   "not enough memory for a result of 13000000 rows and 10 columns");
+        ExpectText(Call(PointSets[2], 127, 1048576),
+                   "not enough memory for a result of 1048576 rows and 127 columns");
 }
 
 // Under Excel 4 more rows than an array holds are refused before a point is

@@ -533,6 +533,34 @@ TEST_F(EngineTest, RecalculationRunsTheThreadSafeFunctionsTogether) {
     EXPECT_EQ(engine.CloseAddIn(), 1);
 }
 
+// An array result runs no further than the sheet: from 16.0, whose results
+// spill, one over the sheet's edge shows #SPILL!; before, an array formula
+// covers at most the sheet, and shows that much of the result.
+TEST_F(EngineTest, AResultTallerThanTheSheetSpillsOrIsCutAtItsEdge) {
+    engine.SetVersion("16.0");
+    ASSERT_EQ(engine.OpenAddIn(FixturePath), 1);
+    EXPECT_EQ(engine.Evaluate("fix_Tall", {1048577}).Display(), "#SPILL!\n");
+    const xlhost::Grid whole = engine.Evaluate("fix_Tall", {1048576});
+    ASSERT_EQ(whole.rows, 1048576u);
+    EXPECT_EQ(whole.At(1048575, 0), Cell::Number(1048575));
+    engine.SetVersion("12.0");
+    const xlhost::Grid cut = engine.Evaluate("fix_Tall", {1048580});
+    ASSERT_EQ(cut.rows, 1048576u);
+    EXPECT_EQ(cut.At(1048575, 0), Cell::Number(1048575));
+    EXPECT_EQ(engine.CloseAddIn(), 1);
+}
+
+// Callbacks from many threads at once, each allocating in Excel's ledger and
+// freeing again: every call succeeds and the ledger balances, as it can only
+// when the stand-in takes its callbacks one at a time.
+TEST_F(EngineTest, CallbacksFromManyThreadsKeepTheLedger) {
+    ASSERT_EQ(engine.OpenAddIn(FixturePath), 1);
+    std::vector<FormulaCall> formulas(64, Formula("fix_CoerceMany", {300}));
+    EXPECT_EQ(Recalculated(engine, formulas, 8), std::vector<std::string>(64, "0\n"));
+    EXPECT_EQ(engine.OutstandingAllocations(), 0u);
+    EXPECT_EQ(engine.CloseAddIn(), 1);
+}
+
 // Each result marked xlbitDLLFree goes back to xlAutoFree12 once, on the
 // thread that returned it and before that thread's next call (the fixture
 // counts every breach), at any number of threads.

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -177,6 +178,8 @@ extern "C" int XLW_STDCALL xlAutoOpen() {
         Register(module, "fix_OwnedFaults", "J", "", {});
         Register(module, "fix_Together", "JB$", "count", {});
         Register(module, "fix_OnMainThread", "J", "", {});
+        Register(module, "fix_CoerceMany", "JB$", "count", {});
+        Register(module, "fix_Tall", "QB", "rows", {});
     }
     mainThread = GetCurrentThreadId();
     Call(xlcMessage, nullptr, {Boolean(false)});
@@ -500,4 +503,49 @@ extern "C" int XLW_STDCALL fix_Together(double count) {
 
 extern "C" int XLW_STDCALL fix_OnMainThread() {
     return GetCurrentThreadId() == mainThread ? 1 : 0;
+}
+
+// `count` times over: a number coerced to a text that Excel allocates, then
+// freed, through the Excel 12 callback, as the framework's thread-safe
+// conversions do; answers how many of the calls failed. Many threads at once
+// put the stand-in's ledger under load.
+extern "C" int XLW_STDCALL fix_CoerceMany(double count) {
+    const auto callback = reinterpret_cast<MdCallBack12Proc>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA(nullptr), "MdCallBack12")));
+    if (callback == nullptr)
+        return -1;
+    int failures = 0;
+    for (int i = 0; i < count; ++i) {
+        XLOPER12 number = {};
+        number.val.num = i + 0.5;
+        number.xltype = xltypeNum;
+        XLOPER12 target = {};
+        target.val.w = xltypeStr;
+        target.xltype = xltypeInt;
+        LPXLOPER12 coerceArgs[] = {&number, &target};
+        XLOPER12 text = {};
+        if (callback(xlCoerce, 2, coerceArgs, &text) != xlretSuccess || text.xltype != xltypeStr) {
+            ++failures;
+            continue;
+        }
+        LPXLOPER12 freeArgs[] = {&text};
+        failures += callback(xlFree, 1, freeArgs, nullptr) != xlretSuccess;
+    }
+    return failures;
+}
+
+// A column of `rows` numbers 0, 1, ...: tall enough to run over the sheet.
+extern "C" LPXLOPER12 XLW_STDCALL fix_Tall(double rows) {
+    static std::vector<XLOPER12> elements;
+    static XLOPER12 result;
+    elements.assign(static_cast<std::size_t>(rows), XLOPER12{});
+    for (std::size_t i = 0; i < elements.size(); ++i) {
+        elements[i].val.num = static_cast<double>(i);
+        elements[i].xltype = xltypeNum;
+    }
+    result.val.array.lparray = elements.data();
+    result.val.array.rows = static_cast<std::int32_t>(elements.size());
+    result.val.array.columns = 1;
+    result.xltype = xltypeMulti;
+    return &result;
 }
