@@ -218,14 +218,9 @@ int XlfOperImpl12::ConvertToDoubleVector(const XlfOper& oper, std::vector<double
         out.resize(0);
         return xlretSuccess;
     }
-    // A single value, a cell passed by value among them, converts as the
-    // same value does as an element of an array.
-    if (record.xltype & (CellValueTypes | xltypeInt)) {
-        double value = 0;
-        if (int code = ConvertToDouble(oper, value))
-            return code;
-        out.assign(1, value);
-        return xlretSuccess;
+    if (record.xltype & xltypeNum) {
+        out.resize(1);
+        return ConvertToDouble(oper, out[0]);
     }
     if (record.xltype & xltypeMulti) {
         std::size_t rows = record.val.array.rows;
@@ -244,7 +239,7 @@ int XlfOperImpl12::ConvertToDoubleVector(const XlfOper& oper, std::vector<double
             }
         return xlretSuccess;
     }
-    return ConvertRangeToDoubles(oper, out, order);
+    return ConvertValueOrRangeToDoubles(oper, out, order);
 }
 
 int XlfOperImpl12::ConvertToDouble(const XlfOper& oper, double& out) const {
