@@ -3,6 +3,7 @@
 #pragma once
 
 #include "CellMatrix.h"
+#include "EntryPointSignature.h"
 #include "OwnedResult.h"
 #include "XlfExcel.h"
 #include "XlfException.h"
@@ -21,13 +22,16 @@ void* StaticValueError() noexcept;
 template <class> constexpr bool UnsupportedResult = false;
 
 // The record of what a computation returned: a number, a text, a bool, a
-// DoubleMatrix, a CellMatrix or an XlfOper.
+// DoubleMatrix, a CellMatrix or an XlfOper. A number is of a type an entry
+// point may return: a char would reach the cell as its code, and a float
+// or a long as whatever its conversion made of it, where the author meant
+// something else.
 template <class Result> XlfOper ResultOper(const Result& value) {
     if constexpr (std::is_same_v<Result, XlfOper>)
         return value;
     else if constexpr (std::is_same_v<Result, bool>)
         return XlfOper(value);
-    else if constexpr (std::is_arithmetic_v<Result>)
+    else if constexpr (std::is_arithmetic_v<Result> && ResultTypeCode<Result>::code != nullptr)
         return XlfOper(static_cast<double>(value));
     else if constexpr (std::is_same_v<Result, std::string> ||
                        std::is_same_v<Result, std::wstring> ||
@@ -39,7 +43,8 @@ template <class Result> XlfOper ResultOper(const Result& value) {
     else
         static_assert(UnsupportedResult<Result>,
                       "a worksheet computation must return a number, a text, a bool, a "
-                      "DoubleMatrix, a CellMatrix or an XlfOper");
+                      "DoubleMatrix, a CellMatrix or an XlfOper; a number is a double, int, "
+                      "short or unsigned short");
 }
 
 // Turns a thrown value into the record Excel shows. The XlfException family
@@ -63,11 +68,25 @@ template <class Computation> void* ComputedResult(Computation& compute) {
     }
 }
 
+// The frame of a call on one of Excel's recalculation threads: the result
+// owns its memory (OwnedResult) and the call touches nothing another call can
+// change.
+template <class Computation> void* OwnedResultCall(Computation& compute) {
+    OwnedResult result;
+    return result.Hand(ComputedResult(compute));
+}
+
 // Gives up the previous call's temporary memory, answers TRUE at once inside
 // the function wizard, and otherwise returns the record of the XlfOper that
 // `compute` builds. The record stays valid until the add-in's next call.
+// A function registered thread-safe may be written with this frame as well:
+// called on one of Excel's recalculation threads, where the shared memory
+// would be released under it by the next call on any other thread, it runs
+// as ThreadSafeWorksheetCall does.
 template <class Computation> void* WorksheetCall(Computation compute) noexcept {
     try {
+        if (XlfExcel::Get().OnRecalculationThread())
+            return OwnedResultCall(compute);
         XlfExcel::Get().ReleaseTemp(false);
         // After a failed binding no record kind was ever chosen: no record
         // but the static one can be built.
@@ -81,19 +100,18 @@ template <class Computation> void* WorksheetCall(Computation compute) noexcept {
     }
 }
 
-// The frame of a function registered thread-safe. Under Excel 12 records the
-// result owns its memory (OwnedResult) and the call touches nothing another
-// call can change; the wizard test is left to `compute`, which asks
-// WizardPreviewOnly once it knows the size of its result. Excel 4 records
-// have no multithreaded recalculation: there the call runs as WorksheetCall.
+// The frame of a function registered thread-safe, on whichever thread Excel
+// calls it: under Excel 12 records the result owns its memory; the wizard
+// test is left to `compute`, which asks WizardPreviewOnly once it knows the
+// size of its result. Excel 4 records have no multithreaded recalculation:
+// there the call runs as WorksheetCall.
 template <class Computation> void* ThreadSafeWorksheetCall(Computation compute) noexcept {
     try {
         if (!XlfOperImpl::Current)
             return StaticValueError();
         if (!XlfExcel::Get().IsExcel12())
             return WorksheetCall(compute);
-        OwnedResult result;
-        return result.Hand(ComputedResult(compute));
+        return OwnedResultCall(compute);
     } catch (...) {
         return StaticValueError();
     }
@@ -102,8 +120,8 @@ template <class Computation> void* ThreadSafeWorksheetCall(Computation compute) 
 // Whether a thread-safe call should answer TRUE instead of a result of
 // `cells` cells, because the function wizard is open. A result of at most
 // WizardFreeCells cells is computed all the same: that costs less than
-// looking for the wizard's window. In the frame of WorksheetCall, which has
-// looked already, the answer is false.
+// looking for the wizard's window. In WorksheetCall on Excel's main thread,
+// which has looked already, the answer is false.
 bool WizardPreviewOnly(double cells);
 constexpr double WizardFreeCells = 4096;
 

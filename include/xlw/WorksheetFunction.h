@@ -33,7 +33,8 @@ enum FunctionFlags : unsigned {
     // Recalculated whenever Excel recalculates ("!").
     VolatileFunction = 1,
     // Called on any of Excel's recalculation threads under Excel 12 records
-    // ("$"); its entry point runs in ThreadSafeWorksheetCall.
+    // ("$"); its entry point runs in WorksheetCall, whose result then owns
+    // its memory off the main thread, or in ThreadSafeWorksheetCall.
     ThreadSafeFunction = 2
 };
 

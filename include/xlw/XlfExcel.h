@@ -25,6 +25,11 @@ public:
     XlfExcel& operator=(const XlfExcel&) = delete;
 
     bool IsExcel12() const { return isExcel12_; }
+    // Whether the calling thread is one of Excel's recalculation threads, on
+    // which only functions registered thread-safe are called: a thread other
+    // than the one that bound the instance (Excel's main thread, which runs
+    // xlAutoOpen), under Excel 12 records. Excel 4 has no such threads.
+    bool OnRecalculationThread() const;
     // The running Excel's major version (16 for "16.0"); 0 when it could
     // not be read or the callbacks are not bound.
     int MajorVersion() const { return majorVersion_; }
@@ -79,6 +84,7 @@ private:
     int ReadMajorVersion() const;
     TempMemory sharedTemp_;
     LibraryRecord* library_;
+    unsigned long mainThread_;
     int majorVersion_ = 0;
     bool isExcel12_ = false;
     std::string operTypeCode_;

@@ -23,6 +23,10 @@ using ::DoubleMatrix;
 
 class CellMatrix;
 
+// What ReadNumbers makes of an argument left out of the formula: a refusal
+// in words, or no numbers at all.
+enum class MissingArgument { Refused, Empty };
+
 class XlfOper {
 public:
     // A fresh xltypeNil record from temporary memory.
@@ -124,19 +128,25 @@ public:
                                        VectorReadOrder order = OneDimensional,
                                        int* returnCode = nullptr) const;
     // The numbers of a value, array or range as Excel converts them (a text
-    // that reads as a number, a boolean, an empty cell as 0), in `order`.
-    // When a cell is not a number, std::invalid_argument names the argument,
-    // the cell, counted row by row, and the cause: "values: cell 3 of 10 is
-    // text, not a number", "values: cell 2 of 4 is the error #N/A, not a
-    // number"; a range too large to read is refused as "values: the range
-    // of ...". The texts of GetDoubleVector stay as they are.
-    std::vector<double> ReadNumbers(const std::string& name,
-                                    VectorReadOrder order = RowMajor) const;
+    // that reads as a number, a boolean, an empty cell as 0), in `order`; a
+    // single value converts as it would inside a range. When a cell is not a
+    // number, std::invalid_argument names the argument, the cell, counted
+    // row by row, and the cause: "values: cell 3 of 10 is text, not a
+    // number", "values: cell 2 of 4 is the error #N/A, not a number"; a
+    // range too large to read is refused as "values: the range of ...". An
+    // argument left out of the formula is refused as well ("values: the
+    // argument is missing; ..."), unless `missing` says it reads as no
+    // numbers. The texts of GetDoubleVector stay as they are.
+    std::vector<double> ReadNumbers(const std::string& name, VectorReadOrder order = RowMajor,
+                                    MissingArgument missing = MissingArgument::Refused) const;
     short GetShort(int* returnCode = nullptr) const;
     short GetShort(const std::string& errorId, int* returnCode = nullptr) const;
     bool GetBool(int* returnCode = nullptr) const;
     bool GetBool(const std::string& errorId, int* returnCode = nullptr) const;
     DoubleMatrix GetMatrix(int* returnCode = nullptr) const;
+    // Number cells only. Raised, a failure names the first other cell as
+    // ReadNumbers does ("values: cell 2 of 4 is a boolean, not a number"),
+    // as a std::runtime_error.
     DoubleMatrix GetMatrix(const std::string& errorId, int* returnCode = nullptr) const;
     CellMatrix GetCellMatrix(int* returnCode = nullptr) const;
     CellMatrix GetCellMatrix(const std::string& errorId, int* returnCode = nullptr) const;

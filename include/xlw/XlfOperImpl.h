@@ -105,10 +105,12 @@ protected:
 
     // What the implementations share because it works through handles only.
     int CoerceInExcel(const XlfOper& source, unsigned short type, XlfOper& result) const;
-    // Each cell of the reference the handle converts to, through Excel's
-    // coercion of a single-cell reference to a number.
-    int ConvertRangeToDoubles(const XlfOper& oper, std::vector<double>& out,
-                              VectorReadOrder order) const;
+    // A single value (a text, boolean, error, empty cell or integer) as one
+    // number, converted as the same value is as an element of an array;
+    // anything else as each cell of the reference the handle converts to,
+    // through Excel's coercion of a single-cell reference to a number.
+    int ConvertValueOrRangeToDoubles(const XlfOper& oper, std::vector<double>& out,
+                                     VectorReadOrder order) const;
     // Through ConvertToCellMatrix; Missing and Nil give a 0 x 0 matrix.
     int ConvertCellsToMatrix(const XlfOper& oper, DoubleMatrix& out) const;
 };

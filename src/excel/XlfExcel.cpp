@@ -102,7 +102,7 @@ BOOL CALLBACK MatchWizardWindow(HWND window, LPARAM searchAddress) {
 
 } // namespace
 
-XlfExcel::XlfExcel() : library_(new LibraryRecord) {}
+XlfExcel::XlfExcel() : library_(new LibraryRecord), mainThread_(GetCurrentThreadId()) {}
 
 XlfExcel& XlfExcel::Get() {
     if (!instance_) {
@@ -140,6 +140,10 @@ void XlfExcel::BindCallbacks() {
 
 bool XlfExcel::IsBound() const {
     return library_->module != nullptr;
+}
+
+bool XlfExcel::OnRecalculationThread() const {
+    return isExcel12_ && GetCurrentThreadId() != mainThread_;
 }
 
 bool XlfExcel::DetectExcel12() const {

@@ -4,6 +4,9 @@
 #include "XlfFuncDesc.h"
 #include "xlw/XlfExcel.h"
 
+#include <cctype>
+#include <map>
+
 namespace xlw {
 
 namespace {
@@ -27,6 +30,31 @@ std::string RegisterOne(const FunctionRegistration& record) {
     return description.RegisterWithExcel();
 }
 
+// Excel does not tell function names apart by the case of their letters.
+std::string Folded(const std::string& name) {
+    std::string folded = name;
+    for (char& c : folded)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return folded;
+}
+
+// The procedures of each sheet name, in the order of registration.
+std::map<std::string, std::vector<std::string>>
+ProceduresBySheetName(const std::vector<FunctionRegistration>& records) {
+    std::map<std::string, std::vector<std::string>> procedures;
+    for (const FunctionRegistration& record : records)
+        procedures[Folded(record.excelName)].push_back(record.functionName);
+    return procedures;
+}
+
+// "a and b", "a, b and c".
+std::string Listed(const std::vector<std::string>& names) {
+    std::string listed = names.front();
+    for (std::size_t i = 1; i < names.size(); ++i)
+        listed += (i + 1 == names.size() ? " and " : ", ") + names[i];
+    return listed;
+}
+
 } // namespace
 
 void FunctionRegistry::Append(const FunctionRegistration& record) {
@@ -34,9 +62,16 @@ void FunctionRegistry::Append(const FunctionRegistration& record) {
 }
 
 std::vector<std::string> FunctionRegistry::RegisterAllFunctions() const {
+    // Excel would let the last of two functions under one name take it
+    // silently, and cells meant for the first would show the second's values.
+    const auto procedures = ProceduresBySheetName(records_);
     std::vector<std::string> refusals;
     for (const FunctionRegistration& record : records_) {
-        const std::string refusal = RegisterOne(record);
+        const std::vector<std::string>& sharing = procedures.at(Folded(record.excelName));
+        const std::string refusal =
+            sharing.size() > 1
+                ? Listed(sharing) + " have this sheet name; give each function a name of its own"
+                : RegisterOne(record);
         if (!refusal.empty())
             refusals.push_back(record.excelName + ": " + refusal);
     }

@@ -14,10 +14,11 @@ public:
     void Append(const FunctionRegistration& record);
     const std::vector<FunctionRegistration>& Records() const { return records_; }
 
-    // Registers every record in order. The first exception ends the loop and
-    // leaves; a refusal by Excel is only reported and the loop goes on.
     // Registers every record in order, whether Excel refuses some or not;
-    // gives "name: why" for each function Excel refused.
+    // gives "name: why" for each function left unregistered. The first
+    // exception ends the loop and leaves. Functions that share a sheet name
+    // (whatever the case of its letters) are refused, each naming all of
+    // them, and Excel is not asked.
     std::vector<std::string> RegisterAllFunctions() const;
 
 private:

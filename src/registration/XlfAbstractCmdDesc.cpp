@@ -3,6 +3,8 @@
 #include "records/ErrorValueText.h"
 #include "xlw/XlfExcel.h"
 
+#include <windows.h>
+
 #include <iostream>
 #include <stdexcept>
 
@@ -15,6 +17,14 @@ std::string RequiredModuleName() {
     if (moduleName.empty())
         throw std::runtime_error("Could not get library name");
     return moduleName;
+}
+
+// Excel looks the procedure up in the module it is given, and answers only
+// #VALUE! for a name that module does not export. A module that is not
+// loaded under that name (a short 8.3 path) is left for Excel to look in.
+bool ModuleLacksProcedure(const std::string& moduleName, const std::string& procedureName) {
+    const HMODULE module = GetModuleHandleA(moduleName.c_str());
+    return module != nullptr && GetProcAddress(module, procedureName.c_str()) == nullptr;
 }
 
 void ReportRefusal(const char* sourcePosition, int code, const std::string& functionText) {
@@ -30,14 +40,20 @@ XlfAbstractCmdDesc::XlfAbstractCmdDesc(const std::string& procedureName,
     : procedureName_(procedureName), functionText_(functionText), comment_(comment) {}
 
 std::string XlfAbstractCmdDesc::RegisterWithExcel() const {
+    const std::string moduleName = RequiredModuleName();
+    if (ModuleLacksProcedure(moduleName, procedureName_))
+        return Refused("the add-in exports no procedure " + procedureName_);
     int answeredError = NoErrorAnswer;
-    const int code = PerformRegistration(RequiredModuleName(), answeredError);
+    const int code = PerformRegistration(moduleName, answeredError);
     ReportRefusal("..\\..\\src\\XlfAbstractCmdDesc(62): ", code, functionText_);
     if (code != xlretSuccess)
         return "Excel returned code " + std::to_string(code);
     if (answeredError == NoErrorAnswer)
         return std::string();
-    const std::string refusal = "Excel answered " + ErrorValueText(answeredError);
+    return Refused("Excel answered " + ErrorValueText(answeredError));
+}
+
+std::string XlfAbstractCmdDesc::Refused(const std::string& refusal) const {
     std::cerr << "..\\..\\src\\XlfAbstractCmdDesc(62): " << refusal << " while registering "
               << functionText_ << std::endl;
     return refusal;

@@ -27,8 +27,9 @@ public:
     // Throws std::runtime_error when the add-in's module name is unavailable.
     // Gives why Excel refused the function, or an empty text when it took it:
     // Excel refuses with a return code other than 0, or with return code 0
-    // and an error value (#VALUE!) as its answer. A refusal is also written
-    // as a diagnostic.
+    // and an error value (#VALUE!) as its answer. A procedure that the loaded
+    // module does not export is refused by name before Excel is asked. A
+    // refusal is also written as a diagnostic.
     std::string RegisterWithExcel() const;
     // A code other than 0 from Excel is only reported as a diagnostic.
     void UnregisterFromExcel() const;
@@ -41,6 +42,9 @@ protected:
     static constexpr int NoErrorAnswer = -1;
 
 private:
+    // Writes the refusal as a diagnostic and gives it back.
+    std::string Refused(const std::string& refusal) const;
+
     std::string procedureName_;
     std::string functionText_;
     std::string comment_;

@@ -28,33 +28,65 @@ bool ReadsAsNumber(const CellValue& cell) {
     return XlfOper(cell.GetText()).ConvertToDouble(number) == xlretSuccess;
 }
 
-// Why a value that failed to convert to numbers is not numbers: the first
-// cell, row by row, that no conversion makes a number, or a shape the read
-// order does not take.
-std::string WhyNotNumbers(const XlfOper& oper, VectorReadOrder order) {
-    CellMatrix cells;
-    if (oper.ConvertToCellMatrix(cells) != xlretSuccess)
-        return "a " + oper.XltypeName() + " value, not numbers";
+// What a cell that is not a number is, in the words of a refusal.
+std::string KindOfCell(const CellValue& cell) {
+    if (cell.IsErrorCell())
+        return "the error " + ErrorValueText(static_cast<int>(cell.GetErrorCode()));
+    if (cell.IsStringCell() || cell.IsWideStringCell())
+        return "text";
+    if (cell.IsBooleanCell())
+        return "a boolean";
+    return "empty";
+}
+
+// The first cell, row by row, that `converts` refuses, and what it is: "cell 3
+// of 10 is text, not a number", or "the value is ..." for a single cell;
+// empty when every cell converts.
+template <class Converts>
+std::string FirstCellNotANumber(const CellMatrix& cells, const Converts& converts) {
     const unsigned long rows = cells.RowCount();
     const unsigned long columns = cells.ColumnCount();
     const std::string count = std::to_string(rows * columns);
     for (unsigned long i = 0; i < rows; ++i)
         for (unsigned long j = 0; j < columns; ++j) {
             const CellValue& cell = cells(i, j);
+            if (converts(cell))
+                continue;
             const std::string where =
                 rows * columns == 1
                     ? std::string("the value")
                     : "cell " + std::to_string(i * columns + j + 1) + " of " + count;
-            if (cell.IsErrorCell())
-                return where + " is the error " +
-                       ErrorValueText(static_cast<int>(cell.GetErrorCode())) + ", not a number";
-            if ((cell.IsStringCell() || cell.IsWideStringCell()) && !ReadsAsNumber(cell))
-                return where + " is text, not a number";
+            return where + " is " + KindOfCell(cell) + ", not a number";
         }
-    if (!FitsReadOrder(order, rows, columns))
-        return "the " + std::to_string(rows) + " rows and " + std::to_string(columns) +
-               " columns are not one row or one column";
+    return std::string();
+}
+
+// Why a value that failed to convert to numbers is not numbers: the first
+// cell that `converts` refuses, or a shape the read order does not take.
+template <class Converts>
+std::string WhyNotNumbers(const XlfOper& oper, VectorReadOrder order, const Converts& converts) {
+    CellMatrix cells;
+    if (oper.ConvertToCellMatrix(cells) != xlretSuccess)
+        return "a " + oper.XltypeName() + " value, not numbers";
+    const std::string cell = FirstCellNotANumber(cells, converts);
+    if (!cell.empty())
+        return cell;
+    if (!FitsReadOrder(order, cells.RowCount(), cells.ColumnCount()))
+        return "the " + std::to_string(cells.RowCount()) + " rows and " +
+               std::to_string(cells.ColumnCount()) + " columns are not one row or one column";
     return "cannot be read as numbers";
+}
+
+// Excel's conversion to a number takes everything but an error and a text
+// that does not read as a number.
+bool ExcelMakesANumber(const CellValue& cell) {
+    if (cell.IsErrorCell())
+        return false;
+    return !(cell.IsStringCell() || cell.IsWideStringCell()) || ReadsAsNumber(cell);
+}
+
+bool IsNumber(const CellValue& cell) {
+    return cell.IsNumberCell();
 }
 } // namespace
 
@@ -266,12 +298,17 @@ std::vector<double> XlfOper::GetNumberArray(const std::string& errorId, VectorRe
     return GetDoubleVector(errorId, order, returnCode);
 }
 
-std::vector<double> XlfOper::ReadNumbers(const std::string& name, VectorReadOrder order) const {
+std::vector<double> XlfOper::ReadNumbers(const std::string& name, VectorReadOrder order,
+                                         MissingArgument missing) const {
+    // Read as no numbers, a forgotten argument would pass unnoticed.
+    if ((GetType() & xltypeMissing) && missing == MissingArgument::Refused)
+        throw std::invalid_argument(
+            name + ": the argument is missing; give a number, a range or an array");
     std::vector<double> numbers;
     if (NamedConversion(name, [&] { return ConvertToDoubleVector(numbers, order); }) ==
         xlretSuccess)
         return numbers;
-    throw std::invalid_argument(name + ": " + WhyNotNumbers(*this, order));
+    throw std::invalid_argument(name + ": " + WhyNotNumbers(*this, order, ExcelMakesANumber));
 }
 
 short XlfOper::GetShort(int* returnCode) const {
@@ -306,8 +343,11 @@ DoubleMatrix XlfOper::GetMatrix(int* returnCode) const {
 
 DoubleMatrix XlfOper::GetMatrix(const std::string& errorId, int* returnCode) const {
     DoubleMatrix matrix(0, 0);
-    StoreOrRaise(NamedConversion(errorId, [&] { return ConvertToMatrix(matrix); }), returnCode,
-                 &XlfOper::RaiseForReturnCode, MatrixContext(errorId));
+    const int code = NamedConversion(errorId, [&] { return ConvertToMatrix(matrix); });
+    // A named value that holds something other than numbers says where.
+    if (code == xlretFailed && !returnCode && !errorId.empty())
+        throw std::runtime_error(errorId + ": " + WhyNotNumbers(*this, RowMajor, IsNumber));
+    StoreOrRaise(code, returnCode, &XlfOper::RaiseForReturnCode, MatrixContext(errorId));
     return matrix;
 }
 

@@ -29,8 +29,17 @@ int XlfOperImpl::CoerceInExcel(const XlfOper& source, unsigned short type, XlfOp
                                   GetRecord(target));
 }
 
-int XlfOperImpl::ConvertRangeToDoubles(const XlfOper& oper, std::vector<double>& out,
-                                       VectorReadOrder order) const {
+int XlfOperImpl::ConvertValueOrRangeToDoubles(const XlfOper& oper, std::vector<double>& out,
+                                              VectorReadOrder order) const {
+    // A cell passed by value arrives as its value, and must read as it
+    // would inside the range it was taken from.
+    if (GetType(oper) & (CellValueTypes | xltypeInt)) {
+        double value = 0;
+        if (int code = ConvertToDouble(oper, value))
+            return code;
+        out.assign(1, value);
+        return xlretSuccess;
+    }
     XlfRangeRef range;
     if (int code = ConvertToRef(oper, range))
         return code;

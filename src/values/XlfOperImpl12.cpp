@@ -239,7 +239,7 @@ int XlfOperImpl12::ConvertToDoubleVector(const XlfOper& oper, std::vector<double
             }
         return xlretSuccess;
     }
-    return ConvertRangeToDoubles(oper, out, order);
+    return ConvertValueOrRangeToDoubles(oper, out, order);
 }
 
 int XlfOperImpl12::ConvertToDouble(const XlfOper& oper, double& out) const {

@@ -242,7 +242,7 @@ int XlfOperImpl4::ConvertToDoubleVector(const XlfOper& oper, std::vector<double>
             }
         return xlretSuccess;
     }
-    return ConvertRangeToDoubles(oper, out, order);
+    return ConvertValueOrRangeToDoubles(oper, out, order);
 }
 
 int XlfOperImpl4::ConvertToDouble(const XlfOper& oper, double& out) const {

@@ -245,6 +245,37 @@ TEST(FunctionDescription, AnExceptionEndsTheRegistrationLoop) {
     EXPECT_EQ(engine.Registrations().back().FunctionText(), "rnd_Second");
 }
 
+// What the add-in can tell without Excel is refused before Excel is asked:
+// an exported name that the module does not have, which Excel would answer
+// only with #VALUE!, and one sheet name given to two functions, of which
+// Excel would keep the later silently, whatever the case of its letters.
+TEST(FunctionRegistry, AMissingExportAndASharedSheetNameAreRefusedByName) {
+    AddInSession::Get();
+    Engine& engine = Engine::Get();
+    const auto record = [](const std::string& procedure, const std::string& excelName) {
+        xlw::FunctionRegistration registration = Record(excelName);
+        registration.functionName = procedure;
+        return registration;
+    };
+    xlw::FunctionRegistry registry;
+    registry.Append(record("xlmy_Discont", "my_Discont"));
+    registry.Append(record("xlrnd_Halton", "rnd_Twice"));
+    registry.Append(record("xlrnd_Faure", "rnd_Alone"));
+    registry.Append(record("xlrnd_Sobol", "RND_TWICE"));
+    const std::size_t before = engine.Registrations().size();
+    ErrorStreamCapture errors;
+    const std::vector<std::string> refusals = registry.RegisterAllFunctions();
+    EXPECT_EQ(refusals,
+              (std::vector<std::string>{
+                  "my_Discont: the add-in exports no procedure xlmy_Discont",
+                  "rnd_Twice: xlrnd_Halton and xlrnd_Sobol have this sheet name; give each "
+                  "function a name of its own",
+                  "RND_TWICE: xlrnd_Halton and xlrnd_Sobol have this sheet name; give each "
+                  "function a name of its own"}));
+    ASSERT_EQ(engine.Registrations().size(), before + 1) << "Excel was asked for the others";
+    EXPECT_EQ(engine.Registrations().back().FunctionText(), "rnd_Alone");
+}
+
 TEST(FunctionDescription, UnregisteringWithdrawsTheHiddenRegistrationsId) {
     AddInSession::Get();
     Engine& engine = Engine::Get();

@@ -105,7 +105,8 @@ TEST(WorksheetCall, PlainResultsBecomeTheirRecords) {
     ResultRecord number = ReadRecord(WorksheetCall([] { return 2.5; }), Excel12Records());
     EXPECT_EQ(number.type, unsigned(xltypeNum));
     EXPECT_EQ(number.number, 2.5);
-    ResultRecord count = ReadRecord(WorksheetCall([&] { return three.size(); }), Excel12Records());
+    ResultRecord count =
+        ReadRecord(WorksheetCall([&] { return static_cast<int>(three.size()); }), Excel12Records());
     EXPECT_EQ(count.type, unsigned(xltypeNum));
     EXPECT_EQ(count.number, 3.0);
     ResultRecord flag = ReadRecord(WorksheetCall([] { return false; }), Excel12Records());

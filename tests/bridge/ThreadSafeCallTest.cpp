@@ -132,30 +132,50 @@ TEST_F(ThreadSafeCallTest, ALargeResultsMemoryLastsUntilItIsFreed) {
 }
 
 // Eight threads at once, each checking every result it gets against what it
-// built, while the main thread keeps using the shared memory.
+// built, while the main thread keeps calling with the shared memory. The
+// frame is ThreadSafeWorksheetCall, or WorksheetCall in a function
+// registered thread-safe, which owns its results off the main thread alone.
 TEST_F(ThreadSafeCallTest, ConcurrentCallsKeepTheirOwnResults) {
-    std::atomic<int> wrong{0};
-    std::vector<std::thread> threads;
-    for (unsigned t = 0; t < 8; ++t)
-        threads.emplace_back([t, &wrong] {
-            for (unsigned call = 0; call < 200; ++call) {
-                const unsigned rows = 1 + (t * 7 + call) % 40;
-                const double first = t * 1e6 + call * 1e3;
-                auto* record = static_cast<XLOPER12*>(
-                    ThreadSafeCall([&] { return XlfOper(Numbered(rows, 3, first)); }));
-                if (!HoldsNumbered(*record, rows, 3, first) || (record->xltype & xlbitDLLFree) == 0)
-                    ++wrong;
-                OwnedResult::Free(record);
-            }
-        });
-    XlfExcel& excel = XlfExcel::Get();
-    for (int i = 0; i < 2000; ++i) {
-        excel.ReleaseTemp(false);
-        excel.TempAlloc(64);
+    using Frame = void* (*)(std::function<XlfOper()>);
+    const struct {
+        const char* name;
+        Frame frame;
+    } frames[] = {
+        {"ThreadSafeWorksheetCall",
+         [](std::function<XlfOper()> compute) { return ThreadSafeWorksheetCall(compute); }},
+        {"WorksheetCall", [](std::function<XlfOper()> compute) { return WorksheetCall(compute); }},
+    };
+    for (const auto& f : frames) {
+        SCOPED_TRACE(f.name);
+        std::atomic<int> wrong{0};
+        std::vector<std::thread> threads;
+        for (unsigned t = 0; t < 8; ++t)
+            threads.emplace_back([t, &wrong, &f] {
+                for (unsigned call = 0; call < 200; ++call) {
+                    const unsigned rows = 1 + (t * 7 + call) % 40;
+                    const double first = t * 1e6 + call * 1e3;
+                    auto* record = static_cast<XLOPER12*>(
+                        f.frame([&] { return XlfOper(Numbered(rows, 3, first)); }));
+                    if (!HoldsNumbered(*record, rows, 3, first) ||
+                        (record->xltype & xlbitDLLFree) == 0)
+                        ++wrong;
+                    OwnedResult::Free(record);
+                }
+            });
+        int wrongOnMainThread = 0;
+        for (unsigned call = 0; call < 400; ++call) {
+            const unsigned rows = 1 + call % 40;
+            auto* record = static_cast<XLOPER12*>(
+                WorksheetCall([&] { return XlfOper(Numbered(rows, 2, -1e3 * call)); }));
+            if (!HoldsNumbered(*record, rows, 2, -1e3 * call) ||
+                (record->xltype & xlbitDLLFree) != 0)
+                ++wrongOnMainThread;
+        }
+        for (std::thread& thread : threads)
+            thread.join();
+        EXPECT_EQ(wrong, 0);
+        EXPECT_EQ(wrongOnMainThread, 0) << "the main thread's calls use the shared memory";
     }
-    for (std::thread& thread : threads)
-        thread.join();
-    EXPECT_EQ(wrong, 0);
 }
 
 // A small result is computed even in the wizard; above 4096 cells the call

@@ -26,7 +26,10 @@ set(cases
   4 "a void\\* argument does not say which record Excel should pass"
   5 "every argument must be a double, short, unsigned short, int, bool"
   6 "the function must return a double, short, unsigned short, int or void\\*"
-  8 "a worksheet computation must return a number, a text, a bool, a DoubleMatrix")
+  8 "a worksheet computation must return a number, a text, a bool, a DoubleMatrix"
+  9 "a worksheet computation must return a number, a text, a bool, a DoubleMatrix"
+  10 "a worksheet computation must return a number, a text, a bool, a DoubleMatrix"
+  11 "a worksheet computation must return a number, a text, a bool, a DoubleMatrix")
 # Only x86 has a calling convention to get wrong.
 if(CONVENTIONS)
   list(APPEND cases 7 "declare it XLW_EXPORT with the calling convention XLW_STDCALL")

@@ -27,10 +27,6 @@ XLW_EXPORT bool XLW_STDCALL truth(double x) {
 XLW_EXPORT void* __cdecl cdecl(double x) {
     return x > 0 ? nullptr : nullptr;
 }
-#elif MISMATCH == 8
-XLW_EXPORT void* XLW_STDCALL values() {
-    return xlw::WorksheetCall([] { return std::vector<double>(2); });
-}
 #endif
 
 #if MISMATCH == 0
@@ -48,7 +44,10 @@ const xlw::WorksheetFunction<sound> ok("sound", "Sound", "", "",
 const xlw::WorksheetFunction<two> ordinary("two", "Two", "", "", {{"x", ""}, {"y", ""}});
 // Plain results, and the names a user needs, in namespace xlw.
 XLW_EXPORT void* XLW_STDCALL number() {
-    return xlw::WorksheetCall([] { return 1.5f; });
+    return xlw::WorksheetCall([] { return 1.5; });
+}
+XLW_EXPORT void* XLW_STDCALL integers() {
+    return xlw::WorksheetCall([] { return short(1) + int(2) + static_cast<unsigned short>(3); });
 }
 XLW_EXPORT void* XLW_STDCALL matrix() {
     return xlw::WorksheetCall([] { return xlw::DoubleMatrix(1, 1); });
@@ -74,5 +73,18 @@ const xlw::WorksheetFunction<cdecl> convention("cdecl", "Cdecl", "", "", {{"x", 
 #elif MISMATCH == 8
 XLW_EXPORT void* XLW_STDCALL values() {
     return xlw::WorksheetCall([] { return std::vector<double>(2); });
+}
+#elif MISMATCH == 9
+// 'a' would reach the cell as 97.
+XLW_EXPORT void* XLW_STDCALL letter() {
+    return xlw::WorksheetCall([] { return 'a'; });
+}
+#elif MISMATCH == 10
+XLW_EXPORT void* XLW_STDCALL single() {
+    return xlw::WorksheetCall([] { return 1.5f; });
+}
+#elif MISMATCH == 11
+XLW_EXPORT void* XLW_STDCALL wide() {
+    return xlw::WorksheetCall([] { return 7L; });
 }
 #endif

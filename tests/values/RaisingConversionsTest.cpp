@@ -12,6 +12,7 @@
 
 #include <functional>
 #include <stdexcept>
+#include <vector>
 
 using namespace xlw;
 using xlhost::Engine;
@@ -49,7 +50,6 @@ TEST_F(RaisingTest, FailedCommandsNameTheConversion) {
         {[&] { array.GetNumberArray("v", RowMajor); },
          "command failed, v conversion to double vector"},
         {[&] { array.GetMatrix(); }, "command failed,  conversion to matrix failed"},
-        {[&] { array.GetMatrix("m"); }, "command failed, m conversion to matrix failed"},
         {[&] { XlfOper(1.0).GetRangeRef(); }, "command failed"},
         // An integer is no single value for a cell matrix: it is taken for a reference.
         {[&] { XlfOper(short(3)).GetCellMatrix("c"); },
@@ -150,17 +150,25 @@ TEST_F(RaisingTest, FailedMatrixConversionsReturnWhatTheyHadReached) {
 
 } // namespace
 
+namespace {
+
+// An array whose elements start empty (Nil): an empty element is left so.
+XlfOper ArrayOf(const std::vector<XlfOper>& elements, int rows, int columns) {
+    XlfOper array;
+    XlfOperImpl::Current->SetMulti(array, rows, columns);
+    for (int k = 0; k < rows * columns; ++k)
+        if (elements[k].GetType() != xltypeNil)
+            XlfOperImpl::Current->SetElement(array, k / columns, k % columns, elements[k]);
+    return array;
+}
+
+} // namespace
+
 // ReadNumbers names the argument, the first cell, row by row, that no
 // conversion makes a number, and why; numeric texts, booleans and empty
 // cells convert as in GetDoubleVector.
 TEST_F(RaisingTest, ReadNumbersNamesTheCellAndTheCause) {
-    auto arrayOf = [](std::vector<XlfOper> elements, int rows, int columns) {
-        XlfOper array;
-        XlfOperImpl::Current->SetMulti(array, rows, columns);
-        for (int k = 0; k < rows * columns; ++k)
-            XlfOperImpl::Current->SetElement(array, k / columns, k % columns, elements[k]);
-        return array;
-    };
+    const auto arrayOf = ArrayOf;
     const XlfOper numbers =
         arrayOf({XlfOper(1.0), XlfOper("2"), XlfOper(true), XlfOper(4.0)}, 2, 2);
     EXPECT_EQ(numbers.ReadNumbers("values"), (std::vector<double>{1, 2, 1, 4}));
@@ -214,4 +222,113 @@ TEST_F(RaisingTest, ARefusedRangeNamesTheArgument) {
     };
     for (const auto& row : rows)
         EXPECT_EQ(ThrownText<std::runtime_error>(row.read), row.message);
+}
+
+// A value converts alone as it converts inside a range: a cell passed as a
+// value or a literal, the element of a one-cell array, and the same value
+// beside a number in a two-cell array and in a range of the sheet. Excel
+// documents the conversions: a text that reads as a number gives it, TRUE 1,
+// FALSE and an empty cell 0.
+TEST_F(RaisingTest, ASingleValueReadsAsItDoesInARange) {
+    Engine& engine = Engine::Get();
+    const struct {
+        const char* what;
+        XlfOper value;
+        xlhost::Cell cell;
+        double number;
+    } cases[] = {
+        {"the text 7", XlfOper("7"), xlhost::Cell::Text("7"), 7},
+        {"the text -2.5e1", XlfOper("-2.5e1"), xlhost::Cell::Text("-2.5e1"), -25},
+        {"TRUE", XlfOper(true), xlhost::Cell::Boolean(true), 1},
+        {"FALSE", XlfOper(false), xlhost::Cell::Boolean(false), 0},
+        {"nothing", XlfOper(), xlhost::Cell::Nil(), 0},
+        {"the number 2.5", XlfOper(2.5), xlhost::Cell::Number(2.5), 2.5},
+    };
+    const IDSHEET sheet = engine.SheetId();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::vector<double> alone = {c.number};
+        const std::vector<double> beside = {c.number, 3};
+        EXPECT_EQ(c.value.ReadNumbers("v"), alone);
+        EXPECT_EQ(ArrayOf({c.value}, 1, 1).ReadNumbers("v"), alone);
+        EXPECT_EQ(ArrayOf({c.value, XlfOper(3.0)}, 1, 2).ReadNumbers("v"), beside);
+        engine.SetCell(0, 0, c.cell);
+        engine.SetCell(0, 1, xlhost::Cell::Number(3));
+        XlfOper cell;
+        cell.SetRef(XlfRangeRef(0, 0, 0, 0, sheet));
+        XlfOper range;
+        range.SetRef(XlfRangeRef(0, 0, 0, 1, sheet));
+        EXPECT_EQ(cell.ReadNumbers("v"), alone);
+        EXPECT_EQ(range.ReadNumbers("v"), beside);
+    }
+    engine.ClearSheet();
+    EXPECT_EQ(ThrownText<std::invalid_argument>([] { XlfOper("seven").ReadNumbers("v"); }),
+              "v: the value is text, not a number");
+    EXPECT_EQ(
+        ThrownText<std::invalid_argument>([] { XlfOper::MakeError(xlerrDiv0).ReadNumbers("v"); }),
+        "v: the value is the error #DIV/0!, not a number");
+}
+
+// An argument left out of the formula gives no number, not an empty list:
+// refused in words unless the caller says it may be empty.
+TEST_F(RaisingTest, AMissingArgumentIsRefusedUnlessItMayBeEmpty) {
+    XLOPER missing4{};
+    missing4.xltype = xltypeMissing;
+    XLOPER12 missing12{};
+    missing12.xltype = xltypeMissing;
+    const XlfOper missing(ProcessIsExcel12() ? static_cast<void*>(&missing12) : &missing4);
+    EXPECT_EQ(ThrownText<std::invalid_argument>([&] { missing.ReadNumbers("weights"); }),
+              "weights: the argument is missing; give a number, a range or an array");
+    EXPECT_EQ(missing.ReadNumbers("weights", RowMajor, MissingArgument::Empty),
+              std::vector<double>{});
+    EXPECT_EQ(XlfOper(4.0).ReadNumbers("weights", RowMajor, MissingArgument::Empty),
+              std::vector<double>{4});
+}
+
+// GetMatrix takes number cells alone, and says which cell is not one, in
+// the words of ReadNumbers, as a std::runtime_error like its other failures.
+TEST_F(RaisingTest, GetMatrixNamesTheCellThatIsNotANumber) {
+    Engine& engine = Engine::Get();
+    engine.SetCell(0, 0, xlhost::Cell::Number(1));
+    engine.SetCell(0, 1, xlhost::Cell::Number(2));
+    engine.SetCell(0, 2, xlhost::Cell::Text("three"));
+    XlfOper range;
+    range.SetRef(XlfRangeRef(0, 0, 0, 2, engine.SheetId()));
+    const struct {
+        const char* what;
+        std::function<void()> read;
+        const char* message;
+    } rows[] = {
+        {"a text",
+         [] {
+             ArrayOf({XlfOper(1.0), XlfOper("two"), XlfOper(3.0), XlfOper(4.0)}, 2, 2)
+                 .GetMatrix("values");
+         },
+         "values: cell 2 of 4 is text, not a number"},
+        {"an error",
+         [] {
+             ArrayOf({XlfOper(1.0), XlfOper(2.0), XlfOper::MakeError(xlerrNA)}, 3, 1)
+                 .GetMatrix("values");
+         },
+         "values: cell 3 of 3 is the error #N/A, not a number"},
+        {"a boolean",
+         [] {
+             ArrayOf({XlfOper(1.0), XlfOper(true)}, 1, 2).GetMatrix("m");
+         },
+         "m: cell 2 of 2 is a boolean, not a number"},
+        {"an empty cell",
+         [] {
+             ArrayOf({XlfOper(), XlfOper(1.0)}, 2, 1).GetMatrix("m");
+         },
+         "m: cell 1 of 2 is empty, not a number"},
+        {"a single text", [] { XlfOper("abc").GetMatrix("m"); },
+         "m: the value is text, not a number"},
+        {"a range of the sheet", [&] { range.GetMatrix("values"); },
+         "values: cell 3 of 3 is text, not a number"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        EXPECT_EQ(ThrownText<std::runtime_error>(row.read), row.message);
+    }
+    engine.ClearSheet();
 }
