@@ -1,6 +1,7 @@
 // The six entry points of the built add-in against the generators computed
 // in this process, read from the records Excel would receive.
 #include "AddInSession.h"
+#include "CommittedMemory.h"
 #include "ResultRecord.h"
 #include "StandardOutputCapture.h"
 
@@ -11,7 +12,6 @@
 #include "SobolPoints.h"
 
 #include <gtest/gtest.h>
-#include <psapi.h>
 
 #include <cmath>
 #include <limits>
@@ -81,13 +81,6 @@ std::string InvalidArgumentText(const PointSetFunction& function, int d, int n) 
     return "no std::invalid_argument";
 }
 
-std::size_t PrivateBytes() {
-    PROCESS_MEMORY_COUNTERS_EX counters = {};
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                         sizeof counters);
-    return counters.PrivateUsage;
-}
-
 } // namespace
 
 // A result that owns its memory is handed back to the add-in's xlAutoFree12,
@@ -98,12 +91,12 @@ TEST(WorksheetValues, ResultsHandedBackLeaveNoMemoryBehind) {
     Engine& engine = Engine::Get();
     AddInSession::Get();
     engine.Evaluate("rnd_ScrambledSobol", {10, 50000, 1});
-    const std::size_t start = PrivateBytes();
+    const std::size_t start = CommittedBytes();
     for (double seed = 2; seed < 22; ++seed)
         ASSERT_EQ(engine.Evaluate("rnd_ScrambledSobol", {10, 50000, seed}).rows, 50000u);
     constexpr std::size_t MiB = 1 << 20;
-    EXPECT_LT(PrivateBytes(), start + 24 * MiB)
-        << (PrivateBytes() - start) / MiB << " MiB more after twenty results";
+    EXPECT_LT(CommittedBytes(), start + 24 * MiB)
+        << (CommittedBytes() - start) / MiB << " MiB more after twenty results";
 }
 
 TEST(WorksheetValues, EveryPointSetIsItsGeneratorsMatrixInTheRunningRecordKind) {
@@ -200,11 +193,11 @@ TEST(WorksheetValues, Excel12RefusesMoreCellsThanAnArrayHoldsBeforeComputingThem
         GTEST_SKIP() << "Excel 4 refuses such rows first";
     for (const PointSetFunction& function : PointSets) {
         SCOPED_TRACE(function.functionText);
-        const std::size_t before = PrivateBytes();
+        const std::size_t before = CommittedBytes();
         ExpectText(Call(function, 3, 1e9), "an array holds at most 1048576 rows, the sheet's "
                                            "height; 1000000000 were asked for");
         ExpectText(Call(function, 255, 600000), MostCellsText("600000 x 255"));
-        EXPECT_LT(PrivateBytes(), before + (std::size_t(1) << 20)) << "no points were computed";
+        EXPECT_LT(CommittedBytes(), before + (std::size_t(1) << 20)) << "no points were computed";
     }
     if (sizeof(void*) == 4)
         ExpectText(Call(PointSets[2], 127, 1048576),
@@ -221,10 +214,10 @@ TEST(WorksheetValues, Excel4RefusesTooManyRowsBeforeComputingThem) {
         GTEST_SKIP() << "Excel 12 arrays hold every row count";
     for (const PointSetFunction& function : PointSets) {
         SCOPED_TRACE(function.functionText);
-        const std::size_t before = PrivateBytes();
+        const std::size_t before = CommittedBytes();
         ExpectText(Call(function, 10, 2000000000.0),
                    "an Excel 4 array holds at most 65535 rows; 2000000000 were asked for");
-        EXPECT_LT(PrivateBytes(), before + (std::size_t(1) << 20)) << "no rows were computed";
+        EXPECT_LT(CommittedBytes(), before + (std::size_t(1) << 20)) << "no rows were computed";
         ExpectText(Call(function, 300, 65536),
                    "an Excel 4 array holds at most 65535 rows; 65536 were asked for");
         ExpectText(Call(function, 10, 3e9), "n must be a whole number from 0 to 2147483647");
@@ -330,7 +323,7 @@ TEST(Soak, TenThousandCallsReuseOneBlockAndLeaveTheLedgerBalanced) {
     std::size_t doubleFreesBefore = engine.DoubleFrees();
     std::size_t foreignFreesBefore = engine.ForeignFrees();
     halton(4, 60);
-    std::size_t privateBefore = PrivateBytes();
+    std::size_t privateBefore = CommittedBytes();
 
     // Each call gives up the previous result and builds its own at the start
     // of the one block kept, so every record lies at the same address.
@@ -350,7 +343,7 @@ TEST(Soak, TenThousandCallsReuseOneBlockAndLeaveTheLedgerBalanced) {
     }
     EXPECT_EQ(addresses.size(), 1u);
     // One lost 8 KB block per call would be 80 MB.
-    EXPECT_LT(PrivateBytes(), privateBefore + 4 * 1024 * 1024);
+    EXPECT_LT(CommittedBytes(), privateBefore + 4 * 1024 * 1024);
     EXPECT_EQ(engine.OutstandingAllocations(), outstandingBefore);
     EXPECT_EQ(engine.DoubleFrees(), doubleFreesBefore);
     EXPECT_EQ(engine.ForeignFrees(), foreignFreesBefore);

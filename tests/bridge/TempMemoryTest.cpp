@@ -1,3 +1,4 @@
+#include "CommittedMemory.h"
 #include "LargeArrayAllocations.h"
 #include "xlw/XlfExcel.h"
 
@@ -21,23 +22,6 @@ XlfExcel& EmptiedExcel() {
     XlfExcel& excel = XlfExcel::Get();
     excel.ReleaseTemp(true);
     return excel;
-}
-
-// The private memory the process has committed, region by region: what a
-// leak grows, whether Wine's memory status notices or not.
-std::size_t CommittedBytes() {
-    std::size_t committed = 0;
-    MEMORY_BASIC_INFORMATION region;
-    const char* address = nullptr;
-    while (VirtualQuery(address, &region, sizeof region) == sizeof region) {
-        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE)
-            committed += region.RegionSize;
-        const char* next = static_cast<const char*>(region.BaseAddress) + region.RegionSize;
-        if (next <= address)
-            break;
-        address = next;
-    }
-    return committed;
 }
 
 constexpr std::size_t MiB = std::size_t(1) << 20;

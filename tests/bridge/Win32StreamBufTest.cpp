@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <ostream>
 #include <string>
 #include <thread>
@@ -15,7 +16,7 @@ using xlw::Win32StreamBuf;
 namespace {
 
 constexpr int ConcurrentWriters = 4;
-constexpr int CharactersPerWriter = 10000; // a debug string counts its length in 16 bits
+constexpr int CharactersPerWriter = 16000; // a debug string counts its length in 16 bits
 
 } // namespace
 
@@ -37,9 +38,12 @@ int RunStreamChild(const char* readyEventName) {
     out << "sec"
         << "ond" << std::endl;
     // Thread-safe worksheet functions write from several threads at once.
+    std::atomic<int> waiting{ConcurrentWriters};
     std::vector<std::thread> writers;
     for (int t = 0; t < ConcurrentWriters; ++t)
-        writers.emplace_back([&buffer] {
+        writers.emplace_back([&buffer, &waiting] {
+            for (--waiting; waiting > 0;)
+                std::this_thread::yield();
             for (int i = 0; i < CharactersPerWriter; ++i)
                 buffer.sputc('x');
         });

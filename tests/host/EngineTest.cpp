@@ -555,7 +555,7 @@ TEST_F(EngineTest, AResultTallerThanTheSheetSpillsOrIsCutAtItsEdge) {
 // when the stand-in takes its callbacks one at a time.
 TEST_F(EngineTest, CallbacksFromManyThreadsKeepTheLedger) {
     ASSERT_EQ(engine.OpenAddIn(FixturePath), 1);
-    std::vector<FormulaCall> formulas(64, Formula("fix_CoerceMany", {300}));
+    std::vector<FormulaCall> formulas(64, Formula("fix_CoerceMany", {3000}));
     EXPECT_EQ(Recalculated(engine, formulas, 8), std::vector<std::string>(64, "0\n"));
     EXPECT_EQ(engine.OutstandingAllocations(), 0u);
     EXPECT_EQ(engine.CloseAddIn(), 1);
