@@ -3,6 +3,7 @@
 #include "Reader.h"
 #include "Text.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
@@ -76,23 +77,18 @@ std::string FileBytes(const std::string& path) {
     return bytes;
 }
 
-// The lines of a file as a spreadsheet writes it: a byte-order mark, CR LF
-// line ends and a line end after the last line are all optional.
+// The lines of a file as a spreadsheet writes it: a byte-order mark and a
+// line end after the last line are optional. (The CR of a CR LF is a blank
+// around the line's last value, which the reader drops.)
 std::vector<std::string> Lines(std::string bytes) {
     if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) {
         bytes.erase(0, 3);
     }
     std::vector<std::string> lines;
-    std::size_t start = 0;
-    while (start < bytes.size()) {
-        std::size_t end = bytes.find('\n', start);
-        const std::size_t next = end == std::string::npos ? bytes.size() : end + 1;
-        end = end == std::string::npos ? bytes.size() : end;
-        if (end > start && bytes[end - 1] == '\r') {
-            --end;
-        }
+    for (std::size_t start = 0; start < bytes.size();) {
+        const std::size_t end = std::min(bytes.find('\n', start), bytes.size());
         lines.push_back(bytes.substr(start, end - start));
-        start = next;
+        start = end + 1;
     }
     return lines;
 }
