@@ -30,9 +30,9 @@
 #include <vector>
 
 using tesserine::ColumnCountArgument;
+using tesserine::CountArgument;
 using tesserine::ReplicateCountArgument;
 using tesserine::UnsignedArgument;
-using tesserine::WholeNumberArgument;
 using tesserine::WithinMemory;
 using xlw::ArrayWidth;
 using xlw::ThreadSafeWorksheetCall;
@@ -71,7 +71,7 @@ void* ScrambledCall(ScrambledGenerator generate, double d, double n, double seed
                     double replicates) {
     return ThreadSafeWorksheetCall([=] {
         int dimensions = ColumnCount(d, "d");
-        int points = WholeNumberArgument(n, "n");
+        int points = CountArgument(n, "n");
         RequireValidCounts(dimensions, points);
         std::uint32_t seedBits = UnsignedArgument(seed, "seed");
         std::uint32_t first = UnsignedArgument(start, "start");
@@ -113,7 +113,7 @@ XLW_EXPORT void* XLW_STDCALL xlrnd_BrownianPaths(double steps, double n, double 
                                                  double seed, double start, double replicates) {
     return ThreadSafeWorksheetCall([=] {
         int stepCount = ColumnCount(steps, "steps");
-        int paths = WholeNumberArgument(n, "n");
+        int paths = CountArgument(n, "n");
         RequireValidCounts(stepCount, paths);
         RequireValidMaturity(maturity);
         std::uint32_t seedBits = UnsignedArgument(seed, "seed");
@@ -159,7 +159,7 @@ XLW_EXPORT void* XLW_STDCALL xlrnd_ReplicateStats(void* values, double replicate
     return ThreadSafeWorksheetCall([=] {
         const std::vector<double> numbers = ColumnOfNumbers(XlfOper(values));
         const ReplicateSummary summary =
-            SummariseReplicates(numbers, WholeNumberArgument(replicates, "replicates"));
+            SummariseReplicates(numbers, CountArgument(replicates, "replicates"));
         DoubleMatrix row(1, 3);
         row(0, 0) = summary.mean;
         row(0, 1) = summary.standardError;

@@ -60,6 +60,9 @@ CommandLine CommandLine::Parse(const std::vector<std::string>& arguments) {
             line.version = ExcelVersion(value("a version such as 12.0"));
         } else if (option == "--set") {
             line.cells.push_back(CellSetting::Parse(value("cells and values such as A1=3")));
+        } else if (option == "--set-file") {
+            line.cells.push_back(
+                CellSetting::ReadFile(value("cells and a file such as A1:A100=cells.csv")));
         } else if (option == "--threads") {
             line.threads = ThreadCount(value("a whole number of threads"));
         } else if (joined) {
@@ -93,7 +96,8 @@ CommandLine CommandLine::Parse(const std::vector<std::string>& arguments) {
 
 const char* CommandLine::Usage() {
     return "usage: xlhost [--excel VERSION] [--wizard] [--list] [--threads K] [--checksums]\n"
-           "              [--separate] [--set CELLS=VALUES]... ADDIN.xll FORMULA...\n"
+           "              [--separate] [--set CELLS=VALUES]... [--set-file CELLS=PATH]...\n"
+           "              ADDIN.xll FORMULA...\n"
            "  --excel VERSION    the Excel version to play: 8.0 to 11.0 (97 to 2003, Excel 4\n"
            "                     records), 12.0 (2007, the default), 14.0, 15.0, 16.0 (2016\n"
            "                     to 365)\n"
@@ -114,13 +118,20 @@ const char* CommandLine::Usage() {
            "                     for text with ',' or ';' or that reads as a number), any\n"
            "                     other text as it stands, or nothing for an empty cell.\n"
            "                     e.g. --set 'A2:C3=1,2,3;4,five,TRUE' --set 'B1=\"1,5\"'\n"
+           "  --set-file CELLS=PATH  the same from a CSV file, for ranges too long for the\n"
+           "                     command line (32767 characters): one line per row of\n"
+           "                     CELLS, ',' between its cells, the values as for --set\n"
+           "                     (';' is text). A byte-order mark and CR LF line ends are\n"
+           "                     read as Excel writes them. e.g. --set-file A1:A16384=p.csv\n"
            "  --help             print this help\n"
            "  An option's value may also follow '=': --excel=16.0.\n"
-           "  FORMULA            a registered function and its arguments: numbers, \"texts\",\n"
+           "  FORMULA            one call of a registered function, '=' before it allowed,\n"
+           "                     its arguments numbers, \"texts\",\n"
            "                     TRUE, FALSE, errors, references to cells (A1) or ranges\n"
            "                     (A2:C3, up to XFD1048576; $ allowed), whole columns (A:C)\n"
            "                     or rows (1:3), or nothing (omitted). Function names match\n"
-           "                     in any letter case, as in Excel.\n"
+           "                     in any letter case, as in Excel. No operators, nested\n"
+           "                     calls, names, LET or spill references (A1#).\n"
            "                     e.g. 'rnd_Sobol(3, 8)' or 'my_Join(A2:C3, \"; \", , TRUE)'\n"
            "                     Under --excel 11.0 an Excel 4 record (types P and R) names\n"
            "                     only A1:IV65536: a reference beyond shows #REF!.\n";

@@ -26,9 +26,15 @@ FormulaArgument Argument(Reader& reader) {
 
 } // namespace
 
+const char* const Formula::Grammar =
+    "xlhost evaluates one call of a registered function, its arguments numbers, \"texts\", "
+    "TRUE, FALSE, errors, references such as A1 or A1:C3, or nothing: no operators, nested "
+    "calls, names, LET or spill references such as A1#";
+
 Formula Formula::Parse(const std::string& text) {
-    Reader reader(text, "formula '" + text + "'");
+    Reader reader(text, "formula '" + text + "'", std::string(". ") + Grammar);
     Formula formula;
+    reader.Take('=');
     formula.functionName = reader.Name();
     if (formula.functionName.empty()) {
         reader.Fail("a function name");

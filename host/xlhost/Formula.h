@@ -1,7 +1,8 @@
 // A worksheet formula as xlhost takes it: a registered function's name and
 // its arguments, each a number, a "text" ("" inside for a quote), TRUE or
 // FALSE, an error such as #N/A, a reference such as A1 or A1:C3 ($ signs
-// allowed), or nothing: 'fix_Table(1.5, "a b", B2:C3, , #N/A)'.
+// allowed), or nothing: 'fix_Table(1.5, "a b", B2:C3, , #N/A)', with or
+// without the '=' a cell's formula begins with.
 #pragma once
 
 #include "FormulaArgument.h"
@@ -15,7 +16,11 @@ struct Formula {
     std::string functionName;
     std::vector<FormulaArgument> arguments;
 
-    // Throws std::invalid_argument saying what is wrong.
+    // What xlhost evaluates, the sentence that ends every refusal of a
+    // formula, since the formulas a user tries come from real sheets.
+    static const char* const Grammar;
+
+    // Throws std::invalid_argument saying what is wrong, then Grammar.
     static Formula Parse(const std::string& text);
 };
 

@@ -78,12 +78,22 @@ void Separate(const xlhost::CommandLine& line, std::size_t formula) {
     }
 }
 
+// A formula xlhost can evaluate: one call of a function the add-in registered.
+xlhost::Formula RegisteredCall(const xlhost::Engine& engine, const std::string& text) {
+    xlhost::Formula formula = xlhost::Formula::Parse(text);
+    if (engine.FindFunction(formula.functionName) == nullptr) {
+        throw std::invalid_argument("no registered function is named " + formula.functionName +
+                                    ". " + xlhost::Formula::Grammar);
+    }
+    return formula;
+}
+
 bool Evaluate(xlhost::Engine& engine, const xlhost::CommandLine& line, std::size_t i) {
     const std::string& text = line.formulas[i];
     // Before the call: what the add-in prints while it runs belongs to this formula.
     Separate(line, i);
     try {
-        const xlhost::Formula formula = xlhost::Formula::Parse(text);
+        const xlhost::Formula formula = RegisteredCall(engine, text);
         const xlhost::Grid grid = engine.EvaluateFormula(formula.functionName, formula.arguments);
         if (line.checksums) {
             std::cout << ChecksumLine(grid);
@@ -98,7 +108,8 @@ bool Evaluate(xlhost::Engine& engine, const xlhost::CommandLine& line, std::size
 }
 
 // Every formula at once, the results printed in order when all are done.
-// A formula that cannot be parsed fails without being called.
+// A formula that cannot be parsed, or names no registered function, fails
+// without being called.
 bool Recalculate(xlhost::Engine& engine, const xlhost::CommandLine& line) {
     const std::size_t count = line.formulas.size();
     std::vector<xlhost::FormulaCall> calls(count);
@@ -107,7 +118,7 @@ bool Recalculate(xlhost::Engine& engine, const xlhost::CommandLine& line) {
     std::vector<std::size_t> parsed;
     for (std::size_t i = 0; i < count; ++i) {
         try {
-            const xlhost::Formula formula = xlhost::Formula::Parse(line.formulas[i]);
+            const xlhost::Formula formula = RegisteredCall(engine, line.formulas[i]);
             calls[parsed.size()] = {formula.functionName, formula.arguments};
             parsed.push_back(i);
         } catch (...) {

@@ -92,7 +92,8 @@ bool Corner(const std::string& text, int& row, int& column, std::string& outside
 
 } // namespace
 
-Reader::Reader(const std::string& text, std::string what) : text_(text), what_(std::move(what)) {}
+Reader::Reader(const std::string& text, std::string what, std::string after)
+    : text_(text), what_(std::move(what)), after_(std::move(after)) {}
 
 void Reader::SkipBlanks() {
     while (pos_ < text_.size() && std::isspace(static_cast<unsigned char>(text_[pos_]))) {
@@ -310,7 +311,7 @@ std::string Reader::RawUntil(const char* stops) {
 
 void Reader::Fail(const std::string& expected) const {
     throw std::invalid_argument(what_ + ": expected " + expected + " at position " +
-                                std::to_string(pos_ + 1));
+                                std::to_string(pos_ + 1) + after_);
 }
 
 bool ParseValue(const std::string& text, Cell& value) {

@@ -14,8 +14,9 @@ namespace xlhost {
 
 class Reader {
 public:
-    // `what` names the text in messages, e.g. "formula 'f(1)'".
-    Reader(const std::string& text, std::string what);
+    // `what` names the text in messages, e.g. "formula 'f(1)'"; `after`
+    // follows every message of Fail.
+    Reader(const std::string& text, std::string what, std::string after = "");
 
     void SkipBlanks();
     // After blanks: takes `c` if it comes next.
@@ -48,6 +49,7 @@ private:
 
     const std::string& text_;
     std::string what_;
+    std::string after_;
     std::size_t pos_ = 0;
 };
 

@@ -71,6 +71,14 @@ foreach(signature IN LISTS signatures)
   endif()
 endforeach()
 
+# The name the Add-ins list shows is the one the add-in answers Excel, and
+# LOADING.txt tells the user to tick that name.
+string(REGEX MATCH "^add-in name: ([^\n]*)\n" named "${output}")
+string(FIND "${loading}" "\"${CMAKE_MATCH_1}\" is ticked" at)
+if(NOT named OR at EQUAL -1)
+  message(FATAL_ERROR "${LOADING} does not say to tick \"${CMAKE_MATCH_1}\" (${named})")
+endif()
+
 string(REGEX REPLACE "^.*\n  [^\n]*\n" "" values "${output}")
 set(expected_values "0.5\n0.25\n0.75\n0.125\n0\nn must be a whole number from 0 to 2147483647\n")
 if(NOT values STREQUAL expected_values)

@@ -54,15 +54,14 @@ std::string ColumnsText(const char* name) {
     return std::string(name) + " must be a whole number from 0 to " + std::to_string(SheetWidth());
 }
 
-// Whole arguments, fractional counts (truncated) and omitted trailing ones
-// (which Excel passes as 0).
+// Whole arguments and omitted trailing ones (which Excel passes as 0).
 TEST(RandomisedFunctions, AreTheirGeneratorsResults) {
     const struct {
         std::vector<double> arguments;
         int d, n;
         std::uint32_t seed, start;
     } cases[] = {{{5, 8, 7, 0}, 5, 8, 7, 0},
-                 {{3.9, 10.2, 4294967295.0, 1000}, 3, 10, 4294967295u, 1000},
+                 {{3, 10, 4294967295.0, 1000}, 3, 10, 4294967295u, 1000},
                  {{4, 16, 7}, 4, 16, 7, 0},
                  {{2, 3}, 2, 3, 0, 0},
                  {{255, 2, 1, 4294967294.0}, 255, 2, 1, 4294967294u}};
@@ -75,7 +74,7 @@ TEST(RandomisedFunctions, AreTheirGeneratorsResults) {
     }
     ExpectGrid(Evaluate("rnd_BrownianPaths", {12, 20, 0.5, 9, 3}),
                BrownianPaths(12, 20, 0.5, 9, 3));
-    ExpectGrid(Evaluate("rnd_BrownianPaths", {6.5, 4, 2}), BrownianPaths(6, 4, 2, 0, 0));
+    ExpectGrid(Evaluate("rnd_BrownianPaths", {6, 4, 2}), BrownianPaths(6, 4, 2, 0, 0));
     // No points or no dimensions: the Nil record, as for the six functions.
     for (const Grid& empty :
          {Evaluate("rnd_ScrambledSobol", {0, 5, 1, 1}), Evaluate("rnd_BrownianPaths", {4, 0, 1})}) {
@@ -162,6 +161,45 @@ TEST(RandomisedFunctions, ShowWhatIsAllowedForTheFirstWrongArgument) {
         SCOPED_TRACE(c.text);
         ExpectText(Evaluate("rnd_BrownianPaths", c.arguments), c.text);
     }
+}
+
+// Every count of these functions is a whole number: a fraction is named, as a
+// fractional seed is, not truncated (2.9 replicates would silently be 2). The
+// six original functions keep their truncation (see WorksheetValuesTest).
+TEST(RandomisedFunctions, RefuseAFractionForEveryCount) {
+    const std::string n = "n must be a whole number from 0 to 2147483647";
+    const std::string replicates = "replicates must be a whole number from 0 to 2147483647";
+    const struct {
+        std::vector<double> arguments;
+        std::string text;
+    } pointCases[] = {
+        {{1.5, 4, 7}, ColumnsText("d")},
+        {{3 + 1e-9, 4, 7}, ColumnsText("d")},
+        {{3, 4.5, 7}, n},
+        {{3, -0.5, 7}, n},
+        {{3, 4, 7, 0, 2.9}, replicates},
+        {{3, 4, 7, 0, 0.5}, replicates},
+        {{3, 4, 7, 0, -1.5}, replicates},
+    };
+    for (const char* function :
+         {"rnd_ScrambledSobol", "rnd_ScrambledNormalRNs", "rnd_ScrambledHalton"})
+        for (const auto& c : pointCases) {
+            SCOPED_TRACE(testing::Message() << function << " " << c.text);
+            ExpectText(Evaluate(function, c.arguments), c.text);
+        }
+    ExpectText(Evaluate("rnd_BrownianPaths", {4.5, 8, 1}), ColumnsText("steps"));
+    ExpectText(Evaluate("rnd_BrownianPaths", {4, 8.5, 1}), n);
+    ExpectText(Evaluate("rnd_BrownianPaths", {4, 8, 1, 0, 0, 1.5}), replicates);
+
+    Engine& engine = Engine::Get();
+    engine.ClearSheet();
+    for (int i = 0; i < 6; ++i)
+        engine.SetCell(i, 0, Cell::Number(i));
+    ExpectText(engine.EvaluateFormula("rnd_ReplicateStats",
+                                      {xlhost::FormulaArgument::Reference({0, 5, 0, 0}),
+                                       xlhost::FormulaArgument::Literal(Cell::Number(2.9))}),
+               replicates);
+    engine.ClearSheet();
 }
 
 // Under Excel 4 more rows than an array holds are refused before a point is
@@ -434,12 +472,12 @@ TEST(RandomisedFunctions, ReplicatesAreTheBlocksOfTheFollowingSeeds) {
                Stacked({ScrambledSobolPoints(3, 8, last - 1, 5),
                         ScrambledSobolPoints(3, 8, last, 5), ScrambledSobolPoints(3, 8, 0, 5)}));
     ExpectGrid(
-        Evaluate("rnd_ScrambledNormalRNs", {2, 5, 7, 0, 4.9}),
+        Evaluate("rnd_ScrambledNormalRNs", {2, 5, 7, 0, 4}),
         Stacked({ScrambledNormalVariates(2, 5, 7, 0), ScrambledNormalVariates(2, 5, 8, 0),
                  ScrambledNormalVariates(2, 5, 9, 0), ScrambledNormalVariates(2, 5, 10, 0)}));
     ExpectGrid(Evaluate("rnd_BrownianPaths", {4, 3, 2, 11, 1, 2}),
                Stacked({BrownianPaths(4, 3, 2, 11, 1), BrownianPaths(4, 3, 2, 12, 1)}));
-    for (double one : {0.0, 1.0, 0.5})
+    for (double one : {0.0, 1.0})
         ExpectGrid(Evaluate("rnd_ScrambledSobol", {3, 8, 7, 5, one}),
                    ScrambledSobolPoints(3, 8, 7, 5));
     ExpectGrid(Evaluate("rnd_ScrambledSobol", {3, 8, 7, 5}), ScrambledSobolPoints(3, 8, 7, 5));

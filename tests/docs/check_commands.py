@@ -18,9 +18,12 @@ import subprocess
 import sys
 
 root = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-# Given files (relative to the repository) only, or all of them.
-documents = sys.argv[1:] or ["README.md"] + sorted(glob.glob("docs/*.md", root_dir=root))
 command_start = re.compile(r"^(\./|cmake |ctest |WINEPREFIX=|build/)")
+
+
+def documents(given):
+    """The given files (relative to the repository), or all of them."""
+    return given or ["README.md"] + sorted(glob.glob("docs/*.md", root_dir=root))
 
 
 def blocks(path):
@@ -51,33 +54,37 @@ def matches(expected, actual):
                for e, a in zip(expected, actual))
 
 
-failures, run, skipped = [], 0, 0
-for document in documents:
-    found = blocks(document)
-    for k, (info, line, body, _) in enumerate(found):
-        where = f"{document}:{line}"
-        if info == "sh skip":
-            skipped += 1
-            continue
-        if info != "sh":
-            if info == "indented" or (info in ("", "bash", "shell", "console")
-                                      and body and command_start.match(body[0])):
-                failures.append(f"{where}: a command block not marked `sh` or `sh skip`")
-            continue
-        run += 1
-        print(f"{where}: {body[0]}", flush=True)
-        result = subprocess.run(["bash", "-eo", "pipefail", "-c", "\n".join(body)], cwd=root,
-                                stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
-        if result.returncode != 0:
-            failures.append(f"{where}: exited with {result.returncode}\n{result.stderr}")
-            continue
-        following = found[k + 1] if k + 1 < len(found) else None
-        if following and following[0] == "text" and found[k][3] == "":
-            actual = result.stdout.replace("\r", "").rstrip("\n").split("\n")
-            if not matches(following[2], actual):
-                failures.append(f"{where}: printed\n" + "\n".join(actual) +
-                                "\ninstead of\n" + "\n".join(following[2]))
+def main():
+    failures, run, skipped = [], 0, 0
+    for document in documents(sys.argv[1:]):
+        found = blocks(document)
+        for k, (info, line, body, _) in enumerate(found):
+            where = f"{document}:{line}"
+            if info == "sh skip":
+                skipped += 1
+                continue
+            if info != "sh":
+                if info == "indented" or (info in ("", "bash", "shell", "console")
+                                          and body and command_start.match(body[0])):
+                    failures.append(f"{where}: a command block not marked `sh` or `sh skip`")
+                continue
+            run += 1
+            print(f"{where}: {body[0]}", flush=True)
+            result = subprocess.run(["bash", "-eo", "pipefail", "-c", "\n".join(body)], cwd=root,
+                                    stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+            if result.returncode != 0:
+                failures.append(f"{where}: exited with {result.returncode}\n{result.stderr}")
+                continue
+            following = found[k + 1] if k + 1 < len(found) else None
+            if following and following[0] == "text" and found[k][3] == "":
+                actual = result.stdout.replace("\r", "").rstrip("\n").split("\n")
+                if not matches(following[2], actual):
+                    failures.append(f"{where}: printed\n" + "\n".join(actual) +
+                                    "\ninstead of\n" + "\n".join(following[2]))
+    print(f"{run} command blocks run, {skipped} skipped as marked")
+    if failures:
+        sys.exit("\n\n".join(failures))
 
-print(f"{run} command blocks run, {skipped} skipped as marked")
-if failures:
-    sys.exit("\n\n".join(failures))
+
+if __name__ == "__main__":
+    main()

@@ -252,6 +252,71 @@ TEST(XlhostTest, HelpSaysHowToSetCellsAndWriteReferences) {
     }
 }
 
+// A file written here, removed when the test ends.
+class ScratchFile {
+public:
+    ScratchFile(const std::string& name, const std::string& bytes)
+        : path_(Folder() + std::to_string(GetCurrentProcessId()) + name) {
+        std::ofstream(path_, std::ios::binary) << bytes;
+    }
+    ~ScratchFile() { DeleteFileA(path_.c_str()); }
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// A spreadsheet's CSV export (a byte-order mark, CR LF, a quoted comma, an
+// empty cell, no line end after the last row) fills the range as --set
+// would; a formula may begin with '=' as typed in a cell.
+TEST(XlhostTest, SetFileFillsTheRangeFromACsvFile) {
+    const ScratchFile cells("cells.csv", "\xEF\xBB\xBF"
+                                         "1.5,two\r\n\"a,b\",TRUE\r\n,#N/A");
+    const XlhostRun run = Xlhost(QuotedAll(
+        {"--set-file", "A1:B3=" + cells.Path(), Fixture, "fix_Read12(A1:B3)", "=fix_Twice(A1)"}));
+    EXPECT_EQ(run.output, "1.5,two\na,b,TRUE\n0,#N/A\n3\nfixture closed\n");
+    EXPECT_EQ(run.exitCode, 0u) << run.errors;
+
+    const ScratchFile wide("wide.csv", "1,2\n3,4,5\n");
+    const struct {
+        std::vector<std::string> arguments;
+        const char* message;
+    } mistakes[] = {
+        {{"--set-file", "A1:B3=" + wide.Path(), Fixture, "fix_Twice(1)"},
+         "holds 2 lines, not the 3 rows of A1:B3"},
+        {{"--set-file", "A1:B2=" + wide.Path(), Fixture, "fix_Twice(1)"},
+         "line 2 holds 3 values, not the 2 columns of A1:B2"},
+        {{"--set-file", "A1:B2=" + Folder() + "none.csv", Fixture, "fix_Twice(1)"},
+         "cannot read the file"},
+    };
+    for (const auto& mistake : mistakes) {
+        SCOPED_TRACE(mistake.message);
+        const XlhostRun refused = Xlhost(QuotedAll(mistake.arguments));
+        EXPECT_EQ(refused.exitCode, 2u);
+        EXPECT_NE(refused.errors.find(mistake.message), std::string::npos) << refused.errors;
+    }
+}
+
+// What Excel would evaluate but xlhost does not (a spill reference, LET, a
+// nested call, a worksheet function of Excel's own) is refused with the
+// sentence that says what xlhost evaluates; the other formulas still run.
+TEST(XlhostTest, AFormulaThatIsNotOneRegisteredCallSaysWhatXlhostEvaluates) {
+    const std::vector<std::string> formulas = {"fix_Twice(A1#)", "LET(x, 2, fix_Twice(x))",
+                                               "INDEX(fix_Table(1, 2), 1)", "SUM(A1:A3)"};
+    std::vector<std::string> arguments = {Fixture};
+    arguments.insert(arguments.end(), formulas.begin(), formulas.end());
+    arguments.push_back("fix_Twice(2)");
+    const XlhostRun run = Xlhost(QuotedAll(arguments));
+    EXPECT_EQ(run.output, "4\nfixture closed\n");
+    EXPECT_EQ(run.exitCode, 1u);
+    const std::string sentence = "xlhost evaluates one call of a registered function";
+    std::size_t said = 0;
+    for (std::size_t at = run.errors.find(sentence); at != std::string::npos;
+         at = run.errors.find(sentence, at + 1))
+        ++said;
+    EXPECT_EQ(said, formulas.size()) << run.errors;
+}
+
 TEST(XlhostTest, IsLargeAddressAwareAsThirtyTwoBitExcelIs) {
     // The flag of the executable's file header, read from the file on disk.
     const std::string path = Folder() + "xlhost.exe";
