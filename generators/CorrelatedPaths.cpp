@@ -9,13 +9,13 @@
 #include <stdexcept>
 #include <vector>
 
-namespace {
-
-// The normals of each row are replaced by the assets' paths they make.
-DoubleMatrix MixedRows(DoubleMatrix normals, int steps, double maturity, const DoubleMatrix& factor,
-                       const InterruptionCheck& interrupted) {
+DoubleMatrix CorrelatedPathsFromNormals(DoubleMatrix normals, int steps, double maturity,
+                                        const DoubleMatrix& factor,
+                                        const InterruptionCheck& interrupted) {
     const int k = static_cast<int>(factor.RowCount());
     const int columns = k * steps;
+    if (normals.ColumnCount() != static_cast<unsigned long>(columns))
+        throw std::invalid_argument("the normals must have k x steps columns");
     if (columns == 0)
         return normals;
     const ScaledBrownianBridge bridge(steps, maturity);
@@ -43,6 +43,8 @@ DoubleMatrix MixedRows(DoubleMatrix normals, int steps, double maturity, const D
     return normals;
 }
 
+namespace {
+
 void RequireValidPathArguments(int steps, int n, double maturity, const DoubleMatrix& factor,
                                std::uint32_t start) {
     RequireValidMaturity(maturity);
@@ -58,8 +60,9 @@ DoubleMatrix CorrelatedPaths(int steps, int n, double maturity, const DoubleMatr
                              const InterruptionCheck& interrupted) {
     RequireValidPathArguments(steps, n, maturity, factor, start);
     const int k = static_cast<int>(factor.RowCount());
-    return MixedRows(ScrambledNormalVariates(k * steps, n, seed, start, interrupted), steps,
-                     maturity, factor, interrupted);
+    return CorrelatedPathsFromNormals(
+        ScrambledNormalVariates(k * steps, n, seed, start, interrupted), steps, maturity, factor,
+        interrupted);
 }
 
 DoubleMatrix CorrelatedPaths(int steps, int n, double maturity, const DoubleMatrix& factor,
@@ -68,7 +71,7 @@ DoubleMatrix CorrelatedPaths(int steps, int n, double maturity, const DoubleMatr
                              const InterruptionCheck& interrupted) {
     RequireValidPathArguments(steps, n, maturity, factor, start);
     const int k = static_cast<int>(factor.RowCount());
-    return MixedRows(
+    return CorrelatedPathsFromNormals(
         ScrambledNormalVariates(k * steps, n, seed, start, directionNumberPath, interrupted), steps,
         maturity, factor, interrupted);
 }

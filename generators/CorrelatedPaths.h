@@ -28,3 +28,11 @@ DoubleMatrix CorrelatedPaths(int steps, int n, double maturity, const DoubleMatr
                              std::uint32_t seed, std::uint32_t start,
                              const std::filesystem::path& directionNumberPath,
                              const InterruptionCheck& interrupted = {});
+
+// The same construction from any normals, n x (k * steps), one row replaced
+// by its paths after another: pseudo-random ones give plain Monte Carlo
+// through the same bridge and factor. Throws std::invalid_argument when the
+// columns are not k * steps.
+DoubleMatrix CorrelatedPathsFromNormals(DoubleMatrix normals, int steps, double maturity,
+                                        const DoubleMatrix& factor,
+                                        const InterruptionCheck& interrupted = {});

@@ -1,39 +1,52 @@
-"""rnd_ReplicateStats and rnd_Discrepancy through xlhost against numpy and
-scipy on random data, within 1e-12 relative.
+"""rnd_ReplicateStats, rnd_Discrepancy and rnd_CorrelatedPaths through xlhost
+against numpy and scipy, within 1e-12.
 
 Called by ctest: check_against_scipy.py EMULATOR XLHOST ADDIN. Each
 ReplicateStats case puts R blocks of n random numbers into column A and
 compares the result with numpy's mean of the block means and their sample
-standard deviation (ddof=1) over sqrt(R); each Discrepancy case puts n random
-points of d coordinates into the sheet and compares every kind with
-scipy.stats.qmc.discrepancy.
+standard deviation (ddof=1) over sqrt(R), and the interval's half-width with
+scipy.stats.t.ppf(1 - alpha / 2, R - 1) times that; each Discrepancy case
+puts n random points of d coordinates into the sheet and compares every kind
+with scipy.stats.qmc.discrepancy; each CorrelatedPaths case rebuilds the
+paths from rnd_ScrambledNormalRNs's normals with a Brownian bridge written
+here and numpy's eigh or cholesky.
 """
 import subprocess
 import sys
 
 import numpy
-from scipy.stats import qmc
+from scipy.stats import qmc, t
 
 emulator, xlhost, addin = sys.argv[1:4]
 generator = numpy.random.default_rng(20261207)
-# (R, n, offset): an offset far above the spread asks for care in the sums.
-cases = [(2, 1, 0.0), (16, 64, 0.0), (5, 7, 1e8), (64, 3, -3.5), (3, 200, 1e-9)]
+# (R, n, offset, alpha): an offset far above the spread asks for care in the
+# sums.
+cases = [(2, 1, 0.0, 0.05), (16, 64, 0.0, 0.05), (5, 7, 1e8, 0.01), (64, 3, -3.5, 0.5),
+         (3, 200, 1e-9, 1e-4)]
 failures = []
-for replicates, n, offset in cases:
+for replicates, n, offset, alpha in cases:
     values = offset + generator.standard_normal(replicates * n)
     column = ";".join(repr(float(v)) for v in values)
     result = subprocess.run(
         [emulator, xlhost, "--set", f"A1:A{values.size}={column}", addin,
-         f"rnd_ReplicateStats(A1:A{values.size}, {replicates})"],
+         f"rnd_ReplicateStats(A1:A{values.size}, {replicates})",
+         f"rnd_ReplicateStats(A1:A{values.size}, {replicates}, {alpha!r})"],
         capture_output=True, text=True, check=True)
-    shown = [float(x) for x in result.stdout.replace("\r", "").strip().split(",")]
+    rows = result.stdout.replace("\r", "").split()
+    shown = [float(x) for x in rows[0].split(",")]
+    with_interval = [float(x) for x in rows[1].split(",")]
     means = values.reshape(replicates, n).mean(axis=1)
-    expected = [means.mean(), means.std(ddof=1) / numpy.sqrt(replicates), replicates]
-    for name, got, want in zip(("mean", "standard error", "R"), shown, expected):
+    error = means.std(ddof=1) / numpy.sqrt(replicates)
+    expected = [means.mean(), error, replicates]
+    if len(shown) != 3 or with_interval[:3] != shown:
+        failures.append(f"R={replicates}: {shown} without alpha, {with_interval} with it")
+    for name, got, want in zip(("mean", "standard error", "R", "half-width"),
+                               with_interval, expected + [t.ppf(1 - alpha / 2, replicates - 1)
+                                                          * error]):
         if abs(got - want) > 1e-12 * abs(want):
             failures.append(f"R={replicates}, n={n}, offset={offset}: {name} {got!r}, "
-                            f"numpy {want!r}")
-    print(f"R={replicates} n={n} offset={offset}: {shown}")
+                            f"numpy and scipy {want!r}")
+    print(f"R={replicates} n={n} offset={offset} alpha={alpha}: {with_interval}")
 
 
 def column_name(index):
@@ -62,5 +75,67 @@ for n, d in [(1, 1), (30, 2), (64, 5), (17, 12)]:
         if abs(got - want) > 1e-12 * abs(want):
             failures.append(f"{method} of {n} x {d}: {got!r}, scipy {want!r}")
     print(f"{n} x {d}: {shown}")
+
+
+def bridge(normals):
+    """Jackel's Brownian bridge on the unit grid t_m = m / steps, apart from
+    the add-in's: the first normal gives W(1), then each gap's midpoint
+    (rounded down), coarsest level first and left to right."""
+    steps = normals.shape[1]
+    path = numpy.zeros((normals.shape[0], steps + 1))
+    path[:, steps] = normals[:, 0]
+    gaps, used = [(0, steps)], 1
+    while gaps:
+        left, right = gaps.pop(0)
+        if right - left < 2:
+            continue
+        middle = (left + right) // 2
+        a, b = (middle - left) / steps, (right - middle) / steps
+        path[:, middle] = ((b * path[:, left] + a * path[:, right]) / (a + b)
+                           + numpy.sqrt(a * b / (a + b)) * normals[:, used])
+        used += 1
+        gaps += [(left, middle), (middle, right)]
+    return path[:, 1:]
+
+
+def factor(correlation, method):
+    if method == "cholesky":
+        return numpy.linalg.cholesky(correlation)
+    values, vectors = numpy.linalg.eigh(correlation)
+    values, vectors = values[::-1], vectors[:, ::-1]
+    # Each eigenvector signed so that its component of largest magnitude is
+    # positive (these matrices have no ties).
+    signs = numpy.sign(vectors[numpy.argmax(numpy.abs(vectors), axis=0), range(len(values))])
+    return vectors * signs * numpy.sqrt(numpy.clip(values, 0, None))
+
+
+# (correlation, steps, n, maturity, seed, start, replicates, method)
+basket = [[1, 0.5, 0.3], [0.5, 1, 0.4], [0.3, 0.4, 1]]
+four = [[1, -0.3, 0.2, 0.6], [-0.3, 1, 0.1, -0.2], [0.2, 0.1, 1, 0.45], [0.6, -0.2, 0.45, 1]]
+path_cases = [(basket, 8, 64, 2.5, 7, 3, 2, "pca"), (basket, 5, 40, 1.0, 9, 0, 1, "cholesky"),
+              (four, 3, 33, 0.25, 4294967295, 100, 2, "PCA"), (four, 1, 50, 4.0, 1, 0, 1, "")]
+for correlation, steps, n, maturity, seed, start, replicates, method in path_cases:
+    c = numpy.array(correlation, dtype=float)
+    k = len(c)
+    cells = ";".join(",".join(repr(float(v)) for v in row) for row in c)
+    corner = f"{column_name(k - 1)}{k}"
+    result = subprocess.run(
+        [emulator, xlhost, "--set", f"A1:{corner}={cells}", addin,
+         f'rnd_CorrelatedPaths({steps}, {n}, {maturity}, A1:{corner}, {seed}, {start}, '
+         f'{replicates}, "{method}")',
+         f"rnd_ScrambledNormalRNs({k * steps}, {n}, {seed}, {start}, {replicates})"],
+        capture_output=True, text=True, check=True)
+    rows = result.stdout.replace("\r", "").split()
+    shown = numpy.array([[float(x) for x in row.split(",")] for row in rows[:n * replicates]])
+    normals = numpy.array([[float(x) for x in row.split(",")] for row in rows[n * replicates:]])
+    factors = [bridge(normals[:, f::k]) * numpy.sqrt(maturity) for f in range(k)]
+    a = factor(c, method.lower())
+    expected = numpy.hstack([sum(a[i, f] * factors[f] for f in range(k)) for i in range(k)])
+    worst = numpy.max(numpy.abs(shown - expected) / (1 + numpy.abs(expected)))
+    if shown.shape != expected.shape or worst > 1e-12:
+        failures.append(f"rnd_CorrelatedPaths of {k} assets, {steps} steps, {method!r}: "
+                        f"{worst:.3g} from numpy's")
+    print(f"{k} assets, {steps} steps, {n} x {replicates} paths, {method!r}: "
+          f"within {worst:.2g} of numpy's")
 if failures:
     sys.exit("\n".join(failures))

@@ -154,7 +154,11 @@ DoubleMatrix FactorOf(const DoubleMatrix& correlation, FactorMethod method) {
 
 // Cholesky of [[1, r], [r, 1]] is [[1, 0], [r, sqrt(1 - r^2)]] (by hand);
 // both factors give back the correlation. All ones, rank 1: every asset is
-// the first, under both methods, with the other factors' columns zero.
+// the first, under both methods, with the other factors' columns zero. The
+// Gram matrices of the unit vectors (1, 0), (0.6, 0.8) and (0.8, 0.6), and of
+// (1, 0), (0.6, 0.8) and (0.6, 0.8), have rank 2: their third eigenvalue and
+// third Cholesky pivot are zero but for rounding (-1.1e-16 and +1.1e-16 as
+// Python works the pivots out), and give a zero column.
 TEST(CorrelationFactor, ReproducesTheCorrelationSemidefiniteToo) {
     const DoubleMatrix cholesky = FactorOf(Matrix({{1, 0.6}, {0.6, 1}}), FactorMethod::Cholesky);
     EXPECT_EQ(cholesky(0, 0), 1.0);
@@ -169,6 +173,13 @@ TEST(CorrelationFactor, ReproducesTheCorrelationSemidefiniteToo) {
             EXPECT_NEAR(a(i, 0), 1.0, 1e-15);
             EXPECT_EQ(a(i, 1), 0.0);
             EXPECT_EQ(a(i, 2), 0.0);
+        }
+        for (const DoubleMatrix& plane : {Matrix({{1, 0.6, 0.8}, {0.6, 1, 0.96}, {0.8, 0.96, 1}}),
+                                          Matrix({{1, 0.6, 0.6}, {0.6, 1, 1}, {0.6, 1, 1}})}) {
+            const DoubleMatrix b = FactorOf(plane, method);
+            ExpectProductIs(b, plane, 1e-15);
+            for (int i = 0; i < 3; ++i)
+                EXPECT_EQ(b(i, 2), 0.0) << plane(0, 2) << ", " << i;
         }
     }
 }
