@@ -496,8 +496,8 @@ namespace {
 
 using xlhost::FormulaArgument;
 
-// The README's basket correlation in A1:C3, a text in E1, and a call of
-// rnd_CorrelatedPaths(steps, n, maturity, correlation, seed, start,
+// The README's basket correlation in A1:C3, an empty D1, a text in E1, and a
+// call of rnd_CorrelatedPaths(steps, n, maturity, correlation, seed, start,
 // replicates, method) on it, with `correlation` and `method` as given.
 class CorrelatedPathsSheet {
 public:
@@ -585,7 +585,7 @@ TEST(CorrelatedPathsFunction, SaysWhatIsWrongBeforeComputing) {
         {{4, 8, 1, -1},
          FormulaArgument::Reference({0, 2, 2, 4}),
          Cell::Missing(),
-         "correlation must all be numbers: row 1, column 3 is not"},
+         "correlation must all be numbers: row 1, column 2 is not"},
         {{4, 8, 1, -1},
          FormulaArgument::Omitted(),
          Cell::Missing(),
@@ -696,8 +696,9 @@ TEST(RandomisedFunctions, ReplicateStatsAddTheIntervalsHalfWidthForAlpha) {
         SCOPED_TRACE(alpha);
         const Grid row = stats({FormulaArgument::Literal(Cell::Number(alpha))});
         ASSERT_EQ(row.columns, 4u);
+        // 2p - 1 = 1 - alpha and 1 - p = alpha / 2, without the cancellation.
         const double p = 1 - alpha / 2;
-        const double quantile = (2 * p - 1) / std::sqrt(2 * p * (1 - p));
+        const double quantile = (1 - alpha) / std::sqrt(p * alpha);
         EXPECT_NEAR(row.At(0, 3).number / (quantile * row.At(0, 1).number), 1.0, 1e-13);
     }
     EXPECT_EQ(stats({}).columns, 3u);

@@ -4,8 +4,13 @@ against numpy and scipy, within 1e-12.
 Called by ctest: check_against_scipy.py EMULATOR XLHOST ADDIN. Each
 ReplicateStats case puts R blocks of n random numbers into column A and
 compares the result with numpy's mean of the block means and their sample
-standard deviation (ddof=1) over sqrt(R), and the interval's half-width with
-scipy.stats.t.ppf(1 - alpha / 2, R - 1) times that; each Discrepancy case
+standard deviation (ddof=1) over sqrt(R), and the interval's half-width h
+with scipy: t.sf(h / standard error, R - 1) must be alpha / 2 within 1e-12
+relative, and for R = 2 and 3, where the quantile has a closed form, h must
+be that form times the standard error. (Debian's scipy 1.10's t.ppf, the
+Cephes stdtri, is itself off by up to 2e-9 relative: 12.706204736432095 for
+T.INV.2T(0.05, 1), which is tan(0.475 pi) = 12.7062047361747; its t.sf is
+exact to a unit in the last place.) Each Discrepancy case
 puts n random points of d coordinates into the sheet and compares every kind
 with scipy.stats.qmc.discrepancy; each CorrelatedPaths case rebuilds the
 paths from rnd_ScrambledNormalRNs's normals with a Brownian bridge written
@@ -40,12 +45,20 @@ for replicates, n, offset, alpha in cases:
     expected = [means.mean(), error, replicates]
     if len(shown) != 3 or with_interval[:3] != shown:
         failures.append(f"R={replicates}: {shown} without alpha, {with_interval} with it")
-    for name, got, want in zip(("mean", "standard error", "R", "half-width"),
-                               with_interval, expected + [t.ppf(1 - alpha / 2, replicates - 1)
-                                                          * error]):
+    for name, got, want in zip(("mean", "standard error", "R"), shown, expected):
         if abs(got - want) > 1e-12 * abs(want):
             failures.append(f"R={replicates}, n={n}, offset={offset}: {name} {got!r}, "
-                            f"numpy and scipy {want!r}")
+                            f"numpy {want!r}")
+    quantile = with_interval[3] / with_interval[1]
+    tail = t.sf(quantile, replicates - 1)
+    if abs(tail - alpha / 2) > 1e-12 * alpha / 2:
+        failures.append(f"R={replicates}, alpha={alpha}: the half-width's quantile {quantile!r} "
+                        f"leaves {tail!r} in scipy's upper tail, not {alpha / 2!r}")
+    closed = {2: numpy.tan(numpy.pi * (1 - alpha) / 2),
+              3: (1 - alpha) / numpy.sqrt((1 - alpha / 2) * alpha)}.get(replicates)
+    if closed is not None and abs(quantile - closed) > 1e-12 * closed:
+        failures.append(f"R={replicates}, alpha={alpha}: quantile {quantile!r}, closed form "
+                        f"{closed!r}")
     print(f"R={replicates} n={n} offset={offset} alpha={alpha}: {with_interval}")
 
 
