@@ -140,17 +140,19 @@ XLW_EXPORT void* XLW_STDCALL xlrnd_BrownianPaths(double steps, double n, double 
 
 namespace {
 
-// A k x k range or array of numbers; the first cell that is no number named.
-DoubleMatrix CorrelationOf(const XlfOper& correlation) {
-    const unsigned type = correlation.GetType();
-    if (type == xltypeMissing || type == xltypeNil)
-        throw std::invalid_argument("correlation must be a square range or array of numbers");
-    const xlw::CellMatrix cells = correlation.GetCellMatrix("correlation");
+bool Omitted(const XlfOper& argument) {
+    const unsigned type = argument.GetType();
+    return type == xltypeMissing || type == xltypeNil;
+}
+
+// The cells of a range or an array as numbers; the first cell that is none
+// named ("points must all be numbers: row 2, column 1 is not").
+DoubleMatrix NumbersOf(const xlw::CellMatrix& cells, const std::string& name) {
     DoubleMatrix matrix(cells.RowCount(), cells.ColumnCount());
     for (unsigned long i = 0; i < cells.RowCount(); ++i)
         for (unsigned long j = 0; j < cells.ColumnCount(); ++j) {
             if (!cells(i, j).IsNumberCell())
-                throw std::invalid_argument("correlation must all be numbers: row " +
+                throw std::invalid_argument(name + " must all be numbers: row " +
                                             std::to_string(i + 1) + ", column " +
                                             std::to_string(j + 1) + " is not");
             matrix(i, j) = cells(i, j).GetNumber();
@@ -158,15 +160,28 @@ DoubleMatrix CorrelationOf(const XlfOper& correlation) {
     return matrix;
 }
 
+// The text of an optional argument, none when it is omitted or an empty
+// cell; `refusal` for a value that has no text.
+std::optional<std::string> OptionalText(const XlfOper& argument, const char* refusal) {
+    if (Omitted(argument))
+        return std::nullopt;
+    std::wstring text;
+    if (argument.ConvertToWideString(text) != 0)
+        throw std::invalid_argument(refusal);
+    return std::string(text.begin(), text.end());
+}
+
+// A k x k range or array of numbers.
+DoubleMatrix CorrelationOf(const XlfOper& correlation) {
+    if (Omitted(correlation))
+        throw std::invalid_argument("correlation must be a square range or array of numbers");
+    return NumbersOf(correlation.GetCellMatrix("correlation"), "correlation");
+}
+
 // Omitted or empty: principal components.
 FactorMethod MethodOf(const XlfOper& method) {
-    const unsigned type = method.GetType();
-    if (type == xltypeMissing || type == xltypeNil)
-        return FactorMethod::PrincipalComponents;
-    std::wstring text;
-    if (type != xltypeStr || method.ConvertToWideString(text) != 0)
-        throw std::invalid_argument("method must be \"pca\" or \"cholesky\"");
-    return FactorMethodNamed(std::string(text.begin(), text.end()));
+    return FactorMethodNamed(
+        OptionalText(method, "method must be \"pca\" or \"cholesky\"").value_or(""));
 }
 
 // k assets of `steps` columns each, as many as the sheet is wide.
@@ -229,9 +244,9 @@ std::vector<double> ColumnOfNumbers(const XlfOper& values) {
 
 // Omitted or empty: no interval. Otherwise a number, checked with the rest.
 std::optional<double> AlphaOf(const XlfOper& alpha) {
-    const unsigned type = alpha.GetType();
-    if (type == xltypeMissing || type == xltypeNil)
+    if (Omitted(alpha))
         return std::nullopt;
+    const unsigned type = alpha.GetType();
     double value = 0.0;
     if (type != xltypeNum || alpha.ConvertToDouble(value) != 0)
         throw std::invalid_argument(
@@ -270,27 +285,14 @@ DoubleMatrix PointsOf(const XlfOper& points) {
         throw std::invalid_argument("points: rows x rows x columns must be at most 100000000 "
                                     "(10000 points in one dimension, 1000 in a hundred), to keep "
                                     "a call within about a second");
-    DoubleMatrix matrix(cells.RowCount(), cells.ColumnCount());
-    for (unsigned long i = 0; i < cells.RowCount(); ++i)
-        for (unsigned long j = 0; j < cells.ColumnCount(); ++j) {
-            if (!cells(i, j).IsNumberCell())
-                throw std::invalid_argument("points must all be numbers: row " +
-                                            std::to_string(i + 1) + ", column " +
-                                            std::to_string(j + 1) + " is not");
-            matrix(i, j) = cells(i, j).GetNumber();
-        }
-    return matrix;
+    return NumbersOf(cells, "points");
 }
 
 // Omitted or empty: the centred discrepancy.
 DiscrepancyKind KindOf(const XlfOper& kind) {
-    const unsigned type = kind.GetType();
-    if (type == xltypeMissing || type == xltypeNil)
-        return DiscrepancyKind::Centred;
-    std::wstring text;
-    if (kind.ConvertToWideString(text) != 0)
-        throw std::invalid_argument("kind must be \"CD\", \"WD\", \"MD\" or \"L2-star\"");
-    return DiscrepancyKindNamed(std::string(text.begin(), text.end()));
+    const std::optional<std::string> text =
+        OptionalText(kind, "kind must be \"CD\", \"WD\", \"MD\" or \"L2-star\"");
+    return text ? DiscrepancyKindNamed(*text) : DiscrepancyKind::Centred;
 }
 
 } // namespace

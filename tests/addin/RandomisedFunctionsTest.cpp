@@ -410,8 +410,12 @@ TEST(RandomisedFunctions, ReplicatesBeyondAResultAreRefusedFirst) {
 }
 
 // Blocks (1, 2), (3, 4), (5, 7): means 1.5, 3.5 and 6, worked out here by
-// their definition; each wrong input named in words.
-TEST(RandomisedFunctions, ReplicateStatsGiveTheErrorBarOrSayWhatIsWrong) {
+// their definition; each wrong input named in words. With alpha the
+// half-width: R = 3, two degrees of freedom, whose t quantile is (2p - 1) /
+// sqrt(2p(1 - p)) at p = 1 - alpha / 2 (the Student-t distribution function
+// for two degrees of freedom, inverted by hand). Without alpha, or with an
+// empty cell, the row keeps three cells.
+TEST(RandomisedFunctions, ReplicateStatsGiveTheErrorBarAndIntervalOrSayWhatIsWrong) {
     Engine& engine = Engine::Get();
     AddInSession::Get();
     engine.ClearSheet();
@@ -438,6 +442,30 @@ TEST(RandomisedFunctions, ReplicateStatsGiveTheErrorBarOrSayWhatIsWrong) {
     ExpectText(stats(7, 1, 7), "values must all be numbers: row 7 is not");
     ExpectText(stats(6, 1, 1),
                "replicates must be at least 2: the spread of one block is no error bar");
+    const auto interval = [&](std::vector<xlhost::FormulaArgument> alpha) {
+        std::vector<xlhost::FormulaArgument> arguments = {
+            xlhost::FormulaArgument::Reference({0, 5, 0, 0}),
+            xlhost::FormulaArgument::Literal(Cell::Number(3))};
+        arguments.insert(arguments.end(), alpha.begin(), alpha.end());
+        return engine.EvaluateFormula("rnd_ReplicateStats", arguments);
+    };
+    for (double alpha : {0.05, 0.5, 1e-6}) {
+        SCOPED_TRACE(alpha);
+        const Grid row = interval({xlhost::FormulaArgument::Literal(Cell::Number(alpha))});
+        ASSERT_EQ(row.columns, 4u);
+        // 2p - 1 = 1 - alpha and 1 - p = alpha / 2, without the cancellation.
+        const double p = 1 - alpha / 2;
+        const double quantile = (1 - alpha) / std::sqrt(p * alpha);
+        EXPECT_NEAR(row.At(0, 3).number / (quantile * row.At(0, 1).number), 1.0, 1e-13);
+    }
+    EXPECT_EQ(interval({}).columns, 3u);
+    EXPECT_EQ(interval({xlhost::FormulaArgument::Reference({0, 0, 3, 3})}).columns, 3u)
+        << "an empty cell";
+    const std::string alphaText =
+        "alpha must be a number between 0 and 1, such as 0.05 for a 95% interval";
+    for (const Cell& wrong : {Cell::Number(0), Cell::Number(1), Cell::Number(-0.05),
+                              Cell::Number(5), Cell::Text("0.05"), Cell::Boolean(true)})
+        ExpectText(interval({xlhost::FormulaArgument::Literal(wrong)}), alphaText);
     engine.ClearSheet();
 }
 
@@ -604,7 +632,7 @@ TEST(CorrelatedPathsFunction, SaysWhatIsWrongBeforeComputing) {
          "start must be a whole number from 0 to 4294967295"},
         {{4, 8, 1, 7, 0, -1}, basket, Cell::Text("svd"), "replicates must not be negative"},
         {{4, 8, 1, 7, 0, 1}, basket, Cell::Text("svd"), methodText + ", not \"svd\""},
-        {{4, 8, 1, 7, 0, 1}, basket, Cell::Number(1), methodText},
+        {{4, 8, 1, 7, 0, 1}, basket, Cell::Number(1), methodText + ", not \"1\""},
         {{width / 3 + 1.0, 8, 1, 7, 0, 1}, basket, Cell::Missing(), wide},
         {{4, 8, 1, 7, 4294967290.0, 1},
          basket,
@@ -616,12 +644,14 @@ TEST(CorrelatedPathsFunction, SaysWhatIsWrongBeforeComputing) {
         ExpectText(sheet.Call(c.numbers, c.matrix, c.method), c.text);
     }
     // Not positive semidefinite: 0.9, 0.9 and -0.9 off the diagonal.
-    engine.SetCell(0, 1, Cell::Number(0.9));
-    engine.SetCell(1, 0, Cell::Number(0.9));
-    engine.SetCell(0, 2, Cell::Number(0.9));
-    engine.SetCell(2, 0, Cell::Number(0.9));
-    engine.SetCell(1, 2, Cell::Number(-0.9));
-    engine.SetCell(2, 1, Cell::Number(-0.9));
+    const struct {
+        int row, column;
+        double value;
+    } indefinite[] = {{0, 1, 0.9}, {0, 2, 0.9}, {1, 2, -0.9}};
+    for (const auto& cell : indefinite) {
+        engine.SetCell(cell.row, cell.column, Cell::Number(cell.value));
+        engine.SetCell(cell.column, cell.row, Cell::Number(cell.value));
+    }
     ExpectText(sheet.Call({4, 8, 1, -1}, basket),
                "correlation must be positive semidefinite: its smallest eigenvalue is "
                "-0.80000000000000004");
@@ -673,42 +703,6 @@ TEST(CorrelatedPathsFunction, StopsOnEscSkipsTheWizardAndRunsOnEveryThread) {
             ExpectGrid(results[i], expected[i]);
     }
     EXPECT_EQ(engine.OutstandingAllocations(), 0u);
-}
-
-// Blocks (1, 2), (3, 4), (5, 7) as above: R = 3, two degrees of freedom,
-// whose t quantile is (2p - 1) / sqrt(2p(1 - p)) at p = 1 - alpha / 2 (the
-// Student-t distribution function for two degrees of freedom, inverted by
-// hand). Without alpha, or with an empty cell, the row keeps three cells.
-TEST(RandomisedFunctions, ReplicateStatsAddTheIntervalsHalfWidthForAlpha) {
-    Engine& engine = Engine::Get();
-    AddInSession::Get();
-    engine.ClearSheet();
-    const double column[] = {1, 2, 3, 4, 5, 7};
-    for (int i = 0; i < 6; ++i)
-        engine.SetCell(i, 0, Cell::Number(column[i]));
-    const auto stats = [&](std::vector<FormulaArgument> alpha) {
-        std::vector<FormulaArgument> arguments = {FormulaArgument::Reference({0, 5, 0, 0}),
-                                                  FormulaArgument::Literal(Cell::Number(3))};
-        arguments.insert(arguments.end(), alpha.begin(), alpha.end());
-        return engine.EvaluateFormula("rnd_ReplicateStats", arguments);
-    };
-    for (double alpha : {0.05, 0.5, 1e-6}) {
-        SCOPED_TRACE(alpha);
-        const Grid row = stats({FormulaArgument::Literal(Cell::Number(alpha))});
-        ASSERT_EQ(row.columns, 4u);
-        // 2p - 1 = 1 - alpha and 1 - p = alpha / 2, without the cancellation.
-        const double p = 1 - alpha / 2;
-        const double quantile = (1 - alpha) / std::sqrt(p * alpha);
-        EXPECT_NEAR(row.At(0, 3).number / (quantile * row.At(0, 1).number), 1.0, 1e-13);
-    }
-    EXPECT_EQ(stats({}).columns, 3u);
-    EXPECT_EQ(stats({FormulaArgument::Reference({0, 0, 3, 3})}).columns, 3u) << "an empty cell";
-    const std::string alphaText =
-        "alpha must be a number between 0 and 1, such as 0.05 for a 95% interval";
-    for (const Cell& wrong : {Cell::Number(0), Cell::Number(1), Cell::Number(-0.05),
-                              Cell::Number(5), Cell::Text("0.05"), Cell::Boolean(true)})
-        ExpectText(stats({FormulaArgument::Literal(wrong)}), alphaText);
-    engine.ClearSheet();
 }
 
 } // namespace
