@@ -568,7 +568,8 @@ public:
 
 // Both methods in any letter case, principal components when omitted or
 // empty, replicates from the following seeds; one asset of correlation 1,
-// a number instead of a range, is rnd_BrownianPaths.
+// a number instead of a range, is rnd_BrownianPaths; the paths reach the
+// sheet's width.
 TEST(CorrelatedPathsFunction, IsItsGeneratorsPathsForEitherMethod) {
     const CorrelatedPathsSheet sheet;
     const DoubleMatrix pca = sheet.Factor(FactorMethod::PrincipalComponents);
@@ -584,6 +585,18 @@ TEST(CorrelatedPathsFunction, IsItsGeneratorsPathsForEitherMethod) {
         ExpectGrid(sheet.Call({6, 10, 0.75, 11, 2, 0}, FormulaArgument::Literal(Cell::Number(1)),
                               Cell::Text(method)),
                    BrownianPaths(6, 10, 0.75, 11, 2));
+    // Two assets (A1:B2) of half the sheet's width each: 16384 columns under
+    // Excel 12 records, all there is.
+    DoubleMatrix pair(2, 2);
+    for (int i = 0; i < 2; ++i)
+        for (int j = 0; j < 2; ++j)
+            pair(i, j) = sheet.correlation(i, j);
+    const int half = SheetWidth() / 2;
+    ExpectGrid(sheet.Call({double(half), 2, 1, 5, 0, 1}, CorrelatedPathsSheet::Cells(2, 2)),
+               CorrelatedPaths(half, 2, 1,
+                               CorrelationFactor(pair, CheckedCorrelation(pair),
+                                                 FactorMethod::PrincipalComponents),
+                               5, 0));
 }
 
 // Each wrong argument in words, the first in the order of the arguments:
@@ -593,9 +606,11 @@ TEST(CorrelatedPathsFunction, SaysWhatIsWrongBeforeComputing) {
     Engine& engine = Engine::Get();
     const FormulaArgument basket = CorrelatedPathsSheet::Cells(3, 3);
     const int width = SheetWidth();
+    // Two assets (A1:B2) of one step more than half the sheet: one column
+    // past it under Excel 4 records (256).
     const std::string wide = "k x steps must be at most " + std::to_string(width) +
-                             ", the sheet's width: 3 assets of " + std::to_string(width / 3 + 1) +
-                             " steps are " + std::to_string(3 * (width / 3 + 1)) + " columns";
+                             ", the sheet's width: 2 assets of " + std::to_string(width / 2 + 1) +
+                             " steps are " + std::to_string(2 * (width / 2 + 1)) + " columns";
     const std::string methodText = "method must be \"pca\" or \"cholesky\"";
     const struct {
         std::vector<double> numbers;
@@ -633,7 +648,10 @@ TEST(CorrelatedPathsFunction, SaysWhatIsWrongBeforeComputing) {
         {{4, 8, 1, 7, 0, -1}, basket, Cell::Text("svd"), "replicates must not be negative"},
         {{4, 8, 1, 7, 0, 1}, basket, Cell::Text("svd"), methodText + ", not \"svd\""},
         {{4, 8, 1, 7, 0, 1}, basket, Cell::Number(1), methodText + ", not \"1\""},
-        {{width / 3 + 1.0, 8, 1, 7, 0, 1}, basket, Cell::Missing(), wide},
+        {{width / 2 + 1.0, 8, 1, 7, 0, 1},
+         CorrelatedPathsSheet::Cells(2, 2),
+         Cell::Missing(),
+         wide},
         {{4, 8, 1, 7, 4294967290.0, 1},
          basket,
          Cell::Missing(),
