@@ -581,10 +581,12 @@ TEST(CorrelatedPathsFunction, IsItsGeneratorsPathsForEitherMethod) {
     ExpectGrid(sheet.Call({4, 8, 1, 4294967295.0, 0, 2}, basket, Cell::Text("Cholesky")),
                Stacked({CorrelatedPaths(4, 8, 1, cholesky, 4294967295u, 0),
                         CorrelatedPaths(4, 8, 1, cholesky, 0, 0)}));
-    for (const char* method : {"pca", "cholesky"})
-        ExpectGrid(sheet.Call({6, 10, 0.75, 11, 2, 0}, FormulaArgument::Literal(Cell::Number(1)),
-                              Cell::Text(method)),
-                   BrownianPaths(6, 10, 0.75, 11, 2));
+    const Grid brownian = Evaluate("rnd_BrownianPaths", {6, 10, 0.75, 11, 2, 2});
+    for (const char* method : {"pca", "cholesky"}) {
+        const Grid one = sheet.Call({6, 10, 0.75, 11, 2, 2},
+                                    FormulaArgument::Literal(Cell::Number(1)), Cell::Text(method));
+        EXPECT_TRUE(one.cells == brownian.cells && one.rows == 20 && one.columns == 6) << method;
+    }
     // Two assets (A1:B2) of half the sheet's width each: 16384 columns under
     // Excel 12 records, all there is.
     DoubleMatrix pair(2, 2);
@@ -685,6 +687,15 @@ TEST(CorrelatedPathsFunction, StopsOnEscSkipsTheWizardAndRunsOnEveryThread) {
     engine.SetBreak(true);
     ExpectText(sheet.Call({64, 4096, 1, 7, 0, 1}, basket), "calculation interrupted");
     engine.SetBreak(false);
+    // One asset has no rotations to stop between: the break is asked before
+    // the blocks of normals and of paths, as rnd_BrownianPaths asks it.
+    engine.ClearCallLog();
+    sheet.Call({16, 12288, 1, 7, 0, 1}, FormulaArgument::Literal(Cell::Number(1)));
+    const std::size_t checks = BreakChecks();
+    engine.ClearCallLog();
+    Evaluate("rnd_BrownianPaths", {16, 12288, 1, 7});
+    EXPECT_EQ(checks, BreakChecks());
+    EXPECT_EQ(checks, 6u) << "three blocks of 4096 rows of normals, then of paths";
 
     engine.SetFunctionWizard(true);
     const Grid large = sheet.Call({64, 4096, 1, 7, 0, 1}, basket);
