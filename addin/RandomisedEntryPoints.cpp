@@ -3,10 +3,10 @@
 // their order, a negative count as soon as it is read, so the text names the
 // first wrong one; a missing trailing argument arrives as 0. Each takes
 // `replicates` (last, or before the correlated paths' method): R blocks of n
-// rows, block r from seed + r. The functions are
-// registered thread-safe: Excel's recalculation threads call them at once,
-// each result owning its memory, and they print nothing. Their results reach
-// the sheet's width: 16384 columns from Excel 2007 on, 255 before.
+// rows, block r from seed + r. The functions are registered thread-safe:
+// Excel's recalculation threads call them at once, each result owning its
+// memory, and they print nothing. Their results reach the sheet's width:
+// 16384 columns from Excel 2007 on, 255 before.
 #include "RandomisedEntryPoints.h"
 #include "ResultMemory.h"
 #include "WholeNumberArgument.h"
