@@ -208,12 +208,15 @@ XLW_EXPORT void* XLW_STDCALL xlrnd_CorrelatedPaths(double steps, double n, doubl
         RequireValidCounts(stepCount, paths);
         RequireValidMaturity(maturity);
         const DoubleMatrix matrix = CorrelationOf(XlfOper(correlation));
+        // The sheet's width before the eigenvalues, which take a second for
+        // 255 assets and longer for more.
+        RequireCorrelationCells(matrix);
+        const int columns = PathColumns(matrix.RowCount(), stepCount);
         const SymmetricEigensystem eigensystem = CheckedCorrelation(matrix, EscPressed);
         std::uint32_t seedBits = UnsignedArgument(seed, "seed");
         std::uint32_t first = UnsignedArgument(start, "start");
         int copies = ReplicateCountArgument(replicates);
         const FactorMethod factorMethod = MethodOf(XlfOper(method));
-        const int columns = PathColumns(matrix.RowCount(), stepCount);
         const DoubleMatrix factor = CorrelationFactor(matrix, eigensystem, factorMethod);
         return ReplicatedResult(copies, seedBits, first, paths, columns,
                                 [&](std::uint32_t blockSeed) {

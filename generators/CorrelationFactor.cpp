@@ -34,6 +34,8 @@ std::string Cell(unsigned long i, unsigned long j) {
     return "row " + std::to_string(i + 1) + ", column " + std::to_string(j + 1);
 }
 
+} // namespace
+
 void RequireCorrelationCells(const DoubleMatrix& c) {
     const unsigned long k = c.RowCount();
     if (c.ColumnCount() != k)
@@ -55,8 +57,6 @@ void RequireCorrelationCells(const DoubleMatrix& c) {
                                             " is " + Shown(c(i, j)) + " but " + Cell(j, i) +
                                             " is " + Shown(c(j, i)));
 }
-
-} // namespace
 
 SymmetricEigensystem CheckedCorrelation(const DoubleMatrix& correlation,
                                         const InterruptionCheck& interrupted) {

@@ -24,12 +24,17 @@ FactorMethod FactorMethodNamed(const std::string& name);
 // its size k (its trace), count as zero.
 constexpr double ZeroEigenvalueTolerance = 1e-12;
 
-// The checks of a correlation matrix, in words naming the cells (row and
-// column from 1) and saying what is allowed: square, every value in [-1, 1],
-// a diagonal of ones, symmetric within 1e-12, positive semidefinite (the
-// text gives the smallest eigenvalue). Throws std::invalid_argument for the
-// first fault; gives the eigensystem, with the eigenvalues within the
-// tolerance of zero set to zero, for CorrelationFactor.
+// The checks of a correlation matrix that cost no more than reading it, in
+// words naming the cells (row and column from 1) and saying what is allowed:
+// square, every value in [-1, 1], a diagonal of ones, symmetric within
+// 1e-12. Throws std::invalid_argument for the first fault.
+void RequireCorrelationCells(const DoubleMatrix& correlation);
+
+// Those checks, then positive semidefinite (the text gives the smallest
+// eigenvalue), which takes its eigensystem: about k^3 operations a sweep of
+// rotations, a second or so for k = 255. Gives the eigensystem, with the
+// eigenvalues within the tolerance of zero set to zero, for
+// CorrelationFactor.
 SymmetricEigensystem CheckedCorrelation(const DoubleMatrix& correlation,
                                         const InterruptionCheck& interrupted = {});
 

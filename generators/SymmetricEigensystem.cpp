@@ -12,10 +12,11 @@ namespace {
 constexpr int MostSweeps = 60;
 
 // Rotates rows and columns p and q of the symmetric `a` (p < q) so that
-// a(p, q) becomes 0, and the same columns of `v`. The tangent is the
-// smaller root of t^2 + 2 theta t - 1 = 0, which keeps the rotation below
-// 45 degrees and the update stable.
-void Rotate(DoubleMatrix& a, DoubleMatrix& v, unsigned long p, unsigned long q) {
+// a(p, q) becomes 0, and the same eigenvectors, rows p and q of `vt` (V
+// transposed). The tangent is the smaller root of t^2 + 2 theta t - 1 = 0,
+// which keeps the rotation below 45 degrees and the update stable. Rows are
+// read and written along memory, the columns of `a` written as their mirror.
+void Rotate(DoubleMatrix& a, DoubleMatrix& vt, unsigned long p, unsigned long q) {
     const unsigned long size = a.RowCount();
     const double apq = a(p, q);
     const double theta = (a(q, q) - a(p, p)) / (2.0 * apq);
@@ -27,22 +28,26 @@ void Rotate(DoubleMatrix& a, DoubleMatrix& v, unsigned long p, unsigned long q) 
             : (theta < 0.0 ? -1.0 : 1.0) / (std::fabs(theta) + std::sqrt(theta * theta + 1.0));
     const double c = 1.0 / std::sqrt(t * t + 1.0);
     const double s = t * c;
+    double* rowP = a[p];
+    double* rowQ = a[q];
     for (unsigned long k = 0; k < size; ++k) {
         if (k == p || k == q)
             continue;
-        const double akp = a(k, p);
-        const double akq = a(k, q);
-        a(k, p) = a(p, k) = c * akp - s * akq;
-        a(k, q) = a(q, k) = s * akp + c * akq;
+        const double akp = rowP[k];
+        const double akq = rowQ[k];
+        a(k, p) = rowP[k] = c * akp - s * akq;
+        a(k, q) = rowQ[k] = s * akp + c * akq;
     }
-    a(p, p) -= t * apq;
-    a(q, q) += t * apq;
-    a(p, q) = a(q, p) = 0.0;
+    rowP[p] -= t * apq;
+    rowQ[q] += t * apq;
+    rowP[q] = rowQ[p] = 0.0;
+    double* vectorP = vt[p];
+    double* vectorQ = vt[q];
     for (unsigned long k = 0; k < size; ++k) {
-        const double vkp = v(k, p);
-        const double vkq = v(k, q);
-        v(k, p) = c * vkp - s * vkq;
-        v(k, q) = s * vkp + c * vkq;
+        const double vkp = vectorP[k];
+        const double vkq = vectorQ[k];
+        vectorP[k] = c * vkp - s * vkq;
+        vectorQ[k] = s * vkp + c * vkq;
     }
 }
 
@@ -71,11 +76,11 @@ SymmetricEigensystem EigensystemOf(const DoubleMatrix& symmetric,
                                    const InterruptionCheck& interrupted) {
     const unsigned long size = symmetric.RowCount();
     DoubleMatrix a(size, size);
-    DoubleMatrix v(size, size);
+    DoubleMatrix vt(size, size);
     for (unsigned long i = 0; i < size; ++i) {
         for (unsigned long j = 0; j <= i; ++j)
             a(i, j) = a(j, i) = symmetric(i, j);
-        v(i, i) = 1.0;
+        vt(i, i) = 1.0;
     }
     for (int sweep = 0;; ++sweep) {
         bool rotated = false;
@@ -88,7 +93,7 @@ SymmetricEigensystem EigensystemOf(const DoubleMatrix& symmetric,
                     a(p, q) = a(q, p) = 0.0;
                     continue;
                 }
-                Rotate(a, v, p, q);
+                Rotate(a, vt, p, q);
                 rotated = true;
             }
         }
@@ -106,7 +111,7 @@ SymmetricEigensystem EigensystemOf(const DoubleMatrix& symmetric,
     for (unsigned long j = 0; j < size; ++j) {
         system.values[j] = a(order[j], order[j]);
         for (unsigned long k = 0; k < size; ++k)
-            system.vectors(k, j) = v(k, order[j]);
+            system.vectors(k, j) = vt(order[j], k);
         SignByLargestComponent(system.vectors, j);
     }
     return system;
