@@ -1,11 +1,12 @@
 // The entry points of the randomised functions: seeded scrambled Sobol points,
-// their normals and Brownian paths. Arguments are checked in their order, a
-// negative count as soon as it is read, so the text names the first wrong
-// one; a missing trailing argument arrives as 0. Each takes `replicates`
-// last: R blocks of n rows, block r from seed + r. The functions are
-// registered thread-safe: Excel's recalculation threads call them at once,
-// each result owning its memory, and they print nothing. Their results reach
-// the sheet's width: 16384 columns from Excel 2007 on, 255 before.
+// their normals, Brownian paths and correlated ones. Arguments are checked in
+// their order, a negative count as soon as it is read, so the text names the
+// first wrong one; a missing trailing argument arrives as 0. Each takes
+// `replicates` (last, or before the correlated paths' method): R blocks of n
+// rows, block r from seed + r. The functions are registered thread-safe:
+// Excel's recalculation threads call them at once, each result owning its
+// memory, and they print nothing. Their results reach the sheet's width:
+// 16384 columns from Excel 2007 on, 255 before.
 #include "RandomisedEntryPoints.h"
 #include "ResultMemory.h"
 #include "WholeNumberArgument.h"
@@ -15,16 +16,21 @@
 #include "xlw/XlfOper.h"
 
 #include "BrownianPaths.h"
+#include "CorrelatedPaths.h"
+#include "CorrelationFactor.h"
 #include "Discrepancy.h"
 #include "GeneratorArguments.h"
 #include "ReplicateStatistics.h"
 #include "Replicates.h"
 #include "ScrambledHalton.h"
 #include "ScrambledSobol.h"
+#include "StudentInterval.h"
+#include "SymmetricEigensystem.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -63,6 +69,22 @@ int RequireReplicatedRowsFit(int replicates, int points, int columns) {
     return static_cast<int>(rows);
 }
 
+// R blocks of n rows of `columns` numbers, block r what `block(seed + r)`
+// gives, once every argument has been read: refused before a point is
+// computed when the rows run past the sequence or past what a result holds;
+// TRUE in the function wizard for a large result.
+template <class Block>
+XlfOper ReplicatedResult(int copies, std::uint32_t seed, std::uint32_t first, int points,
+                         int columns, const Block& block) {
+    RequireValidScrambledArguments(columns, points, first);
+    const int rows = RequireReplicatedRowsFit(copies, points, columns);
+    if (xlw::WizardPreviewOnly(static_cast<double>(rows) * columns))
+        return XlfOper(true);
+    return WithinMemory(rows, columns, [&] {
+        return XlfOper(Replicated(copies, points, columns, seed, block), ArrayWidth::SheetWidth);
+    });
+}
+
 // The randomised point sets' generators, which all take (d, n, seed, start).
 using ScrambledGenerator = DoubleMatrix (*)(int, int, std::uint32_t, std::uint32_t,
                                             const InterruptionCheck&);
@@ -76,19 +98,10 @@ void* ScrambledCall(ScrambledGenerator generate, double d, double n, double seed
         std::uint32_t seedBits = UnsignedArgument(seed, "seed");
         std::uint32_t first = UnsignedArgument(start, "start");
         int copies = ReplicateCountArgument(replicates);
-        // Refused before a point is computed, after every argument text.
-        RequireValidScrambledArguments(dimensions, points, first);
-        const int rows = RequireReplicatedRowsFit(copies, points, dimensions);
-        if (xlw::WizardPreviewOnly(static_cast<double>(rows) * dimensions))
-            return XlfOper(true);
-        return WithinMemory(rows, dimensions, [&] {
-            return XlfOper(Replicated(copies, points, dimensions, seedBits,
-                                      [&](std::uint32_t blockSeed) {
-                                          return generate(dimensions, points, blockSeed, first,
-                                                          EscPressed);
-                                      }),
-                           ArrayWidth::SheetWidth);
-        });
+        return ReplicatedResult(
+            copies, seedBits, first, points, dimensions, [&](std::uint32_t blockSeed) {
+                return generate(dimensions, points, blockSeed, first, EscPressed);
+            });
     });
 }
 
@@ -119,18 +132,101 @@ XLW_EXPORT void* XLW_STDCALL xlrnd_BrownianPaths(double steps, double n, double 
         std::uint32_t seedBits = UnsignedArgument(seed, "seed");
         std::uint32_t first = UnsignedArgument(start, "start");
         int copies = ReplicateCountArgument(replicates);
-        RequireValidScrambledArguments(stepCount, paths, first);
-        const int rows = RequireReplicatedRowsFit(copies, paths, stepCount);
-        if (xlw::WizardPreviewOnly(static_cast<double>(rows) * stepCount))
-            return XlfOper(true);
-        return WithinMemory(rows, stepCount, [&] {
-            return XlfOper(Replicated(copies, paths, stepCount, seedBits,
-                                      [&](std::uint32_t blockSeed) {
-                                          return BrownianPaths(stepCount, paths, maturity,
-                                                               blockSeed, first, EscPressed);
-                                      }),
-                           ArrayWidth::SheetWidth);
-        });
+        return ReplicatedResult(
+            copies, seedBits, first, paths, stepCount, [&](std::uint32_t blockSeed) {
+                return BrownianPaths(stepCount, paths, maturity, blockSeed, first, EscPressed);
+            });
+    });
+}
+
+namespace {
+
+bool Omitted(const XlfOper& argument) {
+    const unsigned type = argument.GetType();
+    return type == xltypeMissing || type == xltypeNil;
+}
+
+// The cells of a range or an array as numbers; the first cell that is none
+// named ("points must all be numbers: row 2, column 1 is not").
+DoubleMatrix NumbersOf(const xlw::CellMatrix& cells, const std::string& name) {
+    DoubleMatrix matrix(cells.RowCount(), cells.ColumnCount());
+    for (unsigned long i = 0; i < cells.RowCount(); ++i)
+        for (unsigned long j = 0; j < cells.ColumnCount(); ++j) {
+            if (!cells(i, j).IsNumberCell())
+                throw std::invalid_argument(name + " must all be numbers: row " +
+                                            std::to_string(i + 1) + ", column " +
+                                            std::to_string(j + 1) + " is not");
+            matrix(i, j) = cells(i, j).GetNumber();
+        }
+    return matrix;
+}
+
+// The text of an optional argument, none when it is omitted or an empty
+// cell; `refusal` for a value that has no text, and for a text that is not
+// ASCII, as every name these functions take is: a wider character is no name,
+// not its low byte.
+std::optional<std::string> OptionalText(const XlfOper& argument, const char* refusal) {
+    if (Omitted(argument))
+        return std::nullopt;
+    std::wstring text;
+    if (argument.ConvertToWideString(text) != 0 ||
+        std::any_of(text.begin(), text.end(), [](wchar_t c) { return c > 0x7F; }))
+        throw std::invalid_argument(refusal);
+    return std::string(text.begin(), text.end());
+}
+
+// A k x k range or array of numbers.
+DoubleMatrix CorrelationOf(const XlfOper& correlation) {
+    if (Omitted(correlation))
+        throw std::invalid_argument("correlation must be a square range or array of numbers");
+    return NumbersOf(correlation.GetCellMatrix("correlation"), "correlation");
+}
+
+// Omitted or empty: principal components.
+FactorMethod MethodOf(const XlfOper& method) {
+    return FactorMethodNamed(
+        OptionalText(method, "method must be \"pca\" or \"cholesky\"").value_or(""));
+}
+
+// k assets of `steps` columns each, as many as the sheet is wide.
+int PathColumns(unsigned long assets, int steps) {
+    const auto widest = XlfOper::MaxArrayColumns(ArrayWidth::SheetWidth);
+    const std::uint64_t columns = static_cast<std::uint64_t>(assets) * steps;
+    if (columns > widest)
+        throw std::invalid_argument("k x steps must be at most " + std::to_string(widest) +
+                                    ", the sheet's width: " + std::to_string(assets) +
+                                    " assets of " + std::to_string(steps) + " steps are " +
+                                    std::to_string(columns) + " columns");
+    return static_cast<int>(columns);
+}
+
+} // namespace
+
+XLW_EXPORT void* XLW_STDCALL xlrnd_CorrelatedPaths(double steps, double n, double maturity,
+                                                   xlw::ValueArgument correlation, double seed,
+                                                   double start, double replicates,
+                                                   xlw::ValueArgument method) {
+    return ThreadSafeWorksheetCall([=] {
+        int stepCount = ColumnCount(steps, "steps");
+        int paths = WholeNumberArgument(n, "n");
+        RequireValidCounts(stepCount, paths);
+        RequireValidMaturity(maturity);
+        const DoubleMatrix matrix = CorrelationOf(XlfOper(correlation));
+        // The sheet's width before the eigenvalues, which take a second for
+        // 255 assets and longer for more.
+        RequireCorrelationCells(matrix);
+        const int columns = PathColumns(matrix.RowCount(), stepCount);
+        const SymmetricEigensystem eigensystem = CheckedCorrelation(matrix, EscPressed);
+        std::uint32_t seedBits = UnsignedArgument(seed, "seed");
+        std::uint32_t first = UnsignedArgument(start, "start");
+        int copies = ReplicateCountArgument(replicates);
+        const FactorMethod factorMethod = MethodOf(XlfOper(method));
+        const DoubleMatrix factor = CorrelationFactor(matrix, eigensystem, factorMethod);
+        return ReplicatedResult(copies, seedBits, first, paths, columns,
+                                [&](std::uint32_t blockSeed) {
+                                    return CorrelatedPaths(stepCount, paths, maturity, factor,
+                                                           blockSeed, first, EscPressed);
+                                });
     });
 }
 
@@ -153,17 +249,32 @@ std::vector<double> ColumnOfNumbers(const XlfOper& values) {
     return numbers;
 }
 
+// Omitted or empty: no interval. Otherwise a number, checked with the rest.
+std::optional<double> AlphaOf(const XlfOper& alpha) {
+    if (Omitted(alpha))
+        return std::nullopt;
+    const unsigned type = alpha.GetType();
+    double value = 0.0;
+    if (type != xltypeNum || alpha.ConvertToDouble(value) != 0)
+        throw std::invalid_argument(
+            "alpha must be a number between 0 and 1, such as 0.05 for a 95% interval");
+    return value;
+}
+
 } // namespace
 
-XLW_EXPORT void* XLW_STDCALL xlrnd_ReplicateStats(void* values, double replicates) {
+XLW_EXPORT void* XLW_STDCALL xlrnd_ReplicateStats(void* values, double replicates, void* alpha) {
     return ThreadSafeWorksheetCall([=] {
         const std::vector<double> numbers = ColumnOfNumbers(XlfOper(values));
         const ReplicateSummary summary =
-            SummariseReplicates(numbers, CountArgument(replicates, "replicates"));
-        DoubleMatrix row(1, 3);
+            SummariseReplicates(numbers, WholeNumberArgument(replicates, "replicates"));
+        const std::optional<double> level = AlphaOf(XlfOper(alpha));
+        DoubleMatrix row(1, level ? 4 : 3);
         row(0, 0) = summary.mean;
         row(0, 1) = summary.standardError;
         row(0, 2) = summary.replicates;
+        if (level)
+            row(0, 3) = StudentHalfWidth(summary.standardError, summary.replicates, *level);
         return XlfOper(row);
     });
 }
@@ -181,29 +292,14 @@ DoubleMatrix PointsOf(const XlfOper& points) {
         throw std::invalid_argument("points: rows x rows x columns must be at most 100000000 "
                                     "(10000 points in one dimension, 1000 in a hundred), to keep "
                                     "a call within about a second");
-    DoubleMatrix matrix(cells.RowCount(), cells.ColumnCount());
-    for (unsigned long i = 0; i < cells.RowCount(); ++i)
-        for (unsigned long j = 0; j < cells.ColumnCount(); ++j) {
-            if (!cells(i, j).IsNumberCell())
-                throw std::invalid_argument("points must all be numbers: row " +
-                                            std::to_string(i + 1) + ", column " +
-                                            std::to_string(j + 1) + " is not");
-            matrix(i, j) = cells(i, j).GetNumber();
-        }
-    return matrix;
+    return NumbersOf(cells, "points");
 }
 
 // Omitted or empty: the centred discrepancy.
 DiscrepancyKind KindOf(const XlfOper& kind) {
-    const unsigned type = kind.GetType();
-    if (type == xltypeMissing || type == xltypeNil)
-        return DiscrepancyKind::Centred;
-    std::wstring text;
-    // Every kind is ASCII: a wider character is no kind, not its low byte.
-    if (kind.ConvertToWideString(text) != 0 ||
-        std::any_of(text.begin(), text.end(), [](wchar_t c) { return c > 0x7F; }))
-        throw std::invalid_argument("kind must be \"CD\", \"WD\", \"MD\" or \"L2-star\"");
-    return DiscrepancyKindNamed(std::string(text.begin(), text.end()));
+    const std::optional<std::string> text =
+        OptionalText(kind, "kind must be \"CD\", \"WD\", \"MD\" or \"L2-star\"");
+    return text ? DiscrepancyKindNamed(*text) : DiscrepancyKind::Centred;
 }
 
 } // namespace

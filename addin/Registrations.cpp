@@ -60,11 +60,24 @@ const ArgumentHelp BrownianPathArguments[] = {
     {"start", " index of the first Sobol point, 0 for the first (0 if omitted) "},
     {"replicates", ReplicatesHelp}};
 
+const ArgumentHelp CorrelatedPathArguments[] = {
+    {"steps", " number of equal time steps of each asset "},
+    {"n", " number of paths "},
+    {"maturity", " time of the last step, a positive number "},
+    {"correlation", " k x k correlation matrix of the assets, a range or an array "},
+    {"seed", " scrambling seed, a whole number from 0 to 4294967295 (0 if omitted) "},
+    {"start", " index of the first Sobol point, 0 for the first (0 if omitted) "},
+    {"replicates", ReplicatesHelp},
+    {"method", " \"pca\" (principal components, if omitted) or \"cholesky\" "}};
+
 const ArgumentSpec ReplicateStatsArguments[] = {
     {"values",
      " one column of R blocks of n numbers, such as the spill A1# of a replicated result ",
      "XLF_OPER"},
-    {"replicates", " R, the number of blocks, at least 2 ", "B"}};
+    {"replicates", " R, the number of blocks, at least 2 ", "B"},
+    {"alpha",
+     " 0.05 adds the half-width of the 95% Student-t interval, and so on (none if omitted) ",
+     "XLF_OPER"}};
 
 const ArgumentSpec DiscrepancyArguments[] = {
     {"points", " n rows of d coordinates in [0, 1] ", "XLF_OPER"},
@@ -122,8 +135,9 @@ const WorksheetFunction<xlrnd_BrownianPaths> brownianPaths(
 
 const FunctionRegistrar replicateStats(
     "xlrnd_ReplicateStats", "rnd_ReplicateStats",
-    " the mean of the R block means of values, its standard error and R, in one row ", Category,
-    ReplicateStatsArguments, CountOf(ReplicateStatsArguments), NotVolatile, ThreadSafe,
+    " the mean of the R block means of values, its standard error and R, in one row; with alpha "
+    "the half-width of the two-sided 1 - alpha interval too ",
+    Category, ReplicateStatsArguments, CountOf(ReplicateStatsArguments), NotVolatile, ThreadSafe,
     RunningValueRecord);
 
 const WorksheetFunction<xlrnd_ScrambledHalton> scrambledHalton(
@@ -138,5 +152,11 @@ const FunctionRegistrar discrepancy(
     "or the L2-star discrepancy, as scipy.stats.qmc defines them ",
     Category, DiscrepancyArguments, CountOf(DiscrepancyArguments), NotVolatile, ThreadSafe,
     RunningValueRecord);
+
+const WorksheetFunction<xlrnd_CorrelatedPaths> correlatedPaths(
+    "xlrnd_CorrelatedPaths", "rnd_CorrelatedPaths",
+    " generates n rows of k correlated Brownian paths, asset after asset, from scrambled Sobol "
+    "points through a Brownian bridge and the principal components of the correlation ",
+    Category, CorrelatedPathArguments, ThreadSafeFunction);
 
 } // namespace

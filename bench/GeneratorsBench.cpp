@@ -1,3 +1,6 @@
+#include "BrownianPaths.h"
+#include "CorrelatedPaths.h"
+#include "CorrelationFactor.h"
 #include "DirectionNumberFile.h"
 #include "FaurePoints.h"
 #include "HaltonPoints.h"
@@ -170,6 +173,29 @@ void BM_BoostNormalQuantile(benchmark::State& state) {
     InvertAll(state, [&normal](double u) { return boost::math::quantile(normal, u); });
 }
 
+// Four assets of 64 steps against one of 256: the same number of scrambled
+// normals, the correlated paths adding four factors' bridges and the mixing.
+void BM_CorrelatedPaths(benchmark::State& state) {
+    DoubleMatrix correlation(4, 4);
+    const double off[] = {0.5, 0.3, 0.2, 0.4, 0.1, 0.6};
+    for (int i = 0, next = 0; i < 4; ++i) {
+        correlation(i, i) = 1;
+        for (int j = 0; j < i; ++j)
+            correlation(i, j) = correlation(j, i) = off[next++];
+    }
+    const DoubleMatrix factor = CorrelationFactor(correlation, CheckedCorrelation(correlation),
+                                                  FactorMethod::PrincipalComponents);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(CorrelatedPaths(64, 100000, 1.0, factor, 7, 0, ParamFile()));
+    state.SetItemsProcessed(state.iterations() * 256 * 100000);
+}
+
+void BM_BrownianPaths(benchmark::State& state) {
+    for (auto _ : state)
+        benchmark::DoNotOptimize(BrownianPaths(256, 100000, 1.0, 7, 0, ParamFile()));
+    state.SetItemsProcessed(state.iterations() * 256 * 100000);
+}
+
 // Keeps every run's time so that the stated targets can be printed as ratios
 // of two runs of this process. CPU time, not wall time: on a shared machine a
 // throttled process waits far longer than it computes, and the waits differ
@@ -191,6 +217,7 @@ public:
             {"BM_ScrambledSobolPoints/d:10/n:1000000", "BM_SobolPoints/d:10/n:1000000", 2.0},
             {"BM_ScrambledSobolPoints/d:255/n:10000", "BM_SobolPoints/d:255/n:10000", 2.0},
             {"BM_WichuraInverseNormal/d:10/n:1000000", "BM_MoroInverseNormal/d:10/n:1000000", 1.5},
+            {"BM_CorrelatedPaths", "BM_BrownianPaths", 1.5},
         };
         std::printf("\nTargets (CPU time ratios from this run; the scramble's %s path):\n",
                     ProcessorHasAvx2() ? "AVX2" : "baseline");
@@ -223,6 +250,8 @@ BENCHMARK(BM_NormalVariates)->Apply(WorksheetSizes);
 BENCHMARK(BM_MoroInverseNormal)->Apply(WorksheetSizes);
 BENCHMARK(BM_WichuraInverseNormal)->Apply(WorksheetSizes);
 BENCHMARK(BM_BoostNormalQuantile)->Apply(WorksheetSizes);
+BENCHMARK(BM_CorrelatedPaths)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BrownianPaths)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);

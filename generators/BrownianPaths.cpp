@@ -1,6 +1,6 @@
 #include "BrownianPaths.h"
 
-#include "BrownianBridge.h"
+#include "ScaledBrownianBridge.h"
 #include "ScrambledSobol.h"
 
 #include <algorithm>
@@ -10,18 +10,13 @@
 
 namespace {
 
-// The normals of each row are replaced by the path they make. The bridge is
-// built on unit time and each path scaled by the square root of the
-// maturity, as Brownian motion scales: on the maturity's own grid the times
-// overflow for maturities near the largest double and vanish for the
-// smallest, and the paths would hold infinities and NaNs.
+// The normals of each row are replaced by the path they make.
 DoubleMatrix BridgedRows(DoubleMatrix normals, double maturity,
                          const InterruptionCheck& interrupted) {
     const int steps = static_cast<int>(normals.ColumnCount());
     if (steps == 0)
         return normals;
-    const BrownianBridge bridge(steps, 1.0);
-    const double scale = std::sqrt(maturity);
+    const ScaledBrownianBridge bridge(steps, maturity);
     std::vector<double> row(steps);
     const unsigned long rowsBetweenChecks = RowsBetweenChecks(steps);
     for (unsigned long i = 0; i < normals.RowCount(); ++i) {
@@ -29,8 +24,6 @@ DoubleMatrix BridgedRows(DoubleMatrix normals, double maturity,
             StopIfInterrupted(interrupted);
         std::copy(normals[i], normals[i] + steps, row.begin());
         bridge.Build(row.data(), normals[i]);
-        for (int k = 0; k < steps; ++k)
-            normals[i][k] *= scale;
     }
     return normals;
 }

@@ -13,8 +13,10 @@ endforeach()
 
 # A few calls of each function: small and larger shapes, Moro's inverse in
 # its central and tail branches, the log-normal's exponent, the randomised
-# functions with a seed and a start, and a refused argument, whose text must
-# match too.
+# functions with a seed and a start, correlated paths by both methods on a
+# correlation in A1:C3 (an eigensystem and a Cholesky factor worked out on
+# each architecture), the replicate statistics' Student-t half-width, and a
+# refused argument, whose text must match too.
 set(formulas
   "rnd_Sobol(3, 8)" "rnd_Sobol(40, 64)"
   "rnd_Faure(3, 4)" "rnd_Faure(12, 50)"
@@ -26,12 +28,18 @@ set(formulas
   "rnd_ScrambledSobol(3, 4, 7)" "rnd_ScrambledSobol(12, 40, 99, 1000)"
   "rnd_ScrambledNormalRNs(2, 4, 7)" "rnd_ScrambledNormalRNs(9, 30, 5, 1000)"
   "rnd_BrownianPaths(4, 3, 1, 7)" "rnd_BrownianPaths(16, 20, 2.5, 11, 64)"
+  "rnd_CorrelatedPaths(8, 20, 2.5, A1:C3, 7, 3, 2)"
+  "rnd_CorrelatedPaths(4, 10, 1, A1:C3, 9, 0, 1, \"cholesky\")"
+  "rnd_CorrelatedPaths(3, 5, 1, 1, 11)" "rnd_ReplicateStats(A1:A3, 3, 0.05)"
   "rnd_Halton(-1, 4)")
+# One row per option: a list cannot hold the ";" between rows.
+set(cells --set A1:C1=1,0.5,0.3 --set A2:C2=0.5,1,0.4 --set A3:C3=0.3,0.4,1)
 
 function(evaluate bits version output_var)
   execute_process(
     COMMAND ${CMAKE_COMMAND} -E env WINEPREFIX=${PREFIX${bits}}
-            ${EMULATOR} ${XLHOST${bits}} --excel ${version} ${ADDIN${bits}} ${formulas}
+            ${EMULATOR} ${XLHOST${bits}} --excel ${version} ${cells} ${ADDIN${bits}}
+            ${formulas}
     OUTPUT_VARIABLE output ERROR_VARIABLE errors RESULT_VARIABLE result)
   if(NOT result EQUAL 0)
     message(FATAL_ERROR "the ${bits}-bit xlhost exited with ${result}:\n${errors}")
@@ -49,7 +57,8 @@ foreach(version 11.0 12.0)
   # One line per point and per scalar: a run that printed less would
   # compare equal without meaning.
   math(EXPR expected
-       "8 + 64 + 4 + 50 + 4 + 60 + 4 + 4 + 100 + 4 + 100 + 4 + 40 + 4 + 30 + 3 + 20 + 1")
+       "8 + 64 + 4 + 50 + 4 + 60 + 4 + 4 + 100 + 4 + 100 + 4 + 40 + 4 + 30 + 3 + 20 + 40 + 10 + 5
+        + 1 + 1")
   string(REGEX MATCHALL "\n" lines "${output32}")
   list(LENGTH lines count)
   if(NOT count EQUAL expected)

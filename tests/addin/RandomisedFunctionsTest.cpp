@@ -6,6 +6,8 @@
 #include "StandardOutputCapture.h"
 
 #include "BrownianPaths.h"
+#include "CorrelatedPaths.h"
+#include "CorrelationFactor.h"
 #include "ScrambledHalton.h"
 #include "ScrambledSobol.h"
 
@@ -498,8 +500,12 @@ TEST(RandomisedFunctions, ReplicatesBeyondAResultAreRefusedFirst) {
 }
 
 // Blocks (1, 2), (3, 4), (5, 7): means 1.5, 3.5 and 6, worked out here by
-// their definition; each wrong input named in words.
-TEST(RandomisedFunctions, ReplicateStatsGiveTheErrorBarOrSayWhatIsWrong) {
+// their definition; each wrong input named in words. With alpha the
+// half-width: R = 3, two degrees of freedom, whose t quantile is (2p - 1) /
+// sqrt(2p(1 - p)) at p = 1 - alpha / 2 (the Student-t distribution function
+// for two degrees of freedom, inverted by hand). Without alpha, or with an
+// empty cell, the row keeps three cells.
+TEST(RandomisedFunctions, ReplicateStatsGiveTheErrorBarAndIntervalOrSayWhatIsWrong) {
     Engine& engine = Engine::Get();
     AddInSession::Get();
     engine.ClearSheet();
@@ -526,6 +532,30 @@ TEST(RandomisedFunctions, ReplicateStatsGiveTheErrorBarOrSayWhatIsWrong) {
     ExpectText(stats(7, 1, 7), "values must all be numbers: row 7 is not");
     ExpectText(stats(6, 1, 1),
                "replicates must be at least 2: the spread of one block is no error bar");
+    const auto interval = [&](std::vector<xlhost::FormulaArgument> alpha) {
+        std::vector<xlhost::FormulaArgument> arguments = {
+            xlhost::FormulaArgument::Reference({0, 5, 0, 0}),
+            xlhost::FormulaArgument::Literal(Cell::Number(3))};
+        arguments.insert(arguments.end(), alpha.begin(), alpha.end());
+        return engine.EvaluateFormula("rnd_ReplicateStats", arguments);
+    };
+    for (double alpha : {0.05, 0.5, 1e-6}) {
+        SCOPED_TRACE(alpha);
+        const Grid row = interval({xlhost::FormulaArgument::Literal(Cell::Number(alpha))});
+        ASSERT_EQ(row.columns, 4u);
+        // 2p - 1 = 1 - alpha and 1 - p = alpha / 2, without the cancellation.
+        const double p = 1 - alpha / 2;
+        const double quantile = (1 - alpha) / std::sqrt(p * alpha);
+        EXPECT_NEAR(row.At(0, 3).number / (quantile * row.At(0, 1).number), 1.0, 1e-13);
+    }
+    EXPECT_EQ(interval({}).columns, 3u);
+    EXPECT_EQ(interval({xlhost::FormulaArgument::Reference({0, 0, 3, 3})}).columns, 3u)
+        << "an empty cell";
+    const std::string alphaText =
+        "alpha must be a number between 0 and 1, such as 0.05 for a 95% interval";
+    for (const Cell& wrong : {Cell::Number(0), Cell::Number(1), Cell::Number(-0.05),
+                              Cell::Number(5), Cell::Text("0.05"), Cell::Boolean(true)})
+        ExpectText(interval({xlhost::FormulaArgument::Literal(wrong)}), alphaText);
     engine.ClearSheet();
 }
 
@@ -590,3 +620,219 @@ TEST(RandomisedFunctions, DiscrepancySaysWhatIsWrongWithItsPoints) {
     EXPECT_NE(tooMany.At(0, 0).text.find("at most 100000000"), std::string::npos);
     engine.ClearSheet();
 }
+
+namespace {
+
+using xlhost::FormulaArgument;
+
+// The README's basket correlation in A1:C3, an empty D1, a text in E1, and a
+// call of rnd_CorrelatedPaths(steps, n, maturity, correlation, seed, start,
+// replicates, method) on it, with `correlation` and `method` as given.
+class CorrelatedPathsSheet {
+public:
+    CorrelatedPathsSheet() {
+        AddInSession::Get();
+        Engine& engine = Engine::Get();
+        engine.ClearSheet();
+        const double basket[3][3] = {{1, 0.5, 0.3}, {0.5, 1, 0.4}, {0.3, 0.4, 1}};
+        for (int i = 0; i < 3; ++i)
+            for (int j = 0; j < 3; ++j) {
+                engine.SetCell(i, j, Cell::Number(basket[i][j]));
+                correlation(i, j) = basket[i][j];
+            }
+        engine.SetCell(0, 4, Cell::Text("x"));
+    }
+    ~CorrelatedPathsSheet() { Engine::Get().ClearSheet(); }
+
+    static FormulaArgument Cells(int rows, int columns) {
+        return FormulaArgument::Reference({0, rows - 1, 0, columns - 1});
+    }
+
+    Grid Call(const std::vector<double>& numbers, const FormulaArgument& matrix,
+              const Cell& method = Cell::Missing()) const {
+        std::vector<FormulaArgument> arguments;
+        for (std::size_t i = 0; i < numbers.size(); ++i) {
+            if (i == 3)
+                arguments.push_back(matrix);
+            arguments.push_back(FormulaArgument::Literal(Cell::Number(numbers[i])));
+        }
+        arguments.push_back(FormulaArgument::Literal(method));
+        return Engine::Get().EvaluateFormula("rnd_CorrelatedPaths", arguments);
+    }
+
+    DoubleMatrix Factor(FactorMethod method) const {
+        return CorrelationFactor(correlation, CheckedCorrelation(correlation), method);
+    }
+
+    DoubleMatrix correlation = DoubleMatrix(3, 3);
+};
+
+// Both methods in any letter case, principal components when omitted or
+// empty, replicates from the following seeds; one asset of correlation 1,
+// a number instead of a range, is rnd_BrownianPaths; the paths reach the
+// sheet's width.
+TEST(CorrelatedPathsFunction, IsItsGeneratorsPathsForEitherMethod) {
+    const CorrelatedPathsSheet sheet;
+    const DoubleMatrix pca = sheet.Factor(FactorMethod::PrincipalComponents);
+    const DoubleMatrix cholesky = sheet.Factor(FactorMethod::Cholesky);
+    const FormulaArgument basket = CorrelatedPathsSheet::Cells(3, 3);
+    ExpectGrid(sheet.Call({5, 16, 2.5, 7, 3, 1}, basket), CorrelatedPaths(5, 16, 2.5, pca, 7, 3));
+    ExpectGrid(sheet.Call({5, 16, 2.5, 7, 3, 1}, basket, Cell::Text("PCA")),
+               CorrelatedPaths(5, 16, 2.5, pca, 7, 3));
+    ExpectGrid(sheet.Call({4, 8, 1, 4294967295.0, 0, 2}, basket, Cell::Text("Cholesky")),
+               Stacked({CorrelatedPaths(4, 8, 1, cholesky, 4294967295u, 0),
+                        CorrelatedPaths(4, 8, 1, cholesky, 0, 0)}));
+    const Grid brownian = Evaluate("rnd_BrownianPaths", {6, 10, 0.75, 11, 2, 2});
+    for (const char* method : {"pca", "cholesky"}) {
+        const Grid one = sheet.Call({6, 10, 0.75, 11, 2, 2},
+                                    FormulaArgument::Literal(Cell::Number(1)), Cell::Text(method));
+        EXPECT_TRUE(one.cells == brownian.cells && one.rows == 20 && one.columns == 6) << method;
+    }
+    // Two assets (A1:B2) of half the sheet's width each: 16384 columns under
+    // Excel 12 records, all there is.
+    DoubleMatrix pair(2, 2);
+    for (int i = 0; i < 2; ++i)
+        for (int j = 0; j < 2; ++j)
+            pair(i, j) = sheet.correlation(i, j);
+    const int half = SheetWidth() / 2;
+    ExpectGrid(sheet.Call({double(half), 2, 1, 5, 0, 1}, CorrelatedPathsSheet::Cells(2, 2)),
+               CorrelatedPaths(half, 2, 1,
+                               CorrelationFactor(pair, CheckedCorrelation(pair),
+                                                 FactorMethod::PrincipalComponents),
+                               5, 0));
+}
+
+// Each wrong argument in words, the first in the order of the arguments:
+// the correlation's faults by cell before the seed's.
+TEST(CorrelatedPathsFunction, SaysWhatIsWrongBeforeComputing) {
+    const CorrelatedPathsSheet sheet;
+    Engine& engine = Engine::Get();
+    const FormulaArgument basket = CorrelatedPathsSheet::Cells(3, 3);
+    const int width = SheetWidth();
+    // Two assets (A1:B2) of one step more than half the sheet: one column
+    // past it under Excel 4 records (256).
+    const std::string wide = "k x steps must be at most " + std::to_string(width) +
+                             ", the sheet's width: 2 assets of " + std::to_string(width / 2 + 1) +
+                             " steps are " + std::to_string(2 * (width / 2 + 1)) + " columns";
+    const std::string methodText = "method must be \"pca\" or \"cholesky\"";
+    const struct {
+        std::vector<double> numbers;
+        FormulaArgument matrix;
+        Cell method;
+        std::string text;
+    } cases[] = {
+        {{width + 1.0, 8, 1, -1}, basket, Cell::Missing(), ColumnsText("steps")},
+        {{4, -1, 1, -1}, basket, Cell::Missing(), "the number of points must not be negative"},
+        {{4, 8, 0, -1}, basket, Cell::Missing(), "maturity must be a positive, finite number"},
+        {{4, 8, 1, -1},
+         CorrelatedPathsSheet::Cells(2, 3),
+         Cell::Missing(),
+         "correlation must be square, not 2 rows and 3 columns"},
+        {{4, 8, 1, -1},
+         FormulaArgument::Reference({0, 2, 2, 4}),
+         Cell::Missing(),
+         "correlation must all be numbers: row 1, column 2 is not"},
+        {{4, 8, 1, -1},
+         FormulaArgument::Omitted(),
+         Cell::Missing(),
+         "correlation must be a square range or array of numbers"},
+        {{4, 8, 1, -1},
+         FormulaArgument::Reference({0, 1, 1, 2}),
+         Cell::Missing(),
+         "correlation must have ones on its diagonal: row 1, column 1 is 0.5"},
+        {{4, 8, 1, 0.5},
+         basket,
+         Cell::Missing(),
+         "seed must be a whole number from 0 to 4294967295"},
+        {{4, 8, 1, 7, -1},
+         basket,
+         Cell::Missing(),
+         "start must be a whole number from 0 to 4294967295"},
+        {{4, 8, 1, 7, 0, -1}, basket, Cell::Text("svd"), "replicates must not be negative"},
+        {{4, 8, 1, 7, 0, 1}, basket, Cell::Text("svd"), methodText + ", not \"svd\""},
+        {{4, 8, 1, 7, 0, 1}, basket, Cell::Number(1), methodText + ", not \"1\""},
+        {{width / 2 + 1.0, 8, 1, 7, 0, 1},
+         CorrelatedPathsSheet::Cells(2, 2),
+         Cell::Missing(),
+         wide},
+        {{4, 8, 1, 7, 4294967290.0, 1},
+         basket,
+         Cell::Missing(),
+         "start + n must not exceed 4294967296, the length of the 32-bit Sobol sequence"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        ExpectText(sheet.Call(c.numbers, c.matrix, c.method), c.text);
+    }
+    // Not positive semidefinite: 0.9, 0.9 and -0.9 off the diagonal.
+    const struct {
+        int row, column;
+        double value;
+    } indefinite[] = {{0, 1, 0.9}, {0, 2, 0.9}, {1, 2, -0.9}};
+    for (const auto& cell : indefinite) {
+        engine.SetCell(cell.row, cell.column, Cell::Number(cell.value));
+        engine.SetCell(cell.column, cell.row, Cell::Number(cell.value));
+    }
+    ExpectText(sheet.Call({4, 8, 1, -1}, basket),
+               "correlation must be positive semidefinite: its smallest eigenvalue is "
+               "-0.80000000000000004");
+    EXPECT_EQ(engine.OutstandingAllocations(), 0u);
+}
+
+// Esc between blocks of rows; in the wizard a large result is TRUE (under
+// Excel 4 records every result); on several threads the same bits.
+TEST(CorrelatedPathsFunction, StopsOnEscSkipsTheWizardAndRunsOnEveryThread) {
+    const CorrelatedPathsSheet sheet;
+    Engine& engine = Engine::Get();
+    const FormulaArgument basket = CorrelatedPathsSheet::Cells(3, 3);
+    engine.SetBreak(true);
+    ExpectText(sheet.Call({64, 4096, 1, 7, 0, 1}, basket), "calculation interrupted");
+    engine.SetBreak(false);
+    // One asset has no rotations to stop between: the break is asked before
+    // the blocks of normals and of paths, as rnd_BrownianPaths asks it.
+    engine.ClearCallLog();
+    sheet.Call({16, 12288, 1, 7, 0, 1}, FormulaArgument::Literal(Cell::Number(1)));
+    const std::size_t checks = BreakChecks();
+    engine.ClearCallLog();
+    Evaluate("rnd_BrownianPaths", {16, 12288, 1, 7});
+    EXPECT_EQ(checks, BreakChecks());
+    EXPECT_EQ(checks, 6u) << "three blocks of 4096 rows of normals, then of paths";
+
+    engine.SetFunctionWizard(true);
+    const Grid large = sheet.Call({64, 4096, 1, 7, 0, 1}, basket);
+    const Grid small = sheet.Call({2, 4, 1, 7, 0, 1}, basket);
+    engine.SetFunctionWizard(false);
+    ASSERT_EQ(large.cells.size(), 1u);
+    EXPECT_TRUE(large.At(0, 0) == Cell::Boolean(true)) << large.At(0, 0).Display();
+    const DoubleMatrix pca = sheet.Factor(FactorMethod::PrincipalComponents);
+    if (AddInSession::Get().UsesExcel12Records())
+        ExpectGrid(small, CorrelatedPaths(2, 4, 1, pca, 7, 0));
+    else
+        EXPECT_TRUE(small.cells.size() == 1 && small.At(0, 0) == Cell::Boolean(true));
+
+    std::vector<xlhost::FormulaCall> formulas;
+    std::vector<DoubleMatrix> expected;
+    for (int i = 0; i < 24; ++i) {
+        const double seed = 101.0 * i;
+        xlhost::FormulaCall call{"rnd_CorrelatedPaths", {}};
+        for (double number : {1.0 + i % 5, 50.0, 0.5 + i, seed})
+            call.arguments.push_back(FormulaArgument::Literal(Cell::Number(number)));
+        call.arguments.insert(call.arguments.begin() + 3, basket);
+        formulas.push_back(call);
+        expected.push_back(
+            CorrelatedPaths(1 + i % 5, 50, 0.5 + i, pca, static_cast<std::uint32_t>(seed), 0));
+    }
+    for (int threads : {1, 2, 8}) {
+        SCOPED_TRACE(threads);
+        std::vector<Grid> results(formulas.size());
+        engine.Recalculate(formulas, threads,
+                           [&](std::size_t i, Grid grid, std::exception_ptr failure) {
+                               results[i] = failure ? Grid::Single(Cell::Text("threw")) : grid;
+                           });
+        for (std::size_t i = 0; i < formulas.size(); ++i)
+            ExpectGrid(results[i], expected[i]);
+    }
+    EXPECT_EQ(engine.OutstandingAllocations(), 0u);
+}
+
+} // namespace

@@ -100,12 +100,14 @@ const ExpectedRegistration Functions[] = {
       " index of the first Sobol point, 0 for the first (0 if omitted) . ", ReplicatesHelp},
      true},
     {"xlrnd_ReplicateStats",
-     "VB",
+     "VBV",
      "rnd_ReplicateStats",
-     "values, replicates",
-     " the mean of the R block means of values, its standard error and R, in one row ",
+     "values, replicates, alpha",
+     " the mean of the R block means of values, its standard error and R, in one row; with alpha "
+     "the half-width of the two-sided 1 - alpha interval too ",
      {" one column of R blocks of n numbers, such as the spill A1# of a replicated result . ",
-      " R, the number of blocks, at least 2 . "},
+      " R, the number of blocks, at least 2 . ",
+      " 0.05 adds the half-width of the 95% Student-t interval, and so on (none if omitted) . "},
      true},
     {"xlrnd_ScrambledHalton", "BBBBB", "rnd_ScrambledHalton", "d, n, seed, start, replicates",
      " generates n Halton points for d dimensions from point start on, each digit randomly "
@@ -119,6 +121,18 @@ const ExpectedRegistration Functions[] = {
      "or the L2-star discrepancy, as scipy.stats.qmc defines them ",
      {" n rows of d coordinates in [0, 1] . ",
       " \"CD\" (centred, if omitted), \"WD\" (wrap-around), \"MD\" (mixture) or \"L2-star\" . "},
+     true},
+    {"xlrnd_CorrelatedPaths",
+     "BBBVBBBV",
+     "rnd_CorrelatedPaths",
+     "steps, n, maturity, correlation, seed, start, replicates, method",
+     " generates n rows of k correlated Brownian paths, asset after asset, from scrambled Sobol "
+     "points through a Brownian bridge and the principal components of the correlation ",
+     {" number of equal time steps of each asset . ", " number of paths . ",
+      " time of the last step, a positive number . ",
+      " k x k correlation matrix of the assets, a range or an array . ", SeedHelp,
+      " index of the first Sobol point, 0 for the first (0 if omitted) . ", ReplicatesHelp,
+      " \"pca\" (principal components, if omitted) or \"cholesky\" . "},
      true},
 };
 
@@ -340,12 +354,13 @@ TEST(Registration, RefusedFunctionsAreNamedInOneBoxAndTheOthersStillRegister) {
         registrations = reopening.Registrations();
     }
     engine.ClearFaults();
-    EXPECT_EQ(opened, 1) << "nine of the twelve functions are missing, three work";
+    EXPECT_EQ(opened, 1) << "ten of the thirteen functions are missing, three work";
     ASSERT_EQ(registrations.size(), 3u) << "the calls that failed registered nothing";
     ASSERT_EQ(engine.MessageBoxesShown().size(), boxesBefore + 1);
     const xlhost::ShownMessageBox box = engine.MessageBoxesShown().back();
     EXPECT_EQ(box.caption, "XLL Error");
-    EXPECT_TRUE(Contains(box.text, "Excel did not register 9 of the 12 functions of ")) << box.text;
+    EXPECT_TRUE(Contains(box.text, "Excel did not register 10 of the 13 functions of "))
+        << box.text;
     EXPECT_TRUE(Contains(box.text, "cells that use them show #NAME?")) << box.text;
     for (std::size_t i = 0; i < std::size(Functions); ++i) {
         const std::string line = std::string("\n") + Functions[i].functionText + ": ";
@@ -415,7 +430,7 @@ TEST(Lifecycle, AnAddInDeeperThanMaxPathRegistersByItsShortPath) {
         }
         ASSERT_EQ(engine.MessageBoxesShown().size(), boxesBefore + 1);
         const std::string text = engine.MessageBoxesShown().back().text;
-        EXPECT_TRUE(Contains(text, "Excel did not register 12 of the 12 functions")) << text;
+        EXPECT_TRUE(Contains(text, "Excel did not register 13 of the 13 functions")) << text;
         EXPECT_TRUE(Contains(text, "rnd_Sobol: Excel answered #VALUE!")) << text;
         EXPECT_TRUE(Contains(text, "move the add-in to a folder with a shorter path")) << text;
     }

@@ -1,13 +1,22 @@
-"""rnd_ReplicateStats and rnd_Discrepancy through xlhost against exact
-arithmetic and scipy on random data.
+"""rnd_ReplicateStats, rnd_Discrepancy and rnd_CorrelatedPaths through xlhost
+against exact arithmetic, numpy and scipy.
 
 Called by ctest: check_against_scipy.py EMULATOR XLHOST ADDIN. Each
 ReplicateStats case puts R blocks of n random numbers into column A and
 compares the result, within 1e-10 relative, with the mean of the block means
 and their sample standard deviation (ddof=1) over sqrt(R) computed in exact
-rational arithmetic; each Discrepancy case puts n random points of d
-coordinates into the sheet and compares every kind, within 1e-12 relative,
-with scipy.stats.qmc.discrepancy.
+rational arithmetic on the values as stored (numpy's own sums lose digits at
+large offsets), and the interval's half-width h with scipy: t.sf(h / standard
+error, R - 1) must be alpha / 2 within 1e-12 relative, and for R = 2 and 3,
+where the quantile has a closed form, h must be that form times the standard
+error. (Debian's scipy 1.10's t.ppf, the Cephes stdtri, is itself off by up
+to 2e-9 relative: 12.706204736432095 for T.INV.2T(0.05, 1), which is
+tan(0.475 pi) = 12.7062047361747; its t.sf is exact to a unit in the last
+place.) Each Discrepancy case puts n random points of d coordinates into the
+sheet and compares every kind, within 1e-12 relative, with
+scipy.stats.qmc.discrepancy; each CorrelatedPaths case rebuilds the paths
+from rnd_ScrambledNormalRNs's normals with a Brownian bridge written here and
+numpy's eigh or cholesky.
 """
 import math
 import subprocess
@@ -15,35 +24,50 @@ import sys
 from fractions import Fraction
 
 import numpy
-from scipy.stats import qmc
+from scipy.stats import qmc, t
 
 emulator, xlhost, addin = sys.argv[1:4]
 generator = numpy.random.default_rng(20261207)
-# (R, n, offset, spread): an offset far above the spread asks for care in the
-# sums.
-cases = [(2, 1, 0.0, 1.0), (16, 64, 0.0, 1.0), (5, 7, 1e8, 1.0), (64, 3, -3.5, 1.0),
-         (3, 200, 1e-9, 1.0), (16, 64, 1e12, 0.1), (8, 100, 1e4, 1e-3)]
+# (R, n, offset, spread, alpha): an offset far above the spread asks for care
+# in the sums.
+cases = [(2, 1, 0.0, 1.0, 0.05), (16, 64, 0.0, 1.0, 0.05), (5, 7, 1e8, 1.0, 0.01),
+         (64, 3, -3.5, 1.0, 0.5), (3, 200, 1e-9, 1.0, 1e-4), (16, 64, 1e12, 0.1, 0.05),
+         (8, 100, 1e4, 1e-3, 0.05)]
 failures = []
-for replicates, n, offset, spread in cases:
+for replicates, n, offset, spread, alpha in cases:
     values = offset + spread * generator.standard_normal(replicates * n)
     column = ";".join(repr(float(v)) for v in values)
     result = subprocess.run(
         [emulator, xlhost, "--set", f"A1:A{values.size}={column}", addin,
-         f"rnd_ReplicateStats(A1:A{values.size}, {replicates})"],
+         f"rnd_ReplicateStats(A1:A{values.size}, {replicates})",
+         f"rnd_ReplicateStats(A1:A{values.size}, {replicates}, {alpha!r})"],
         capture_output=True, text=True, check=True)
-    shown = [float(x) for x in result.stdout.replace("\r", "").strip().split(",")]
-    # Exact rational arithmetic on the values as stored: numpy's own sums
-    # lose digits at such offsets.
+    rows = result.stdout.replace("\r", "").split()
+    shown = [float(x) for x in rows[0].split(",")]
+    with_interval = [float(x) for x in rows[1].split(",")]
     exact = [Fraction(float(v)) for v in values]
     means = [sum(exact[r * n:(r + 1) * n]) / n for r in range(replicates)]
     mean = sum(means) / replicates
     variance = sum((m - mean) ** 2 for m in means) / (replicates - 1)
     expected = [float(mean), math.sqrt(float(variance / replicates)), replicates]
+    if len(shown) != 3 or with_interval[:3] != shown:
+        failures.append(f"R={replicates}: {shown} without alpha, {with_interval} with it")
     for name, got, want in zip(("mean", "standard error", "R"), shown, expected):
         if abs(got - want) > 1e-10 * abs(want):
             failures.append(f"R={replicates}, n={n}, offset={offset}: {name} {got!r}, "
                             f"exact {want!r}")
-    print(f"R={replicates} n={n} offset={offset} spread={spread}: {shown}")
+    quantile = with_interval[3] / with_interval[1]
+    tail = t.sf(quantile, replicates - 1)
+    if abs(tail - alpha / 2) > 1e-12 * alpha / 2:
+        failures.append(f"R={replicates}, alpha={alpha}: the half-width's quantile {quantile!r} "
+                        f"leaves {tail!r} in scipy's upper tail, not {alpha / 2!r}")
+    closed = {2: numpy.tan(numpy.pi * (1 - alpha) / 2),
+              3: (1 - alpha) / numpy.sqrt((1 - alpha / 2) * alpha)}.get(replicates)
+    if closed is not None and abs(quantile - closed) > 1e-12 * closed:
+        failures.append(f"R={replicates}, alpha={alpha}: quantile {quantile!r}, closed form "
+                        f"{closed!r}")
+    print(f"R={replicates} n={n} offset={offset} spread={spread} alpha={alpha}: "
+          f"{with_interval}")
 
 
 def column_name(index):
@@ -72,5 +96,67 @@ for n, d in [(1, 1), (30, 2), (64, 5), (17, 12)]:
         if abs(got - want) > 1e-12 * abs(want):
             failures.append(f"{method} of {n} x {d}: {got!r}, scipy {want!r}")
     print(f"{n} x {d}: {shown}")
+
+
+def bridge(normals):
+    """Jackel's Brownian bridge on the unit grid t_m = m / steps, apart from
+    the add-in's: the first normal gives W(1), then each gap's midpoint
+    (rounded down), coarsest level first and left to right."""
+    steps = normals.shape[1]
+    path = numpy.zeros((normals.shape[0], steps + 1))
+    path[:, steps] = normals[:, 0]
+    gaps, used = [(0, steps)], 1
+    while gaps:
+        left, right = gaps.pop(0)
+        if right - left < 2:
+            continue
+        middle = (left + right) // 2
+        a, b = (middle - left) / steps, (right - middle) / steps
+        path[:, middle] = ((b * path[:, left] + a * path[:, right]) / (a + b)
+                           + numpy.sqrt(a * b / (a + b)) * normals[:, used])
+        used += 1
+        gaps += [(left, middle), (middle, right)]
+    return path[:, 1:]
+
+
+def factor(correlation, method):
+    if method == "cholesky":
+        return numpy.linalg.cholesky(correlation)
+    values, vectors = numpy.linalg.eigh(correlation)
+    values, vectors = values[::-1], vectors[:, ::-1]
+    # Each eigenvector signed so that its component of largest magnitude is
+    # positive (these matrices have no ties).
+    signs = numpy.sign(vectors[numpy.argmax(numpy.abs(vectors), axis=0), range(len(values))])
+    return vectors * signs * numpy.sqrt(numpy.clip(values, 0, None))
+
+
+# (correlation, steps, n, maturity, seed, start, replicates, method)
+basket = [[1, 0.5, 0.3], [0.5, 1, 0.4], [0.3, 0.4, 1]]
+four = [[1, -0.3, 0.2, 0.6], [-0.3, 1, 0.1, -0.2], [0.2, 0.1, 1, 0.45], [0.6, -0.2, 0.45, 1]]
+path_cases = [(basket, 8, 64, 2.5, 7, 3, 2, "pca"), (basket, 5, 40, 1.0, 9, 0, 1, "cholesky"),
+              (four, 3, 33, 0.25, 4294967295, 100, 2, "PCA"), (four, 1, 50, 4.0, 1, 0, 1, "")]
+for correlation, steps, n, maturity, seed, start, replicates, method in path_cases:
+    c = numpy.array(correlation, dtype=float)
+    k = len(c)
+    cells = ";".join(",".join(repr(float(v)) for v in row) for row in c)
+    corner = f"{column_name(k - 1)}{k}"
+    result = subprocess.run(
+        [emulator, xlhost, "--set", f"A1:{corner}={cells}", addin,
+         f'rnd_CorrelatedPaths({steps}, {n}, {maturity}, A1:{corner}, {seed}, {start}, '
+         f'{replicates}, "{method}")',
+         f"rnd_ScrambledNormalRNs({k * steps}, {n}, {seed}, {start}, {replicates})"],
+        capture_output=True, text=True, check=True)
+    rows = result.stdout.replace("\r", "").split()
+    shown = numpy.array([[float(x) for x in row.split(",")] for row in rows[:n * replicates]])
+    normals = numpy.array([[float(x) for x in row.split(",")] for row in rows[n * replicates:]])
+    factors = [bridge(normals[:, f::k]) * numpy.sqrt(maturity) for f in range(k)]
+    a = factor(c, method.lower())
+    expected = numpy.hstack([sum(a[i, f] * factors[f] for f in range(k)) for i in range(k)])
+    worst = numpy.max(numpy.abs(shown - expected) / (1 + numpy.abs(expected)))
+    if shown.shape != expected.shape or worst > 1e-12:
+        failures.append(f"rnd_CorrelatedPaths of {k} assets, {steps} steps, {method!r}: "
+                        f"{worst:.3g} from numpy's")
+    print(f"{k} assets, {steps} steps, {n} x {replicates} paths, {method!r}: "
+          f"within {worst:.2g} of numpy's")
 if failures:
     sys.exit("\n".join(failures))

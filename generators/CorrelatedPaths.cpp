@@ -1,0 +1,77 @@
+#include "CorrelatedPaths.h"
+
+#include "BrownianPaths.h"
+#include "ScaledBrownianBridge.h"
+#include "ScrambledSobol.h"
+
+#include <algorithm>
+#include <limits>
+#include <stdexcept>
+#include <vector>
+
+DoubleMatrix CorrelatedPathsFromNormals(DoubleMatrix normals, int steps, double maturity,
+                                        const DoubleMatrix& factor,
+                                        const InterruptionCheck& interrupted) {
+    const int k = static_cast<int>(factor.RowCount());
+    const int columns = k * steps;
+    if (normals.ColumnCount() != static_cast<unsigned long>(columns))
+        throw std::invalid_argument("the normals must have k x steps columns");
+    if (columns == 0)
+        return normals;
+    const ScaledBrownianBridge bridge(steps, maturity);
+    std::vector<double> row(columns), variates(steps), factors(columns);
+    const unsigned long rowsBetweenChecks = RowsBetweenChecks(columns);
+    for (unsigned long i = 0; i < normals.RowCount(); ++i) {
+        if (i % rowsBetweenChecks == 0)
+            StopIfInterrupted(interrupted);
+        std::copy(normals[i], normals[i] + columns, row.begin());
+        for (int f = 0; f < k; ++f) {
+            for (int b = 0; b < steps; ++b)
+                variates[b] = row[b * k + f];
+            bridge.Build(variates.data(), &factors[f * steps]);
+        }
+        for (int a = 0; a < k; ++a) {
+            double* asset = normals[i] + a * steps;
+            const double* weights = factor[a];
+            for (int m = 0; m < steps; ++m)
+                asset[m] = weights[0] * factors[m];
+            for (int f = 1; f < k; ++f)
+                for (int m = 0; m < steps; ++m)
+                    asset[m] += weights[f] * factors[f * steps + m];
+        }
+    }
+    return normals;
+}
+
+namespace {
+
+void RequireValidPathArguments(int steps, int n, double maturity, const DoubleMatrix& factor,
+                               std::uint32_t start) {
+    RequireValidMaturity(maturity);
+    RequireValidScrambledArguments(steps, n, start);
+    if (static_cast<long long>(factor.RowCount()) * steps > std::numeric_limits<int>::max())
+        throw std::invalid_argument("k x steps must be at most 2147483647 columns");
+}
+
+} // namespace
+
+DoubleMatrix CorrelatedPaths(int steps, int n, double maturity, const DoubleMatrix& factor,
+                             std::uint32_t seed, std::uint32_t start,
+                             const InterruptionCheck& interrupted) {
+    RequireValidPathArguments(steps, n, maturity, factor, start);
+    const int k = static_cast<int>(factor.RowCount());
+    return CorrelatedPathsFromNormals(
+        ScrambledNormalVariates(k * steps, n, seed, start, interrupted), steps, maturity, factor,
+        interrupted);
+}
+
+DoubleMatrix CorrelatedPaths(int steps, int n, double maturity, const DoubleMatrix& factor,
+                             std::uint32_t seed, std::uint32_t start,
+                             const std::filesystem::path& directionNumberPath,
+                             const InterruptionCheck& interrupted) {
+    RequireValidPathArguments(steps, n, maturity, factor, start);
+    const int k = static_cast<int>(factor.RowCount());
+    return CorrelatedPathsFromNormals(
+        ScrambledNormalVariates(k * steps, n, seed, start, directionNumberPath, interrupted), steps,
+        maturity, factor, interrupted);
+}
