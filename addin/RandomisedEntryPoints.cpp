@@ -208,7 +208,7 @@ XLW_EXPORT void* XLW_STDCALL xlrnd_CorrelatedPaths(double steps, double n, doubl
                                                    xlw::ValueArgument method) {
     return ThreadSafeWorksheetCall([=] {
         int stepCount = ColumnCount(steps, "steps");
-        int paths = WholeNumberArgument(n, "n");
+        int paths = CountArgument(n, "n");
         RequireValidCounts(stepCount, paths);
         RequireValidMaturity(maturity);
         const DoubleMatrix matrix = CorrelationOf(XlfOper(correlation));
@@ -267,7 +267,7 @@ XLW_EXPORT void* XLW_STDCALL xlrnd_ReplicateStats(void* values, double replicate
     return ThreadSafeWorksheetCall([=] {
         const std::vector<double> numbers = ColumnOfNumbers(XlfOper(values));
         const ReplicateSummary summary =
-            SummariseReplicates(numbers, WholeNumberArgument(replicates, "replicates"));
+            SummariseReplicates(numbers, CountArgument(replicates, "replicates"));
         const std::optional<double> level = AlphaOf(XlfOper(alpha));
         DoubleMatrix row(1, level ? 4 : 3);
         row(0, 0) = summary.mean;
