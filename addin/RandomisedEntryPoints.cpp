@@ -1,5 +1,5 @@
 // The entry points of the randomised functions: seeded scrambled Sobol points,
-// their normals and Brownian paths. Arguments are checked in their order, a
+// their normals, Brownian paths and shifted lattice points. Arguments are checked in their order, a
 // negative count as soon as it is read, so the text names the first wrong
 // one; a missing trailing argument arrives as 0. Each takes `replicates`
 // last: R blocks of n rows, block r from seed + r. The functions are
@@ -17,6 +17,7 @@
 #include "BrownianPaths.h"
 #include "Discrepancy.h"
 #include "GeneratorArguments.h"
+#include "LatticePoints.h"
 #include "ReplicateStatistics.h"
 #include "Replicates.h"
 #include "ScrambledHalton.h"
@@ -25,6 +26,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -63,6 +65,20 @@ int RequireReplicatedRowsFit(int replicates, int points, int columns) {
     return static_cast<int>(rows);
 }
 
+// R blocks of n rows of `columns`, block r from `block(seed + r)`, once every
+// argument has been read and found good: refused when they are more than a
+// result holds, and not computed for the function wizard's preview.
+template <class Block>
+XlfOper ReplicatedResult(int copies, int points, int columns, std::uint32_t seed,
+                         const Block& block) {
+    const int rows = RequireReplicatedRowsFit(copies, points, columns);
+    if (xlw::WizardPreviewOnly(static_cast<double>(rows) * columns))
+        return XlfOper(true);
+    return WithinMemory(rows, columns, [&] {
+        return XlfOper(Replicated(copies, points, columns, seed, block), ArrayWidth::SheetWidth);
+    });
+}
+
 // The randomised point sets' generators, which all take (d, n, seed, start).
 using ScrambledGenerator = DoubleMatrix (*)(int, int, std::uint32_t, std::uint32_t,
                                             const InterruptionCheck&);
@@ -78,18 +94,24 @@ void* ScrambledCall(ScrambledGenerator generate, double d, double n, double seed
         int copies = ReplicateCountArgument(replicates);
         // Refused before a point is computed, after every argument text.
         RequireValidScrambledArguments(dimensions, points, first);
-        const int rows = RequireReplicatedRowsFit(copies, points, dimensions);
-        if (xlw::WizardPreviewOnly(static_cast<double>(rows) * dimensions))
-            return XlfOper(true);
-        return WithinMemory(rows, dimensions, [&] {
-            return XlfOper(Replicated(copies, points, dimensions, seedBits,
-                                      [&](std::uint32_t blockSeed) {
-                                          return generate(dimensions, points, blockSeed, first,
-                                                          EscPressed);
-                                      }),
-                           ArrayWidth::SheetWidth);
+        return ReplicatedResult(copies, points, dimensions, seedBits, [&](std::uint32_t blockSeed) {
+            return generate(dimensions, points, blockSeed, first, EscPressed);
         });
     });
+}
+
+// A name given as text, which every name here is in ASCII: a wider
+// character is no name, not its low byte, and is refused with `refusal`.
+// Nothing when the argument is omitted or an empty cell.
+std::optional<std::string> GivenName(const XlfOper& name, const char* refusal) {
+    const unsigned type = name.GetType();
+    if (type == xltypeMissing || type == xltypeNil)
+        return std::nullopt;
+    std::wstring text;
+    if (name.ConvertToWideString(text) != 0 ||
+        std::any_of(text.begin(), text.end(), [](wchar_t c) { return c > 0x7F; }))
+        throw std::invalid_argument(refusal);
+    return std::string(text.begin(), text.end());
 }
 
 } // namespace
@@ -120,16 +142,28 @@ XLW_EXPORT void* XLW_STDCALL xlrnd_BrownianPaths(double steps, double n, double 
         std::uint32_t first = UnsignedArgument(start, "start");
         int copies = ReplicateCountArgument(replicates);
         RequireValidScrambledArguments(stepCount, paths, first);
-        const int rows = RequireReplicatedRowsFit(copies, paths, stepCount);
-        if (xlw::WizardPreviewOnly(static_cast<double>(rows) * stepCount))
-            return XlfOper(true);
-        return WithinMemory(rows, stepCount, [&] {
-            return XlfOper(Replicated(copies, paths, stepCount, seedBits,
-                                      [&](std::uint32_t blockSeed) {
-                                          return BrownianPaths(stepCount, paths, maturity,
-                                                               blockSeed, first, EscPressed);
-                                      }),
-                           ArrayWidth::SheetWidth);
+        return ReplicatedResult(copies, paths, stepCount, seedBits, [&](std::uint32_t blockSeed) {
+            return BrownianPaths(stepCount, paths, maturity, blockSeed, first, EscPressed);
+        });
+    });
+}
+
+XLW_EXPORT void* XLW_STDCALL xlrnd_Lattice(double d, double n, double seed, double start,
+                                           double replicates, xlw::ValueArgument transform) {
+    return ThreadSafeWorksheetCall([=] {
+        int dimensions = ColumnCount(d, "d");
+        RequireLatticeDimensions(dimensions);
+        int points = WholeNumberArgument(n, "n");
+        RequireValidCounts(dimensions, points);
+        std::uint32_t seedBits = UnsignedArgument(seed, "seed");
+        std::uint32_t first = UnsignedArgument(start, "start");
+        RequireValidLatticeArguments(dimensions, points, first);
+        int copies = ReplicateCountArgument(replicates);
+        const std::optional<std::string> name =
+            GivenName(XlfOper(transform), "transform must be \"none\" or \"baker\"");
+        const LatticeTransform mapping = LatticeTransformNamed(name.value_or(""));
+        return ReplicatedResult(copies, points, dimensions, seedBits, [&](std::uint32_t blockSeed) {
+            return LatticePoints(dimensions, points, blockSeed, first, mapping, EscPressed);
         });
     });
 }
@@ -195,15 +229,9 @@ DoubleMatrix PointsOf(const XlfOper& points) {
 
 // Omitted or empty: the centred discrepancy.
 DiscrepancyKind KindOf(const XlfOper& kind) {
-    const unsigned type = kind.GetType();
-    if (type == xltypeMissing || type == xltypeNil)
-        return DiscrepancyKind::Centred;
-    std::wstring text;
-    // Every kind is ASCII: a wider character is no kind, not its low byte.
-    if (kind.ConvertToWideString(text) != 0 ||
-        std::any_of(text.begin(), text.end(), [](wchar_t c) { return c > 0x7F; }))
-        throw std::invalid_argument("kind must be \"CD\", \"WD\", \"MD\" or \"L2-star\"");
-    return DiscrepancyKindNamed(std::string(text.begin(), text.end()));
+    const std::optional<std::string> name =
+        GivenName(kind, "kind must be \"CD\", \"WD\", \"MD\" or \"L2-star\"");
+    return name ? DiscrepancyKindNamed(*name) : DiscrepancyKind::Centred;
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "xlw/ExcelApi.h"
+#include "xlw/ValueArgument.h"
 
 XLW_EXPORT void* XLW_STDCALL xlrnd_ScrambledSobol(double d, double n, double seed, double start,
                                                   double replicates);
@@ -13,3 +14,5 @@ XLW_EXPORT void* XLW_STDCALL xlrnd_ScrambledHalton(double d, double n, double se
                                                    double replicates);
 XLW_EXPORT void* XLW_STDCALL xlrnd_BrownianPaths(double steps, double n, double maturity,
                                                  double seed, double start, double replicates);
+XLW_EXPORT void* XLW_STDCALL xlrnd_Lattice(double d, double n, double seed, double start,
+                                           double replicates, xlw::ValueArgument transform);

@@ -60,6 +60,14 @@ const ArgumentHelp BrownianPathArguments[] = {
     {"start", " index of the first Sobol point, 0 for the first (0 if omitted) "},
     {"replicates", ReplicatesHelp}};
 
+const ArgumentHelp LatticeArguments[] = {
+    {"d", " number of dimensions, at most 9125 (255 before Excel 2007) "},
+    {"n", " number of points; start + n at most 1048576 "},
+    {"seed", " shift seed, a whole number from 0 to 4294967295 (0 if omitted) "},
+    {"start", " index of the first point, 0 for the first (0 if omitted) "},
+    {"replicates", ReplicatesHelp},
+    {"transform", " \"none\" (if omitted) or \"baker\", the tent map 1 - |2x - 1| "}};
+
 const ArgumentSpec ReplicateStatsArguments[] = {
     {"values",
      " one column of R blocks of n numbers, such as the spill A1# of a replicated result ",
@@ -138,5 +146,11 @@ const FunctionRegistrar discrepancy(
     "or the L2-star discrepancy, as scipy.stats.qmc defines them ",
     Category, DiscrepancyArguments, CountOf(DiscrepancyArguments), NotVolatile, ThreadSafe,
     RunningValueRecord);
+
+const WorksheetFunction<xlrnd_Lattice> lattice(
+    "xlrnd_Lattice", "rnd_Lattice",
+    " generates n points of a randomly shifted rank-1 lattice (Kuo's extensible vector) for d "
+    "dimensions from point start on, in radical-inverse order; each seed gives another shift ",
+    Category, LatticeArguments, ThreadSafeFunction);
 
 } // namespace
