@@ -1,6 +1,7 @@
 #include "DirectionNumberFile.h"
 #include "FaurePoints.h"
 #include "HaltonPoints.h"
+#include "LatticePoints.h"
 #include "MoroInverseNormal.h"
 #include "NormalVariates.h"
 #include "ScrambledCoordinates.h"
@@ -56,6 +57,14 @@ void BM_ScrambledSobolPoints(benchmark::State& state) {
     for (auto _ : state)
         benchmark::DoNotOptimize(
             ScrambledSobolPoints(Dimensions(state), Points(state), 7, 1000, ParamFile()));
+    CountDoubles(state);
+}
+
+// One multiply-add per coordinate where the scramble hashes.
+void BM_LatticePoints(benchmark::State& state) {
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            LatticePoints(Dimensions(state), Points(state), 7, 1000, LatticeTransform::None));
     CountDoubles(state);
 }
 
@@ -191,6 +200,7 @@ public:
             {"BM_ScrambledSobolPoints/d:10/n:1000000", "BM_SobolPoints/d:10/n:1000000", 2.0},
             {"BM_ScrambledSobolPoints/d:255/n:10000", "BM_SobolPoints/d:255/n:10000", 2.0},
             {"BM_WichuraInverseNormal/d:10/n:1000000", "BM_MoroInverseNormal/d:10/n:1000000", 1.5},
+            {"BM_LatticePoints/d:10/n:1000000", "BM_ScrambledSobolPoints/d:10/n:1000000", 0.5},
         };
         std::printf("\nTargets (CPU time ratios from this run; the scramble's %s path):\n",
                     ProcessorHasAvx2() ? "AVX2" : "baseline");
@@ -214,6 +224,7 @@ private:
 BENCHMARK(BM_ResultMatrixOnly)->Apply(WorksheetSizes);
 BENCHMARK(BM_SobolPoints)->Apply(WorksheetSizes);
 BENCHMARK(BM_ScrambledSobolPoints)->Apply(WorksheetSizes);
+BENCHMARK(BM_LatticePoints)->Apply(WorksheetSizes);
 BENCHMARK(BM_BoostSobol)->Apply(WorksheetSizes);
 BENCHMARK(BM_BoostSobol32)->Apply(WorksheetSizes);
 BENCHMARK(BM_FaurePoints)->Apply(WorksheetSizes);
