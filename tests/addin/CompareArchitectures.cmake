@@ -26,6 +26,7 @@ set(formulas
   "rnd_ScrambledSobol(3, 4, 7)" "rnd_ScrambledSobol(12, 40, 99, 1000)"
   "rnd_ScrambledNormalRNs(2, 4, 7)" "rnd_ScrambledNormalRNs(9, 30, 5, 1000)"
   "rnd_BrownianPaths(4, 3, 1, 7)" "rnd_BrownianPaths(16, 20, 2.5, 11, 64)"
+  "rnd_Lattice(3, 4, 7)" "rnd_Lattice(12, 40, 99, 1000, 2, \"baker\")"
   "rnd_Halton(-1, 4)")
 
 function(evaluate bits version output_var)
@@ -49,7 +50,7 @@ foreach(version 11.0 12.0)
   # One line per point and per scalar: a run that printed less would
   # compare equal without meaning.
   math(EXPR expected
-       "8 + 64 + 4 + 50 + 4 + 60 + 4 + 4 + 100 + 4 + 100 + 4 + 40 + 4 + 30 + 3 + 20 + 1")
+       "8 + 64 + 4 + 50 + 4 + 60 + 4 + 4 + 100 + 4 + 100 + 4 + 40 + 4 + 30 + 3 + 20 + 4 + 80 + 1")
   string(REGEX MATCHALL "\n" lines "${output32}")
   list(LENGTH lines count)
   if(NOT count EQUAL expected)
