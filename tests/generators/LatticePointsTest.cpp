@@ -140,26 +140,4 @@ TEST(LatticePoints, RefusesWhatTheVectorDoesNotHold) {
     EXPECT_NO_THROW(LatticePoints(9125, 0, 0, 1048576, LatticeTransform::None));
 }
 
-TEST(LatticePoints, NamesTransformsInAnyCase) {
-    const struct {
-        const char* name;
-        LatticeTransform transform;
-    } known[] = {{"", LatticeTransform::None},
-                 {"none", LatticeTransform::None},
-                 {"NoNe", LatticeTransform::None},
-                 {"baker", LatticeTransform::Baker},
-                 {"BAKER", LatticeTransform::Baker}};
-    for (const auto& k : known)
-        EXPECT_EQ(LatticeTransformNamed(k.name), k.transform) << k.name;
-    const char* unknown[] = {"tent", " baker", "bakers", "non"};
-    for (const char* name : unknown)
-        try {
-            LatticeTransformNamed(name);
-            ADD_FAILURE() << "no exception for " << name;
-        } catch (const std::invalid_argument& error) {
-            EXPECT_EQ(std::string(error.what()),
-                      std::string("transform must be \"none\" or \"baker\", not \"") + name + "\"");
-        }
-}
-
 } // namespace
