@@ -1,12 +1,13 @@
 // The entry points of the randomised functions: seeded scrambled Sobol points,
-// their normals, Brownian paths and correlated ones. Arguments are checked in
-// their order, a negative count as soon as it is read, so the text names the
-// first wrong one; a missing trailing argument arrives as 0. Each takes
-// `replicates` (last, or before the correlated paths' method): R blocks of n
-// rows, block r from seed + r. The functions are registered thread-safe:
-// Excel's recalculation threads call them at once, each result owning its
-// memory, and they print nothing. Their results reach the sheet's width:
-// 16384 columns from Excel 2007 on, 255 before.
+// their normals, Brownian paths, correlated ones and shifted lattice points.
+// Arguments are checked in their order, a negative count as soon as it is
+// read, so the text names the first wrong one; a missing trailing argument
+// arrives as 0. Each takes `replicates` (last, or before the correlated
+// paths' method and the lattice's transform): R blocks of n rows, block r
+// from seed + r. The functions are registered thread-safe: Excel's
+// recalculation threads call them at once, each result owning its memory,
+// and they print nothing. Their results reach the sheet's width: 16384
+// columns from Excel 2007 on, 255 before.
 #include "RandomisedEntryPoints.h"
 #include "ResultMemory.h"
 #include "WholeNumberArgument.h"
@@ -20,6 +21,7 @@
 #include "CorrelationFactor.h"
 #include "Discrepancy.h"
 #include "GeneratorArguments.h"
+#include "LatticePoints.h"
 #include "ReplicateStatistics.h"
 #include "Replicates.h"
 #include "ScrambledHalton.h"
@@ -226,6 +228,28 @@ XLW_EXPORT void* XLW_STDCALL xlrnd_CorrelatedPaths(double steps, double n, doubl
                                 [&](std::uint32_t blockSeed) {
                                     return CorrelatedPaths(stepCount, paths, maturity, factor,
                                                            blockSeed, first, EscPressed);
+                                });
+    });
+}
+
+XLW_EXPORT void* XLW_STDCALL xlrnd_Lattice(double d, double n, double seed, double start,
+                                           double replicates, xlw::ValueArgument transform) {
+    return ThreadSafeWorksheetCall([=] {
+        int dimensions = ColumnCount(d, "d");
+        RequireLatticeDimensions(dimensions);
+        int points = CountArgument(n, "n");
+        RequireValidCounts(dimensions, points);
+        std::uint32_t seedBits = UnsignedArgument(seed, "seed");
+        std::uint32_t first = UnsignedArgument(start, "start");
+        RequireValidLatticeArguments(dimensions, points, first);
+        int copies = ReplicateCountArgument(replicates);
+        const std::optional<std::string> name =
+            OptionalText(XlfOper(transform), "transform must be \"none\" or \"baker\"");
+        const LatticeTransform mapping = LatticeTransformNamed(name.value_or(""));
+        return ReplicatedResult(copies, seedBits, first, points, dimensions,
+                                [&](std::uint32_t blockSeed) {
+                                    return LatticePoints(dimensions, points, blockSeed, first,
+                                                         mapping, EscPressed);
                                 });
     });
 }

@@ -18,3 +18,5 @@ XLW_EXPORT void* XLW_STDCALL xlrnd_CorrelatedPaths(double steps, double n, doubl
                                                    xlw::ValueArgument correlation, double seed,
                                                    double start, double replicates,
                                                    xlw::ValueArgument method);
+XLW_EXPORT void* XLW_STDCALL xlrnd_Lattice(double d, double n, double seed, double start,
+                                           double replicates, xlw::ValueArgument transform);

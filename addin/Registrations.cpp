@@ -69,6 +69,13 @@ const ArgumentHelp CorrelatedPathArguments[] = {
     {"start", " index of the first Sobol point, 0 for the first (0 if omitted) "},
     {"replicates", ReplicatesHelp},
     {"method", " \"pca\" (principal components, if omitted) or \"cholesky\" "}};
+const ArgumentHelp LatticeArguments[] = {
+    {"d", " number of dimensions, at most 9125 (255 before Excel 2007) "},
+    {"n", " number of points; start + n at most 1048576 "},
+    {"seed", " shift seed, a whole number from 0 to 4294967295 (0 if omitted) "},
+    {"start", " index of the first point, 0 for the first (0 if omitted) "},
+    {"replicates", ReplicatesHelp},
+    {"transform", " \"none\" (if omitted) or \"baker\", the tent map 1 - |2x - 1| "}};
 
 const ArgumentSpec ReplicateStatsArguments[] = {
     {"values",
@@ -158,5 +165,10 @@ const WorksheetFunction<xlrnd_CorrelatedPaths> correlatedPaths(
     " generates n rows of k correlated Brownian paths, asset after asset, from scrambled Sobol "
     "points through a Brownian bridge and the principal components of the correlation ",
     Category, CorrelatedPathArguments, ThreadSafeFunction);
+const WorksheetFunction<xlrnd_Lattice> lattice(
+    "xlrnd_Lattice", "rnd_Lattice",
+    " generates n points of a randomly shifted rank-1 lattice (Kuo's extensible vector) for d "
+    "dimensions from point start on, in radical-inverse order; each seed gives another shift ",
+    Category, LatticeArguments, ThreadSafeFunction);
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "DirectionNumberFile.h"
 #include "FaurePoints.h"
 #include "HaltonPoints.h"
+#include "LatticePoints.h"
 #include "MoroInverseNormal.h"
 #include "NormalVariates.h"
 #include "ScrambledCoordinates.h"
@@ -59,6 +60,14 @@ void BM_ScrambledSobolPoints(benchmark::State& state) {
     for (auto _ : state)
         benchmark::DoNotOptimize(
             ScrambledSobolPoints(Dimensions(state), Points(state), 7, 1000, ParamFile()));
+    CountDoubles(state);
+}
+
+// One multiply-add per coordinate where the scramble hashes.
+void BM_LatticePoints(benchmark::State& state) {
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            LatticePoints(Dimensions(state), Points(state), 7, 1000, LatticeTransform::None));
     CountDoubles(state);
 }
 
@@ -218,6 +227,7 @@ public:
             {"BM_ScrambledSobolPoints/d:255/n:10000", "BM_SobolPoints/d:255/n:10000", 2.0},
             {"BM_WichuraInverseNormal/d:10/n:1000000", "BM_MoroInverseNormal/d:10/n:1000000", 1.5},
             {"BM_CorrelatedPaths", "BM_BrownianPaths", 1.5},
+            {"BM_LatticePoints/d:10/n:1000000", "BM_ScrambledSobolPoints/d:10/n:1000000", 0.5},
         };
         std::printf("\nTargets (CPU time ratios from this run; the scramble's %s path):\n",
                     ProcessorHasAvx2() ? "AVX2" : "baseline");
@@ -241,6 +251,7 @@ private:
 BENCHMARK(BM_ResultMatrixOnly)->Apply(WorksheetSizes);
 BENCHMARK(BM_SobolPoints)->Apply(WorksheetSizes);
 BENCHMARK(BM_ScrambledSobolPoints)->Apply(WorksheetSizes);
+BENCHMARK(BM_LatticePoints)->Apply(WorksheetSizes);
 BENCHMARK(BM_BoostSobol)->Apply(WorksheetSizes);
 BENCHMARK(BM_BoostSobol32)->Apply(WorksheetSizes);
 BENCHMARK(BM_FaurePoints)->Apply(WorksheetSizes);

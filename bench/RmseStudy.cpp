@@ -1,11 +1,13 @@
 // Why the scrambled functions exist: the root-mean-square error of the
 // estimate of a smooth integral with known value, over 64 seeds, at
-// n = 2^8 ... 2^16, for scrambled Sobol and scrambled Halton points beside
+// n = 2^6 ... 2^16, for scrambled Sobol and scrambled Halton points and the
+// randomly shifted lattice without and with the baker's transform, beside
 // plain Monte Carlo and the unscrambled points of rnd_Sobol (one point set,
 // hence one error).
 // Prints a table with the fitted rates; with a file name, also writes the
 // table there as columns for gnuplot.
 #include "DirectionNumberFile.h"
+#include "LatticePoints.h"
 #include "ScrambledHalton.h"
 #include "ScrambledSobol.h"
 #include "SobolPoints.h"
@@ -20,7 +22,7 @@ namespace {
 
 constexpr int Dimensions = 5;
 constexpr int Seeds = 64;
-constexpr int FirstPower = 8;
+constexpr int FirstPower = 6;
 constexpr int LastPower = 16;
 constexpr int MostPoints = 1 << LastPower;
 
@@ -86,36 +88,46 @@ int main(int argc, char** argv) {
         return 1;
     }
     const std::filesystem::path file = DirectionNumberFilePath();
-    std::vector<std::vector<double>> scrambled, halton, monteCarlo;
+    std::vector<std::vector<double>> scrambled, halton, monteCarlo, lattice, baker;
     for (int seed = 0; seed < Seeds; ++seed) {
         scrambled.push_back(
             PrefixErrors(ScrambledSobolPoints(Dimensions, MostPoints, seed, 0, file)));
         halton.push_back(PrefixErrors(ScrambledHaltonPoints(Dimensions, MostPoints, seed, 0)));
         monteCarlo.push_back(PrefixErrors(MonteCarloPoints(seed)));
+        lattice.push_back(
+            PrefixErrors(LatticePoints(Dimensions, MostPoints, seed, 0, LatticeTransform::None)));
+        baker.push_back(
+            PrefixErrors(LatticePoints(Dimensions, MostPoints, seed, 0, LatticeTransform::Baker)));
     }
     const std::vector<double> scrambledRms = RootMeanSquare(scrambled);
     const std::vector<double> haltonRms = RootMeanSquare(halton);
     const std::vector<double> monteCarloRms = RootMeanSquare(monteCarlo);
+    const std::vector<double> latticeRms = RootMeanSquare(lattice);
+    const std::vector<double> bakerRms = RootMeanSquare(baker);
     const std::vector<double> sobol = PrefixErrors(SobolPoints(Dimensions, MostPoints, file));
 
     std::printf("RMSE of the estimate of the integral of prod_j (1 + (x_j - 1/2) / j) over "
                 "[0, 1]^5 (= 1),\nover %d seeds; unscrambled Sobol (rnd_Sobol's points) is one "
                 "point set, so its error is single.\n\n",
                 Seeds);
-    std::printf("%8s  %16s  %16s  %16s  %16s\n", "n", "scrambled Sobol", "Monte Carlo",
-                "Sobol |error|", "scrambled Halton");
+    std::printf("%8s  %16s  %16s  %16s  %16s  %16s  %16s\n", "n", "scrambled Sobol", "Monte Carlo",
+                "Sobol |error|", "scrambled Halton", "lattice", "lattice, baker");
     for (std::size_t k = 0; k < sobol.size(); ++k) {
         const int n = 1 << (FirstPower + k);
-        std::printf("%8d  %16.3e  %16.3e  %16.3e  %16.3e\n", n, scrambledRms[k], monteCarloRms[k],
-                    std::fabs(sobol[k]), haltonRms[k]);
+        std::printf("%8d  %16.3e  %16.3e  %16.3e  %16.3e  %16.3e  %16.3e\n", n, scrambledRms[k],
+                    monteCarloRms[k], std::fabs(sobol[k]), haltonRms[k], latticeRms[k],
+                    bakerRms[k]);
         if (data)
-            std::fprintf(data, "%d %.6e %.6e %.6e %.6e\n", n, scrambledRms[k], monteCarloRms[k],
-                         std::fabs(sobol[k]), haltonRms[k]);
+            std::fprintf(data, "%d %.6e %.6e %.6e %.6e %.6e %.6e\n", n, scrambledRms[k],
+                         monteCarloRms[k], std::fabs(sobol[k]), haltonRms[k], latticeRms[k],
+                         bakerRms[k]);
     }
-    std::printf("%8s  %16.2f  %16.2f  %16.2f  %16.2f\n", "rate", FittedRate(scrambledRms),
-                FittedRate(monteCarloRms), FittedRate(sobol), FittedRate(haltonRms));
+    std::printf("%8s  %16.2f  %16.2f  %16.2f  %16.2f  %16.2f  %16.2f\n", "rate",
+                FittedRate(scrambledRms), FittedRate(monteCarloRms), FittedRate(sobol),
+                FittedRate(haltonRms), FittedRate(latticeRms), FittedRate(bakerRms));
     std::printf("(rate: least-squares slope of log RMSE on log n; Monte Carlo's theory is "
-                "-0.5, scrambled nets on smooth integrands -1.5)\n");
+                "-0.5, scrambled nets on smooth integrands -1.5, shifted lattices with the "
+                "baker's transform close to -2)\n");
     if (data)
         std::fclose(data);
     return 0;

@@ -1,17 +1,12 @@
 #include "Discrepancy.h"
 
+#include "GeneratorArguments.h"
+
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <stdexcept>
 
 namespace {
-
-std::string Lower(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return text;
-}
 
 void RequireUnitCube(const DoubleMatrix& points) {
     if (points.RowCount() == 0 || points.ColumnCount() == 0)
@@ -56,7 +51,7 @@ template <class Single> double SingleSum(const DoubleMatrix& x, Single single) {
 } // namespace
 
 DiscrepancyKind DiscrepancyKindNamed(const std::string& name) {
-    const std::string lower = Lower(name);
+    const std::string lower = LowerCase(name);
     if (lower == "cd")
         return DiscrepancyKind::Centred;
     if (lower == "wd")
@@ -65,11 +60,8 @@ DiscrepancyKind DiscrepancyKindNamed(const std::string& name) {
         return DiscrepancyKind::Mixture;
     if (lower == "l2-star")
         return DiscrepancyKind::L2Star;
-    // The text is echoed only in part: a sheet's text may be 32767 characters.
-    constexpr std::size_t Echoed = 40;
-    const std::string shown = name.size() <= Echoed ? name : name.substr(0, Echoed) + "...";
-    throw std::invalid_argument("kind must be \"CD\", \"WD\", \"MD\" or \"L2-star\", not \"" +
-                                shown + "\"");
+    throw std::invalid_argument("kind must be \"CD\", \"WD\", \"MD\" or \"L2-star\", not " +
+                                EchoedText(name));
 }
 
 double Discrepancy(const DoubleMatrix& x, DiscrepancyKind kind) {

@@ -1,5 +1,7 @@
 #include "GeneratorArguments.h"
 
+#include <algorithm>
+#include <cctype>
 #include <stdexcept>
 
 void RequireValidCounts(int d, int n) {
@@ -7,4 +9,15 @@ void RequireValidCounts(int d, int n) {
         throw std::invalid_argument("the number of dimensions must not be negative");
     if (n < 0)
         throw std::invalid_argument("the number of points must not be negative");
+}
+
+std::string LowerCase(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+std::string EchoedText(const std::string& text) {
+    constexpr std::size_t Echoed = 40;
+    return "\"" + (text.size() <= Echoed ? text : text.substr(0, Echoed) + "...") + "\"";
 }

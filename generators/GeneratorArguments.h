@@ -1,5 +1,14 @@
 #pragma once
 
+#include <string>
+
 // Throws std::invalid_argument for a negative dimension or point count; the
 // generators call it before they allocate or read anything.
 void RequireValidCounts(int d, int n);
+
+// The text with its ASCII letters in lower case, for names read in any case.
+std::string LowerCase(std::string text);
+
+// The text in double quotes for an error message, cut after 40 characters:
+// a sheet's text may be 32767 characters long.
+std::string EchoedText(const std::string& text);

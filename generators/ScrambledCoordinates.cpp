@@ -4,20 +4,12 @@
 
 namespace {
 
-// (x + 1/2) / 2^32 is exact in a double: 33 significant bits. x goes through
-// the signed value x - 2^31, since x86 converts signed 32-bit integers
-// several at a time and unsigned ones not at all; every step is exact.
-double Coordinate(std::uint32_t bits) {
-    const std::int32_t centred = static_cast<std::int32_t>(bits ^ 0x80000000u);
-    return (centred + 2147483648.5) * 0x1p-32;
-}
-
 // One body for both paths: each compiles it with its own instruction set.
 [[gnu::always_inline]] inline void ScrambleAll(const std::uint32_t* reversed,
                                                const std::uint32_t* seeds, double* coordinates,
                                                std::size_t count) {
     for (std::size_t k = 0; k < count; ++k)
-        coordinates[k] = Coordinate(OwenScrambleReversed(reversed[k], seeds[k]));
+        coordinates[k] = UnitCoordinate(OwenScrambleReversed(reversed[k], seeds[k]));
 }
 
 using ScrambleFunction = void (*)(const std::uint32_t*, const std::uint32_t*, double*, std::size_t);

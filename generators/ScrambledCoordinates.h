@@ -20,6 +20,14 @@ void ScrambleToCoordinatesAvx2(const std::uint32_t* reversed, const std::uint32_
 
 bool ProcessorHasAvx2();
 
+// (x + 1/2) / 2^32, exact in a double: 33 significant bits. x goes through
+// the signed value x - 2^31, since x86 converts signed 32-bit integers
+// several at a time and unsigned ones not at all; every step is exact.
+inline double UnitCoordinate(std::uint32_t bits) {
+    const std::int32_t centred = static_cast<std::int32_t>(bits ^ 0x80000000u);
+    return (centred + 2147483648.5) * 0x1p-32;
+}
+
 // The faster of the two that this processor runs.
 void ScrambleToCoordinates(const std::uint32_t* reversed, const std::uint32_t* seeds,
                            double* coordinates, std::size_t count);

@@ -66,6 +66,7 @@ TEST(AddInImage, ExportsExcelsEntryPointsUndecorated) {
                                             "xlrnd_Discrepancy",
                                             "xlrnd_Faure",
                                             "xlrnd_Halton",
+                                            "xlrnd_Lattice",
                                             "xlrnd_LogNormalRNs",
                                             "xlrnd_MoroNormSinInv",
                                             "xlrnd_NormalRNs",

@@ -8,11 +8,13 @@
 #include "BrownianPaths.h"
 #include "CorrelatedPaths.h"
 #include "CorrelationFactor.h"
+#include "LatticePoints.h"
 #include "ScrambledHalton.h"
 #include "ScrambledSobol.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -836,3 +838,109 @@ TEST(CorrelatedPathsFunction, StopsOnEscSkipsTheWizardAndRunsOnEveryThread) {
 }
 
 } // namespace
+// Numbers as typed, then the transform as given: a text, omitted, or a
+// reference to an empty cell.
+Grid EvaluateLattice(const std::vector<double>& numbers, const xlhost::FormulaArgument& transform) {
+    AddInSession::Get();
+    std::vector<xlhost::FormulaArgument> arguments;
+    for (double number : numbers)
+        arguments.push_back(xlhost::FormulaArgument::Literal(Cell::Number(number)));
+    arguments.resize(5, xlhost::FormulaArgument::Omitted());
+    arguments.push_back(transform);
+    return Engine::Get().EvaluateFormula("rnd_Lattice", arguments);
+}
+
+xlhost::FormulaArgument Text(const char* text) {
+    return xlhost::FormulaArgument::Literal(Cell::Text(text));
+}
+
+} // namespace
+
+// The generator's points for every spelling and absence of the transform,
+// replicates as the blocks of the following seeds, as wide as both the sheet
+// and the vector allow.
+TEST(RandomisedFunctions, LatticeIsItsGeneratorsPointsAndReplicates) {
+    const auto omitted = xlhost::FormulaArgument::Omitted();
+    const auto emptyCell = xlhost::FormulaArgument::Reference({3, 3, 3, 3});
+    const int widest = std::min(SheetWidth(), 9125);
+    const auto none = LatticeTransform::None;
+    const auto baker = LatticeTransform::Baker;
+    Engine::Get().ClearSheet();
+    const struct {
+        std::vector<double> numbers;
+        xlhost::FormulaArgument transform;
+        DoubleMatrix expected;
+    } cases[] = {
+        {{3, 8, 7}, omitted, LatticePoints(3, 8, 7, 0, none)},
+        {{3, 8, 7}, emptyCell, LatticePoints(3, 8, 7, 0, none)},
+        {{3, 8, 7, 0, 1}, Text(""), LatticePoints(3, 8, 7, 0, none)},
+        {{2.9, 5.5, 1, 1048571}, Text("NONE"), LatticePoints(2, 5, 1, 1048571, none)},
+        {{4, 16, 7, 3}, Text("Baker"), LatticePoints(4, 16, 7, 3, baker)},
+        {{2, 9, 4294967295.0, 0, 2},
+         Text("baker"),
+         Stacked({LatticePoints(2, 9, 4294967295u, 0, baker), LatticePoints(2, 9, 0, 0, baker)})},
+        {{double(widest), 2, 9}, omitted, LatticePoints(widest, 2, 9, 0, none)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.numbers[0] << ", " << c.numbers[1]);
+        ExpectGrid(EvaluateLattice(c.numbers, c.transform), c.expected);
+    }
+}
+
+// Every argument judged in its order, before a point is computed: the
+// lattice's own limits where they fall, then the transform.
+TEST(RandomisedFunctions, LatticeShowsWhatIsAllowedForTheFirstWrongArgument) {
+    const bool excel12 = AddInSession::Get().UsesExcel12Records();
+    const std::string tooWide =
+        excel12 ? "the lattice has at most 9125 dimensions; d was 9126" : ColumnsText("d");
+    const std::string pastTheEnd =
+        "the lattice holds at most 1048576 points; start + n was 1048577";
+    const std::string transformText = "transform must be \"none\" or \"baker\"";
+    const auto omitted = xlhost::FormulaArgument::Omitted();
+    const struct {
+        std::vector<double> numbers;
+        xlhost::FormulaArgument transform;
+        std::string text;
+    } cases[] = {
+        {{9126, 1}, omitted, tooWide},
+        {{9126, -1}, Text("tent"), tooWide},
+        {{-1, 1}, omitted, ColumnsText("d")},
+        {{3, -1}, omitted, "the number of points must not be negative"},
+        {{3, 1048577}, omitted, pastTheEnd},
+        {{3, 1, 0, 1048576}, omitted, pastTheEnd},
+        {{3, 1, 0, 1048576, -1}, Text("tent"), pastTheEnd},
+        {{3, 4, 0.5}, Text("tent"), "seed must be a whole number from 0 to 4294967295"},
+        {{3, 4, 0, 0.5}, omitted, "start must be a whole number from 0 to 4294967295"},
+        {{3, 4, 0, 0, -1}, Text("tent"), "replicates must not be negative"},
+        {{3, 4}, Text("tent"), transformText + ", not \"tent\""},
+        {{3, 4}, Text(" baker"), transformText + ", not \" baker\""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        ExpectText(EvaluateLattice(c.numbers, c.transform), c.text);
+    }
+    // No name is taken from the low bytes of wider characters: these four
+    // are "none" that way. Excel 4 records show them as "?".
+    const Grid refused = EvaluateLattice({3, 4}, Text("\xC5\xAE\xC5\xAF\xC5\xAE\xC5\xA5"));
+    ASSERT_EQ(refused.cells.size(), 1u);
+    EXPECT_EQ(refused.At(0, 0).text.rfind(transformText, 0), 0u) << refused.At(0, 0).Display();
+}
+
+// Esc between blocks, TRUE for a large result in the wizard, as the other
+// randomised functions do.
+TEST(RandomisedFunctions, LatticeStopsOnEscAndSkipsLargeResultsInTheWizard) {
+    Engine& engine = Engine::Get();
+    const auto omitted = xlhost::FormulaArgument::Omitted();
+    engine.SetBreak(true);
+    engine.ClearCallLog();
+    ExpectText(EvaluateLattice({255, 60000, 7}, omitted), "calculation interrupted");
+    EXPECT_EQ(BreakChecks(), 1u) << "stopped at the first block";
+    engine.SetBreak(false);
+    EXPECT_EQ(engine.OutstandingAllocations(), 0u);
+
+    engine.SetFunctionWizard(true);
+    const Grid large = EvaluateLattice({4, 1025, 1}, Text("baker"));
+    engine.SetFunctionWizard(false);
+    ASSERT_EQ(large.cells.size(), 1u);
+    EXPECT_TRUE(large.At(0, 0) == Cell::Boolean(true)) << large.At(0, 0).Display();
+}
