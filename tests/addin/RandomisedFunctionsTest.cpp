@@ -838,6 +838,9 @@ TEST(CorrelatedPathsFunction, StopsOnEscSkipsTheWizardAndRunsOnEveryThread) {
 }
 
 } // namespace
+
+namespace {
+
 // Numbers as typed, then the transform as given: a text, omitted, or a
 // reference to an empty cell.
 Grid EvaluateLattice(const std::vector<double>& numbers, const xlhost::FormulaArgument& transform) {
@@ -874,7 +877,7 @@ TEST(RandomisedFunctions, LatticeIsItsGeneratorsPointsAndReplicates) {
         {{3, 8, 7}, omitted, LatticePoints(3, 8, 7, 0, none)},
         {{3, 8, 7}, emptyCell, LatticePoints(3, 8, 7, 0, none)},
         {{3, 8, 7, 0, 1}, Text(""), LatticePoints(3, 8, 7, 0, none)},
-        {{2.9, 5.5, 1, 1048571}, Text("NONE"), LatticePoints(2, 5, 1, 1048571, none)},
+        {{2, 5, 1, 1048571}, Text("NONE"), LatticePoints(2, 5, 1, 1048571, none)},
         {{4, 16, 7, 3}, Text("Baker"), LatticePoints(4, 16, 7, 3, baker)},
         {{2, 9, 4294967295.0, 0, 2},
          Text("baker"),

@@ -133,6 +133,7 @@ const ExpectedRegistration Functions[] = {
       " k x k correlation matrix of the assets, a range or an array . ", SeedHelp,
       " index of the first Sobol point, 0 for the first (0 if omitted) . ", ReplicatesHelp,
       " \"pca\" (principal components, if omitted) or \"cholesky\" . "},
+     true},
     {"xlrnd_Lattice",
      "BBBBBV",
      "rnd_Lattice",
