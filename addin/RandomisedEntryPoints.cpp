@@ -246,11 +246,10 @@ XLW_EXPORT void* XLW_STDCALL xlrnd_Lattice(double d, double n, double seed, doub
         const std::optional<std::string> name =
             OptionalText(XlfOper(transform), "transform must be \"none\" or \"baker\"");
         const LatticeTransform mapping = LatticeTransformNamed(name.value_or(""));
-        return ReplicatedResult(copies, seedBits, first, points, dimensions,
-                                [&](std::uint32_t blockSeed) {
-                                    return LatticePoints(dimensions, points, blockSeed, first,
-                                                         mapping, EscPressed);
-                                });
+        return ReplicatedResult(
+            copies, seedBits, first, points, dimensions, [&](std::uint32_t blockSeed) {
+                return LatticePoints(dimensions, points, blockSeed, first, mapping, EscPressed);
+            });
     });
 }
 
