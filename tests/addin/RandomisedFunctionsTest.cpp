@@ -246,7 +246,7 @@ TEST(RandomisedFunctions, UnderExcel12TooManyCellsAreRefusedBeforeComputingThem)
 
 // An array result is no taller than the sheet it spills into: 1048576 rows
 // under Excel 12 records, replicates counted, refused in words before a point
-// is computed, by the specified functions too.
+// is computed, by the six original functions too.
 TEST(RandomisedFunctions, UnderExcel12RowsPastTheSheetAreRefused) {
     if (!AddInSession::Get().UsesExcel12Records())
         GTEST_SKIP() << "Excel 4 refuses 65536 rows and more";
@@ -269,7 +269,7 @@ TEST(RandomisedFunctions, UnderExcel12RowsPastTheSheetAreRefused) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.function);
-        const StandardOutputCapture printed; // the specified functions print their param.txt
+        const StandardOutputCapture printed; // the six original functions print their param.txt
         ExpectText(Evaluate(c.function, c.arguments), rowsText(c.rows));
     }
     const Grid tallest = Evaluate("rnd_ScrambledSobol", {1, 1048576, 7});
