@@ -1,20 +1,17 @@
 #include "CorrelationFactor.h"
+#include "GeneratorArguments.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cmath>
 #include <sstream>
 #include <stdexcept>
 
 FactorMethod FactorMethodNamed(const std::string& name) {
-    std::string lower(name);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    const std::string lower = LowerCase(name);
     if (lower.empty() || lower == "pca")
         return FactorMethod::PrincipalComponents;
     if (lower == "cholesky")
         return FactorMethod::Cholesky;
-    throw std::invalid_argument("method must be \"pca\" or \"cholesky\", not \"" + name + "\"");
+    throw std::invalid_argument("method must be \"pca\" or \"cholesky\", not " + EchoedText(name));
 }
 
 namespace {
