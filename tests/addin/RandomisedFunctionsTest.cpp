@@ -332,9 +332,18 @@ TEST(RandomisedFunctions, EscStopsALongCallBetweenBlocksOfRows) {
         EXPECT_TRUE(engine.BreakPending()) << "Excel clears the break, not the function";
         engine.SetBreak(false);
     }
-    engine.SetBreak(true);
-    ExpectText(Evaluate("rnd_BrownianPaths", {255, 60000, 1, 7}), "calculation interrupted");
-    engine.SetBreak(false);
+    const struct {
+        const char* function;
+        std::vector<double> arguments;
+    } stopped[] = {{"rnd_BrownianPaths", {255, 60000, 1, 7}}, {"rnd_Lattice", {255, 60000, 7}}};
+    for (const auto& c : stopped) {
+        SCOPED_TRACE(c.function);
+        engine.SetBreak(true);
+        engine.ClearCallLog();
+        ExpectText(Evaluate(c.function, c.arguments), "calculation interrupted");
+        EXPECT_EQ(BreakChecks(), 1u) << "stopped at the first block";
+        engine.SetBreak(false);
+    }
     EXPECT_EQ(engine.OutstandingAllocations(), 0u);
 }
 
@@ -351,7 +360,8 @@ TEST(RandomisedFunctions, InTheFunctionWizardOnlyALargeResultIsSkipped) {
     const Grid paths = Evaluate("rnd_BrownianPaths", {3, 4, 1, 1, 0});
     const std::vector<Grid> large = {Evaluate("rnd_ScrambledSobol", {4, 1025, 1, 0}),
                                      Evaluate("rnd_ScrambledNormalRNs", {255, 17, 1, 0}),
-                                     Evaluate("rnd_BrownianPaths", {2, 2049, 1, 1, 0})};
+                                     Evaluate("rnd_BrownianPaths", {2, 2049, 1, 1, 0}),
+                                     Evaluate("rnd_Lattice", {4, 1025, 1})};
     engine.SetFunctionWizard(false);
     const Grid outside = Evaluate("rnd_BrownianPaths", {2, 2049, 1, 1, 0});
     EXPECT_EQ(output.Finish(), "");
@@ -927,23 +937,4 @@ TEST(RandomisedFunctions, LatticeShowsWhatIsAllowedForTheFirstWrongArgument) {
     const Grid refused = EvaluateLattice({3, 4}, Text("\xC5\xAE\xC5\xAF\xC5\xAE\xC5\xA5"));
     ASSERT_EQ(refused.cells.size(), 1u);
     EXPECT_EQ(refused.At(0, 0).text.rfind(transformText, 0), 0u) << refused.At(0, 0).Display();
-}
-
-// Esc between blocks, TRUE for a large result in the wizard, as the other
-// randomised functions do.
-TEST(RandomisedFunctions, LatticeStopsOnEscAndSkipsLargeResultsInTheWizard) {
-    Engine& engine = Engine::Get();
-    const auto omitted = xlhost::FormulaArgument::Omitted();
-    engine.SetBreak(true);
-    engine.ClearCallLog();
-    ExpectText(EvaluateLattice({255, 60000, 7}, omitted), "calculation interrupted");
-    EXPECT_EQ(BreakChecks(), 1u) << "stopped at the first block";
-    engine.SetBreak(false);
-    EXPECT_EQ(engine.OutstandingAllocations(), 0u);
-
-    engine.SetFunctionWizard(true);
-    const Grid large = EvaluateLattice({4, 1025, 1}, Text("baker"));
-    engine.SetFunctionWizard(false);
-    ASSERT_EQ(large.cells.size(), 1u);
-    EXPECT_TRUE(large.At(0, 0) == Cell::Boolean(true)) << large.At(0, 0).Display();
 }
