@@ -275,6 +275,9 @@ constexpr int xlSheetId = 4 | xlSpecial;
 constexpr int xlAbort = 6 | xlSpecial;
 constexpr int xlGetHwnd = 8 | xlSpecial;
 constexpr int xlGetName = 9 | xlSpecial;
+// From Excel 2010 on: whether the calling function runs on a compute
+// cluster's node rather than in Excel's process.
+constexpr int xlRunningOnCluster = 18 | xlSpecial;
 constexpr int xlcMessage = 122 | xlCommand;
 constexpr int xlfCaller = 89;
 constexpr int xlfRegister = 149;
