@@ -286,7 +286,8 @@ std::optional<double> AlphaOf(const XlfOper& alpha) {
 
 } // namespace
 
-XLW_EXPORT void* XLW_STDCALL xlrnd_ReplicateStats(void* values, double replicates, void* alpha) {
+XLW_EXPORT void* XLW_STDCALL xlrnd_ReplicateStats(xlw::ValueArgument values, double replicates,
+                                                  xlw::ValueArgument alpha) {
     return ThreadSafeWorksheetCall([=] {
         const std::vector<double> numbers = ColumnOfNumbers(XlfOper(values));
         const ReplicateSummary summary =
@@ -327,7 +328,7 @@ DiscrepancyKind KindOf(const XlfOper& kind) {
 
 } // namespace
 
-XLW_EXPORT void* XLW_STDCALL xlrnd_Discrepancy(void* points, void* kind) {
+XLW_EXPORT void* XLW_STDCALL xlrnd_Discrepancy(xlw::ValueArgument points, xlw::ValueArgument kind) {
     return ThreadSafeWorksheetCall([=] {
         const DoubleMatrix matrix = PointsOf(XlfOper(points));
         return XlfOper(Discrepancy(matrix, KindOf(XlfOper(kind))));

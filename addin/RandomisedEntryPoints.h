@@ -20,3 +20,6 @@ XLW_EXPORT void* XLW_STDCALL xlrnd_CorrelatedPaths(double steps, double n, doubl
                                                    xlw::ValueArgument method);
 XLW_EXPORT void* XLW_STDCALL xlrnd_Lattice(double d, double n, double seed, double start,
                                            double replicates, xlw::ValueArgument transform);
+XLW_EXPORT void* XLW_STDCALL xlrnd_ReplicateStats(xlw::ValueArgument values, double replicates,
+                                                  xlw::ValueArgument alpha);
+XLW_EXPORT void* XLW_STDCALL xlrnd_Discrepancy(xlw::ValueArgument points, xlw::ValueArgument kind);

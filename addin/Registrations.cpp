@@ -1,7 +1,8 @@
 // The worksheet functions as Excel's function wizard lists them. The
 // registrars run in this order while the module loads, and Excel registers the
 // functions in the same order when the add-in opens: the six original ones
-// first, then the randomised ones, which alone are thread-safe.
+// first, through Excel4 as they always were, then the randomised ones, which
+// alone are thread-safe and cluster-safe.
 #include "RandomisedEntryPoints.h"
 
 #include "xlw/AddInName.h"
@@ -15,7 +16,10 @@ namespace {
 using xlw::AddInName;
 using xlw::ArgumentHelp;
 using xlw::ArgumentSpec;
+using xlw::ClusterSafeFunction;
 using xlw::FunctionRegistrar;
+using xlw::RegistrationInterface;
+using xlw::RegistrationOptions;
 using xlw::ThreadSafeFunction;
 using xlw::WorksheetFunction;
 
@@ -27,8 +31,12 @@ constexpr const char* Category = "Tesserine";
 constexpr const char* RunningValueRecord = "";
 constexpr bool NotVolatile = false;
 constexpr bool NotThreadSafe = false;
-// Under Excel 12 records ("$"): Excel may call them on every core at once.
-constexpr bool ThreadSafe = true;
+// Their registration is what it was before Excel 2007, whatever the Excel.
+const RegistrationOptions ThroughExcel4{RegistrationInterface::Excel4};
+// Excel may call them on every core at once ("$"), and hand them to a
+// compute cluster's nodes ("&"): they need nothing but their arguments' values
+// and the files beside the add-in.
+constexpr auto Randomised = ThreadSafeFunction | ClusterSafeFunction;
 
 const ArgumentSpec SobolArguments[] = {{"d", " number of dimensions ", "B"},
                                        {"n", " number of sobol points ", "B"}};
@@ -77,21 +85,17 @@ const ArgumentHelp LatticeArguments[] = {
     {"replicates", ReplicatesHelp},
     {"transform", " \"none\" (if omitted) or \"baker\", the tent map 1 - |2x - 1| "}};
 
-const ArgumentSpec ReplicateStatsArguments[] = {
+const ArgumentHelp ReplicateStatsArguments[] = {
     {"values",
-     " one column of R blocks of n numbers, such as the spill A1# of a replicated result ",
-     "XLF_OPER"},
-    {"replicates", " R, the number of blocks, at least 2 ", "B"},
+     " one column of R blocks of n numbers, such as the spill A1# of a replicated result "},
+    {"replicates", " R, the number of blocks, at least 2 "},
     {"alpha",
-     " 0.05 adds the half-width of the 95% Student-t interval, and so on (none if omitted) ",
-     "XLF_OPER"}};
+     " 0.05 adds the half-width of the 95% Student-t interval, and so on (none if omitted) "}};
 
-const ArgumentSpec DiscrepancyArguments[] = {
-    {"points", " n rows of d coordinates in [0, 1] ", "XLF_OPER"},
-    {"kind",
-     " \"CD\" (centred, if omitted), \"WD\" (wrap-around), \"MD\" (mixture) or "
-     "\"L2-star\" ",
-     "XLF_OPER"}};
+const ArgumentHelp DiscrepancyArguments[] = {
+    {"points", " n rows of d coordinates in [0, 1] "},
+    {"kind", " \"CD\" (centred, if omitted), \"WD\" (wrap-around), \"MD\" (mixture) or "
+             "\"L2-star\" "}};
 
 template <std::size_t Count> int CountOf(const ArgumentSpec (&)[Count]) {
     return static_cast<int>(Count);
@@ -100,75 +104,73 @@ template <std::size_t Count> int CountOf(const ArgumentSpec (&)[Count]) {
 const FunctionRegistrar sobol("xlrnd_Sobol", "rnd_Sobol",
                               " generates n sobol points for d dimensions ", Category,
                               SobolArguments, CountOf(SobolArguments), NotVolatile, NotThreadSafe,
-                              RunningValueRecord);
+                              RunningValueRecord, ThroughExcel4);
 const FunctionRegistrar faure("xlrnd_Faure", "rnd_Faure",
                               " generates first n point for d dimensions of Faure Sequence ",
                               Category, FaureArguments, CountOf(FaureArguments), NotVolatile,
-                              NotThreadSafe, RunningValueRecord);
+                              NotThreadSafe, RunningValueRecord, ThroughExcel4);
 const FunctionRegistrar halton("xlrnd_Halton", "rnd_Halton",
                                " generates first n point for d dimensions of Halton Sequence ",
                                Category, HaltonArguments, CountOf(HaltonArguments), NotVolatile,
-                               NotThreadSafe, RunningValueRecord);
+                               NotThreadSafe, RunningValueRecord, ThroughExcel4);
 const FunctionRegistrar moro("xlrnd_MoroNormSinInv", "rnd_MoroNormSinInv",
                              " Calculates the Normal Standard number given a Random Number ",
                              Category, MoroArguments, CountOf(MoroArguments), NotVolatile,
-                             NotThreadSafe, RunningValueRecord);
+                             NotThreadSafe, RunningValueRecord, ThroughExcel4);
 const FunctionRegistrar normal("xlrnd_NormalRNs", "rnd_NormalRNs",
                                " generates normally distributed Random numbers for the first d "
                                "dimensions. Uses Sobol and Moro's inversion. ",
                                Category, VariateArguments, CountOf(VariateArguments), NotVolatile,
-                               NotThreadSafe, RunningValueRecord);
+                               NotThreadSafe, RunningValueRecord, ThroughExcel4);
 const FunctionRegistrar logNormal("xlrnd_LogNormalRNs", "rnd_LogNormalRNs",
                                   " generates Log normally distributed Random numbers for the "
                                   "first d dimensions. Uses Sobol and Moro's inversion. ",
                                   Category, VariateArguments, CountOf(VariateArguments),
-                                  NotVolatile, NotThreadSafe, RunningValueRecord);
+                                  NotVolatile, NotThreadSafe, RunningValueRecord, ThroughExcel4);
 
 const WorksheetFunction<xlrnd_ScrambledSobol> scrambledSobol(
     "xlrnd_ScrambledSobol", "rnd_ScrambledSobol",
     " generates n Owen-scrambled Sobol points for d dimensions from point start on; each seed "
     "gives another randomisation ",
-    Category, ScrambledPointArguments, ThreadSafeFunction);
+    Category, ScrambledPointArguments, Randomised);
 const WorksheetFunction<xlrnd_ScrambledNormalRNs> scrambledNormal(
     "xlrnd_ScrambledNormalRNs", "rnd_ScrambledNormalRNs",
     " generates normally distributed Random numbers from Owen-scrambled Sobol points, with a "
     "full-precision inverse normal ",
-    Category, ScrambledPointArguments, ThreadSafeFunction);
+    Category, ScrambledPointArguments, Randomised);
 const WorksheetFunction<xlrnd_BrownianPaths> brownianPaths(
     "xlrnd_BrownianPaths", "rnd_BrownianPaths",
     " generates n paths of standard Brownian motion at the times k * maturity / steps, from "
     "scrambled Sobol points through a Brownian bridge ",
-    Category, BrownianPathArguments, ThreadSafeFunction);
+    Category, BrownianPathArguments, Randomised);
 
-const FunctionRegistrar replicateStats(
+const WorksheetFunction<xlrnd_ReplicateStats> replicateStats(
     "xlrnd_ReplicateStats", "rnd_ReplicateStats",
     " the mean of the R block means of values, its standard error and R, in one row; with alpha "
     "the half-width of the two-sided 1 - alpha interval too ",
-    Category, ReplicateStatsArguments, CountOf(ReplicateStatsArguments), NotVolatile, ThreadSafe,
-    RunningValueRecord);
+    Category, ReplicateStatsArguments, Randomised);
 
 const WorksheetFunction<xlrnd_ScrambledHalton> scrambledHalton(
     "xlrnd_ScrambledHalton", "rnd_ScrambledHalton",
     " generates n Halton points for d dimensions from point start on, each digit randomly "
     "permuted; each seed gives another randomisation ",
-    Category, ScrambledPointArguments, ThreadSafeFunction);
+    Category, ScrambledPointArguments, Randomised);
 
-const FunctionRegistrar discrepancy(
+const WorksheetFunction<xlrnd_Discrepancy> discrepancy(
     "xlrnd_Discrepancy", "rnd_Discrepancy",
     " how far points are from uniform: the squared centred, wrap-around or mixture discrepancy, "
     "or the L2-star discrepancy, as scipy.stats.qmc defines them ",
-    Category, DiscrepancyArguments, CountOf(DiscrepancyArguments), NotVolatile, ThreadSafe,
-    RunningValueRecord);
+    Category, DiscrepancyArguments, Randomised);
 
 const WorksheetFunction<xlrnd_CorrelatedPaths> correlatedPaths(
     "xlrnd_CorrelatedPaths", "rnd_CorrelatedPaths",
     " generates n rows of k correlated Brownian paths, asset after asset, from scrambled Sobol "
     "points through a Brownian bridge and the principal components of the correlation ",
-    Category, CorrelatedPathArguments, ThreadSafeFunction);
+    Category, CorrelatedPathArguments, Randomised);
 const WorksheetFunction<xlrnd_Lattice> lattice(
     "xlrnd_Lattice", "rnd_Lattice",
     " generates n points of a randomly shifted rank-1 lattice (Kuo's extensible vector) for d "
     "dimensions from point start on, in radical-inverse order; each seed gives another shift ",
-    Category, LatticeArguments, ThreadSafeFunction);
+    Category, LatticeArguments, Randomised);
 
 } // namespace

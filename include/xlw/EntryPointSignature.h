@@ -62,6 +62,7 @@ template <class Result, class... Arguments> struct EntryPointSignature {
     static constexpr bool isEntryPoint = true;
     static constexpr std::size_t argumentCount = sizeof...(Arguments);
     static constexpr bool takesVoidPointer = (std::is_same_v<Arguments, void*> || ...);
+    static constexpr bool takesReference = (std::is_same_v<Arguments, RangeArgument> || ...);
     static constexpr bool argumentsKnown = ((ArgumentTypeCode<Arguments>::code != nullptr) && ...);
     static constexpr bool resultKnown = ResultTypeCode<Result>::code != nullptr;
     static constexpr const char* resultCode = ResultTypeCode<Result>::code;
@@ -76,6 +77,7 @@ struct NotAnEntryPoint {
     static constexpr bool isEntryPoint = false;
     static constexpr std::size_t argumentCount = 0;
     static constexpr bool takesVoidPointer = false;
+    static constexpr bool takesReference = false;
     static constexpr bool argumentsKnown = true;
     static constexpr bool resultKnown = true;
     static constexpr const char* resultCode = TypeCodes::ValueResult;

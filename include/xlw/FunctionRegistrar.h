@@ -13,12 +13,30 @@
 
 namespace xlw {
 
+// Which of Excel's interfaces registers the function: the running Excel's
+// own, Excel12v with Excel 12 texts from Excel 2007 on, or Excel4v with
+// Excel 4 texts whatever the Excel, for a function whose registration must
+// stay as add-ins made it before Excel 2007.
+enum class RegistrationInterface { RunningExcel, Excel4 };
+
+struct RegistrationOptions {
+    RegistrationInterface through = RegistrationInterface::RunningExcel;
+    // "&" from Excel 2010 on, through Excel12v alone: the function may run
+    // on a compute cluster's node. One that takes a reference (R, U), an
+    // XLOPER (P) or is macro-sheet equivalent is refused before Excel is
+    // asked, as Excel would refuse it.
+    bool isClusterSafe = false;
+    // "#": the function may call what only macro sheets may.
+    bool isMacroSheetEquivalent = false;
+};
+
 class FunctionRegistrar {
 public:
     FunctionRegistrar(const std::string& functionName, const std::string& excelName,
                       const std::string& helpText, const std::string& category,
                       const ArgumentSpec* arguments, int argumentCount, bool isVolatile,
-                      bool isThreadSafe, const std::string& returnTypeCode);
+                      bool isThreadSafe, const std::string& returnTypeCode,
+                      const RegistrationOptions& options = RegistrationOptions());
 };
 
 } // namespace xlw

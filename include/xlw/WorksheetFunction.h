@@ -28,19 +28,29 @@ struct ArgumentHelp {
     const char* help;
 };
 
-enum FunctionFlags : unsigned {
-    OrdinaryFunction = 0,
-    // Recalculated whenever Excel recalculates ("!").
-    VolatileFunction = 1,
-    // Called on any of Excel's recalculation threads under Excel 12 records
-    // ("$"); its entry point runs in WorksheetCall, whose result then owns
-    // its memory off the main thread, or in ThreadSafeWorksheetCall.
-    ThreadSafeFunction = 2
-};
+// What a function asks of Excel beyond its types, joined with "|". Each is a
+// type of its own, so that a combination Excel refuses stops the build.
+template <unsigned Bits> struct FunctionFlags { static constexpr unsigned bits = Bits; };
 
-constexpr FunctionFlags operator|(FunctionFlags left, FunctionFlags right) {
-    return static_cast<FunctionFlags>(static_cast<unsigned>(left) | static_cast<unsigned>(right));
+template <unsigned Left, unsigned Right>
+constexpr FunctionFlags<Left | Right> operator|(FunctionFlags<Left>, FunctionFlags<Right>) {
+    return {};
 }
+
+constexpr FunctionFlags<0> OrdinaryFunction{};
+// Recalculated whenever Excel recalculates ("!").
+constexpr FunctionFlags<1> VolatileFunction{};
+// Called on any of Excel's recalculation threads under Excel 12 records
+// ("$"); its entry point runs in WorksheetCall, whose result then owns
+// its memory off the main thread, or in ThreadSafeWorksheetCall.
+constexpr FunctionFlags<2> ThreadSafeFunction{};
+// May be run on a compute cluster's node instead of in Excel ("&", from
+// Excel 2010 on): with its arguments' values and the files beside the add-in
+// alone, every callback but xlRunningOnCluster possibly failing there.
+constexpr FunctionFlags<4> ClusterSafeFunction{};
+// Calls what only macro sheets may call, and sees its reference arguments
+// uncalculated ("#").
+constexpr FunctionFlags<8> MacroSheetEquivalentFunction{};
 
 template <auto EntryPoint> class WorksheetFunction {
     using Signature = decltype(SignatureOf(EntryPoint));
@@ -60,10 +70,10 @@ template <auto EntryPoint> class WorksheetFunction {
                   "record that WorksheetCall returns): Excel reads no other type");
 
 public:
-    template <std::size_t Count>
+    template <std::size_t Count, unsigned Flags = 0>
     WorksheetFunction(const char* exportedName, const char* excelName, const char* help,
                       const char* category, const ArgumentHelp (&arguments)[Count],
-                      FunctionFlags flags = OrdinaryFunction) {
+                      FunctionFlags<Flags> flags = {}) {
         static_assert(!Signature::isEntryPoint || Count == Signature::argumentCount,
                       "the argument table must have one entry for each argument of the function, "
                       "in the same order");
@@ -74,20 +84,38 @@ public:
     }
 
     // For a function without arguments.
+    template <unsigned Flags = 0>
     WorksheetFunction(const char* exportedName, const char* excelName, const char* help,
-                      const char* category, FunctionFlags flags = OrdinaryFunction) {
+                      const char* category, FunctionFlags<Flags> flags = {}) {
         static_assert(Signature::argumentCount == 0,
                       "the function takes arguments: give the table of their names and help texts");
         Register(exportedName, excelName, help, category, nullptr, 0, flags);
     }
 
 private:
+    template <unsigned Flags>
     static void Register(const char* exportedName, const char* excelName, const char* help,
                          const char* category, const ArgumentSpec* table, int count,
-                         FunctionFlags flags) {
+                         FunctionFlags<Flags>) {
+        constexpr bool isThreadSafe = (Flags & ThreadSafeFunction.bits) != 0;
+        constexpr bool isClusterSafe = (Flags & ClusterSafeFunction.bits) != 0;
+        constexpr bool isMacroSheetEquivalent = (Flags & MacroSheetEquivalentFunction.bits) != 0;
+        static_assert(!(isClusterSafe && Signature::takesReference),
+                      "a cluster-safe function cannot take xlw::RangeArgument: a node has no "
+                      "sheet to read a reference from, and Excel refuses R and U arguments for "
+                      "it; take xlw::ValueArgument");
+        static_assert(!(isClusterSafe && isMacroSheetEquivalent),
+                      "a cluster-safe function cannot be macro-sheet equivalent: Excel refuses "
+                      "\"&\" beside \"#\"");
+        static_assert(!(isThreadSafe && isMacroSheetEquivalent),
+                      "a thread-safe function cannot be macro-sheet equivalent: Excel refuses "
+                      "\"$\" beside \"#\"");
+        RegistrationOptions options;
+        options.isClusterSafe = isClusterSafe;
+        options.isMacroSheetEquivalent = isMacroSheetEquivalent;
         const FunctionRegistrar registrar(exportedName, excelName, help, category, table, count,
-                                          (flags & VolatileFunction) != 0,
-                                          (flags & ThreadSafeFunction) != 0, Signature::resultCode);
+                                          (Flags & VolatileFunction.bits) != 0, isThreadSafe,
+                                          Signature::resultCode, options);
     }
 };
 

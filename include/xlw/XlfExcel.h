@@ -28,8 +28,15 @@ public:
     // Whether the calling thread is one of Excel's recalculation threads, on
     // which only functions registered thread-safe are called: a thread other
     // than the one that bound the instance (Excel's main thread, which runs
-    // xlAutoOpen), under Excel 12 records. Excel 4 has no such threads.
+    // xlAutoOpen), under Excel 12 records. Excel 4 has no such threads. On a
+    // compute cluster's node every thread counts as one: no call there may
+    // leave its result in memory that the next call releases.
     bool OnRecalculationThread() const;
+    // Whether this process is a compute cluster's node, as binding found it:
+    // there Excel's own callbacks fail, the version unread among them, and
+    // xlRunningOnCluster answers that the add-in runs on a cluster. A node
+    // runs only functions registered cluster-safe, through Excel 12 records.
+    bool OnClusterNode() const { return onClusterNode_; }
     // The running Excel's major version (16 for "16.0"); 0 when it could
     // not be read or the callbacks are not bound.
     int MajorVersion() const { return majorVersion_; }
@@ -87,11 +94,17 @@ private:
     unsigned long mainThread_;
     int majorVersion_ = 0;
     bool isExcel12_ = false;
+    bool onClusterNode_ = false;
     std::string operTypeCode_;
     std::string xloperTypeCode_;
     std::string wideStringTypeCode_;
 
     static XlfExcel* instance_;
 };
+
+// What xlRunningOnCluster answers, asked anew: true on a compute cluster's
+// node (whatever true value its connector gives), false in Excel's process,
+// before Excel 2010 (which does not know the callback) and before binding.
+bool RunningOnCluster();
 
 } // namespace xlw

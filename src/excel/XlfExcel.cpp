@@ -100,7 +100,29 @@ BOOL CALLBACK MatchWizardWindow(HWND window, LPARAM searchAddress) {
     return FALSE;
 }
 
+// Asked through Excel12 whatever records are chosen: the callback is Excel
+// 2010's. Excel's process answers the integer 0; the connector gives a node's
+// answer of its own choosing, taken as TRUE or a number other than 0.
+bool AnswersRunningOnCluster() {
+    XLOPER12 answer{};
+    answer.xltype = xltypeNil;
+    if (Excel12(xlRunningOnCluster, &answer, 0) != xlretSuccess)
+        return false;
+    const unsigned type = answer.xltype & ~(xlbitXLFree | xlbitDLLFree);
+    const bool onCluster = (type == xltypeInt && answer.val.w != 0) ||
+                           (type == xltypeNum && answer.val.num != 0) ||
+                           (type == xltypeBool && answer.val.xbool != 0);
+    if (answer.xltype & (xltypeStr | xltypeMulti | xltypeRef))
+        Excel12(xlFree, nullptr, 1, &answer);
+    return onCluster;
+}
+
 } // namespace
+
+bool RunningOnCluster() {
+    // After a failed binding there is no Excel to ask.
+    return XlfExcel::Get().IsExcel12() && AnswersRunningOnCluster();
+}
 
 XlfExcel::XlfExcel() : library_(new LibraryRecord), mainThread_(GetCurrentThreadId()) {}
 
@@ -130,6 +152,8 @@ void XlfExcel::BindCallbacks() {
     if (!excel4v)
         throw std::runtime_error("Could not get address of Excel4v callback");
     majorVersion_ = ReadMajorVersion();
+    // Only a node has no version to give; a node runs Excel 12 records.
+    onClusterNode_ = majorVersion_ == 0 && AnswersRunningOnCluster();
     isExcel12_ = DetectExcel12();
     MakeValueImplementationCurrent(isExcel12_);
     operTypeCode_ = isExcel12_ ? "Q" : "P";
@@ -143,12 +167,12 @@ bool XlfExcel::IsBound() const {
 }
 
 bool XlfExcel::OnRecalculationThread() const {
-    return isExcel12_ && GetCurrentThreadId() != mainThread_;
+    return isExcel12_ && (onClusterNode_ || GetCurrentThreadId() != mainThread_);
 }
 
 bool XlfExcel::DetectExcel12() const {
     // Every Excel since 2007 (12) has the Excel 12 interface.
-    return majorVersion_ >= 12;
+    return majorVersion_ >= 12 || onClusterNode_;
 }
 
 int XlfExcel::ReadMajorVersion() const {
@@ -215,7 +239,8 @@ int XlfExcel::InvokeArray12(int xlfn, LPXLOPER12 result, int count, LPXLOPER12* 
 }
 
 bool XlfExcel::InFunctionWizard() const {
-    if (!IsBound())
+    // A cluster's node shows no dialogs.
+    if (!IsBound() || onClusterNode_)
         return false;
     if (majorVersion_ >= SingleDocumentVersion) {
         WizardSearch search{false, 0, true};

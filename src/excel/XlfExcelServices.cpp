@@ -64,10 +64,12 @@ void XlfExcel::ShowStatus(const char* text) const {
 namespace {
 
 // xlAbort's answer: whether Esc was pressed; `retain` leaves the break set.
+// A call that fails (on a cluster's node, which has no Esc key) is no.
 bool AskAbort(const XlfExcel& excel, bool retain) {
     XlfOper retainBreak(retain);
     XlfOper pressed;
-    excel.Invoke(xlAbort, pressed.GetRecord(), 1, retainBreak.GetRecord());
+    if (excel.Invoke(xlAbort, pressed.GetRecord(), 1, retainBreak.GetRecord()) != xlretSuccess)
+        return false;
     return pressed.GetBool();
 }
 

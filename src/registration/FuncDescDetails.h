@@ -2,6 +2,7 @@
 #pragma once
 
 #include "XlfArgDesc.h"
+#include "xlw/FunctionRegistrar.h"
 
 #include <string>
 
@@ -13,6 +14,7 @@ struct FuncDescDetails {
     std::string category;
     XlfArgDescList arguments;
     bool isThreadSafe = false;
+    RegistrationOptions options;
 };
 
 } // namespace xlw

@@ -8,7 +8,8 @@ FunctionRegistrar::FunctionRegistrar(const std::string& functionName, const std:
                                      const std::string& helpText, const std::string& category,
                                      const ArgumentSpec* arguments, int argumentCount,
                                      bool isVolatile, bool isThreadSafe,
-                                     const std::string& returnTypeCode) {
+                                     const std::string& returnTypeCode,
+                                     const RegistrationOptions& options) {
     FunctionRegistration record;
     record.functionName = functionName;
     record.excelName = excelName;
@@ -18,6 +19,7 @@ FunctionRegistrar::FunctionRegistrar(const std::string& functionName, const std:
     record.isVolatile = isVolatile;
     record.isThreadSafe = isThreadSafe;
     record.returnTypeCode = returnTypeCode;
+    record.options = options;
     for (int i = 0; i < argumentCount; ++i) {
         record.argumentNames.push_back(arguments[i].name);
         record.argumentHelp.push_back(arguments[i].help);

@@ -2,6 +2,8 @@
 // It owns copies of every text, never pointers into the static tables.
 #pragma once
 
+#include "xlw/FunctionRegistrar.h"
+
 #include <string>
 #include <vector>
 
@@ -20,6 +22,7 @@ struct FunctionRegistration {
     bool isThreadSafe = false;
     // Empty: the value-record type code of the running Excel ("P" or "Q").
     std::string returnTypeCode;
+    RegistrationOptions options;
 };
 
 } // namespace xlw

@@ -2,6 +2,7 @@
 
 #include "XlfArgDesc.h"
 #include "XlfFuncDesc.h"
+#include "xlw/TypeCodes.h"
 #include "xlw/XlfExcel.h"
 
 #include <cctype>
@@ -21,13 +22,31 @@ std::string ResolvedReturnTypeCode(const FunctionRegistration& record) {
 std::string RegisterOne(const FunctionRegistration& record) {
     XlfFuncDesc description(record.functionName, record.excelName, record.helpText, record.category,
                             record.isVolatile ? 1 : 0, record.isThreadSafe,
-                            ResolvedReturnTypeCode(record));
+                            ResolvedReturnTypeCode(record), record.options);
     XlfArgDescList arguments;
     for (int i = 0; i < record.argumentCount; ++i)
         arguments.emplace_back(record.argumentNames[i], record.argumentHelp[i],
                                record.argumentTypes[i]);
     description.AssignArguments(arguments);
     return description.RegisterWithExcel();
+}
+
+// Excel refuses a cluster-safe function that takes an XLOPER (P) or a
+// reference (R, U), or is macro-sheet equivalent, with no more than #VALUE!;
+// WorksheetFunction stops such a declaration in the build, and this says why
+// for one registered by its codes.
+std::string ClusterSafetyRefusal(const FunctionRegistration& record) {
+    if (!record.options.isClusterSafe)
+        return std::string();
+    if (record.options.isMacroSheetEquivalent)
+        return "a cluster-safe function cannot be macro-sheet equivalent";
+    for (const std::string& code : record.argumentTypes) {
+        if (code == TypeCodes::Excel4Value || code == TypeCodes::Excel4Reference ||
+            code == TypeCodes::Excel12Reference || code == TypeCodes::Reference)
+            return "a cluster-safe function cannot take an argument of type " + code +
+                   "; take values (Q, or XLF_OPER)";
+    }
+    return std::string();
 }
 
 // Excel does not tell function names apart by the case of their letters.
@@ -68,10 +87,12 @@ std::vector<std::string> FunctionRegistry::RegisterAllFunctions() const {
     std::vector<std::string> refusals;
     for (const FunctionRegistration& record : records_) {
         const std::vector<std::string>& sharing = procedures.at(Folded(record.excelName));
-        const std::string refusal =
+        std::string refusal =
             sharing.size() > 1
                 ? Listed(sharing) + " have this sheet name; give each function a name of its own"
-                : RegisterOne(record);
+                : ClusterSafetyRefusal(record);
+        if (refusal.empty())
+            refusal = RegisterOne(record);
         if (!refusal.empty())
             refusals.push_back(record.excelName + ": " + refusal);
     }

@@ -13,14 +13,15 @@ class XlfFuncDesc : public XlfAbstractCmdDesc {
 public:
     XlfFuncDesc(const std::string& procedureName, const std::string& functionText,
                 const std::string& comment, const std::string& category, int recalculationPolicy,
-                bool isThreadSafe, const std::string& returnTypeCode);
+                bool isThreadSafe, const std::string& returnTypeCode,
+                const RegistrationOptions& options = RegistrationOptions());
     ~XlfFuncDesc() override;
 
     void AssignArguments(const XlfArgDescList& arguments);
 
-    // Sends xlfRegister through the Excel 4 path, whatever the running Excel,
-    // and returns its code; stores the register id, or the error Excel
-    // answered with, when asked to.
+    // Sends xlfRegister through the interface the options name and returns
+    // its code; stores the register id, or the error Excel answered with,
+    // when asked to.
     int CallRegister(const std::string& moduleName, double macroType, double* registerId = nullptr,
                      int* answeredError = nullptr) const;
 
@@ -30,6 +31,8 @@ protected:
     int PerformUnregistration(const std::string& moduleName) const override;
 
 private:
+    // Excel12v with Excel 12 texts, or Excel4v with Excel 4 texts.
+    bool ThroughExcel12() const;
     std::string TypeText() const;
     std::string ArgumentText() const;
 

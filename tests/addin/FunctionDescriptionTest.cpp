@@ -276,6 +276,87 @@ TEST(FunctionRegistry, AMissingExportAndASharedSheetNameAreRefusedByName) {
     EXPECT_EQ(engine.Registrations().back().FunctionText(), "rnd_Alone");
 }
 
+// From Excel 2007 on a function is registered through Excel12v, unless held
+// to Excel4v as the six original ones are; "&" is added from Excel 2010 on,
+// through Excel12v alone, since Excel refuses it through Excel4v.
+TEST(FunctionDescription, TheInterfaceAndTheMarksFollowTheRunningExcel) {
+    AddInSession::Get();
+    const bool excel12 = Excel12Records();
+    const bool excel2010 = std::stoi(Engine::Get().Version()) >= 14;
+    using xlw::RegistrationInterface;
+    const int running = excel12 ? 12 : 4;
+    const struct {
+        const char* label;
+        xlw::RegistrationOptions options;
+        bool threadSafe;
+        int recordKind;
+        std::string marks;
+    } cases[] = {
+        {"ordinary", {}, false, running, ""},
+        {"held to Excel4", {RegistrationInterface::Excel4}, false, 4, ""},
+        {"cluster-safe",
+         {RegistrationInterface::RunningExcel, true},
+         true,
+         running,
+         !excel12    ? ""
+         : excel2010 ? "$&"
+                     : "$"},
+        {"cluster-safe held to Excel4", {RegistrationInterface::Excel4, true}, false, 4, ""},
+        {"macro-sheet equivalent",
+         {RegistrationInterface::RunningExcel, false, true},
+         false,
+         running,
+         "#"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.label);
+        XlfFuncDesc description("xlrnd_Sobol", "rnd_Sobol", "help", "Tests", 0, c.threadSafe, "B",
+                                c.options);
+        description.AssignArguments(TwoNumbers());
+        EXPECT_EQ(description.RegisterWithExcel(), "");
+        const xlhost::Registration& registration = Engine::Get().Registrations().back();
+        EXPECT_EQ(registration.recordKind, c.recordKind);
+        EXPECT_EQ(registration.TypeCodes(), "BBB" + c.marks);
+        EXPECT_EQ(registration.Text(9), "help");
+    }
+}
+
+// A function registered by its codes, cluster-safe but taking what a node
+// cannot be given, is refused by name; Excel is not asked.
+TEST(FunctionRegistry, AClusterSafeFunctionTakingAReferenceOrAnXloperIsRefused) {
+    AddInSession::Get();
+    Engine& engine = Engine::Get();
+    const struct {
+        const char* code;
+        bool macroSheetEquivalent;
+        const char* refusal;
+    } cases[] = {
+        {"R", false, "a cluster-safe function cannot take an argument of type R"},
+        {"U", false, "a cluster-safe function cannot take an argument of type U"},
+        {"XLF_XLOPER", false, "a cluster-safe function cannot take an argument of type XLF_XLOPER"},
+        {"P", false, "a cluster-safe function cannot take an argument of type P"},
+        {"B", true, "a cluster-safe function cannot be macro-sheet equivalent"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.code);
+        xlw::FunctionRegistration record = Record("rnd_Offloaded");
+        record.argumentCount = 1;
+        record.argumentNames = {"x"};
+        record.argumentHelp = {""};
+        record.argumentTypes = {c.code};
+        record.options.isClusterSafe = true;
+        record.options.isMacroSheetEquivalent = c.macroSheetEquivalent;
+        xlw::FunctionRegistry registry;
+        registry.Append(record);
+        const std::size_t before = engine.Registrations().size();
+        const std::vector<std::string> refusals = registry.RegisterAllFunctions();
+        ASSERT_EQ(refusals.size(), 1u);
+        EXPECT_EQ(refusals[0].rfind(std::string("rnd_Offloaded: ") + c.refusal, 0), 0u)
+            << refusals[0];
+        EXPECT_EQ(engine.Registrations().size(), before);
+    }
+}
+
 TEST(FunctionDescription, UnregisteringWithdrawsTheHiddenRegistrationsId) {
     AddInSession::Get();
     Engine& engine = Engine::Get();

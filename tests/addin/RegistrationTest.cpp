@@ -26,8 +26,9 @@ struct ExpectedRegistration {
     const char* argumentText;
     const char* functionHelp;
     std::vector<const char*> argumentHelp;
-    // "$" after the argument codes where Excel 12 records run.
-    bool threadSafe = false;
+    // Registered through Excel12 where Excel 12 records run, with "$" after
+    // the argument codes, and "&" from Excel 2010 on; through Excel4 otherwise.
+    bool randomised = false;
 };
 
 // The help texts that the randomised functions share, as the wizard shows them.
@@ -148,15 +149,21 @@ const ExpectedRegistration Functions[] = {
      true},
 };
 
+int ExcelMajorVersion() {
+    return std::stoi(Engine::Get().Version());
+}
+
 // "V" in the argument codes stands for a value of the running record kind.
 std::vector<Cell> ExpectedArguments(const ExpectedRegistration& expected,
                                     const std::string& modulePath, bool excel12) {
     const char value = excel12 ? 'Q' : 'P';
     std::string codes = value + std::string(expected.argumentCodes);
     std::replace(codes.begin(), codes.end(), 'V', value);
+    if (excel12 && expected.randomised)
+        codes += ExcelMajorVersion() >= 14 ? "$&" : "$";
     std::vector<Cell> arguments = {Cell::Text(modulePath),
                                    Cell::Text(expected.procedure),
-                                   Cell::Text(codes + (excel12 && expected.threadSafe ? "$" : "")),
+                                   Cell::Text(codes),
                                    Cell::Text(expected.functionText),
                                    Cell::Text(expected.argumentText),
                                    Cell::Number(1.0),
@@ -175,11 +182,11 @@ void ExpectTheRegistrations(const std::vector<Registration>& registrations) {
     for (std::size_t i = 0; i < registrations.size(); ++i) {
         const Registration& registration = registrations[i];
         SCOPED_TRACE(Functions[i].functionText);
-        // Registration takes Excel's Excel 4 path whatever Excel is running.
-        EXPECT_EQ(registration.recordKind, 4);
+        // The six take Excel's Excel 4 path whatever Excel is running.
+        const bool excel12 = addIn.UsesExcel12Records();
+        EXPECT_EQ(registration.recordKind, excel12 && Functions[i].randomised ? 12 : 4);
         EXPECT_TRUE(registration.accepted) << registration.refusal;
-        std::vector<Cell> expected =
-            ExpectedArguments(Functions[i], addIn.Path(), addIn.UsesExcel12Records());
+        std::vector<Cell> expected = ExpectedArguments(Functions[i], addIn.Path(), excel12);
         ASSERT_EQ(registration.arguments.size(), expected.size());
         for (std::size_t j = 0; j < expected.size(); ++j)
             EXPECT_TRUE(registration.arguments[j] == expected[j])

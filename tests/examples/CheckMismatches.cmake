@@ -29,7 +29,10 @@ set(cases
   8 "a worksheet computation must return a number, a text, a bool, a DoubleMatrix"
   9 "a worksheet computation must return a number, a text, a bool, a DoubleMatrix"
   10 "a worksheet computation must return a number, a text, a bool, a DoubleMatrix"
-  11 "a worksheet computation must return a number, a text, a bool, a DoubleMatrix")
+  11 "a worksheet computation must return a number, a text, a bool, a DoubleMatrix"
+  12 "a cluster-safe function cannot take xlw::RangeArgument"
+  13 "a cluster-safe function cannot be macro-sheet equivalent"
+  14 "a thread-safe function cannot be macro-sheet equivalent")
 # Only x86 has a calling convention to get wrong.
 if(CONVENTIONS)
   list(APPEND cases 7 "declare it XLW_EXPORT with the calling convention XLW_STDCALL")

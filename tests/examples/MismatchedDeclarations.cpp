@@ -42,6 +42,8 @@ const xlw::WorksheetFunction<sound> ok("sound", "Sound", "", "",
                                         {"wide", ""}},
                                        xlw::VolatileFunction | xlw::ThreadSafeFunction);
 const xlw::WorksheetFunction<two> ordinary("two", "Two", "", "", {{"x", ""}, {"y", ""}});
+const xlw::WorksheetFunction<two> offloaded("two", "Offloaded", "", "", {{"x", ""}, {"y", ""}},
+                                            xlw::ThreadSafeFunction | xlw::ClusterSafeFunction);
 // Plain results, and the names a user needs, in namespace xlw.
 XLW_EXPORT void* XLW_STDCALL number() {
     return xlw::WorksheetCall([] { return 1.5; });
@@ -87,4 +89,24 @@ XLW_EXPORT void* XLW_STDCALL single() {
 XLW_EXPORT void* XLW_STDCALL wide() {
     return xlw::WorksheetCall([] { return 7L; });
 }
+#elif MISMATCH == 12
+const xlw::WorksheetFunction<sound> reference("sound", "Sound", "", "",
+                                              {{"x", ""},
+                                               {"value", ""},
+                                               {"range", ""},
+                                               {"s", ""},
+                                               {"u", ""},
+                                               {"i", ""},
+                                               {"b", ""},
+                                               {"text", ""},
+                                               {"wide", ""}},
+                                              xlw::ClusterSafeFunction);
+#elif MISMATCH == 13
+const xlw::WorksheetFunction<two> macro("two", "Two", "", "", {{"x", ""}, {"y", ""}},
+                                        xlw::ClusterSafeFunction |
+                                            xlw::MacroSheetEquivalentFunction);
+#elif MISMATCH == 14
+const xlw::WorksheetFunction<two> threads("two", "Two", "", "", {{"x", ""}, {"y", ""}},
+                                          xlw::MacroSheetEquivalentFunction |
+                                              xlw::ThreadSafeFunction);
 #endif
