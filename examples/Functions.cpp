@@ -14,7 +14,9 @@
 // nothing shared, so they are registered thread-safe and run inside
 // ThreadSafeWorksheetCall: Excel may then call them on all its
 // recalculation threads at once, each result owning its memory. ex_Calls
-// returns a plain double and can fail in no way.
+// returns a plain double and can fail in no way. ex_RunsWhere is
+// cluster-safe as well: from Excel 2010 on, with a cluster connector, Excel
+// may run it on a compute cluster's node.
 #include "xlw/xlw.h"
 
 #include <cmath>
@@ -25,6 +27,7 @@
 
 using xlw::CellMatrix;
 using xlw::CellValue;
+using xlw::ClusterSafeFunction;
 using xlw::RangeArgument;
 using xlw::ThreadSafeFunction;
 using xlw::ThreadSafeWorksheetCall;
@@ -175,3 +178,15 @@ XLW_EXPORT double XLW_STDCALL xlex_Calls() {
 const WorksheetFunction<xlex_Calls> calls("xlex_Calls", "ex_Calls",
                                           " how many times Excel has called this function ",
                                           Category, VolatileFunction);
+
+// Where the call ran: a node answers xlRunningOnCluster, Excel's own process
+// does not.
+XLW_EXPORT void* XLW_STDCALL xlex_RunsWhere() {
+    return ThreadSafeWorksheetCall([] {
+        return std::string(xlw::RunningOnCluster() ? "on a compute cluster's node"
+                                                   : "in Excel's own process");
+    });
+}
+const WorksheetFunction<xlex_RunsWhere> runsWhere("xlex_RunsWhere", "ex_RunsWhere",
+                                                  " where Excel ran this call ", Category,
+                                                  ThreadSafeFunction | ClusterSafeFunction);

@@ -35,12 +35,12 @@ endif()
 run_xlhost(listing --list ${ADDIN})
 string(REGEX MATCHALL "[^\n]+: register id [0-9]+" registered "${listing}")
 if(NOT registered MATCHES
-   "^ex_Greet: [^;]+;ex_CountKinds: [^;]+;ex_Sum: [^;]+;ex_Describe: [^;]+;ex_Find: [^;]+;ex_Calls: [^;]+$")
+   "^ex_Greet: [^;]+;ex_CountKinds: [^;]+;ex_Sum: [^;]+;ex_Describe: [^;]+;ex_Find: [^;]+;ex_Calls: [^;]+;ex_RunsWhere: [^;]+$")
   message(FATAL_ERROR "--list under ${VERSION} registered\n${registered}")
 endif()
 foreach(name_type "Greet;${value}${value}${thread_safe}" "CountKinds;${value}${reference}"
                   "Sum;${value}${reference}" "Describe;${value}B${thread_safe}"
-                  "Find;${value}${value}${reference}" "Calls;B!")
+                  "Find;${value}${value}${reference}" "Calls;B!" "RunsWhere;${value}${thread_safe}")
   list(GET name_type 0 name)
   list(GET name_type 1 type)
   if(NOT listing MATCHES "ex_${name}: register id [0-9]+\n  1: [^\n]+\n  2: \"xlex_${name}\"\n  3: \"${type}\"\n")
@@ -49,8 +49,8 @@ foreach(name_type "Greet;${value}${value}${thread_safe}" "CountKinds;${value}${r
 endforeach()
 string(REGEX MATCHALL "\n  7: \"xlw example\"" categories "${listing}")
 list(LENGTH categories category_count)
-if(NOT category_count EQUAL 6)
-  message(FATAL_ERROR "${category_count} functions under \"xlw example\" instead of 6")
+if(NOT category_count EQUAL 7)
+  message(FATAL_ERROR "${category_count} functions under \"xlw example\" instead of 7")
 endif()
 
 # The sheet:      A       B      C
@@ -110,7 +110,8 @@ set(cases
   "ex_Find(1, ${whole_sheet})" "range: ${too_large}"
   "ex_Calls()" "1"
   "ex_Calls()" "2"
-  "ex_Calls()" "3")
+  "ex_Calls()" "3"
+  "ex_RunsWhere()" "in Excel's own process")
 
 set(formulas "")
 set(expected_rows "")
