@@ -29,17 +29,13 @@ XLW_EXPORT void* __cdecl cdecl(double x) {
 }
 #endif
 
+// One entry per argument of `sound`.
+const xlw::ArgumentHelp SoundArguments[] = {{"x", ""}, {"value", ""}, {"range", ""},
+                                            {"s", ""}, {"u", ""},     {"i", ""},
+                                            {"b", ""}, {"text", ""},  {"wide", ""}};
+
 #if MISMATCH == 0
-const xlw::WorksheetFunction<sound> ok("sound", "Sound", "", "",
-                                       {{"x", ""},
-                                        {"value", ""},
-                                        {"range", ""},
-                                        {"s", ""},
-                                        {"u", ""},
-                                        {"i", ""},
-                                        {"b", ""},
-                                        {"text", ""},
-                                        {"wide", ""}},
+const xlw::WorksheetFunction<sound> ok("sound", "Sound", "", "", SoundArguments,
                                        xlw::VolatileFunction | xlw::ThreadSafeFunction);
 const xlw::WorksheetFunction<two> ordinary("two", "Two", "", "", {{"x", ""}, {"y", ""}});
 const xlw::WorksheetFunction<two> offloaded("two", "Offloaded", "", "", {{"x", ""}, {"y", ""}},
@@ -90,16 +86,7 @@ XLW_EXPORT void* XLW_STDCALL wide() {
     return xlw::WorksheetCall([] { return 7L; });
 }
 #elif MISMATCH == 12
-const xlw::WorksheetFunction<sound> reference("sound", "Sound", "", "",
-                                              {{"x", ""},
-                                               {"value", ""},
-                                               {"range", ""},
-                                               {"s", ""},
-                                               {"u", ""},
-                                               {"i", ""},
-                                               {"b", ""},
-                                               {"text", ""},
-                                               {"wide", ""}},
+const xlw::WorksheetFunction<sound> reference("sound", "Sound", "", "", SoundArguments,
                                               xlw::ClusterSafeFunction);
 #elif MISMATCH == 13
 const xlw::WorksheetFunction<two> macro("two", "Two", "", "", {{"x", ""}, {"y", ""}},
