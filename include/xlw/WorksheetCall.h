@@ -107,9 +107,12 @@ template <class Computation> void* WorksheetCall(Computation compute) noexcept {
 // there the call runs as WorksheetCall.
 template <class Computation> void* ThreadSafeWorksheetCall(Computation compute) noexcept {
     try {
+        // Binds first: a cluster's node calls the function in an add-in it
+        // loaded without opening it.
+        const XlfExcel& excel = XlfExcel::Get();
         if (!XlfOperImpl::Current)
             return StaticValueError();
-        if (!XlfExcel::Get().IsExcel12())
+        if (!excel.IsExcel12())
             return WorksheetCall(compute);
         return OwnedResultCall(compute);
     } catch (...) {
