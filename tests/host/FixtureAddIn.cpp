@@ -108,6 +108,38 @@ int Register(const std::string& module, const char* procedure, const char* type,
     return Call(xlfRegister, &id, args);
 }
 
+MdCallBack12Proc Callback12() {
+    return reinterpret_cast<MdCallBack12Proc>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA(nullptr), "MdCallBack12")));
+}
+
+XLOPER12 Text12(const std::string& text) {
+    static std::deque<std::basic_string<XCHAR>> kept;
+    kept.emplace_back(1, static_cast<XCHAR>(text.size()));
+    kept.back().append(text.begin(), text.end());
+    XLOPER12 record = {};
+    record.val.str = &kept.back()[0];
+    record.xltype = xltypeStr;
+    return record;
+}
+
+// Registers through Excel12, the only way to register a cluster-safe
+// function: the Excel 4 interface refuses "&".
+void Register12(const std::string& module, const char* procedure, const char* type,
+                const char* name) {
+    XLOPER12 function = {};
+    function.val.num = 1;
+    function.xltype = xltypeNum;
+    std::vector<XLOPER12> args = {Text12(module), Text12(procedure), Text12(type),     Text12(name),
+                                  Text12(""),     function,          Text12("Fixture")};
+    std::vector<LPXLOPER12> pointers;
+    for (XLOPER12& arg : args) {
+        pointers.push_back(&arg);
+    }
+    XLOPER12 id = {};
+    Callback12()(xlfRegister, static_cast<int>(pointers.size()), pointers.data(), &id);
+}
+
 XLOPER MultiOf(XLOPER* elements, std::uint16_t rows, std::uint16_t columns) {
     XLOPER record = {};
     record.val.array.lparray = elements;
@@ -180,6 +212,23 @@ extern "C" int XLW_STDCALL xlAutoOpen() {
         Register(module, "fix_OnMainThread", "J", "", {});
         Register(module, "fix_CoerceMany", "JB$", "count", {});
         Register(module, "fix_Tall", "QB", "rows", {});
+    }
+    // Cluster-safe functions, from Excel 2010 on. The first two ask where
+    // they run; the others answer the same on a node as here.
+    if (std::atof(VersionText().c_str()) >= 14) {
+        Register12(module, "fix_Where", "Q&", "fix_Where");
+        Register12(module, "fix_Vanish", "BB&", "fix_Vanish");
+        Register12(module, "fix_Spread", "QB$&", "fix_Spread");
+        Register12(module, "fix_Wide", "QB&", "fix_WideAnywhere");
+        Register12(module, "fix_Mix", "CBJCBAC%B&", "fix_MixAnywhere");
+        Register12(module, "fix_Repeat", "D%DJ&", "fix_RepeatAnywhere");
+        Register12(module, "fix_Upper", "DC%&", "fix_UpperAnywhere");
+        Register12(module, "fix_Not", "AA&", "fix_NotAnywhere");
+        Register12(module, "fix_NotThrough", "LL&", "fix_NotThroughAnywhere");
+        Register12(module, "fix_Difference", "JJJ&", "fix_DifferenceAnywhere");
+        Register12(module, "fix_Read12", "QQ&", "fix_PassAnywhere");
+        Register12(module, "fix_Null", "Q&", "fix_NullAnywhere");
+        Register12(module, "fix_Twice", "BB&", "fix_TwiceAnywhere");
     }
     mainThread = GetCurrentThreadId();
     Call(xlcMessage, nullptr, {Boolean(false)});
@@ -412,15 +461,6 @@ extern "C" int XLW_STDCALL fix_Type12(LPXLOPER12 x) {
     return static_cast<int>(x->xltype);
 }
 
-namespace {
-
-MdCallBack12Proc Callback12() {
-    return reinterpret_cast<MdCallBack12Proc>(
-        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA(nullptr), "MdCallBack12")));
-}
-
-} // namespace
-
 // A reference read through xlCoerce into Excel's memory, handed back for
 // Excel to free; any other value handed back as it came; a failed xlCoerce
 // as a text with its return code.
@@ -476,6 +516,15 @@ extern "C" void XLW_STDCALL xlAutoFree12(LPXLOPER12 record) {
     if (record != resultOut) {
         ++ownedFaults; // another thread's result, or one freed already
         return;
+    }
+    if ((record->xltype & ~xlbitDLLFree) == xltypeMulti) {
+        LPXLOPER12 elements = record->val.array.lparray;
+        for (int i = 0; i < record->val.array.columns; ++i) {
+            if (elements[i].xltype == xltypeStr) {
+                delete[] elements[i].val.str;
+            }
+        }
+        delete[] elements;
     }
     delete resultOut;
     resultOut = nullptr;
@@ -548,4 +597,102 @@ extern "C" LPXLOPER12 XLW_STDCALL fix_Tall(double rows) {
     result.val.array.columns = 1;
     result.xltype = xltypeMulti;
     return &result;
+}
+
+namespace {
+
+// xlRunningOnCluster's return code and answer.
+int RunningOnCluster(XLOPER12& answer) {
+    answer = XLOPER12{};
+    return Callback12()(xlRunningOnCluster, 0, nullptr, &answer);
+}
+
+} // namespace
+
+// Where it runs, as xlRunningOnCluster tells it: that callback's return
+// code, the type of its answer and the answer; then the return code of
+// xlGetName, a callback any function may make in Excel's process and that a
+// strict cluster node refuses.
+extern "C" LPXLOPER12 XLW_STDCALL fix_Where() {
+    static XLOPER12 elements[4];
+    static XLOPER12 result;
+    XLOPER12 answer;
+    const int code = RunningOnCluster(answer);
+    elements[0].val.num = code;
+    elements[0].xltype = xltypeNum;
+    elements[1].val.num = answer.xltype;
+    elements[1].xltype = xltypeNum;
+    elements[2] = answer;
+    XLOPER12 name = {};
+    const int nameCode = Callback12()(xlGetName, 0, nullptr, &name);
+    if (nameCode == xlretSuccess) {
+        LPXLOPER12 freeArgs[] = {&name};
+        Callback12()(xlFree, 1, freeArgs, nullptr);
+    }
+    elements[3].val.num = nameCode;
+    elements[3].xltype = xltypeNum;
+    result.val.array.lparray = elements;
+    result.val.array.rows = 1;
+    result.val.array.columns = 4;
+    result.xltype = xltypeMulti;
+    return &result;
+}
+
+// Twice x here; on a cluster node it ends its own process, as a node that
+// crashes or is killed ends.
+extern "C" double XLW_STDCALL fix_Vanish(double x) {
+    XLOPER12 answer;
+    if (RunningOnCluster(answer) == xlretSuccess && answer.xltype == xltypeBool &&
+        answer.val.xbool != 0) {
+        TerminateProcess(GetCurrentProcess(), 7);
+    }
+    return 2 * x;
+}
+
+// A row of `count` cells allocated here and marked xlbitDLLFree, for
+// xlAutoFree12: first how many results this thread had out that were never
+// handed back (ownedFaults), then element i is i + 0.25, the text "t" i,
+// TRUE, #N/A or empty as i mod 5 is 0, 1, 2, 3 or 4.
+extern "C" LPXLOPER12 XLW_STDCALL fix_Spread(double count) {
+    if (resultOut != nullptr) {
+        ++ownedFaults;
+    }
+    const int columns = static_cast<int>(count);
+    auto* elements = new XLOPER12[columns]();
+    elements[0].val.num = ownedFaults;
+    elements[0].xltype = xltypeNum;
+    for (int i = 1; i < columns; ++i) {
+        XLOPER12& element = elements[i];
+        switch (i % 5) {
+        case 0:
+            element.val.num = i + 0.25;
+            element.xltype = xltypeNum;
+            break;
+        case 1: {
+            const std::string text = "t" + std::to_string(i);
+            element.val.str = new XCHAR[text.size() + 1];
+            element.val.str[0] = static_cast<XCHAR>(text.size());
+            std::copy(text.begin(), text.end(), element.val.str + 1);
+            element.xltype = xltypeStr;
+            break;
+        }
+        case 2:
+            element.val.xbool = 1;
+            element.xltype = xltypeBool;
+            break;
+        case 3:
+            element.val.err = xlerrNA;
+            element.xltype = xltypeErr;
+            break;
+        default:
+            element.xltype = xltypeNil;
+            break;
+        }
+    }
+    resultOut = new XLOPER12;
+    resultOut->val.array.lparray = elements;
+    resultOut->val.array.rows = 1;
+    resultOut->val.array.columns = columns;
+    resultOut->xltype = xltypeMulti | xlbitDLLFree;
+    return resultOut;
 }
