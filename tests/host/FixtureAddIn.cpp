@@ -123,6 +123,22 @@ XLOPER12 Text12(const std::string& text) {
     return record;
 }
 
+XLOPER12 Number12(double value) {
+    XLOPER12 record = {};
+    record.val.num = value;
+    record.xltype = xltypeNum;
+    return record;
+}
+
+XLOPER12 Row12(XLOPER12* elements, int columns) {
+    XLOPER12 record = {};
+    record.val.array.lparray = elements;
+    record.val.array.rows = 1;
+    record.val.array.columns = columns;
+    record.xltype = xltypeMulti;
+    return record;
+}
+
 // Registers through Excel12, the only way to register a cluster-safe
 // function: the Excel 4 interface refuses "&".
 void Register12(const std::string& module, const char* procedure, const char* type,
@@ -282,12 +298,8 @@ extern "C" LPXLOPER12 XLW_STDCALL fix_Wide(double x) {
     static XLOPER12 result;
     elements[0].val.str = text;
     elements[0].xltype = xltypeStr;
-    elements[1].val.num = x;
-    elements[1].xltype = xltypeNum;
-    result.val.array.lparray = elements;
-    result.val.array.rows = 1;
-    result.val.array.columns = 2;
-    result.xltype = xltypeMulti;
+    elements[1] = Number12(x);
+    result = Row12(elements, 2);
     return &result;
 }
 
@@ -617,11 +629,8 @@ extern "C" LPXLOPER12 XLW_STDCALL fix_Where() {
     static XLOPER12 elements[4];
     static XLOPER12 result;
     XLOPER12 answer;
-    const int code = RunningOnCluster(answer);
-    elements[0].val.num = code;
-    elements[0].xltype = xltypeNum;
-    elements[1].val.num = answer.xltype;
-    elements[1].xltype = xltypeNum;
+    elements[0] = Number12(RunningOnCluster(answer));
+    elements[1] = Number12(answer.xltype);
     elements[2] = answer;
     XLOPER12 name = {};
     const int nameCode = Callback12()(xlGetName, 0, nullptr, &name);
@@ -629,12 +638,8 @@ extern "C" LPXLOPER12 XLW_STDCALL fix_Where() {
         LPXLOPER12 freeArgs[] = {&name};
         Callback12()(xlFree, 1, freeArgs, nullptr);
     }
-    elements[3].val.num = nameCode;
-    elements[3].xltype = xltypeNum;
-    result.val.array.lparray = elements;
-    result.val.array.rows = 1;
-    result.val.array.columns = 4;
-    result.xltype = xltypeMulti;
+    elements[3] = Number12(nameCode);
+    result = Row12(elements, 4);
     return &result;
 }
 
@@ -659,14 +664,12 @@ extern "C" LPXLOPER12 XLW_STDCALL fix_Spread(double count) {
     }
     const int columns = static_cast<int>(count);
     auto* elements = new XLOPER12[columns]();
-    elements[0].val.num = ownedFaults;
-    elements[0].xltype = xltypeNum;
+    elements[0] = Number12(ownedFaults);
     for (int i = 1; i < columns; ++i) {
         XLOPER12& element = elements[i];
         switch (i % 5) {
         case 0:
-            element.val.num = i + 0.25;
-            element.xltype = xltypeNum;
+            element = Number12(i + 0.25);
             break;
         case 1: {
             const std::string text = "t" + std::to_string(i);
@@ -689,10 +692,7 @@ extern "C" LPXLOPER12 XLW_STDCALL fix_Spread(double count) {
             break;
         }
     }
-    resultOut = new XLOPER12;
-    resultOut->val.array.lparray = elements;
-    resultOut->val.array.rows = 1;
-    resultOut->val.array.columns = columns;
-    resultOut->xltype = xltypeMulti | xlbitDLLFree;
+    resultOut = new XLOPER12(Row12(elements, columns));
+    resultOut->xltype |= xlbitDLLFree;
     return resultOut;
 }
