@@ -622,6 +622,16 @@ TEST_F(EngineTest, ClusterSafeCallsRunOnStrictNodes) {
     EXPECT_EQ(engine.ClusterResultsWithoutAutoFree(), 0u);
     EXPECT_EQ(NodeFoldersLeft(), 0u);
 
+    // A node loads its own copy of the add-in, with the data file beside it.
+    const Grid here = engine.Evaluate("fix_Beside", {});
+    EXPECT_EQ(here.Shown(), FixturePath + ",found beside the fixture\n");
+    const std::vector<std::string> beside = Recalculated(engine, {Formula("fix_Beside", {})}, 1, 1);
+    const std::string copy = beside[0].substr(0, beside[0].find(','));
+    EXPECT_NE(copy, FixturePath);
+    EXPECT_EQ(copy.substr(copy.find_last_of('\\')), "\\FixtureAddIn.xll");
+    EXPECT_EQ(beside[0].substr(copy.size()), ",found beside the fixture\n");
+    EXPECT_EQ(GetFileAttributesA(copy.c_str()), INVALID_FILE_ATTRIBUTES) << "removed";
+
     EXPECT_EQ(engine.Evaluate("fix_Where", {}).Shown(), "0,2048,0,0\n") << "in Excel's process";
     EXPECT_EQ(engine.Evaluate("fix_Vanish", {2}).Shown(), "4\n") << "in Excel's process";
     EXPECT_EQ(engine.ResultsHandedBack(), 0u) << "the nodes' results never come here";

@@ -235,6 +235,7 @@ extern "C" int XLW_STDCALL xlAutoOpen() {
         Register12(module, "fix_Where", "Q&", "fix_Where");
         Register12(module, "fix_Vanish", "BB&", "fix_Vanish");
         Register12(module, "fix_Spread", "QB$&", "fix_Spread");
+        Register12(module, "fix_Beside", "Q&", "fix_Beside");
         Register12(module, "fix_Wide", "QB&", "fix_WideAnywhere");
         Register12(module, "fix_Mix", "CBJCBAC%B&", "fix_MixAnywhere");
         Register12(module, "fix_Repeat", "D%DJ&", "fix_RepeatAnywhere");
@@ -695,4 +696,32 @@ extern "C" LPXLOPER12 XLW_STDCALL fix_Spread(double count) {
     resultOut = new XLOPER12(Row12(elements, columns));
     resultOut->xltype |= xlbitDLLFree;
     return resultOut;
+}
+
+// Where this module was loaded from, and the first line of FixtureData.txt
+// beside it ("none" when there is no such file), found as an add-in finds
+// its data files: from its own path, with no callback.
+extern "C" LPXLOPER12 XLW_STDCALL fix_Beside() {
+    static XLOPER12 elements[2];
+    static XLOPER12 result;
+    HMODULE self = nullptr;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCSTR>(&fix_Beside), &self);
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(self, path, MAX_PATH);
+    const std::string module = path;
+    std::string line = "none";
+    const std::string data = module.substr(0, module.find_last_of('\\') + 1) + "FixtureData.txt";
+    if (std::FILE* file = std::fopen(data.c_str(), "r")) {
+        char text[256] = {};
+        if (std::fgets(text, sizeof text, file) != nullptr) {
+            line = std::string(text, std::strcspn(text, "\r\n"));
+        }
+        std::fclose(file);
+    }
+    elements[0] = Text12(module);
+    elements[1] = Text12(line);
+    result = Row12(elements, 2);
+    return &result;
 }
