@@ -662,6 +662,16 @@ int Engine::CloseAddIn() {
     return closed;
 }
 
+const Registration* Engine::CallableFunction(const std::string& functionText,
+                                             std::size_t argumentCount) const {
+    const Registration* registration = FindFunction(functionText);
+    if (registration == nullptr) {
+        throw std::runtime_error("no registered function is named " + functionText);
+    }
+    CheckCallable(*registration, argumentCount);
+    return registration;
+}
+
 Grid Engine::Evaluate(const std::string& functionText, const std::vector<double>& arguments) {
     std::vector<FormulaArgument> numbers;
     for (double number : arguments) {
@@ -672,11 +682,7 @@ Grid Engine::Evaluate(const std::string& functionText, const std::vector<double>
 
 Grid Engine::EvaluateFormula(const std::string& functionText,
                              const std::vector<FormulaArgument>& arguments) {
-    const Registration* registration = FindFunction(functionText);
-    if (registration == nullptr) {
-        throw std::runtime_error("no registered function is named " + functionText);
-    }
-    CheckCallable(*registration, arguments.size());
+    const Registration* registration = CallableFunction(functionText, arguments.size());
     const TypeText& type = registration->parsedType;
     PassedArguments passed(state_->sheet);
     for (std::size_t i = 0; i < type.arguments.size(); ++i) {
@@ -709,11 +715,8 @@ Grid Engine::EvaluateFormula(const std::string& functionText,
 namespace xlhost {
 
 Grid Engine::EvaluateOnNode(ClusterNode& node, const FormulaCall& formula) {
-    const Registration* registration = FindFunction(formula.functionText);
-    if (registration == nullptr) {
-        throw std::runtime_error("no registered function is named " + formula.functionText);
-    }
-    CheckCallable(*registration, formula.arguments.size());
+    const Registration* registration =
+        CallableFunction(formula.functionText, formula.arguments.size());
     const TypeText& type = registration->parsedType;
     const PassedArguments converter(state_->sheet);
     std::vector<Value> arguments;

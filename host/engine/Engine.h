@@ -258,6 +258,9 @@ public:
 
 private:
     Engine();
+    // The registration a formula calls; throws as EvaluateFormula does.
+    const Registration* CallableFunction(const std::string& functionText,
+                                         std::size_t argumentCount) const;
     Grid EvaluateOnNode(ClusterNode& node, const FormulaCall& formula);
     std::unique_ptr<EngineState> state_;
 };
