@@ -246,6 +246,7 @@ extern "C" int XLW_STDCALL xlAutoOpen() {
         Register12(module, "fix_Read12", "QQ&", "fix_PassAnywhere");
         Register12(module, "fix_Null", "Q&", "fix_NullAnywhere");
         Register12(module, "fix_Twice", "BB&", "fix_TwiceAnywhere");
+        Register12(module, "fix_Table", "PBB&", "fix_TableAnywhere");
     }
     mainThread = GetCurrentThreadId();
     Call(xlcMessage, nullptr, {Boolean(false)});

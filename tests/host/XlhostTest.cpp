@@ -373,6 +373,7 @@ TEST(XlhostTest, ClusterNodesPrintWhatExcelsProcessPrints) {
         "fix_PassAnywhere(\"text\")",
         "fix_NullAnywhere()",
         "fix_TwiceAnywhere(0.1)",
+        "fix_TableAnywhere(1.5, 2)",
         "fix_Twice(2)",
     };
     const std::string printed = "0,t1,TRUE,#N/A,0,5.25\n"
@@ -389,6 +390,7 @@ TEST(XlhostTest, ClusterNodesPrintWhatExcelsProcessPrints) {
                                 "text\n"
                                 "#NUM!\n"
                                 "0.20000000000000001\n"
+                                "1.5,2,3.5\ntext,TRUE,#DIV/0!\n"
                                 "4\n";
     const struct {
         std::vector<std::string> options;
