@@ -8,7 +8,6 @@
 #include <cmath>
 #include <cstdint>
 #include <stdexcept>
-#include <type_traits>
 
 namespace xlhost {
 
@@ -61,15 +60,43 @@ bool PassedArguments::Supports(const std::string& code) {
 }
 
 bool PassedArguments::Add(const std::string& code, const FormulaArgument& argument, Cell& shown) {
-    if (code == "P" || code == "R") {
-        return AddRecord(code == "R", argument, records4_, shown);
-    }
-    if (code == "Q" || code == "U") {
-        return AddRecord(code == "U", argument, records12_, shown);
+    Value converted;
+    return Convert(code, argument, converted, shown) && AddConverted(code, converted, shown);
+}
+
+bool PassedArguments::Convert(const std::string& code, const FormulaArgument& argument,
+                              Value& converted, Cell& shown) const {
+    if (code == "P" || code == "R" || code == "Q" || code == "U") {
+        return ConvertRecord(code == "P" || code == "R", code == "R" || code == "U", argument,
+                             converted, shown);
     }
     if (!Supports(code)) {
         throw std::invalid_argument("the stand-in Excel cannot pass type " + code);
     }
+    return ConvertScalar(code, argument, converted, shown);
+}
+
+bool PassedArguments::AddConverted(const std::string& code, const Value& converted, Cell& shown) {
+    if (code == "P" || code == "R") {
+        return AddRecord(converted, records4_, shown);
+    }
+    if (code == "Q" || code == "U") {
+        return AddRecord(converted, records12_, shown);
+    }
+    if (ScalarTarget(code) == 0) {
+        throw std::invalid_argument("the stand-in Excel cannot pass type " + code);
+    }
+    if (converted.type != ScalarTarget(code)) {
+        // Only a value converted for this code reaches here from a node's host.
+        shown = Cell::Error(xlerrValue);
+        return false;
+    }
+    AddScalar(code, converted.cell);
+    return true;
+}
+
+bool PassedArguments::ConvertScalar(const std::string& code, const FormulaArgument& argument,
+                                    Value& converted, Cell& shown) const {
     // A scalar takes one value: a reference must name one cell.
     Cell value = argument.value;
     if (argument.isReference) {
@@ -79,7 +106,6 @@ bool PassedArguments::Add(const std::string& code, const FormulaArgument& argume
         }
         value = sheet_.Get(argument.range.rowFirst, argument.range.columnFirst);
     }
-    Value converted;
     if (value.kind == Cell::Kind::Error || Coerce(Value::Scalar(value), ScalarTarget(code), sheet_,
                                                   TheSheetId, converted) != xlretSuccess) {
         shown = Cell::Error(xlerrValue);
@@ -92,7 +118,6 @@ bool PassedArguments::Add(const std::string& code, const FormulaArgument& argume
         shown = Cell::Error(xlerrNum);
         return false;
     }
-    AddScalar(code, converted.cell);
     return true;
 }
 
@@ -115,29 +140,33 @@ void PassedArguments::AddScalar(const std::string& code, const Cell& value) {
     }
 }
 
-template <class Record>
-bool PassedArguments::AddRecord(bool asReference, const FormulaArgument& argument,
-                                std::deque<Record>& records, Cell& shown) {
-    constexpr bool excel4 = std::is_same<Record, XLOPER>::value;
-    Value value = Value::Scalar(argument.value);
-    if (argument.isReference) {
-        const Range range =
-            excel4 ? argument.RangeWithin(Sheet::Excel4RowCount, Sheet::Excel4ColumnCount)
-                   : argument.range;
-        if (excel4 ? !Sheet::WithinExcel4(range) : !Sheet::Contains(range)) {
-            shown = Cell::Error(xlerrRef);
-            return false;
-        }
-        Value reference;
-        reference.type = xltypeSRef;
-        reference.areas.push_back(range);
-        value = reference;
-        if (!asReference &&
-            Coerce(reference, std::nullopt, sheet_, TheSheetId, value) != xlretSuccess) {
-            shown = Cell::Error(xlerrValue);
-            return false;
-        }
+bool PassedArguments::ConvertRecord(bool excel4, bool asReference, const FormulaArgument& argument,
+                                    Value& converted, Cell& shown) const {
+    converted = Value::Scalar(argument.value);
+    if (!argument.isReference) {
+        return true;
     }
+    const Range range = excel4
+                            ? argument.RangeWithin(Sheet::Excel4RowCount, Sheet::Excel4ColumnCount)
+                            : argument.range;
+    if (excel4 ? !Sheet::WithinExcel4(range) : !Sheet::Contains(range)) {
+        shown = Cell::Error(xlerrRef);
+        return false;
+    }
+    Value reference;
+    reference.type = xltypeSRef;
+    reference.areas.push_back(range);
+    converted = reference;
+    if (!asReference &&
+        Coerce(reference, std::nullopt, sheet_, TheSheetId, converted) != xlretSuccess) {
+        shown = Cell::Error(xlerrValue);
+        return false;
+    }
+    return true;
+}
+
+template <class Record>
+bool PassedArguments::AddRecord(const Value& value, std::deque<Record>& records, Cell& shown) {
     Record& record = records.emplace_back(); // zero-filled
     if (!WriteValue(record, value, recordMemory_, "argument of a worksheet call")) {
         shown = Cell::Error(xlerrValue);

@@ -25,6 +25,7 @@
 #include "FormulaArgument.h"
 #include "Ledger.h"
 #include "Sheet.h"
+#include "Value.h"
 #include "WorksheetCall.h"
 #include "xlw/ExcelApi.h"
 
@@ -46,13 +47,24 @@ public:
     // in `shown`, when Excel would not call the function.
     bool Add(const std::string& code, const FormulaArgument& argument, Cell& shown);
 
+    // The two halves of Add, for a call made in another process (a cluster
+    // node): Convert turns the argument into the value `code` asks for (the
+    // scalar it converts to, the value a P or Q record holds, the reference an
+    // R or U record holds) on the sheet here; AddConverted passes that value.
+    bool Convert(const std::string& code, const FormulaArgument& argument, Value& converted,
+                 Cell& shown) const;
+    bool AddConverted(const std::string& code, const Value& converted, Cell& shown);
+
     const CallFrame& Frame() const { return frame_; }
 
 private:
     void AddScalar(const std::string& code, const Cell& value);
+    bool ConvertScalar(const std::string& code, const FormulaArgument& argument, Value& converted,
+                       Cell& shown) const;
+    bool ConvertRecord(bool excel4, bool asReference, const FormulaArgument& argument,
+                       Value& converted, Cell& shown) const;
     template <class Record>
-    bool AddRecord(bool asReference, const FormulaArgument& argument, std::deque<Record>& records,
-                   Cell& shown);
+    bool AddRecord(const Value& value, std::deque<Record>& records, Cell& shown);
 
     const Sheet& sheet_;
     CallFrame frame_;

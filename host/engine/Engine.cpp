@@ -1,10 +1,12 @@
 #include "Engine.h"
 
 #include "ArgumentPassing.h"
+#include "ClusterNode.h"
 #include "Coercion.h"
 #include "EngineState.h"
 #include "Functions.h"
 #include "Records.h"
+#include "Returned.h"
 #include "Text.h"
 
 #include <windows.h>
@@ -51,6 +53,12 @@ std::string ModulePath(HMODULE module) {
 
 std::string ExecutablePath() {
     return ModulePath(nullptr);
+}
+
+// What a cluster node runs: the node program beside the host executable.
+std::string NodeProgram() {
+    const std::string executable = ExecutablePath();
+    return executable.substr(0, executable.find_last_of("\\/") + 1) + "xlnode.exe";
 }
 
 // xlFree on one record: hands its Excel-allocated contents back to the ledger
@@ -179,14 +187,13 @@ SheetSize SheetOf(const EngineState& state) {
 // Excel.SpillErrorCellValueSubType, worksheetEdge); before, an array formula
 // covers the range it was entered into, which the sheet bounds, and the rest
 // of the result is not shown.
-template <class Record> bool SpillsOverTheEdge(const EngineState& state, const Record& record) {
-    if (state.MajorVersion() < 16 ||
-        (record.xltype & ~unsigned(xlbitXLFree | xlbitDLLFree)) != xltypeMulti) {
+bool SpillsOverTheEdge(const EngineState& state, long long rows, long long columns) {
+    if (state.MajorVersion() < 16) {
         return false;
     }
     const SheetSize sheet = SheetOf(state);
-    return static_cast<std::size_t>(record.val.array.rows) > sheet.rows ||
-           static_cast<std::size_t>(record.val.array.columns) > sheet.columns;
+    return static_cast<std::size_t>(rows) > sheet.rows ||
+           static_cast<std::size_t>(columns) > sheet.columns;
 }
 
 Grid WithinTheSheet(const EngineState& state, Grid grid) {
@@ -203,16 +210,13 @@ Grid WithinTheSheet(const EngineState& state, Grid grid) {
     return shown;
 }
 
-// What a sheet shows for a returned record.
-template <class Record> Grid ResultGrid(const EngineState& state, const Record* record) {
-    if (record == nullptr) {
+// What a sheet shows for what a function handed back, here or on a node.
+Grid ShownGrid(const EngineState& state, Returned returned) {
+    if (returned.kind == Returned::Kind::Null) {
         return Grid::Single(Cell::Error(xlerrNum));
     }
-    if (SpillsOverTheEdge(state, *record)) {
-        return Grid::Single(Cell::Error(SpillError));
-    }
-    Value value;
-    if (!ReadValue(*record, value)) {
+    Value& value = returned.value;
+    if (returned.kind == Returned::Kind::Unreadable) {
         return Grid::Single(Cell::Error(xlerrValue));
     }
     // Only a reference needs the sheet; coercing anything else would copy a
@@ -227,10 +231,23 @@ template <class Record> Grid ResultGrid(const EngineState& state, const Record* 
     if (value.array.cells.empty()) {
         return Grid::Single(Cell::Error(xlerrValue));
     }
+    if (SpillsOverTheEdge(state, value.array.rows, value.array.columns)) {
+        return Grid::Single(Cell::Error(SpillError));
+    }
     for (Cell& cell : value.array.cells) {
         cell = ShownValue(cell);
     }
     return WithinTheSheet(state, std::move(value.array));
+}
+
+// A record too large to read spills before it is read.
+template <class Record> Grid ResultGrid(const EngineState& state, const Record* record) {
+    if (record != nullptr &&
+        (record->xltype & ~unsigned(xlbitXLFree | xlbitDLLFree)) == xltypeMulti &&
+        SpillsOverTheEdge(state, record->val.array.rows, record->val.array.columns)) {
+        return Grid::Single(Cell::Error(SpillError));
+    }
+    return ShownGrid(state, Returned::Of(record));
 }
 
 // Hands a returned record back as its type bits ask: xlbitDLLFree to the
@@ -245,14 +262,9 @@ void ReleaseResult(EngineState& state, HMODULE module, Record* record, const cha
         FreeRecord(state.ledger, *record);
     }
     if ((record->xltype & xlbitDLLFree) != 0) {
-        using AutoFree = void(XLW_STDCALL*)(Record*);
-        const auto procedure = reinterpret_cast<AutoFree>(
-            reinterpret_cast<void (*)()>(GetProcAddress(module, autoFree)));
-        if (procedure != nullptr) {
-            procedure(record);
-        }
+        const bool handedBack = HandBack(module, record, autoFree);
         const std::lock_guard<std::mutex> lock(state.mutex);
-        ++(procedure != nullptr ? state.resultsHandedBack : state.resultsWithoutAutoFree);
+        ++(handedBack ? state.resultsHandedBack : state.resultsWithoutAutoFree);
     }
 }
 
@@ -281,51 +293,6 @@ public:
 private:
     const RunningCall previous_;
 };
-
-// A text result counted in its first character, read as a string record
-// would be: a zero character inside ends it, as Excel shows cell texts.
-template <class Record, class Char> Cell CountedText(const Char* counted) {
-    Record record = {};
-    record.val.str = const_cast<Char*>(counted);
-    record.xltype = xltypeStr;
-    Value value;
-    ReadValue(record, value);
-    return value.cell;
-}
-
-// What a sheet shows for a result of a scalar type: by value in the return
-// register, or through a pointer that stays the add-in's.
-Cell ScalarResult(const std::string& code, Procedure procedure, const CallFrame& frame) {
-    if (code == "B") {
-        return ShownValue(Cell::Number(frame.CallForDouble(procedure)));
-    }
-    const std::uintptr_t word = frame.CallForWord(procedure);
-    if (code == "J") {
-        return Cell::Number(static_cast<std::int32_t>(word));
-    }
-    if (code == "A") {
-        return Cell::Boolean(static_cast<std::int16_t>(word) != 0);
-    }
-    if (word == 0) {
-        // A null pointer, shown as a null record is.
-        return Cell::Error(xlerrNum);
-    }
-    if (code == "L") {
-        return Cell::Boolean(*reinterpret_cast<const std::int16_t*>(word) != 0);
-    }
-    if (code == "C") {
-        const auto* text = reinterpret_cast<const char*>(word);
-        return Cell::Text(Latin1ToUtf8(text, std::strlen(text)));
-    }
-    if (code == "C%") {
-        const auto* text = reinterpret_cast<const wchar_t*>(word);
-        return Cell::Text(Utf16ToUtf8(text, std::wcslen(text)));
-    }
-    if (code == "D") {
-        return CountedText<XLOPER>(reinterpret_cast<const char*>(word));
-    }
-    return CountedText<XLOPER12>(reinterpret_cast<const XCHAR*>(word));
-}
 
 void CheckCallable(const Registration& registration, std::size_t argumentCount) {
     const TypeText& type = registration.parsedType;
@@ -435,6 +402,8 @@ void EngineState::Reset() {
     ledger.Reset();
     resultsHandedBack = 0;
     resultsWithoutAutoFree = 0;
+    clusterResultsHandedBack = 0;
+    clusterResultsWithoutAutoFree = 0;
     sheet.Clear();
     statusBar.reset();
     statusHistory.clear();
@@ -517,6 +486,15 @@ void Engine::ResetLedger() {
     state_->ledger.Reset();
     state_->resultsHandedBack = 0;
     state_->resultsWithoutAutoFree = 0;
+    state_->clusterResultsHandedBack = 0;
+    state_->clusterResultsWithoutAutoFree = 0;
+}
+
+std::size_t Engine::ClusterResultsHandedBack() const {
+    return state_->clusterResultsHandedBack;
+}
+std::size_t Engine::ClusterResultsWithoutAutoFree() const {
+    return state_->clusterResultsWithoutAutoFree;
 }
 
 std::optional<std::string> Engine::StatusBar() const {
@@ -684,6 +662,16 @@ int Engine::CloseAddIn() {
     return closed;
 }
 
+const Registration* Engine::CallableFunction(const std::string& functionText,
+                                             std::size_t argumentCount) const {
+    const Registration* registration = FindFunction(functionText);
+    if (registration == nullptr) {
+        throw std::runtime_error("no registered function is named " + functionText);
+    }
+    CheckCallable(*registration, argumentCount);
+    return registration;
+}
+
 Grid Engine::Evaluate(const std::string& functionText, const std::vector<double>& arguments) {
     std::vector<FormulaArgument> numbers;
     for (double number : arguments) {
@@ -694,11 +682,7 @@ Grid Engine::Evaluate(const std::string& functionText, const std::vector<double>
 
 Grid Engine::EvaluateFormula(const std::string& functionText,
                              const std::vector<FormulaArgument>& arguments) {
-    const Registration* registration = FindFunction(functionText);
-    if (registration == nullptr) {
-        throw std::runtime_error("no registered function is named " + functionText);
-    }
-    CheckCallable(*registration, arguments.size());
+    const Registration* registration = CallableFunction(functionText, arguments.size());
     const TypeText& type = registration->parsedType;
     PassedArguments passed(state_->sheet);
     for (std::size_t i = 0; i < type.arguments.size(); ++i) {
@@ -723,34 +707,68 @@ Grid Engine::EvaluateFormula(const std::string& functionText,
     if (type.result == "Q" || type.result == "U") {
         return CallForRecord<XLOPER12>(*state_, module, procedure, passed.Frame(), "xlAutoFree12");
     }
-    return Grid::Single(ScalarResult(type.result, procedure, passed.Frame()));
+    return ShownGrid(*state_, CallForScalar(type.result, procedure, passed.Frame()));
 }
 
 } // namespace xlhost
 
 namespace xlhost {
 
+Grid Engine::EvaluateOnNode(ClusterNode& node, const FormulaCall& formula) {
+    const Registration* registration =
+        CallableFunction(formula.functionText, formula.arguments.size());
+    const TypeText& type = registration->parsedType;
+    const PassedArguments converter(state_->sheet);
+    std::vector<Value> arguments;
+    for (std::size_t i = 0; i < type.arguments.size(); ++i) {
+        Cell shown;
+        const FormulaArgument argument =
+            i < formula.arguments.size() ? formula.arguments[i] : FormulaArgument::Omitted();
+        arguments.emplace_back();
+        if (!converter.Convert(type.arguments[i], argument, arguments.back(), shown)) {
+            return Grid::Single(shown);
+        }
+    }
+    NodeAnswer answer = node.Call(*registration, arguments);
+    if (answer.release != NodeAnswer::Release::NotMarked) {
+        const std::lock_guard<std::mutex> lock(state_->mutex);
+        ++(answer.release == NodeAnswer::Release::HandedBack
+               ? state_->clusterResultsHandedBack
+               : state_->clusterResultsWithoutAutoFree);
+    }
+    return ShownGrid(*state_, std::move(answer.returned));
+}
+
 void Engine::Recalculate(const std::vector<FormulaCall>& formulas, int threads,
-                         const FormulaFinished& finished) {
+                         const FormulaFinished& finished, int clusterNodes) {
     if (threads < 1 || threads > MaxThreads) {
         throw std::invalid_argument("a recalculation takes 1 to " + std::to_string(MaxThreads) +
                                     " threads");
     }
+    if (clusterNodes < 0 || clusterNodes > MaxClusterNodes) {
+        throw std::invalid_argument("a recalculation takes 0 to " +
+                                    std::to_string(MaxClusterNodes) + " cluster nodes");
+    }
     // Made here, by the thread that outlives the workers: a window dies with
     // the thread that made it.
     MainWindow();
+    std::vector<std::size_t> offloaded;
     std::vector<std::size_t> concurrent;
     std::vector<std::size_t> onMainThread;
     for (std::size_t i = 0; i < formulas.size(); ++i) {
         const Registration* registration = FindFunction(formulas[i].functionText);
+        const bool clusterSafe =
+            clusterNodes > 0 && registration != nullptr && registration->parsedType.clusterSafe;
         const bool threadSafe = registration != nullptr && registration->parsedType.threadSafe;
-        (threadSafe ? concurrent : onMainThread).push_back(i);
+        (clusterSafe ? offloaded : threadSafe ? concurrent : onMainThread).push_back(i);
     }
-    const auto evaluate = [&](std::size_t index) {
+    const auto evaluate = [&](std::size_t index, ClusterNode* node) {
         Grid result;
         std::exception_ptr failure;
         try {
-            result = EvaluateFormula(formulas[index].functionText, formulas[index].arguments);
+            result = node != nullptr
+                         ? EvaluateOnNode(*node, formulas[index])
+                         : EvaluateFormula(formulas[index].functionText, formulas[index].arguments);
         } catch (...) {
             failure = std::current_exception();
         }
@@ -759,17 +777,29 @@ void Engine::Recalculate(const std::vector<FormulaCall>& formulas, int threads,
     std::atomic<std::size_t> next{0};
     const auto work = [&] {
         for (std::size_t k = next++; k < concurrent.size(); k = next++) {
-            evaluate(concurrent[k]);
+            evaluate(concurrent[k], nullptr);
         }
         MessageBoxes::Unhook();
+    };
+    std::atomic<std::size_t> nextOffloaded{0};
+    const std::string nodeProgram = NodeProgram();
+    const auto offload = [&](int number) {
+        ClusterNode node(number, nodeProgram);
+        for (std::size_t k = nextOffloaded++; k < offloaded.size(); k = nextOffloaded++) {
+            evaluate(offloaded[k], &node);
+        }
     };
     std::vector<std::thread> workers;
     const std::size_t workerCount = std::min<std::size_t>(threads, concurrent.size());
     for (std::size_t t = 0; t < workerCount; ++t) {
         workers.emplace_back(work);
     }
+    const std::size_t nodeCount = std::min<std::size_t>(clusterNodes, offloaded.size());
+    for (std::size_t n = 1; n <= nodeCount; ++n) {
+        workers.emplace_back(offload, static_cast<int>(n));
+    }
     for (std::size_t index : onMainThread) {
-        evaluate(index);
+        evaluate(index, nullptr);
     }
     for (std::thread& worker : workers) {
         worker.join();

@@ -6,12 +6,14 @@
 // two callbacks and puts XLCALL32.DLL beside it. The engine is made on first
 // use; it answers only the function numbers it implements (xlfGetWorkspace,
 // xlCoerce, xlFree, xlGetName, xlcMessage, xlfRegister, xlfUnregister,
-// xlGetHwnd, xlAbort) and returns xlretInvXlfn (2) for every other one.
+// xlGetHwnd, xlAbort, and from 14.0 xlRunningOnCluster, which answers 0 in
+// Excel's process) and returns xlretInvXlfn (2) for every other one.
 // It refuses what the documented Excel of its version refuses: more than 30
 // callback arguments before 12.0 (xlretInvCount); registrations whose type
 // text that version does not know (Q, U and the % codes before 12.0, X
 // before 14.0), that mark a function thread-safe ($) before 12.0 or together
-// with "#", or cluster-safe (&) before 14.0 or through Excel4. While a
+// with "#", or cluster-safe (&) before 14.0, through Excel4, together with
+// "#", or with a P, R, U or X argument. While a
 // function registered thread-safe runs, xlfGetWorkspace fails (xlretFailed)
 // and xlAbort(FALSE) fails with xlretNotThreadSafe, as on Excel's
 // recalculation threads.
@@ -76,6 +78,7 @@ struct LoggedCall {
     int returnCode = 0;
 };
 
+class ClusterNode;
 class EngineState;
 
 class Engine {
@@ -222,12 +225,43 @@ public:
     // the thread that called, right after it is copied. `finished` is called
     // once per formula (index into `formulas`), on the thread that evaluated
     // it, possibly on several threads at once; it returns before Recalculate.
+    //
+    // With `clusterNodes` (1 to MaxClusterNodes) the recalculation also plays
+    // Excel's cluster connector: every formula of a function registered
+    // cluster-safe ("&") runs in one of that many node processes instead of
+    // here, each node taking the next such formula left, while the others go
+    // on here as above. A node is the program xlnode.exe beside the host
+    // executable (XLCALL32.DLL beside it); it loads the add-in from its own
+    // temporary copy of the add-in's folder (its files, not its subfolders),
+    // runs no xlAutoOpen, finds the function by its exported name and is
+    // called with the arguments made here what their codes ask for (a range
+    // read for Q), sent across a pipe; the result comes back the same way, and
+    // one marked xlbitDLLFree goes to the node's xlAutoFree12, never to this
+    // process's ledger (ClusterResultsHandedBack). On a node xlRunningOnCluster
+    // answers TRUE and every other callback fails with xlretFailed, the
+    // strictest connector Excel's documentation allows; a node touches no
+    // sheet, ledger or registration here. Nodes start in parallel on their
+    // first formula and stop, their copies removed, before Recalculate
+    // returns. A node that dies during a call fails that formula alone with
+    // "the cluster node N running NAME stopped before answering (exit code
+    // C)"; it is started again for the formulas left.
     void Recalculate(const std::vector<FormulaCall>& formulas, int threads,
-                     const FormulaFinished& finished);
+                     const FormulaFinished& finished, int clusterNodes = 0);
     static constexpr int MaxThreads = 1024;
+    static constexpr int MaxClusterNodes = 64;
+
+    // The results of offloaded calls marked xlbitDLLFree that the nodes handed
+    // to their add-in's xlAutoFree12 (or xlAutoFree), and those whose add-in
+    // exports none. ResetLedger forgets them.
+    std::size_t ClusterResultsHandedBack() const;
+    std::size_t ClusterResultsWithoutAutoFree() const;
 
 private:
     Engine();
+    // The registration a formula calls; throws as EvaluateFormula does.
+    const Registration* CallableFunction(const std::string& functionText,
+                                         std::size_t argumentCount) const;
+    Grid EvaluateOnNode(ClusterNode& node, const FormulaCall& formula);
     std::unique_ptr<EngineState> state_;
 };
 

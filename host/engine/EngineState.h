@@ -44,6 +44,8 @@ public:
     Ledger ledger;
     std::size_t resultsHandedBack = 0;
     std::size_t resultsWithoutAutoFree = 0;
+    std::size_t clusterResultsHandedBack = 0;
+    std::size_t clusterResultsWithoutAutoFree = 0;
     Sheet sheet;
     std::optional<std::string> statusBar;
     std::vector<std::optional<std::string>> statusHistory;

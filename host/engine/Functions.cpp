@@ -112,6 +112,30 @@ bool SameModule(const std::string& a, const std::string& b) {
                           Utf8ToUtf16(b).c_str(), -1) == CSTR_EQUAL;
 }
 
+// What a cluster node cannot do for a function (Microsoft's cluster-safe
+// functions page): run it as a macro sheet would, reach a cell through a
+// reference, keep an asynchronous call open.
+std::string ClusterRefusal(const TypeText& type) {
+    if (!type.clusterSafe) {
+        return std::string();
+    }
+    if (type.macroEquivalent) {
+        return "a function cannot be both cluster-safe (&) and macro-sheet equivalent (#)";
+    }
+    for (std::size_t i = 0; i < type.arguments.size(); ++i) {
+        const std::string& code = type.arguments[i];
+        if (code == "P" || code == "R" || code == "U") {
+            return "a cluster-safe function (&) takes no P, R or U argument; argument " +
+                   std::to_string(i + 1) + " is " + code;
+        }
+        if (code == "X") {
+            return "a cluster-safe function (&) cannot be asynchronous (X argument " +
+                   std::to_string(i + 1) + ")";
+        }
+    }
+    return std::string();
+}
+
 // Why a type text that parses is still refused by this Excel, or empty. The
 // codes and marks are those the xlfRegister page dates: Excel 2007 (12.0)
 // brought the XLOPER12 records, wide texts, FP12 and thread safety; Excel
@@ -123,6 +147,10 @@ std::string VersionRefusal(const TypeText& type, int major, int recordKind) {
     }
     if (type.clusterSafe && recordKind == 4) {
         return "a cluster-safe function (&) is registered through Excel12, not Excel4";
+    }
+    const std::string clusterRefusal = ClusterRefusal(type);
+    if (!clusterRefusal.empty()) {
+        return clusterRefusal;
     }
     const std::string excel = "; this is Excel " + std::to_string(major) + ".0";
     std::vector<std::string> codes = type.arguments;
@@ -264,6 +292,19 @@ Outcome GetHwnd(EngineState& state, const std::vector<Value>& args, int recordKi
     return Result(Value::Integer(handle));
 }
 
+// Excel 2010 brought the cluster connector; in Excel's own process the
+// answer is 0 as an integer (Microsoft's xlRunningOnCluster page). A node
+// answers TRUE, in its own process (host/xlnode).
+Outcome RunningOnCluster(const EngineState& state, const std::vector<Value>& args) {
+    if (state.MajorVersion() < 14) {
+        return Failed(xlretInvXlfn);
+    }
+    if (!args.empty()) {
+        return Failed(xlretInvCount);
+    }
+    return Result(Value::Integer(0));
+}
+
 Outcome Abort(EngineState& state, const std::vector<Value>& args) {
     if (!CountWithin(args, 0, 1)) {
         return Failed(xlretInvCount);
@@ -323,6 +364,8 @@ Outcome RunFunction(EngineState& state, int function, const std::vector<Value>& 
         return GetHwnd(state, args, recordKind);
     case xlAbort:
         return Abort(state, args);
+    case xlRunningOnCluster:
+        return RunningOnCluster(state, args);
     default:
         return Failed(xlretInvXlfn);
     }

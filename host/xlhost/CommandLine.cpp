@@ -10,13 +10,14 @@ namespace xlhost {
 
 namespace {
 
-int ThreadCount(const std::string& text) {
+// "--threads needs a whole number of threads from 1 to 1024".
+int CountOf(const std::string& text, const std::string& option, const std::string& what, int most) {
     int count = 0;
     const char* last = text.data() + text.size();
     const auto parsed = std::from_chars(text.data(), last, count);
-    if (parsed.ec != std::errc() || parsed.ptr != last || count < 1 || count > Engine::MaxThreads) {
-        throw std::invalid_argument("--threads needs a whole number of threads from 1 to " +
-                                    std::to_string(Engine::MaxThreads));
+    if (parsed.ec != std::errc() || parsed.ptr != last || count < 1 || count > most) {
+        throw std::invalid_argument(option + " needs a whole number of " + what + " from 1 to " +
+                                    std::to_string(most));
     }
     return count;
 }
@@ -64,7 +65,11 @@ CommandLine CommandLine::Parse(const std::vector<std::string>& arguments) {
             line.cells.push_back(
                 CellSetting::ReadFile(value("cells and a file such as A1:A100=cells.csv")));
         } else if (option == "--threads") {
-            line.threads = ThreadCount(value("a whole number of threads"));
+            line.threads =
+                CountOf(value("a whole number of threads"), option, "threads", Engine::MaxThreads);
+        } else if (option == "--cluster") {
+            line.clusterNodes =
+                CountOf(value("a whole number of nodes"), option, "nodes", Engine::MaxClusterNodes);
         } else if (joined) {
             throw std::invalid_argument(option + " takes no value");
         } else if (option == "--checksums") {
@@ -85,6 +90,9 @@ CommandLine CommandLine::Parse(const std::vector<std::string>& arguments) {
     if (i == arguments.size()) {
         throw std::invalid_argument("no add-in given");
     }
+    if (line.clusterNodes > 0 && line.threads == 0) {
+        line.threads = 1;
+    }
     line.addIn = arguments[i];
     line.formulas.assign(arguments.begin() + i + 1, arguments.end());
     if (line.formulas.empty() && !line.list) {
@@ -95,18 +103,26 @@ CommandLine CommandLine::Parse(const std::vector<std::string>& arguments) {
 }
 
 const char* CommandLine::Usage() {
-    return "usage: xlhost [--excel VERSION] [--wizard] [--list] [--threads K] [--checksums]\n"
-           "              [--separate] [--set CELLS=VALUES]... [--set-file CELLS=PATH]...\n"
+    return "usage: xlhost [--excel VERSION] [--wizard] [--list] [--threads K] [--cluster N]\n"
+           "              [--checksums] [--separate] [--set CELLS=VALUES]...\n"
+           "              [--set-file CELLS=PATH]...\n"
            "              ADDIN.xll FORMULA...\n"
            "  --excel VERSION    the Excel version to play: 8.0 to 11.0 (97 to 2003, Excel 4\n"
            "                     records), 12.0 (2007, the default), 14.0, 15.0, 16.0 (2016\n"
            "                     to 365)\n"
            "  --wizard           call the functions from inside the function wizard\n"
-           "  --list             print every registration with all its xlfRegister arguments\n"
+           "  --list             print every registration, which way it came (through\n"
+           "                     Excel4 or Excel12), and all its xlfRegister arguments\n"
            "  --threads K        recalculate as Excel does with K threads (1 to 1024): the\n"
            "                     formulas of thread-safe functions on K threads at once, the\n"
            "                     others on the main thread; results still print in order.\n"
            "                     Without it every formula runs on the main thread in turn.\n"
+           "  --cluster N        recalculate with a cluster connector of N nodes (1 to 64):\n"
+           "                     each formula of a function registered cluster-safe (&)\n"
+           "                     runs in one of N node processes, each with its own copy\n"
+           "                     of the add-in's folder, no xlAutoOpen, and no callback\n"
+           "                     but xlRunningOnCluster (TRUE there); the others run here\n"
+           "                     meanwhile, on --threads K threads (1 when not given)\n"
            "  --checksums        print each result as its shape and a checksum of its cells\n"
            "                     (\"ROWSxCOLUMNS CHECKSUM\"), not the cells themselves\n"
            "  --separate         a blank line between the results of successive formulas\n"

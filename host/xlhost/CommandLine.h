@@ -1,4 +1,4 @@
-// xlhost [--excel VERSION] [--wizard] [--list] [--threads K] [--checksums]
+// xlhost [--excel VERSION] [--wizard] [--list] [--threads K] [--cluster N] [--checksums]
 //        [--separate] [--set CELLS=VALUES]... [--set-file CELLS=PATH]...
 //        ADDIN.xll FORMULA...
 #pragma once
@@ -14,7 +14,8 @@ struct CommandLine {
     std::string version; // empty: the engine's default
     bool wizard = false;
     bool list = false;
-    int threads = 0; // 0: every formula on the main thread, in order
+    int threads = 0;      // 0: every formula on the main thread, in order
+    int clusterNodes = 0; // 0: no cluster; with nodes and no --threads, one thread
     bool checksums = false;
     bool separate = false;          // a blank line between the results of successive formulas
     bool help = false;              // --help: print Usage and do nothing else

@@ -27,11 +27,12 @@ void PrintRegistrations(const xlhost::Engine& engine) {
     std::cout << "add-in name: "
               << (name.empty() ? "none (the Add-ins dialog shows the file name)" : name) << '\n';
     for (const xlhost::Registration& registration : engine.Registrations()) {
+        const std::string way = "through Excel" + std::to_string(registration.recordKind);
         std::cout << registration.FunctionText() << ": ";
         if (registration.accepted) {
-            std::cout << "register id " << registration.registerId;
+            std::cout << "register id " << registration.registerId << " (" << way << ")";
         } else {
-            std::cout << "refused (" << registration.refusal << ")";
+            std::cout << "refused " << way << " (" << registration.refusal << ")";
         }
         std::cout << '\n' << registration.Describe();
     }
@@ -127,18 +128,20 @@ bool Recalculate(xlhost::Engine& engine, const xlhost::CommandLine& line) {
     }
     calls.resize(parsed.size());
     // Each index is written by one thread alone.
-    engine.Recalculate(calls, line.threads,
-                       [&](std::size_t k, xlhost::Grid grid, std::exception_ptr failure) {
-                           const std::size_t i = parsed[k];
-                           failures[i] = failure;
-                           try {
-                               if (!failure) {
-                                   printed[i] = line.checksums ? ChecksumLine(grid) : grid.Shown();
-                               }
-                           } catch (...) {
-                               failures[i] = std::current_exception();
-                           }
-                       });
+    engine.Recalculate(
+        calls, line.threads,
+        [&](std::size_t k, xlhost::Grid grid, std::exception_ptr failure) {
+            const std::size_t i = parsed[k];
+            failures[i] = failure;
+            try {
+                if (!failure) {
+                    printed[i] = line.checksums ? ChecksumLine(grid) : grid.Shown();
+                }
+            } catch (...) {
+                failures[i] = std::current_exception();
+            }
+        },
+        line.clusterNodes);
     bool succeeded = true;
     for (std::size_t i = 0; i < count; ++i) {
         Separate(line, i);

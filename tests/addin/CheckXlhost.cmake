@@ -57,7 +57,7 @@ if(NOT loading_bytes MATCHES "0a;" OR without_crlf MATCHES "0a;")
   message(FATAL_ERROR "${LOADING} has lines that do not end in CR LF")
 endif()
 file(READ ${LOADING} loading)
-string(REGEX MATCHALL "[A-Za-z_]+: register id [0-9]+\n(  [1-4]: [^\n]*\n)+  5: \"[^\"]*\""
+string(REGEX MATCHALL "[A-Za-z_]+: register id [0-9]+ \\(through Excel[0-9]+\\)\n(  [1-4]: [^\n]*\n)+  5: \"[^\"]*\""
   signatures "${output}")
 list(LENGTH signatures signature_count)
 if(NOT signature_count EQUAL function_count)

@@ -43,7 +43,7 @@ foreach(name_type "Greet;${value}${value}${thread_safe}" "CountKinds;${value}${r
                   "Find;${value}${value}${reference}" "Calls;B!" "RunsWhere;${value}${thread_safe}")
   list(GET name_type 0 name)
   list(GET name_type 1 type)
-  if(NOT listing MATCHES "ex_${name}: register id [0-9]+\n  1: [^\n]+\n  2: \"xlex_${name}\"\n  3: \"${type}\"\n")
+  if(NOT listing MATCHES "ex_${name}: register id [0-9]+ \\(through Excel[0-9]+\\)\n  1: [^\n]+\n  2: \"xlex_${name}\"\n  3: \"${type}\"\n")
     message(FATAL_ERROR "ex_${name} is not registered as \"${type}\" under ${VERSION}:\n${listing}")
   endif()
 endforeach()

@@ -122,6 +122,30 @@ TEST_F(EngineTest, AnswersOnlyWhatItImplements) {
     EXPECT_EQ(Describe(result12), "Nil");
 }
 
+// Microsoft's xlRunningOnCluster page: in Excel's own process the answer is
+// 0 as an integer; the function came with Excel 2010, so before it is unknown.
+TEST_F(EngineTest, RunningOnClusterAnswersZeroInExcelsProcessFrom2010) {
+    const struct {
+        const char* version;
+        int code;
+        const char* answer;
+    } cases[] = {
+        {"12.0", xlretInvXlfn, "Nil"},
+        {"14.0", xlretSuccess, "Int 0"},
+        {"16.0", xlretSuccess, "Int 0"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.version);
+        engine.SetVersion(c.version);
+        XLOPER result = records4.Nil();
+        EXPECT_EQ(Call<XLOPER>(xlRunningOnCluster, &result, {}), c.code);
+        EXPECT_EQ(Describe(result), c.answer);
+        XLOPER12 result12 = records12.Nil();
+        EXPECT_EQ(Call<XLOPER12>(xlRunningOnCluster, &result12, {}), c.code);
+        EXPECT_EQ(Describe(result12), c.answer);
+    }
+}
+
 TEST_F(EngineTest, StatusBarShowsAndClearsWithHistory) {
     XLOPER yes = records4.Boolean(true);
     XLOPER no = records4.Boolean(false);
@@ -318,7 +342,9 @@ TEST_F(EngineTest, RegistrationKeepsEveryArgumentAndChecksTheExport) {
 
 // What each Excel refuses at registration, from the xlfRegister page: codes
 // and marks newer than the running version, "$" with "#", and cluster safety
-// through the Excel 4 interface. A refusal answers #VALUE! with success.
+// through the Excel 4 interface; from the cluster-safe functions page, "&"
+// with "#", with an argument of type P, R or U, or asynchronous (X). A
+// refusal answers #VALUE! with success.
 TEST_F(EngineTest, RegistrationIsRefusedAsTheRunningExcelRefusesIt) {
     const struct {
         const char* version;
@@ -346,6 +372,20 @@ TEST_F(EngineTest, RegistrationIsRefusedAsTheRunningExcelRefusesIt) {
         {"16.0", 12, "BB$#", "both thread-safe ($) and macro-sheet equivalent (#)"},
         {"16.0", 4, "BB#$", "both thread-safe ($) and macro-sheet equivalent (#)"},
         {"16.0", 12, "BB#!", ""},
+        {"14.0", 12, "QQB$&", ""},
+        {"14.0", 12, "BQQ&!", ""},
+        {"16.0", 12, "JJ&$", ""},
+        {"14.0", 4, "QQB$&", "cluster-safe function (&) is registered through Excel12"},
+        {"12.0", 12, "QQB$&", "cluster safety (&) needs Excel 2010 (14.0); this is Excel 12.0"},
+        {"14.0", 12, "BB&#", "both cluster-safe (&) and macro-sheet equivalent (#)"},
+        {"16.0", 12, "QB#&", "both cluster-safe (&) and macro-sheet equivalent (#)"},
+        {"14.0", 12, "QBP&", "takes no P, R or U argument; argument 2 is P"},
+        {"14.0", 12, "QR&", "takes no P, R or U argument; argument 1 is R"},
+        {"16.0", 12, "QQU$&", "takes no P, R or U argument; argument 2 is U"},
+        {"14.0", 12, "QU&", "takes no P, R or U argument; argument 1 is U"},
+        {"14.0", 12, "QR", ""},
+        {"14.0", 12, "QBX", ""},
+        {"14.0", 12, "QBX&", "cluster-safe function (&) cannot be asynchronous (X argument 2)"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.version) + " " + c.type + " through Excel" +
@@ -495,18 +535,20 @@ FormulaCall Formula(const std::string& function, const std::vector<double>& argu
 
 // Every formula's shown result, or "failed: what" for one that threw.
 std::vector<std::string> Recalculated(Engine& engine, const std::vector<FormulaCall>& formulas,
-                                      int threads) {
+                                      int threads, int clusterNodes = 0) {
     std::vector<std::string> shown(formulas.size());
-    engine.Recalculate(formulas, threads,
-                       [&](std::size_t i, Grid grid, std::exception_ptr failure) {
-                           try {
-                               if (failure)
-                                   std::rethrow_exception(failure);
-                               shown[i] = grid.Shown();
-                           } catch (const std::exception& error) {
-                               shown[i] = std::string("failed: ") + error.what();
-                           }
-                       });
+    engine.Recalculate(
+        formulas, threads,
+        [&](std::size_t i, Grid grid, std::exception_ptr failure) {
+            try {
+                if (failure)
+                    std::rethrow_exception(failure);
+                shown[i] = grid.Shown();
+            } catch (const std::exception& error) {
+                shown[i] = std::string("failed: ") + error.what();
+            }
+        },
+        clusterNodes);
     return shown;
 }
 
@@ -530,6 +572,73 @@ TEST_F(EngineTest, RecalculationRunsTheThreadSafeFunctionsTogether) {
         << "the callbacks of the main thread fail on a worker as well";
     EXPECT_THROW(engine.Recalculate(formulas, 0, {}), std::invalid_argument);
     EXPECT_THROW(engine.Recalculate(formulas, Engine::MaxThreads + 1, {}), std::invalid_argument);
+    EXPECT_EQ(engine.CloseAddIn(), 1);
+}
+
+// The node folders this process made that are still in the temporary folder.
+std::size_t NodeFoldersLeft() {
+    char temporary[MAX_PATH + 1] = {};
+    GetTempPathA(sizeof temporary, temporary);
+    const std::string pattern =
+        std::string(temporary) + "xlnode-" + std::to_string(GetCurrentProcessId()) + "-*";
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    std::size_t left = 0;
+    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
+        ++left;
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+    return left;
+}
+
+// The cluster connector: cluster-safe calls run on a node, whose
+// xlRunningOnCluster answers TRUE and whose other callbacks fail (fix_Where),
+// whose DLL-freed results go to its own xlAutoFree12 before its next call
+// (fix_Spread's first cell counts those that did not) and never to the
+// ledger here; a node that dies (fix_Vanish) fails its formula alone and is
+// started again; its folder is gone when the recalculation ends.
+TEST_F(EngineTest, ClusterSafeCallsRunOnStrictNodes) {
+    ASSERT_EQ(engine.OpenAddIn(FixturePath), 1);
+    const std::string spread6 = "0,t1,TRUE,#N/A,0,5.25\n";
+    const std::vector<FormulaCall> formulas = {
+        Formula("fix_Spread", {6}),        Formula("fix_Where", {}),   Formula("fix_Spread", {3}),
+        Formula("fix_OnMainThread", {}),   Formula("fix_Vanish", {2}), Formula("fix_Spread", {6}),
+        Formula("fix_TwiceAnywhere", {4}), Formula("fix_Twice", {4})};
+    EXPECT_EQ(Recalculated(engine, formulas, 1, 1),
+              (std::vector<std::string>{
+                  spread6, "0,4,TRUE,32\n", "0,t1,TRUE\n", "1\n",
+                  "failed: the cluster node 1 running fix_Vanish stopped before answering (exit "
+                  "code 7)",
+                  spread6, "8\n", "8\n"}));
+    EXPECT_EQ(engine.ClusterResultsHandedBack(), 3u);
+    EXPECT_EQ(NodeFoldersLeft(), 0u);
+
+    std::vector<FormulaCall> many(12, Formula("fix_Spread", {6}));
+    many.push_back(Formula("fix_Where", {}));
+    std::vector<std::string> expected(12, spread6);
+    expected.push_back("0,4,TRUE,32\n");
+    EXPECT_EQ(Recalculated(engine, many, 2, 2), expected);
+    EXPECT_EQ(engine.ClusterResultsHandedBack(), 15u);
+    EXPECT_EQ(engine.ClusterResultsWithoutAutoFree(), 0u);
+    EXPECT_EQ(NodeFoldersLeft(), 0u);
+
+    // A node loads its own copy of the add-in, with the data file beside it.
+    const Grid here = engine.Evaluate("fix_Beside", {});
+    EXPECT_EQ(here.Shown(), FixturePath + ",found beside the fixture\n");
+    const std::vector<std::string> beside = Recalculated(engine, {Formula("fix_Beside", {})}, 1, 1);
+    const std::string copy = beside[0].substr(0, beside[0].find(','));
+    EXPECT_NE(copy, FixturePath);
+    EXPECT_EQ(copy.substr(copy.find_last_of('\\')), "\\FixtureAddIn.xll");
+    EXPECT_EQ(beside[0].substr(copy.size()), ",found beside the fixture\n");
+    EXPECT_EQ(GetFileAttributesA(copy.c_str()), INVALID_FILE_ATTRIBUTES) << "removed";
+
+    EXPECT_EQ(engine.Evaluate("fix_Where", {}).Shown(), "0,2048,0,0\n") << "in Excel's process";
+    EXPECT_EQ(engine.Evaluate("fix_Vanish", {2}).Shown(), "4\n") << "in Excel's process";
+    EXPECT_EQ(engine.ResultsHandedBack(), 0u) << "the nodes' results never come here";
+    EXPECT_EQ(engine.OutstandingAllocations(), 0u);
+    EXPECT_THROW(engine.Recalculate(formulas, 1, {}, -1), std::invalid_argument);
+    EXPECT_THROW(engine.Recalculate(formulas, 1, {}, Engine::MaxClusterNodes + 1),
+                 std::invalid_argument);
     EXPECT_EQ(engine.CloseAddIn(), 1);
 }
 

@@ -108,6 +108,54 @@ int Register(const std::string& module, const char* procedure, const char* type,
     return Call(xlfRegister, &id, args);
 }
 
+MdCallBack12Proc Callback12() {
+    return reinterpret_cast<MdCallBack12Proc>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA(nullptr), "MdCallBack12")));
+}
+
+XLOPER12 Text12(const std::string& text) {
+    static std::deque<std::basic_string<XCHAR>> kept;
+    kept.emplace_back(1, static_cast<XCHAR>(text.size()));
+    kept.back().append(text.begin(), text.end());
+    XLOPER12 record = {};
+    record.val.str = &kept.back()[0];
+    record.xltype = xltypeStr;
+    return record;
+}
+
+XLOPER12 Number12(double value) {
+    XLOPER12 record = {};
+    record.val.num = value;
+    record.xltype = xltypeNum;
+    return record;
+}
+
+XLOPER12 Row12(XLOPER12* elements, int columns) {
+    XLOPER12 record = {};
+    record.val.array.lparray = elements;
+    record.val.array.rows = 1;
+    record.val.array.columns = columns;
+    record.xltype = xltypeMulti;
+    return record;
+}
+
+// Registers through Excel12, the only way to register a cluster-safe
+// function: the Excel 4 interface refuses "&".
+void Register12(const std::string& module, const char* procedure, const char* type,
+                const char* name) {
+    XLOPER12 function = {};
+    function.val.num = 1;
+    function.xltype = xltypeNum;
+    std::vector<XLOPER12> args = {Text12(module), Text12(procedure), Text12(type),     Text12(name),
+                                  Text12(""),     function,          Text12("Fixture")};
+    std::vector<LPXLOPER12> pointers;
+    for (XLOPER12& arg : args) {
+        pointers.push_back(&arg);
+    }
+    XLOPER12 id = {};
+    Callback12()(xlfRegister, static_cast<int>(pointers.size()), pointers.data(), &id);
+}
+
 XLOPER MultiOf(XLOPER* elements, std::uint16_t rows, std::uint16_t columns) {
     XLOPER record = {};
     record.val.array.lparray = elements;
@@ -181,6 +229,25 @@ extern "C" int XLW_STDCALL xlAutoOpen() {
         Register(module, "fix_CoerceMany", "JB$", "count", {});
         Register(module, "fix_Tall", "QB", "rows", {});
     }
+    // Cluster-safe functions, from Excel 2010 on. The first two ask where
+    // they run; the others answer the same on a node as here.
+    if (std::atof(VersionText().c_str()) >= 14) {
+        Register12(module, "fix_Where", "Q&", "fix_Where");
+        Register12(module, "fix_Vanish", "BB&", "fix_Vanish");
+        Register12(module, "fix_Spread", "QB$&", "fix_Spread");
+        Register12(module, "fix_Beside", "Q&", "fix_Beside");
+        Register12(module, "fix_Wide", "QB&", "fix_WideAnywhere");
+        Register12(module, "fix_Mix", "CBJCBAC%B&", "fix_MixAnywhere");
+        Register12(module, "fix_Repeat", "D%DJ&", "fix_RepeatAnywhere");
+        Register12(module, "fix_Upper", "DC%&", "fix_UpperAnywhere");
+        Register12(module, "fix_Not", "AA&", "fix_NotAnywhere");
+        Register12(module, "fix_NotThrough", "LL&", "fix_NotThroughAnywhere");
+        Register12(module, "fix_Difference", "JJJ&", "fix_DifferenceAnywhere");
+        Register12(module, "fix_Read12", "QQ&", "fix_PassAnywhere");
+        Register12(module, "fix_Null", "Q&", "fix_NullAnywhere");
+        Register12(module, "fix_Twice", "BB&", "fix_TwiceAnywhere");
+        Register12(module, "fix_Table", "PBB&", "fix_TableAnywhere");
+    }
     mainThread = GetCurrentThreadId();
     Call(xlcMessage, nullptr, {Boolean(false)});
     return 1;
@@ -233,12 +300,8 @@ extern "C" LPXLOPER12 XLW_STDCALL fix_Wide(double x) {
     static XLOPER12 result;
     elements[0].val.str = text;
     elements[0].xltype = xltypeStr;
-    elements[1].val.num = x;
-    elements[1].xltype = xltypeNum;
-    result.val.array.lparray = elements;
-    result.val.array.rows = 1;
-    result.val.array.columns = 2;
-    result.xltype = xltypeMulti;
+    elements[1] = Number12(x);
+    result = Row12(elements, 2);
     return &result;
 }
 
@@ -412,15 +475,6 @@ extern "C" int XLW_STDCALL fix_Type12(LPXLOPER12 x) {
     return static_cast<int>(x->xltype);
 }
 
-namespace {
-
-MdCallBack12Proc Callback12() {
-    return reinterpret_cast<MdCallBack12Proc>(
-        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA(nullptr), "MdCallBack12")));
-}
-
-} // namespace
-
 // A reference read through xlCoerce into Excel's memory, handed back for
 // Excel to free; any other value handed back as it came; a failed xlCoerce
 // as a text with its return code.
@@ -476,6 +530,15 @@ extern "C" void XLW_STDCALL xlAutoFree12(LPXLOPER12 record) {
     if (record != resultOut) {
         ++ownedFaults; // another thread's result, or one freed already
         return;
+    }
+    if ((record->xltype & ~xlbitDLLFree) == xltypeMulti) {
+        LPXLOPER12 elements = record->val.array.lparray;
+        for (int i = 0; i < record->val.array.columns; ++i) {
+            if (elements[i].xltype == xltypeStr) {
+                delete[] elements[i].val.str;
+            }
+        }
+        delete[] elements;
     }
     delete resultOut;
     resultOut = nullptr;
@@ -547,5 +610,119 @@ extern "C" LPXLOPER12 XLW_STDCALL fix_Tall(double rows) {
     result.val.array.rows = static_cast<std::int32_t>(elements.size());
     result.val.array.columns = 1;
     result.xltype = xltypeMulti;
+    return &result;
+}
+
+namespace {
+
+// xlRunningOnCluster's return code and answer.
+int RunningOnCluster(XLOPER12& answer) {
+    answer = XLOPER12{};
+    return Callback12()(xlRunningOnCluster, 0, nullptr, &answer);
+}
+
+} // namespace
+
+// Where it runs, as xlRunningOnCluster tells it: that callback's return
+// code, the type of its answer and the answer; then the return code of
+// xlGetName, a callback any function may make in Excel's process and that a
+// strict cluster node refuses.
+extern "C" LPXLOPER12 XLW_STDCALL fix_Where() {
+    static XLOPER12 elements[4];
+    static XLOPER12 result;
+    XLOPER12 answer;
+    elements[0] = Number12(RunningOnCluster(answer));
+    elements[1] = Number12(answer.xltype);
+    elements[2] = answer;
+    XLOPER12 name = {};
+    const int nameCode = Callback12()(xlGetName, 0, nullptr, &name);
+    if (nameCode == xlretSuccess) {
+        LPXLOPER12 freeArgs[] = {&name};
+        Callback12()(xlFree, 1, freeArgs, nullptr);
+    }
+    elements[3] = Number12(nameCode);
+    result = Row12(elements, 4);
+    return &result;
+}
+
+// Twice x here; on a cluster node it ends its own process, as a node that
+// crashes or is killed ends.
+extern "C" double XLW_STDCALL fix_Vanish(double x) {
+    XLOPER12 answer;
+    if (RunningOnCluster(answer) == xlretSuccess && answer.xltype == xltypeBool &&
+        answer.val.xbool != 0) {
+        TerminateProcess(GetCurrentProcess(), 7);
+    }
+    return 2 * x;
+}
+
+// A row of `count` cells allocated here and marked xlbitDLLFree, for
+// xlAutoFree12: first how many results this thread had out that were never
+// handed back (ownedFaults), then element i is i + 0.25, the text "t" i,
+// TRUE, #N/A or empty as i mod 5 is 0, 1, 2, 3 or 4.
+extern "C" LPXLOPER12 XLW_STDCALL fix_Spread(double count) {
+    if (resultOut != nullptr) {
+        ++ownedFaults;
+    }
+    const int columns = static_cast<int>(count);
+    auto* elements = new XLOPER12[columns]();
+    elements[0] = Number12(ownedFaults);
+    for (int i = 1; i < columns; ++i) {
+        XLOPER12& element = elements[i];
+        switch (i % 5) {
+        case 0:
+            element = Number12(i + 0.25);
+            break;
+        case 1: {
+            const std::string text = "t" + std::to_string(i);
+            element.val.str = new XCHAR[text.size() + 1];
+            element.val.str[0] = static_cast<XCHAR>(text.size());
+            std::copy(text.begin(), text.end(), element.val.str + 1);
+            element.xltype = xltypeStr;
+            break;
+        }
+        case 2:
+            element.val.xbool = 1;
+            element.xltype = xltypeBool;
+            break;
+        case 3:
+            element.val.err = xlerrNA;
+            element.xltype = xltypeErr;
+            break;
+        default:
+            element.xltype = xltypeNil;
+            break;
+        }
+    }
+    resultOut = new XLOPER12(Row12(elements, columns));
+    resultOut->xltype |= xlbitDLLFree;
+    return resultOut;
+}
+
+// Where this module was loaded from, and the first line of FixtureData.txt
+// beside it ("none" when there is no such file), found as an add-in finds
+// its data files: from its own path, with no callback.
+extern "C" LPXLOPER12 XLW_STDCALL fix_Beside() {
+    static XLOPER12 elements[2];
+    static XLOPER12 result;
+    HMODULE self = nullptr;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                           GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCSTR>(&fix_Beside), &self);
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(self, path, MAX_PATH);
+    const std::string module = path;
+    std::string line = "none";
+    const std::string data = module.substr(0, module.find_last_of('\\') + 1) + "FixtureData.txt";
+    if (std::FILE* file = std::fopen(data.c_str(), "r")) {
+        char text[256] = {};
+        if (std::fgets(text, sizeof text, file) != nullptr) {
+            line = std::string(text, std::strcspn(text, "\r\n"));
+        }
+        std::fclose(file);
+    }
+    elements[0] = Text12(module);
+    elements[1] = Text12(line);
+    result = Row12(elements, 2);
     return &result;
 }

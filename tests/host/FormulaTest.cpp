@@ -212,6 +212,21 @@ TEST(CommandLineTest, SetsCellsInOrderAndHelpsOnRequest) {
     EXPECT_TRUE(joined.formulas.empty()) << "--list alone is something to do";
     const struct {
         std::vector<std::string> arguments;
+        int threads;
+        int clusterNodes;
+    } clusters[] = {
+        {{"Add.xll", "f()"}, 0, 0},
+        {{"--cluster", "2", "Add.xll", "f()"}, 1, 2},
+        {{"--cluster=64", "--threads", "3", "Add.xll", "f()"}, 3, 64},
+        {{"--threads=4", "--cluster", "1", "Add.xll", "f()"}, 4, 1},
+    };
+    for (const auto& c : clusters) {
+        const xlhost::CommandLine cluster = xlhost::CommandLine::Parse(c.arguments);
+        EXPECT_EQ(cluster.threads, c.threads);
+        EXPECT_EQ(cluster.clusterNodes, c.clusterNodes);
+    }
+    const struct {
+        std::vector<std::string> arguments;
         const char* message;
     } refused[] = {
         {{"--excel"}, "--excel needs a version"},
@@ -220,6 +235,11 @@ TEST(CommandLineTest, SetsCellsInOrderAndHelpsOnRequest) {
         {{"Add.xll"}, "no formula given"},
         {{"--wizard=1", "Add.xll", "f()"}, "--wizard takes no value"},
         {{"--threads"}, "--threads needs a whole number"},
+        {{"--cluster", "0", "Add.xll", "f()"},
+         "--cluster needs a whole number of nodes from 1 to 64"},
+        {{"--cluster=65", "Add.xll", "f()"},
+         "--cluster needs a whole number of nodes from 1 to 64"},
+        {{"--cluster", "two", "Add.xll", "f()"}, "--cluster needs a whole number of nodes"},
     };
     for (const auto& r : refused) {
         SCOPED_TRACE(r.message);
@@ -233,6 +253,7 @@ TEST(CommandLineTest, SetsCellsInOrderAndHelpsOnRequest) {
     const std::string usage = xlhost::CommandLine::Usage();
     EXPECT_NE(usage.find("--set CELLS=VALUES"), std::string::npos);
     EXPECT_NE(usage.find("A2:C3"), std::string::npos);
+    EXPECT_NE(usage.find("--cluster N"), std::string::npos);
 }
 
 } // namespace

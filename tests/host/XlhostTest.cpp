@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -13,6 +14,7 @@
 namespace {
 
 struct XlhostRun {
+    bool timedOut = false;
     DWORD exitCode = 0;
     std::string output; // standard output, without the \r of Windows line ends
     std::string errors;
@@ -25,13 +27,30 @@ std::string Folder() {
     return full.substr(0, full.find_last_of('\\') + 1);
 }
 
-// Until the pipe is broken: every handle on its writing end is closed, the
-// child's and any its own children inherited.
-std::string ReadAll(HANDLE pipe) {
+// What the child writes until it has ended and the pipe is empty. Not until
+// the pipe breaks: Wine starts its desktop process from the first program of
+// a session that makes a window, and that process keeps the program's
+// standard handles open for the whole session.
+std::string ReadAll(HANDLE pipe, HANDLE process) {
     std::string text;
     char buffer[4096];
-    DWORD read = 0;
-    while (ReadFile(pipe, buffer, sizeof buffer, &read, nullptr)) {
+    for (bool ended = false;;) {
+        DWORD available = 0;
+        if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr)) {
+            break; // every writing end closed
+        }
+        if (available == 0) {
+            if (ended) {
+                break;
+            }
+            // Whatever it wrote before it ended is in the pipe: one more look.
+            ended = WaitForSingleObject(process, 1) == WAIT_OBJECT_0;
+            continue;
+        }
+        DWORD read = 0;
+        if (!ReadFile(pipe, buffer, std::min<DWORD>(available, sizeof buffer), &read, nullptr)) {
+            break;
+        }
         for (DWORD i = 0; i < read; ++i) {
             if (buffer[i] != '\r') {
                 text += buffer[i];
@@ -58,7 +77,8 @@ Pipe ChildOutputPipe() {
 // Runs xlhost with the arguments. Each stream has a pipe of its own, read to
 // its end, stderr on a second thread so that neither pipe can fill up while
 // the other is read; no file is shared with another run of this executable.
-XlhostRun Xlhost(const std::string& arguments) {
+// A run that takes longer than `timeout` is ended and said to have timed out.
+XlhostRun Xlhost(const std::string& arguments, DWORD timeout = INFINITE) {
     const Pipe out = ChildOutputPipe();
     const Pipe err = ChildOutputPipe();
     STARTUPINFOA startup = {};
@@ -77,10 +97,17 @@ XlhostRun Xlhost(const std::string& arguments) {
     CloseHandle(err.write);
     EXPECT_TRUE(started) << commandLine;
     if (started) {
-        std::thread errorReader([&run, &err] { run.errors = ReadAll(err.read); });
-        run.output = ReadAll(out.read);
+        std::thread watchdog([&run, &process, timeout] {
+            if (WaitForSingleObject(process.hProcess, timeout) == WAIT_TIMEOUT) {
+                run.timedOut = true;
+                TerminateProcess(process.hProcess, 255);
+            }
+        });
+        std::thread errorReader(
+            [&run, &err, &process] { run.errors = ReadAll(err.read, process.hProcess); });
+        run.output = ReadAll(out.read, process.hProcess);
         errorReader.join();
-        WaitForSingleObject(process.hProcess, INFINITE);
+        watchdog.join();
         GetExitCodeProcess(process.hProcess, &run.exitCode);
         CloseHandle(process.hProcess);
         CloseHandle(process.hThread);
@@ -127,15 +154,21 @@ TEST(XlhostTest, ListShowsEveryRegistrationArgument) {
     EXPECT_EQ(run.output.rfind("add-in name: none (the Add-ins dialog shows the file name)\n", 0),
               0u)
         << run.output;
-    EXPECT_NE(run.output.find("fix_Table: register id "), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("fix_Table: register id 1 (through Excel4)\n"), std::string::npos)
+        << run.output;
     EXPECT_NE(run.output.find("  3: \"PBB\"\n  4: \"fix_Table\"\n  5: \"a, b\"\n  6: 1\n"
                               "  7: \"Fixture\"\n  8: \"\"\n  9: \"\"\n"
                               "  10: \"help for fix_Table\"\n  11: \"first number\"\n"
                               "  12: \"second number\"\n"),
               std::string::npos)
         << run.output;
-    EXPECT_NE(run.output.find("fix_Absent: refused"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("fix_Absent: refused through Excel4 (module "), std::string::npos)
+        << run.output;
     EXPECT_EQ(run.exitCode, 0u);
+    const XlhostRun excel2010 = Xlhost("--excel 14.0 --list " + Fixture);
+    EXPECT_NE(excel2010.output.find("\nfix_Where: register id "), std::string::npos);
+    EXPECT_NE(excel2010.output.find(" (through Excel12)\n  1: "), std::string::npos)
+        << excel2010.output;
 }
 
 TEST(XlhostTest, UnknownFunctionFailsTheRunButNotTheOtherFormulas) {
@@ -234,6 +267,7 @@ TEST(XlhostTest, HelpSaysHowToSetCellsAndWriteReferences) {
     EXPECT_NE(help.output.find("--set CELLS=VALUES"), std::string::npos) << help.output;
     EXPECT_NE(help.output.find("A2:C3"), std::string::npos) << help.output;
     EXPECT_NE(help.output.find("XFD1048576"), std::string::npos) << help.output;
+    EXPECT_NE(help.output.find("--cluster N"), std::string::npos) << help.output;
     const struct {
         std::string arguments;
         unsigned exitCode;
@@ -315,6 +349,89 @@ TEST(XlhostTest, AFormulaThatIsNotOneRegisteredCallSaysWhatXlhostEvaluates) {
          at = run.errors.find(sentence, at + 1))
         ++said;
     EXPECT_EQ(said, formulas.size()) << run.errors;
+}
+
+// The cluster connector: a cluster-safe function that does not ask where it
+// runs prints the same on a node as in Excel's process, whatever its argument
+// and result types (the results worked out by hand from the fixture's code);
+// fix_Where, which relies on callbacks, shows where it ran.
+TEST(XlhostTest, ClusterNodesPrintWhatExcelsProcessPrints) {
+    const std::vector<std::string> sheet = {"--excel", "14.0", "--set",
+                                            "A1:C2=1.5,two,TRUE;#N/A,,\"3\"", Fixture};
+    const std::vector<std::string> formulas = {
+        "fix_Spread(6)",
+        "fix_Spread(8)",
+        "fix_WideAnywhere(2.5)",
+        "fix_MixAnywhere(A1, C2, B1, 2, FALSE, \"say \"\"hi\"\"\", -1)",
+        "fix_RepeatAnywhere(\"ab\", 3)",
+        "fix_UpperAnywhere(\"mixed Case\")",
+        "fix_NotAnywhere(TRUE)",
+        "fix_NotThroughAnywhere(0)",
+        "fix_DifferenceAnywhere(7, 10)",
+        "fix_DifferenceAnywhere(3000000000, 1)",
+        "fix_PassAnywhere(A1:C2)",
+        "fix_PassAnywhere(\"text\")",
+        "fix_NullAnywhere()",
+        "fix_TwiceAnywhere(0.1)",
+        "fix_TableAnywhere(1.5, 2)",
+        "fix_Twice(2)",
+    };
+    const std::string printed = "0,t1,TRUE,#N/A,0,5.25\n"
+                                "0,t1,TRUE,#N/A,0,5.25,t6,TRUE\n"
+                                "wide,2.5\n"
+                                "1.5|3|two|2|0|say \"hi\"|-1\n"
+                                "ababab\n"
+                                "MIXED CASE\n"
+                                "FALSE\n"
+                                "TRUE\n"
+                                "-3\n"
+                                "#NUM!\n"
+                                "1.5,two,TRUE\n#N/A,0,3\n"
+                                "text\n"
+                                "#NUM!\n"
+                                "0.20000000000000001\n"
+                                "1.5,2,3.5\ntext,TRUE,#DIV/0!\n"
+                                "4\n";
+    const struct {
+        std::vector<std::string> options;
+        const char* where;
+    } runs[] = {
+        {{}, "0,2048,0,0\n"},
+        {{"--threads", "2"}, "0,2048,0,0\n"},
+        {{"--cluster", "2"}, "0,4,TRUE,32\n"},
+        {{"--cluster", "3", "--threads", "2"}, "0,4,TRUE,32\n"},
+    };
+    for (const auto& r : runs) {
+        std::vector<std::string> arguments = r.options;
+        arguments.insert(arguments.end(), sheet.begin(), sheet.end());
+        arguments.insert(arguments.end(), formulas.begin(), formulas.end());
+        arguments.push_back("fix_Where()");
+        SCOPED_TRACE(QuotedAll(r.options));
+        const XlhostRun run = Xlhost(QuotedAll(arguments), 120000);
+        EXPECT_FALSE(run.timedOut);
+        EXPECT_EQ(run.output, printed + r.where + "fixture closed\n");
+        EXPECT_EQ(run.exitCode, 0u) << run.errors;
+    }
+}
+
+// A node that dies in a call fails that formula with a sentence naming the
+// node and the function; every other formula is still computed and printed
+// in order, the run fails, and nothing waits for the dead node.
+TEST(XlhostTest, AKilledNodeFailsItsFormulaAloneWithoutAHang) {
+    const XlhostRun run = Xlhost("--excel 14.0 --cluster 2 " + Fixture +
+                                     " fix_Spread(3) fix_Vanish(1) fix_Spread(3) fix_Twice(2)"
+                                     " fix_Vanish(2) fix_TwiceAnywhere(5) fix_Spread(3)",
+                                 120000);
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_EQ(run.output, "0,t1,TRUE\n0,t1,TRUE\n4\n10\n0,t1,TRUE\nfixture closed\n");
+    const std::string died = " running fix_Vanish stopped before answering (exit code 7)";
+    std::size_t said = 0;
+    for (std::size_t at = run.errors.find(died); at != std::string::npos;
+         at = run.errors.find(died, at + 1))
+        ++said;
+    EXPECT_EQ(said, 2u) << run.errors;
+    EXPECT_NE(run.errors.find("xlhost: the cluster node "), std::string::npos) << run.errors;
+    EXPECT_EQ(run.exitCode, 1u);
 }
 
 TEST(XlhostTest, IsLargeAddressAwareAsThirtyTwoBitExcelIs) {

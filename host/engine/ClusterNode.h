@@ -1,0 +1,52 @@
+// One node of the stand-in cluster connector, seen from Excel's process: a
+// process of its own (host/xlnode, the program beside the host executable)
+// that loads an add-in from its own copy of the add-in's folder, as a
+// compute node has the add-in and its data files installed beside each
+// other, and calls its functions by their exported names without running
+// xlAutoOpen. The node starts on its first call and again after it died;
+// the copies go when it stops.
+#pragma once
+
+#include "NodeCall.h"
+#include "Registration.h"
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace xlhost {
+
+class ClusterNode {
+public:
+    // `number` names the node in messages (1 for the first); `program` is
+    // the node executable, a UTF-8 path.
+    ClusterNode(int number, std::string program);
+    ~ClusterNode();
+    ClusterNode(const ClusterNode&) = delete;
+    ClusterNode& operator=(const ClusterNode&) = delete;
+
+    // Calls the registered function on the node with the arguments made what
+    // their codes ask for. Throws std::runtime_error, naming the node and the
+    // function, when the node cannot be started, cannot call, or stops
+    // before it answers; a node that stopped starts again on the next call.
+    NodeAnswer Call(const Registration& registration, const std::vector<Value>& arguments);
+
+    // Ends the node's process (it sees its requests end and leaves) and
+    // removes its copies. Harmless when it is not running.
+    void Stop();
+
+private:
+    void Start();
+    // The node's copy of the add-in at `modulePath`, its folder copied on first use.
+    std::string CopyOf(const std::string& modulePath);
+    std::string Failure(const Registration& registration, const std::string& what) const;
+
+    int number_;
+    std::string program_;
+    void* process_ = nullptr;
+    void* requests_ = nullptr;                  // the pipe's end that writes to the node
+    void* answers_ = nullptr;                   // the pipe's end that reads from it
+    std::map<std::string, std::string> copies_; // add-in folder -> the node's copy
+};
+
+} // namespace xlhost

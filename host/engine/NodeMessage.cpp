@@ -1,0 +1,205 @@
+#include "NodeMessage.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+#include <utility>
+
+namespace xlhost {
+
+namespace {
+
+// ReadFile and WriteFile move at most a DWORD's worth of bytes at a time.
+constexpr std::size_t Chunk = 1 << 24;
+
+bool WriteAll(HANDLE pipe, const char* bytes, std::size_t count) {
+    while (count > 0) {
+        DWORD written = 0;
+        if (!WriteFile(pipe, bytes, static_cast<DWORD>(std::min(count, Chunk)), &written,
+                       nullptr)) {
+            return false;
+        }
+        bytes += written;
+        count -= written;
+    }
+    return true;
+}
+
+bool ReadAll(HANDLE pipe, char* bytes, std::size_t count) {
+    while (count > 0) {
+        DWORD read = 0;
+        if (!ReadFile(pipe, bytes, static_cast<DWORD>(std::min(count, Chunk)), &read, nullptr) ||
+            read == 0) {
+            return false;
+        }
+        bytes += read;
+        count -= read;
+    }
+    return true;
+}
+
+} // namespace
+
+void NodeMessage::Put(const void* bytes, std::size_t count) {
+    bytes_.append(static_cast<const char*>(bytes), count);
+}
+
+void NodeMessage::Take(void* bytes, std::size_t count) {
+    if (bytes_.size() - read_ < count) {
+        throw std::runtime_error("a cluster node message ended too soon");
+    }
+    std::memcpy(bytes, bytes_.data() + read_, count);
+    read_ += count;
+}
+
+void NodeMessage::PutNumber(std::uint64_t number) {
+    Put(&number, sizeof number);
+}
+
+void NodeMessage::PutDouble(double number) {
+    Put(&number, sizeof number);
+}
+
+void NodeMessage::PutText(const std::string& text) {
+    PutNumber(text.size());
+    Put(text.data(), text.size());
+}
+
+std::uint64_t NodeMessage::TakeNumber() {
+    std::uint64_t number = 0;
+    Take(&number, sizeof number);
+    return number;
+}
+
+double NodeMessage::TakeDouble() {
+    double number = 0;
+    Take(&number, sizeof number);
+    return number;
+}
+
+std::string NodeMessage::TakeText() {
+    const std::uint64_t size = TakeNumber();
+    if (size > bytes_.size() - read_) {
+        throw std::runtime_error("a cluster node message ended too soon");
+    }
+    std::string text(bytes_.data() + read_, static_cast<std::size_t>(size));
+    read_ += text.size();
+    return text;
+}
+
+// A cell in one byte of kind and what that kind holds: an array of a million
+// numbers takes 9 MB, not the 32 MB of its records.
+void NodeMessage::PutCell(const Cell& cell) {
+    const auto kind = static_cast<std::uint8_t>(cell.kind);
+    Put(&kind, 1);
+    switch (cell.kind) {
+    case Cell::Kind::Number:
+        PutDouble(cell.number);
+        break;
+    case Cell::Kind::Text:
+        PutText(cell.text);
+        break;
+    case Cell::Kind::Boolean:
+        PutNumber(cell.boolean ? 1 : 0);
+        break;
+    case Cell::Kind::Error:
+        PutNumber(static_cast<std::uint32_t>(cell.error));
+        break;
+    default:
+        break;
+    }
+}
+
+Cell NodeMessage::TakeCell() {
+    std::uint8_t kind = 0;
+    Take(&kind, 1);
+    switch (static_cast<Cell::Kind>(kind)) {
+    case Cell::Kind::Nil:
+        return Cell::Nil();
+    case Cell::Kind::Missing:
+        return Cell::Missing();
+    case Cell::Kind::Number:
+        return Cell::Number(TakeDouble());
+    case Cell::Kind::Text:
+        return Cell::Text(TakeText());
+    case Cell::Kind::Boolean:
+        return Cell::Boolean(TakeNumber() != 0);
+    case Cell::Kind::Error:
+        return Cell::Error(static_cast<int>(TakeNumber()));
+    default:
+        throw std::runtime_error("a cluster node message holds a cell of unknown kind " +
+                                 std::to_string(kind));
+    }
+}
+
+void NodeMessage::PutValue(const Value& value) {
+    PutNumber(value.type);
+    if (value.type == xltypeMulti) {
+        PutNumber(value.array.rows);
+        PutNumber(value.array.columns);
+        for (const Cell& cell : value.array.cells) {
+            PutCell(cell);
+        }
+    } else if (value.IsReference()) {
+        PutNumber(value.areas.size());
+        for (const Range& area : value.areas) {
+            for (int bound : {area.rowFirst, area.rowLast, area.columnFirst, area.columnLast}) {
+                PutNumber(static_cast<std::uint32_t>(bound));
+            }
+        }
+        PutNumber(static_cast<std::uint64_t>(value.sheetId));
+    } else {
+        PutCell(value.cell);
+    }
+}
+
+Value NodeMessage::TakeValue() {
+    Value value;
+    value.type = static_cast<unsigned>(TakeNumber());
+    if (value.type == xltypeMulti) {
+        const std::uint64_t rows = TakeNumber();
+        const std::uint64_t columns = TakeNumber();
+        // Each cell takes at least its kind's byte.
+        if (columns != 0 && rows > (bytes_.size() - read_) / columns) {
+            throw std::runtime_error("a cluster node message ended too soon");
+        }
+        value.array = Grid(static_cast<std::size_t>(rows), static_cast<std::size_t>(columns));
+        for (Cell& cell : value.array.cells) {
+            cell = TakeCell();
+        }
+    } else if (value.IsReference()) {
+        const std::uint64_t areas = TakeNumber();
+        for (std::uint64_t i = 0; i < areas; ++i) {
+            Range area;
+            for (int* bound :
+                 {&area.rowFirst, &area.rowLast, &area.columnFirst, &area.columnLast}) {
+                *bound = static_cast<int>(static_cast<std::uint32_t>(TakeNumber()));
+            }
+            value.areas.push_back(area);
+        }
+        value.sheetId = static_cast<IDSHEET>(TakeNumber());
+    } else {
+        value.cell = TakeCell();
+    }
+    return value;
+}
+
+bool NodeMessage::Send(void* pipe) const {
+    const std::uint64_t size = bytes_.size();
+    return WriteAll(pipe, reinterpret_cast<const char*>(&size), sizeof size) &&
+           WriteAll(pipe, bytes_.data(), bytes_.size());
+}
+
+bool NodeMessage::Receive(void* pipe) {
+    std::uint64_t size = 0;
+    if (!ReadAll(pipe, reinterpret_cast<char*>(&size), sizeof size)) {
+        return false;
+    }
+    bytes_.assign(static_cast<std::size_t>(size), '\0');
+    read_ = 0;
+    return ReadAll(pipe, &bytes_[0], bytes_.size());
+}
+
+} // namespace xlhost

@@ -1,0 +1,48 @@
+// The bytes that pass between Excel's process and a cluster node over a pipe:
+// a message is its length (64 bits) and then its fields, each in the byte
+// order of the machine, which both ends share. Values travel whole, not as
+// records: a record's pointers mean nothing in the other process.
+#pragma once
+
+#include "Value.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <utility>
+
+namespace xlhost {
+
+class NodeMessage {
+public:
+    NodeMessage() = default;
+    explicit NodeMessage(std::string bytes) : bytes_(std::move(bytes)) {}
+
+    void PutNumber(std::uint64_t number);
+    void PutDouble(double number);
+    void PutText(const std::string& text);
+    void PutCell(const Cell& cell);
+    void PutValue(const Value& value);
+
+    // Each throws std::runtime_error when the message ends too soon or holds
+    // what no sender writes.
+    std::uint64_t TakeNumber();
+    double TakeDouble();
+    std::string TakeText();
+    Cell TakeCell();
+    Value TakeValue();
+
+    // The whole message through a pipe handle. False when the pipe broke
+    // (the other end closed or its process ended) before all of it passed.
+    bool Send(void* pipe) const;
+    bool Receive(void* pipe);
+
+private:
+    void Put(const void* bytes, std::size_t count);
+    void Take(void* bytes, std::size_t count);
+
+    std::string bytes_;
+    std::size_t read_ = 0;
+};
+
+} // namespace xlhost

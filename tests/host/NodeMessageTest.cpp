@@ -1,0 +1,125 @@
+// What crosses the pipe between Excel's process and a cluster node: every
+// kind of value an argument or a result can be comes out as it went in, and a
+// message that is cut short or claims more than it holds is refused, never
+// read past its end.
+#include "NodeMessage.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <cstdint>
+#include <limits>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+using xlhost::Cell;
+using xlhost::Grid;
+using xlhost::NodeMessage;
+using xlhost::Range;
+using xlhost::Value;
+
+Value Reference(unsigned type, std::vector<Range> areas, IDSHEET sheet) {
+    Value reference;
+    reference.type = type;
+    reference.areas = std::move(areas);
+    reference.sheetId = sheet;
+    return reference;
+}
+
+void ExpectSame(const Value& sent, const Value& received) {
+    EXPECT_EQ(received.type, sent.type);
+    EXPECT_EQ(received.cell, sent.cell);
+    EXPECT_EQ(received.array.rows, sent.array.rows);
+    EXPECT_EQ(received.array.columns, sent.array.columns);
+    EXPECT_EQ(received.array.cells, sent.array.cells);
+    ASSERT_EQ(received.areas.size(), sent.areas.size());
+    for (std::size_t i = 0; i < sent.areas.size(); ++i) {
+        const Range& a = sent.areas[i];
+        const Range& b = received.areas[i];
+        EXPECT_EQ(std::vector<int>({b.rowFirst, b.rowLast, b.columnFirst, b.columnLast}),
+                  std::vector<int>({a.rowFirst, a.rowLast, a.columnFirst, a.columnLast}));
+    }
+    EXPECT_EQ(received.sheetId, sent.sheetId);
+}
+
+TEST(NodeMessageTest, EveryKindOfValueCrossesAPipeWhole) {
+    Grid mixed(2, 4);
+    mixed.cells = {Cell::Number(-0.5),  Cell::Text("\xC3\xBC ber"),
+                   Cell::Boolean(true), Cell::Error(xlerrDiv0),
+                   Cell::Nil(),         Cell::Missing(),
+                   Cell::Text(""),      Cell::Number(std::numeric_limits<double>::denorm_min())};
+    // Large enough that the pipe's buffer fills and the sender waits for the reader.
+    Grid large(1000, 100);
+    for (std::size_t i = 0; i < large.cells.size(); ++i)
+        large.cells[i] = Cell::Number(i / 7.0);
+    const std::vector<Value> values = {
+        Value::Scalar(Cell::Number(1.5)),
+        Value::Scalar(Cell::Number(-std::numeric_limits<double>::infinity())),
+        Value::Scalar(Cell::Text(std::string(32767, 'x'))),
+        Value::Scalar(Cell::Boolean(false)),
+        Value::Scalar(Cell::Error(xlerrNA)),
+        Value::Integer(-2147483647 - 1),
+        Value::Scalar(Cell::Nil()),
+        Value::Scalar(Cell::Missing()),
+        Value::Array(mixed),
+        Value::Array(Grid(0, 3)),
+        Value::Array(large),
+        Reference(xltypeSRef, {{4, 5, 6, 7}}, 0),
+        Reference(xltypeRef, {{0, 1, 2, 3}, {1048575, 1048575, 16383, 16383}},
+                  static_cast<IDSHEET>(std::numeric_limits<std::uintptr_t>::max())),
+    };
+    NodeMessage sent;
+    for (const Value& value : values)
+        sent.PutValue(value);
+    HANDLE reading = nullptr;
+    HANDLE writing = nullptr;
+    ASSERT_TRUE(CreatePipe(&reading, &writing, nullptr, 0));
+    bool delivered = false;
+    std::thread sender([&] { delivered = sent.Send(writing); });
+    NodeMessage received;
+    EXPECT_TRUE(received.Receive(reading));
+    sender.join();
+    EXPECT_TRUE(delivered);
+    for (const Value& value : values) {
+        SCOPED_TRACE(value.type);
+        ExpectSame(value, received.TakeValue());
+    }
+    EXPECT_THROW(received.TakeNumber(), std::runtime_error) << "nothing more was sent";
+    CloseHandle(writing);
+    EXPECT_FALSE(received.Receive(reading)) << "the writing end closed";
+    CloseHandle(reading);
+}
+
+// Bytes as a sender writes them: each number 8 bytes, least significant first.
+std::string Numbers(std::vector<std::uint64_t> numbers) {
+    std::string bytes;
+    for (std::uint64_t number : numbers)
+        for (int i = 0; i < 8; ++i)
+            bytes += static_cast<char>((number >> (8 * i)) & 0xFF);
+    return bytes;
+}
+
+TEST(NodeMessageTest, AMessageThatClaimsMoreThanItHoldsIsRefused) {
+    const std::string text = std::string(1, static_cast<char>(Cell::Kind::Text));
+    const struct {
+        const char* what;
+        std::string bytes;
+    } refused[] = {
+        {"a text longer than the message", Numbers({xltypeStr}) + text + Numbers({100}) + "abc"},
+        {"an array of more cells than bytes left", Numbers({xltypeMulti, 1000000, 1000000})},
+        {"a cell of no kind", Numbers({xltypeNum}) + std::string(1, '\x7F')},
+        {"a number cut short", Numbers({xltypeNum}) + std::string(1, '\2') + "1234"},
+    };
+    for (const auto& r : refused) {
+        SCOPED_TRACE(r.what);
+        NodeMessage message(r.bytes);
+        EXPECT_THROW(message.TakeValue(), std::runtime_error);
+    }
+}
+
+} // namespace
