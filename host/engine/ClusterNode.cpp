@@ -100,10 +100,10 @@ void ClusterNode::Start() {
     HANDLE nodeWrites = nullptr;
     HANDLE requests = nullptr;
     HANDLE answers = nullptr;
-    if (!CreatePipe(&nodeReads, &requests, &inherit, 0)) {
+    if (!CreatePipe(&nodeReads, &requests, &inherit, 1 << 20)) {
         throw std::runtime_error("cannot make a pipe to a cluster node");
     }
-    if (!CreatePipe(&answers, &nodeWrites, &inherit, 0)) {
+    if (!CreatePipe(&answers, &nodeWrites, &inherit, 1 << 20)) {
         CloseHandle(nodeReads);
         CloseHandle(requests);
         throw std::runtime_error("cannot make a pipe from a cluster node");
@@ -182,8 +182,7 @@ NodeAnswer ClusterNode::Call(const Registration& registration,
     } catch (const std::exception& error) {
         throw std::runtime_error(Failure(registration, "could not start: ") + error.what());
     }
-    NodeMessage answer;
-    if (!call.Encode().Send(requests_) || !answer.Receive(answers_)) {
+    if (!call.Encode().Send(requests_) || !answer_.Receive(answers_)) {
         WaitForSingleObject(process_, StopWaitMilliseconds);
         DWORD exitCode = 0;
         GetExitCodeProcess(process_, &exitCode);
@@ -191,7 +190,7 @@ NodeAnswer ClusterNode::Call(const Registration& registration,
         throw std::runtime_error(Failure(registration, "stopped before answering (exit code " +
                                                            std::to_string(exitCode) + ")"));
     }
-    NodeAnswer answered = NodeAnswer::Decode(answer);
+    NodeAnswer answered = NodeAnswer::Decode(answer_);
     if (!answered.failure.empty()) {
         throw std::runtime_error(Failure(registration, "could not call it: ") + answered.failure);
     }

@@ -47,6 +47,9 @@ private:
     void* requests_ = nullptr;                  // the pipe's end that writes to the node
     void* answers_ = nullptr;                   // the pipe's end that reads from it
     std::map<std::string, std::string> copies_; // add-in folder -> the node's copy
+    // Kept from call to call: a large answer then lands in memory already
+    // mapped instead of in pages the system must find and clear again.
+    NodeMessage answer_;
 };
 
 } // namespace xlhost

@@ -39,6 +39,22 @@ NodeMessage NodeAnswer::Encode() const {
     return message;
 }
 
+template <class Record> NodeMessage NodeAnswer::EncodeFrom(const Record* record) const {
+    NodeMessage message;
+    message.PutText(failure);
+    message.PutNumber(static_cast<std::uint64_t>(Returned::Kind::Value));
+    if (record == nullptr || !message.PutNumberArray(*record)) {
+        NodeAnswer read = *this;
+        read.returned = Returned::Of(record);
+        return read.Encode();
+    }
+    message.PutNumber(static_cast<std::uint64_t>(release));
+    return message;
+}
+
+template NodeMessage NodeAnswer::EncodeFrom(const XLOPER* record) const;
+template NodeMessage NodeAnswer::EncodeFrom(const XLOPER12* record) const;
+
 NodeAnswer NodeAnswer::Decode(NodeMessage& message) {
     NodeAnswer answer;
     answer.failure = message.TakeText();

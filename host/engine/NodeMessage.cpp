@@ -11,8 +11,10 @@ namespace xlhost {
 
 namespace {
 
-// ReadFile and WriteFile move at most a DWORD's worth of bytes at a time.
-constexpr std::size_t Chunk = 1 << 24;
+// ReadFile and WriteFile move at most a DWORD's worth of bytes at a time;
+// Wine's pipes move large messages fastest a megabyte at a time (5.9 MB took
+// 11 ms so against 26 ms in one write).
+constexpr std::size_t Chunk = 1 << 20;
 
 bool WriteAll(HANDLE pipe, const char* bytes, std::size_t count) {
     while (count > 0) {
@@ -137,6 +139,7 @@ Cell NodeMessage::TakeCell() {
 void NodeMessage::PutValue(const Value& value) {
     PutNumber(value.type);
     if (value.type == xltypeMulti) {
+        bytes_.reserve(bytes_.size() + value.array.cells.size() * (1 + sizeof(double)));
         PutNumber(value.array.rows);
         PutNumber(value.array.columns);
         for (const Cell& cell : value.array.cells) {
@@ -153,6 +156,38 @@ void NodeMessage::PutValue(const Value& value) {
     } else {
         PutCell(value.cell);
     }
+}
+
+template <class Record> bool NodeMessage::PutNumbersOf(const Record& record) {
+    if ((record.xltype & ~unsigned(xlbitXLFree | xlbitDLLFree)) != xltypeMulti) {
+        return false;
+    }
+    const std::size_t count =
+        static_cast<std::size_t>(record.val.array.rows) * record.val.array.columns;
+    const Record* elements = record.val.array.lparray;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (elements[i].xltype != xltypeNum) {
+            return false;
+        }
+    }
+    bytes_.reserve(bytes_.size() + 3 * sizeof(std::uint64_t) + count * (1 + sizeof(double)));
+    PutNumber(xltypeMulti);
+    PutNumber(static_cast<std::uint64_t>(record.val.array.rows));
+    PutNumber(static_cast<std::uint64_t>(record.val.array.columns));
+    const auto number = static_cast<std::uint8_t>(Cell::Kind::Number);
+    for (std::size_t i = 0; i < count; ++i) {
+        Put(&number, 1);
+        PutDouble(elements[i].val.num);
+    }
+    return true;
+}
+
+bool NodeMessage::PutNumberArray(const XLOPER& record) {
+    return PutNumbersOf(record);
+}
+
+bool NodeMessage::PutNumberArray(const XLOPER12& record) {
+    return PutNumbersOf(record);
 }
 
 Value NodeMessage::TakeValue() {

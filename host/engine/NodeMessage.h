@@ -23,6 +23,11 @@ public:
     void PutText(const std::string& text);
     void PutCell(const Cell& cell);
     void PutValue(const Value& value);
+    // An array of numbers as PutValue writes it, read straight from its
+    // record, so that a node's largest results make no cell on the way. False,
+    // having written nothing, for a record that is not one.
+    bool PutNumberArray(const XLOPER& record);
+    bool PutNumberArray(const XLOPER12& record);
 
     // Each throws std::runtime_error when the message ends too soon or holds
     // what no sender writes.
@@ -40,6 +45,7 @@ public:
 private:
     void Put(const void* bytes, std::size_t count);
     void Take(void* bytes, std::size_t count);
+    template <class Record> bool PutNumbersOf(const Record& record);
 
     std::string bytes_;
     std::size_t read_ = 0;

@@ -23,6 +23,7 @@ namespace {
 
 using xlhost::NodeAnswer;
 using xlhost::NodeCall;
+using xlhost::NodeMessage;
 
 constexpr int ExitDone = 0;
 constexpr int ExitBroken = 1;
@@ -50,55 +51,66 @@ HMODULE AddIn(const std::string& path) {
 // the add-in that marked it. No callback allocates on a node, so no record
 // marked xlbitXLFree can hold Excel's memory.
 template <class Record>
-NodeAnswer::Release Release(HMODULE module, Record* record, const char* autoFree) {
+NodeAnswer::Release ReleaseOf(HMODULE module, const Record* record, const char* autoFree) {
     if (record == nullptr || (record->xltype & xlbitDLLFree) == 0) {
         return NodeAnswer::Release::NotMarked;
     }
-    return xlhost::HandBack(module, record, autoFree) ? NodeAnswer::Release::HandedBack
-                                                      : NodeAnswer::Release::WithoutAutoFree;
+    return GetProcAddress(module, autoFree) != nullptr ? NodeAnswer::Release::HandedBack
+                                                       : NodeAnswer::Release::WithoutAutoFree;
 }
 
+// The answer is written while the add-in still holds the record, and only
+// then is the record handed back.
 template <class Record>
-void CallForRecord(HMODULE module, xlhost::Procedure procedure, const xlhost::CallFrame& frame,
-                   const char* autoFree, NodeAnswer& answer) {
+NodeMessage CallForRecord(HMODULE module, xlhost::Procedure procedure,
+                          const xlhost::CallFrame& frame, const char* autoFree) {
     auto* record = reinterpret_cast<Record*>(frame.CallForWord(procedure));
-    answer.returned = xlhost::Returned::Of(record);
-    answer.release = Release(module, record, autoFree);
+    NodeAnswer answer;
+    answer.release = ReleaseOf(module, record, autoFree);
+    NodeMessage message = answer.EncodeFrom(record);
+    if (answer.release == NodeAnswer::Release::HandedBack) {
+        xlhost::HandBack(module, record, autoFree);
+    }
+    return message;
 }
 
-NodeAnswer Serve(const NodeCall& call) {
+NodeMessage Failed(const std::string& failure) {
     NodeAnswer answer;
+    answer.failure = failure;
+    return answer.Encode();
+}
+
+NodeMessage Serve(const NodeCall& call) {
     HMODULE module = AddIn(call.module);
     if (module == nullptr) {
-        answer.failure =
-            "cannot load " + call.module + " (error " + std::to_string(GetLastError()) + ")";
-        return answer;
+        return Failed("cannot load " + call.module + " (error " + std::to_string(GetLastError()) +
+                      ")");
     }
     const auto procedure = reinterpret_cast<xlhost::Procedure>(
         reinterpret_cast<void (*)()>(GetProcAddress(module, call.procedure.c_str())));
     if (procedure == nullptr) {
-        answer.failure = call.module + " exports no \"" + call.procedure + "\"";
-        return answer;
+        return Failed(call.module + " exports no \"" + call.procedure + "\"");
     }
     // A node has no sheet: its arguments come as values.
     const xlhost::Sheet none;
     xlhost::PassedArguments passed(none);
+    NodeAnswer answer;
     for (std::size_t i = 0; i < call.arguments.size(); ++i) {
         xlhost::Cell shown;
         if (!passed.AddConverted(call.argumentCodes[i], call.arguments[i], shown)) {
             answer.returned.value = xlhost::Value::Scalar(shown);
-            return answer;
+            return answer.Encode();
         }
     }
     const std::string& code = call.resultCode;
     if (code == "P" || code == "R") {
-        CallForRecord<XLOPER>(module, procedure, passed.Frame(), "xlAutoFree", answer);
-    } else if (code == "Q" || code == "U") {
-        CallForRecord<XLOPER12>(module, procedure, passed.Frame(), "xlAutoFree12", answer);
-    } else {
-        answer.returned = xlhost::CallForScalar(code, procedure, passed.Frame());
+        return CallForRecord<XLOPER>(module, procedure, passed.Frame(), "xlAutoFree");
     }
-    return answer;
+    if (code == "Q" || code == "U") {
+        return CallForRecord<XLOPER12>(module, procedure, passed.Frame(), "xlAutoFree12");
+    }
+    answer.returned = xlhost::CallForScalar(code, procedure, passed.Frame());
+    return answer.Encode();
 }
 
 HANDLE HandleArgument(const wchar_t* text) {
@@ -122,14 +134,13 @@ int main() {
             // Excel's process closed the pipe: the recalculation is over.
             return ExitDone;
         }
-        NodeAnswer answer;
+        NodeMessage answer;
         try {
             answer = Serve(NodeCall::Decode(request));
         } catch (const std::exception& error) {
-            answer = NodeAnswer();
-            answer.failure = error.what();
+            answer = Failed(error.what());
         }
-        if (!answer.Encode().Send(answers)) {
+        if (!answer.Send(answers)) {
             return ExitBroken;
         }
     }

@@ -95,6 +95,34 @@ TEST(NodeMessageTest, EveryKindOfValueCrossesAPipeWhole) {
     CloseHandle(reading);
 }
 
+// A node writes an array of numbers straight from its record: it must read
+// back as the same array written as a value would, and any other record is
+// left to the value path, with nothing written.
+TEST(NodeMessageTest, AnArrayOfNumbersReadsTheSameFromItsRecord) {
+    std::vector<XLOPER12> elements(6);
+    Grid numbers(2, 3);
+    for (std::size_t i = 0; i < elements.size(); ++i) {
+        elements[i].val.num = i == 4 ? -0.0 : i / 3.0 - 1e300 * (i == 5);
+        elements[i].xltype = xltypeNum;
+        numbers.cells[i] = Cell::Number(elements[i].val.num);
+    }
+    XLOPER12 array = {};
+    array.val.array.lparray = elements.data();
+    array.val.array.rows = 2;
+    array.val.array.columns = 3;
+    array.xltype = xltypeMulti | xlbitDLLFree;
+    NodeMessage message;
+    ASSERT_TRUE(message.PutNumberArray(array));
+    elements[2].xltype = xltypeBool;
+    EXPECT_FALSE(message.PutNumberArray(array)) << "a boolean among the numbers";
+    XLOPER12 single = {};
+    single.val.num = 2;
+    single.xltype = xltypeNum;
+    EXPECT_FALSE(message.PutNumberArray(single));
+    ExpectSame(Value::Array(numbers), message.TakeValue());
+    EXPECT_THROW(message.TakeNumber(), std::runtime_error) << "the refused records wrote nothing";
+}
+
 // Bytes as a sender writes them: each number 8 bytes, least significant first.
 std::string Numbers(std::vector<std::uint64_t> numbers) {
     std::string bytes;
