@@ -141,8 +141,8 @@ void ClusterNode::Start() {
     }
     CloseHandle(started.hThread);
     process_ = started.hProcess;
-    requests_ = requests;
-    answers_ = answers;
+    requests_.Open(requests);
+    answers_.Open(answers);
 }
 
 std::string ClusterNode::CopyOf(const std::string& modulePath) {
@@ -182,7 +182,7 @@ NodeAnswer ClusterNode::Call(const Registration& registration,
     } catch (const std::exception& error) {
         throw std::runtime_error(Failure(registration, "could not start: ") + error.what());
     }
-    if (!call.Encode().Send(requests_) || !answer_.Receive(answers_)) {
+    if (!requests_.Send(call.Encode()) || !answers_.Receive(answer_)) {
         WaitForSingleObject(process_, StopWaitMilliseconds);
         DWORD exitCode = 0;
         GetExitCodeProcess(process_, &exitCode);
@@ -199,16 +199,14 @@ NodeAnswer ClusterNode::Call(const Registration& registration,
 
 void ClusterNode::Stop() {
     if (process_ != nullptr) {
-        CloseHandle(requests_);
+        requests_.Close();
         if (WaitForSingleObject(process_, StopWaitMilliseconds) != WAIT_OBJECT_0) {
             TerminateProcess(process_, 1);
             WaitForSingleObject(process_, StopWaitMilliseconds);
         }
-        CloseHandle(answers_);
+        answers_.Close();
         CloseHandle(process_);
         process_ = nullptr;
-        requests_ = nullptr;
-        answers_ = nullptr;
     }
     for (const auto& copy : copies_) {
         RemoveCopy(Utf8ToUtf16(copy.second));

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "NodeCall.h"
+#include "NodePipe.h"
 #include "Registration.h"
 
 #include <map>
@@ -44,8 +45,8 @@ private:
     int number_;
     std::string program_;
     void* process_ = nullptr;
-    void* requests_ = nullptr;                  // the pipe's end that writes to the node
-    void* answers_ = nullptr;                   // the pipe's end that reads from it
+    NodePipe requests_;                         // to the node
+    NodePipe answers_;                          // from it
     std::map<std::string, std::string> copies_; // add-in folder -> the node's copy
     // Kept from call to call: a large answer then lands in memory already
     // mapped instead of in pages the system must find and clear again.

@@ -39,21 +39,22 @@ NodeMessage NodeAnswer::Encode() const {
     return message;
 }
 
-template <class Record> NodeMessage NodeAnswer::EncodeFrom(const Record* record) const {
-    NodeMessage message;
+template <class Record>
+void NodeAnswer::EncodeFrom(const Record* record, NodeMessage& message) const {
+    message.Clear();
     message.PutText(failure);
     message.PutNumber(static_cast<std::uint64_t>(Returned::Kind::Value));
     if (record == nullptr || !message.PutNumberArray(*record)) {
         NodeAnswer read = *this;
         read.returned = Returned::Of(record);
-        return read.Encode();
+        message = read.Encode();
+        return;
     }
     message.PutNumber(static_cast<std::uint64_t>(release));
-    return message;
 }
 
-template NodeMessage NodeAnswer::EncodeFrom(const XLOPER* record) const;
-template NodeMessage NodeAnswer::EncodeFrom(const XLOPER12* record) const;
+template void NodeAnswer::EncodeFrom(const XLOPER* record, NodeMessage& message) const;
+template void NodeAnswer::EncodeFrom(const XLOPER12* record, NodeMessage& message) const;
 
 NodeAnswer NodeAnswer::Decode(NodeMessage& message) {
     NodeAnswer answer;

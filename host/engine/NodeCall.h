@@ -34,10 +34,11 @@ struct NodeAnswer {
     Release release = Release::NotMarked;
 
     NodeMessage Encode() const;
-    // The same for a call whose result the add-in still holds in `record`,
-    // read into `returned` unless it is an array of numbers, which goes
-    // straight from the record into the message.
-    template <class Record> NodeMessage EncodeFrom(const Record* record) const;
+    // The same, into `message` (emptied first, its memory kept), for a call
+    // whose result the add-in still holds in `record`: read into `returned`
+    // unless it is an array of numbers, which goes straight from the record
+    // into the message.
+    template <class Record> void EncodeFrom(const Record* record, NodeMessage& message) const;
     static NodeAnswer Decode(NodeMessage& message);
 };
 

@@ -1,4 +1,4 @@
-// The bytes that pass between Excel's process and a cluster node over a pipe:
+// The bytes that pass between Excel's process and a cluster node (NodePipe):
 // a message is its length (64 bits) and then its fields, each in the byte
 // order of the machine, which both ends share. Values travel whole, not as
 // records: a record's pointers mean nothing in the other process.
@@ -17,6 +17,9 @@ class NodeMessage {
 public:
     NodeMessage() = default;
     explicit NodeMessage(std::string bytes) : bytes_(std::move(bytes)) {}
+
+    // Empty again, keeping its memory for the next message.
+    void Clear();
 
     void PutNumber(std::uint64_t number);
     void PutDouble(double number);
@@ -37,14 +40,17 @@ public:
     Cell TakeCell();
     Value TakeValue();
 
-    // The whole message through a pipe handle. False when the pipe broke
-    // (the other end closed or its process ended) before all of it passed.
-    bool Send(void* pipe) const;
-    bool Receive(void* pipe);
+    const std::string& Bytes() const { return bytes_; }
+    // Makes the message `size` bytes long, to be read from the start, and
+    // answers where to write them.
+    char* Reset(std::size_t size);
 
 private:
     void Put(const void* bytes, std::size_t count);
+    // Room for `count` more bytes at the end, to be written through the pointer.
+    char* Extend(std::size_t count);
     void Take(void* bytes, std::size_t count);
+    void TakeCellInto(Cell& cell);
     template <class Record> bool PutNumbersOf(const Record& record);
 
     std::string bytes_;

@@ -7,6 +7,7 @@
 // (NodeCallbacks.cpp) answer only xlRunningOnCluster.
 #include "ArgumentPassing.h"
 #include "NodeCall.h"
+#include "NodePipe.h"
 #include "Returned.h"
 #include "Sheet.h"
 #include "Text.h"
@@ -62,16 +63,15 @@ NodeAnswer::Release ReleaseOf(HMODULE module, const Record* record, const char* 
 // The answer is written while the add-in still holds the record, and only
 // then is the record handed back.
 template <class Record>
-NodeMessage CallForRecord(HMODULE module, xlhost::Procedure procedure,
-                          const xlhost::CallFrame& frame, const char* autoFree) {
+void CallForRecord(HMODULE module, xlhost::Procedure procedure, const xlhost::CallFrame& frame,
+                   const char* autoFree, NodeMessage& message) {
     auto* record = reinterpret_cast<Record*>(frame.CallForWord(procedure));
     NodeAnswer answer;
     answer.release = ReleaseOf(module, record, autoFree);
-    NodeMessage message = answer.EncodeFrom(record);
+    answer.EncodeFrom(record, message);
     if (answer.release == NodeAnswer::Release::HandedBack) {
         xlhost::HandBack(module, record, autoFree);
     }
-    return message;
 }
 
 NodeMessage Failed(const std::string& failure) {
@@ -80,37 +80,43 @@ NodeMessage Failed(const std::string& failure) {
     return answer.Encode();
 }
 
-NodeMessage Serve(const NodeCall& call) {
+// The answer goes into `answer`, whose memory a node keeps from call to
+// call: a large result then lands in pages already mapped, not in pages the
+// system must find and clear again.
+void Serve(const NodeCall& call, NodeMessage& answer) {
     HMODULE module = AddIn(call.module);
     if (module == nullptr) {
-        return Failed("cannot load " + call.module + " (error " + std::to_string(GetLastError()) +
-                      ")");
+        answer = Failed("cannot load " + call.module + " (error " + std::to_string(GetLastError()) +
+                        ")");
+        return;
     }
     const auto procedure = reinterpret_cast<xlhost::Procedure>(
         reinterpret_cast<void (*)()>(GetProcAddress(module, call.procedure.c_str())));
     if (procedure == nullptr) {
-        return Failed(call.module + " exports no \"" + call.procedure + "\"");
+        answer = Failed(call.module + " exports no \"" + call.procedure + "\"");
+        return;
     }
     // A node has no sheet: its arguments come as values.
     const xlhost::Sheet none;
     xlhost::PassedArguments passed(none);
-    NodeAnswer answer;
+    NodeAnswer scalar;
     for (std::size_t i = 0; i < call.arguments.size(); ++i) {
         xlhost::Cell shown;
         if (!passed.AddConverted(call.argumentCodes[i], call.arguments[i], shown)) {
-            answer.returned.value = xlhost::Value::Scalar(shown);
-            return answer.Encode();
+            scalar.returned.value = xlhost::Value::Scalar(shown);
+            answer = scalar.Encode();
+            return;
         }
     }
     const std::string& code = call.resultCode;
     if (code == "P" || code == "R") {
-        return CallForRecord<XLOPER>(module, procedure, passed.Frame(), "xlAutoFree");
+        CallForRecord<XLOPER>(module, procedure, passed.Frame(), "xlAutoFree", answer);
+    } else if (code == "Q" || code == "U") {
+        CallForRecord<XLOPER12>(module, procedure, passed.Frame(), "xlAutoFree12", answer);
+    } else {
+        scalar.returned = xlhost::CallForScalar(code, procedure, passed.Frame());
+        answer = scalar.Encode();
     }
-    if (code == "Q" || code == "U") {
-        return CallForRecord<XLOPER12>(module, procedure, passed.Frame(), "xlAutoFree12");
-    }
-    answer.returned = xlhost::CallForScalar(code, procedure, passed.Frame());
-    return answer.Encode();
 }
 
 HANDLE HandleArgument(const wchar_t* text) {
@@ -125,22 +131,22 @@ int main() {
     if (arguments == nullptr || count != 5 || std::wcscmp(arguments[1], L"--node") != 0) {
         return ExitUsage;
     }
-    const HANDLE requests = HandleArgument(arguments[3]);
-    const HANDLE answers = HandleArgument(arguments[4]);
+    xlhost::NodePipe requests(HandleArgument(arguments[3]));
+    xlhost::NodePipe answers(HandleArgument(arguments[4]));
     LocalFree(arguments);
+    NodeMessage request;
+    NodeMessage answer;
     for (;;) {
-        xlhost::NodeMessage request;
-        if (!request.Receive(requests)) {
-            // Excel's process closed the pipe: the recalculation is over.
-            return ExitDone;
-        }
-        NodeMessage answer;
         try {
-            answer = Serve(NodeCall::Decode(request));
+            if (!requests.Receive(request)) {
+                // Excel's process closed the pipe: the recalculation is over.
+                return ExitDone;
+            }
+            Serve(NodeCall::Decode(request), answer);
         } catch (const std::exception& error) {
             answer = Failed(error.what());
         }
-        if (!answer.Send(answers)) {
+        if (!answers.Send(answer)) {
             return ExitBroken;
         }
     }

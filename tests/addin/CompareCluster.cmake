@@ -10,10 +10,12 @@ cmake_minimum_required(VERSION 3.25)
 # Shapes, seeds, starts and replicates of each function, the dimensions
 # beyond 255 that read param.txt and key the Halton permutations, the
 # correlated paths by both methods, the statistics with and without an
-# interval, and refusals, whose text must match too.
+# interval, and refusals, whose text must match too. One result, of 20,000
+# numbers, is large enough to come back through the node's shared section.
 set(formulas
   "rnd_ScrambledSobol(3, 4, 7)" "rnd_ScrambledSobol(12, 40, 99, 1000, 3)"
   "rnd_ScrambledSobol(300, 3, 5)" "rnd_ScrambledSobol(2.5, 4)"
+  "rnd_ScrambledSobol(10, 1000, 3, 0, 2)"
   "rnd_ScrambledNormalRNs(2, 4, 7)" "rnd_ScrambledNormalRNs(9, 30, 5, 1000, 2)"
   "rnd_ScrambledHalton(3, 8, 7)" "rnd_ScrambledHalton(300, 6, 11, 5, 2)"
   "rnd_ScrambledHalton(-1, 4)"

@@ -3,6 +3,7 @@
 // message that is cut short or claims more than it holds is refused, never
 // read past its end.
 #include "NodeMessage.h"
+#include "NodePipe.h"
 
 #include <gtest/gtest.h>
 
@@ -20,6 +21,7 @@ namespace {
 using xlhost::Cell;
 using xlhost::Grid;
 using xlhost::NodeMessage;
+using xlhost::NodePipe;
 using xlhost::Range;
 using xlhost::Value;
 
@@ -47,16 +49,21 @@ void ExpectSame(const Value& sent, const Value& received) {
     EXPECT_EQ(received.sheetId, sent.sheetId);
 }
 
+Grid Numbers(std::size_t rows, std::size_t columns) {
+    Grid numbers(rows, columns);
+    for (std::size_t i = 0; i < numbers.cells.size(); ++i)
+        numbers.cells[i] = Cell::Number(i / 7.0);
+    return numbers;
+}
+
+// Messages in the pipe and through the sender's section, in the order a node
+// would see them: each sent only once the last was taken.
 TEST(NodeMessageTest, EveryKindOfValueCrossesAPipeWhole) {
     Grid mixed(2, 4);
     mixed.cells = {Cell::Number(-0.5),  Cell::Text("\xC3\xBC ber"),
                    Cell::Boolean(true), Cell::Error(xlerrDiv0),
                    Cell::Nil(),         Cell::Missing(),
                    Cell::Text(""),      Cell::Number(std::numeric_limits<double>::denorm_min())};
-    // Large enough that the pipe's buffer fills and the sender waits for the reader.
-    Grid large(1000, 100);
-    for (std::size_t i = 0; i < large.cells.size(); ++i)
-        large.cells[i] = Cell::Number(i / 7.0);
     const std::vector<Value> values = {
         Value::Scalar(Cell::Number(1.5)),
         Value::Scalar(Cell::Number(-std::numeric_limits<double>::infinity())),
@@ -68,31 +75,47 @@ TEST(NodeMessageTest, EveryKindOfValueCrossesAPipeWhole) {
         Value::Scalar(Cell::Missing()),
         Value::Array(mixed),
         Value::Array(Grid(0, 3)),
-        Value::Array(large),
+        Value::Array(Numbers(1000, 100)),
         Reference(xltypeSRef, {{4, 5, 6, 7}}, 0),
         Reference(xltypeRef, {{0, 1, 2, 3}, {1048575, 1048575, 16383, 16383}},
                   static_cast<IDSHEET>(std::numeric_limits<std::uintptr_t>::max())),
     };
-    NodeMessage sent;
-    for (const Value& value : values)
-        sent.PutValue(value);
+    const struct {
+        const char* what;
+        std::vector<Value> values;
+    } messages[] = {
+        {"every kind, through a section", values},
+        {"small, in the pipe", {values[0], values[2]}},
+        {"smaller, through the same section", {Value::Array(Numbers(200, 100))}},
+        {"larger, through a section grown for it", {Value::Array(Numbers(4000, 100))}},
+    };
     HANDLE reading = nullptr;
     HANDLE writing = nullptr;
     ASSERT_TRUE(CreatePipe(&reading, &writing, nullptr, 0));
-    bool delivered = false;
-    std::thread sender([&] { delivered = sent.Send(writing); });
+    NodePipe sending(writing);
+    NodePipe receiving(reading);
     NodeMessage received;
-    EXPECT_TRUE(received.Receive(reading));
-    sender.join();
-    EXPECT_TRUE(delivered);
-    for (const Value& value : values) {
-        SCOPED_TRACE(value.type);
-        ExpectSame(value, received.TakeValue());
+    for (const auto& m : messages) {
+        SCOPED_TRACE(m.what);
+        NodeMessage sent;
+        for (const Value& value : m.values)
+            sent.PutValue(value);
+        bool delivered = false;
+        // A message larger than the pipe's buffer fills it and the sender
+        // waits for the reader.
+        std::thread sender([&] { delivered = sending.Send(sent); });
+        EXPECT_TRUE(receiving.Receive(received));
+        sender.join();
+        EXPECT_TRUE(delivered);
+        EXPECT_EQ(received.Bytes().size(), sent.Bytes().size());
+        for (const Value& value : m.values) {
+            SCOPED_TRACE(value.type);
+            ExpectSame(value, received.TakeValue());
+        }
+        EXPECT_THROW(received.TakeNumber(), std::runtime_error) << "nothing more was sent";
     }
-    EXPECT_THROW(received.TakeNumber(), std::runtime_error) << "nothing more was sent";
-    CloseHandle(writing);
-    EXPECT_FALSE(received.Receive(reading)) << "the writing end closed";
-    CloseHandle(reading);
+    sending.Close();
+    EXPECT_FALSE(receiving.Receive(received)) << "the writing end closed";
 }
 
 // A node writes an array of numbers straight from its record: it must read
