@@ -49,13 +49,12 @@ bool ReadAll(HANDLE pipe, char* bytes, std::size_t count) {
     return true;
 }
 
-template <class Number> bool WriteNumber(HANDLE pipe, Number number) {
-    return WriteAll(pipe, reinterpret_cast<const char*>(&number), sizeof number);
-}
-
-template <class Number> bool ReadNumber(HANDLE pipe, Number& number) {
-    return ReadAll(pipe, reinterpret_cast<char*>(&number), sizeof number);
-}
+// What goes before each message on the pipe: its length, and the length of
+// the name of the section that holds it (0 when the message follows).
+struct Header {
+    std::uint64_t size;
+    std::uint64_t nameLength;
+};
 
 // No section name is longer; a longer one is a broken message.
 constexpr std::uint64_t LongestName = 64;
@@ -148,40 +147,41 @@ bool NodePipe::OpenSection(const std::string& name, std::size_t size) {
     return true;
 }
 
-// On the pipe: the message's length, the length of the section's name (0
-// when the message follows in the pipe), and the name or the message.
 bool NodePipe::Send(const NodeMessage& message) {
     const std::string& bytes = message.Bytes();
-    const auto size = static_cast<std::uint64_t>(bytes.size());
-    if (bytes.size() > InPipeAtMost && ShareSection(bytes.size())) {
+    const bool shared = bytes.size() > InPipeAtMost && ShareSection(bytes.size());
+    if (shared) {
         std::memcpy(view_, bytes.data(), bytes.size());
-        return WriteNumber(pipe_, size) && WriteNumber(pipe_, std::uint64_t(name_.size())) &&
-               WriteAll(pipe_, name_.data(), name_.size());
     }
-    return WriteNumber(pipe_, size) && WriteNumber(pipe_, std::uint64_t(0)) &&
-           WriteAll(pipe_, bytes.data(), bytes.size());
+    const Header header = {bytes.size(), shared ? name_.size() : 0};
+    const std::string& follows = shared ? name_ : bytes;
+    const auto* headerBytes = reinterpret_cast<const char*>(&header);
+    // Each write is a round trip through Wine's server: a small message and
+    // its header go in one.
+    if (follows.size() <= InPipeAtMost) {
+        std::string packet(headerBytes, sizeof header);
+        packet += follows;
+        return WriteAll(pipe_, packet.data(), packet.size());
+    }
+    return WriteAll(pipe_, headerBytes, sizeof header) &&
+           WriteAll(pipe_, follows.data(), follows.size());
 }
 
 bool NodePipe::Receive(NodeMessage& message) {
-    std::uint64_t size = 0;
-    std::uint64_t nameLength = 0;
-    if (!ReadNumber(pipe_, size) || !ReadNumber(pipe_, nameLength) || nameLength > LongestName ||
-        static_cast<std::size_t>(size) != size) {
+    Header header = {};
+    if (!ReadAll(pipe_, reinterpret_cast<char*>(&header), sizeof header) ||
+        header.nameLength > LongestName || static_cast<std::size_t>(header.size) != header.size) {
         return false;
     }
-    if (nameLength == 0) {
-        return ReadAll(pipe_, message.Reset(static_cast<std::size_t>(size)),
-                       static_cast<std::size_t>(size));
+    const auto size = static_cast<std::size_t>(header.size);
+    if (header.nameLength == 0) {
+        return ReadAll(pipe_, message.Reset(size), size);
     }
-    std::string name(static_cast<std::size_t>(nameLength), '\0');
-    if (!ReadAll(pipe_, &name[0], name.size())) {
+    std::string name(static_cast<std::size_t>(header.nameLength), '\0');
+    if (!ReadAll(pipe_, &name[0], name.size()) || !OpenSection(name, size)) {
         return false;
     }
-    if (!OpenSection(name, static_cast<std::size_t>(size))) {
-        return false;
-    }
-    std::memcpy(message.Reset(static_cast<std::size_t>(size)), view_,
-                static_cast<std::size_t>(size));
+    std::memcpy(message.Reset(size), view_, size);
     return true;
 }
 
