@@ -34,9 +34,9 @@ DoubleMatrix CorrelatedPathsFromNormals(DoubleMatrix normals, int steps, double 
             double* asset = normals[i] + a * steps;
             const double* weights = factor[a];
             // Each weight read once: for all the compiler knows the asset's
-            // row could be the factor's, and reading the weight in the loop
-            // kept it from vectorising, which made the mixing take as long as
-            // the normals. The sums are the same, in the same order.
+            // row could be the factor's, so a weight read inside the loop is
+            // read again at every step. The sums are the same, in the same
+            // order.
             const double first = weights[0];
             for (int m = 0; m < steps; ++m)
                 asset[m] = first * factors[m];
