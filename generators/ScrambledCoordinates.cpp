@@ -6,7 +6,8 @@
 
 namespace {
 
-// One body for both paths: each compiles it with its own instruction set.
+// The baseline path, and the AVX2 path's last few coordinates after its
+// whole vectors: each compiles it with its own instruction set.
 [[gnu::always_inline]] inline void ScrambleAll(const std::uint32_t* reversed,
                                                const std::uint32_t* seeds, double* coordinates,
                                                std::size_t count) {
