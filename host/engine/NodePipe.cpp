@@ -99,14 +99,19 @@ bool NodePipe::ShareSection(std::size_t size) {
     if (size <= capacity_) {
         return true;
     }
-    LetSectionGo();
     const std::size_t capacity = std::max(size, 2 * capacity_);
+    LetSectionGo();
     const std::string name = NewSectionName();
     const std::wstring wideName(name.begin(), name.end());
     const auto large = static_cast<std::uint64_t>(capacity);
     section_ = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE,
                                   static_cast<DWORD>(large >> 32), static_cast<DWORD>(large),
                                   wideName.c_str());
+    // A section of that name still held elsewhere (a process of a reused id
+    // that died) is not this one's to write.
+    if (section_ != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
+        LetSectionGo();
+    }
     if (section_ == nullptr) {
         return false;
     }
