@@ -14,6 +14,7 @@
 #include <cstring>
 #include <deque>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -21,22 +22,20 @@ namespace {
 Excel4vProc excel4v = nullptr;
 
 // Counted strings live as long as the module: Excel reads them after the
-// function returned.
-char* Counted(const std::string& text) {
-    static std::deque<std::string> kept;
-    kept.push_back(std::string(1, static_cast<char>(text.size())) + text);
-    return &kept.back()[0];
-}
-
-XLOPER Text(const std::string& text) {
-    XLOPER record = {};
-    record.val.str = Counted(text);
+// function returned. Excel 4 records by default, Excel 12 ones when asked.
+template <class Record = XLOPER> Record Text(const std::string& text) {
+    using Char = std::remove_pointer_t<decltype(Record{}.val.str)>;
+    static std::deque<std::basic_string<Char>> kept;
+    kept.emplace_back(1, static_cast<Char>(text.size()));
+    kept.back().append(text.begin(), text.end());
+    Record record = {};
+    record.val.str = &kept.back()[0];
     record.xltype = xltypeStr;
     return record;
 }
 
-XLOPER Number(double value) {
-    XLOPER record = {};
+template <class Record = XLOPER> Record Number(double value) {
+    Record record = {};
     record.val.num = value;
     record.xltype = xltypeNum;
     return record;
@@ -113,23 +112,6 @@ MdCallBack12Proc Callback12() {
         reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA(nullptr), "MdCallBack12")));
 }
 
-XLOPER12 Text12(const std::string& text) {
-    static std::deque<std::basic_string<XCHAR>> kept;
-    kept.emplace_back(1, static_cast<XCHAR>(text.size()));
-    kept.back().append(text.begin(), text.end());
-    XLOPER12 record = {};
-    record.val.str = &kept.back()[0];
-    record.xltype = xltypeStr;
-    return record;
-}
-
-XLOPER12 Number12(double value) {
-    XLOPER12 record = {};
-    record.val.num = value;
-    record.xltype = xltypeNum;
-    return record;
-}
-
 XLOPER12 Row12(XLOPER12* elements, int columns) {
     XLOPER12 record = {};
     record.val.array.lparray = elements;
@@ -146,8 +128,10 @@ void Register12(const std::string& module, const char* procedure, const char* ty
     XLOPER12 function = {};
     function.val.num = 1;
     function.xltype = xltypeNum;
-    std::vector<XLOPER12> args = {Text12(module), Text12(procedure), Text12(type),     Text12(name),
-                                  Text12(""),     function,          Text12("Fixture")};
+    std::vector<XLOPER12> args = {Text<XLOPER12>(module),   Text<XLOPER12>(procedure),
+                                  Text<XLOPER12>(type),     Text<XLOPER12>(name),
+                                  Text<XLOPER12>(""),       function,
+                                  Text<XLOPER12>("Fixture")};
     std::vector<LPXLOPER12> pointers;
     for (XLOPER12& arg : args) {
         pointers.push_back(&arg);
@@ -300,7 +284,7 @@ extern "C" LPXLOPER12 XLW_STDCALL fix_Wide(double x) {
     static XLOPER12 result;
     elements[0].val.str = text;
     elements[0].xltype = xltypeStr;
-    elements[1] = Number12(x);
+    elements[1] = Number<XLOPER12>(x);
     result = Row12(elements, 2);
     return &result;
 }
@@ -631,8 +615,8 @@ extern "C" LPXLOPER12 XLW_STDCALL fix_Where() {
     static XLOPER12 elements[4];
     static XLOPER12 result;
     XLOPER12 answer;
-    elements[0] = Number12(RunningOnCluster(answer));
-    elements[1] = Number12(answer.xltype);
+    elements[0] = Number<XLOPER12>(RunningOnCluster(answer));
+    elements[1] = Number<XLOPER12>(answer.xltype);
     elements[2] = answer;
     XLOPER12 name = {};
     const int nameCode = Callback12()(xlGetName, 0, nullptr, &name);
@@ -640,7 +624,7 @@ extern "C" LPXLOPER12 XLW_STDCALL fix_Where() {
         LPXLOPER12 freeArgs[] = {&name};
         Callback12()(xlFree, 1, freeArgs, nullptr);
     }
-    elements[3] = Number12(nameCode);
+    elements[3] = Number<XLOPER12>(nameCode);
     result = Row12(elements, 4);
     return &result;
 }
@@ -666,12 +650,12 @@ extern "C" LPXLOPER12 XLW_STDCALL fix_Spread(double count) {
     }
     const int columns = static_cast<int>(count);
     auto* elements = new XLOPER12[columns]();
-    elements[0] = Number12(ownedFaults);
+    elements[0] = Number<XLOPER12>(ownedFaults);
     for (int i = 1; i < columns; ++i) {
         XLOPER12& element = elements[i];
         switch (i % 5) {
         case 0:
-            element = Number12(i + 0.25);
+            element = Number<XLOPER12>(i + 0.25);
             break;
         case 1: {
             const std::string text = "t" + std::to_string(i);
@@ -721,8 +705,8 @@ extern "C" LPXLOPER12 XLW_STDCALL fix_Beside() {
         }
         std::fclose(file);
     }
-    elements[0] = Text12(module);
-    elements[1] = Text12(line);
+    elements[0] = Text<XLOPER12>(module);
+    elements[1] = Text<XLOPER12>(line);
     result = Row12(elements, 2);
     return &result;
 }
