@@ -41,19 +41,9 @@ foreach(row RANGE 1 8)
   list(APPEND cells --set D${row}=${value})
 endforeach()
 
-function(evaluate output_var)
-  execute_process(
-    COMMAND ${EMULATOR} ${XLHOST} --excel 16.0 --separate ${ARGN} ${cells} ${ADDIN} ${formulas}
-    OUTPUT_VARIABLE output ERROR_VARIABLE errors RESULT_VARIABLE result TIMEOUT 600)
-  if(NOT result EQUAL 0)
-    message(FATAL_ERROR "xlhost ${ARGN} exited with ${result}:\n${output}${errors}")
-  endif()
-  string(REPLACE "\r" "" output "${output}")
-  set(${output_var} "${output}" PARENT_SCOPE)
-endfunction()
-
-evaluate(in_process)
-evaluate(on_nodes --cluster 2)
+include(${CMAKE_CURRENT_LIST_DIR}/../RunXlhost.cmake)
+xlhost_output(in_process --excel 16.0 --separate ${cells} ${ADDIN} ${formulas})
+xlhost_output(on_nodes --excel 16.0 --separate --cluster 2 ${cells} ${ADDIN} ${formulas})
 # One block per formula: a run that printed less would compare equal
 # without meaning.
 string(REGEX MATCHALL "\n\n" separators "${in_process}")

@@ -4,13 +4,10 @@
 #   cmake -DEMULATOR=... -DXLHOST=... -DADDIN=... -DVERSION=11.0|12.0 -P CheckExample.cmake
 cmake_minimum_required(VERSION 3.25)
 
+include(${CMAKE_CURRENT_LIST_DIR}/../RunXlhost.cmake)
+
 function(run_xlhost output_var)
-  execute_process(COMMAND ${EMULATOR} ${XLHOST} --excel ${VERSION} ${ARGN}
-    OUTPUT_VARIABLE output ERROR_VARIABLE errors RESULT_VARIABLE result)
-  if(NOT result EQUAL 0)
-    message(FATAL_ERROR "xlhost ${ARGN} exited with ${result}:\n${output}${errors}")
-  endif()
-  string(REPLACE "\r" "" output "${output}")
+  xlhost_output(output --excel ${VERSION} ${ARGN})
   set(${output_var} "${output}" PARENT_SCOPE)
 endfunction()
 
