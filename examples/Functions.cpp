@@ -14,9 +14,9 @@
 // nothing shared, so they are registered thread-safe and run inside
 // ThreadSafeWorksheetCall: Excel may then call them on all its
 // recalculation threads at once, each result owning its memory. ex_Calls
-// returns a plain double and can fail in no way. ex_RunsWhere is
-// cluster-safe as well: from Excel 2010 on, with a cluster connector, Excel
-// may run it on a compute cluster's node.
+// returns a plain double and can fail in no way. ex_RunsWhere and
+// ex_AddInFile are cluster-safe as well: from Excel 2010 on, with a cluster
+// connector, Excel may run them on a compute cluster's node.
 #include "xlw/xlw.h"
 
 #include <cmath>
@@ -189,4 +189,18 @@ XLW_EXPORT void* XLW_STDCALL xlex_RunsWhere() {
 }
 const WorksheetFunction<xlex_RunsWhere> runsWhere("xlex_RunsWhere", "ex_RunsWhere",
                                                   " where Excel ran this call ", Category,
+                                                  ThreadSafeFunction | ClusterSafeFunction);
+
+// The add-in's own file name, from the path that data files beside it are
+// found by: XlfExcel::ModuleName answers on a cluster's node as in Excel.
+XLW_EXPORT void* XLW_STDCALL xlex_AddInFile() {
+    return ThreadSafeWorksheetCall([] {
+        const std::string path = xlw::XlfExcel::Get().ModuleName();
+        if (path.empty())
+            throw std::runtime_error("Excel did not give the add-in's path");
+        return path.substr(path.find_last_of('\\') + 1);
+    });
+}
+const WorksheetFunction<xlex_AddInFile> addInFile("xlex_AddInFile", "ex_AddInFile",
+                                                  " the file name of this add-in ", Category,
                                                   ThreadSafeFunction | ClusterSafeFunction);

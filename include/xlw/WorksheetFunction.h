@@ -46,7 +46,11 @@ constexpr FunctionFlags<1> VolatileFunction{};
 constexpr FunctionFlags<2> ThreadSafeFunction{};
 // May be run on a compute cluster's node instead of in Excel ("&", from
 // Excel 2010 on): with its arguments' values and the files beside the add-in
-// alone, every callback but xlRunningOnCluster possibly failing there.
+// alone, every callback but xlRunningOnCluster possibly failing there
+// (xlGetName, xlfGetWorkspace, xlCoerce, xlAbort, xlGetHwnd, xlcMessage,
+// xlfCaller among them). The framework's own services that such a function
+// may use answer there without one: XlfExcel::ModuleName (the folder of
+// the files beside the add-in), BreakPending (no) and RunningOnCluster.
 constexpr FunctionFlags<4> ClusterSafeFunction{};
 // Calls what only macro sheets may call, and sees its reference arguments
 // uncalculated ("#").

@@ -68,6 +68,11 @@ public:
     static constexpr unsigned int LargeTempRequest = TempMemory::LargeRequest;
 
     // Services built on the value handles.
+    // The add-in's full path in the ANSI code page (its short form where the
+    // code page cannot show it): Excel's xlGetName answer in Excel's process,
+    // "" when Excel refuses it; on a cluster node, which refuses that
+    // callback, the path the module itself was loaded from. The folder of
+    // either holds the files installed beside the add-in.
     std::string ModuleName() const;
     void ShowStatus(const char* text) const;
     bool BreakRequested() const;

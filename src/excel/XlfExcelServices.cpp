@@ -34,9 +34,28 @@ std::string AnsiModulePath(const std::wstring& path) {
     return shortNarrow;
 }
 
+// The file of the module this code is linked into, the add-in, read from the
+// module itself. Windows paths hold at most 32767 wide characters.
+std::wstring OwnModulePath() {
+    HMODULE self = nullptr;
+    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                            reinterpret_cast<LPCWSTR>(&OwnModulePath), &self))
+        return std::wstring();
+    constexpr DWORD LongestPath = 32768;
+    std::wstring path(LongestPath, L'\0');
+    path.resize(GetModuleFileNameW(self, &path[0], LongestPath));
+    return path;
+}
+
 } // namespace
 
 std::string XlfExcel::ModuleName() const {
+    // A node refuses xlGetName, as it may refuse every callback but
+    // xlRunningOnCluster; there the module names its own file, which is where
+    // the connector put the add-in and the files beside it.
+    if (onClusterNode_)
+        return AnsiModulePath(OwnModulePath());
     XlfOper name;
     if (Invoke(xlGetName, name.GetRecord(), 0) != xlretSuccess) {
         std::cerr << "..\\..\\src\\XlfExcel(181): "

@@ -25,6 +25,13 @@ else()
   set(whole_sheet A1:IV65536)
   set(whole_sheet_shape "65536 rows and 256 columns")
 endif()
+# Cluster safety exists from Excel 2010 on.
+if(VERSION VERSION_GREATER_EQUAL 14.0)
+  set(cluster_safe "&")
+else()
+  set(cluster_safe "")
+endif()
+get_filename_component(addin_file ${ADDIN} NAME)
 
 # Each function once, under its Excel name, with the type text of the
 # running record kind; the volatile one carries "!", the thread-safe ones "$"
@@ -32,12 +39,13 @@ endif()
 run_xlhost(listing --list ${ADDIN})
 string(REGEX MATCHALL "[^\n]+: register id [0-9]+" registered "${listing}")
 if(NOT registered MATCHES
-   "^ex_Greet: [^;]+;ex_CountKinds: [^;]+;ex_Sum: [^;]+;ex_Describe: [^;]+;ex_Find: [^;]+;ex_Calls: [^;]+;ex_RunsWhere: [^;]+$")
+   "^ex_Greet: [^;]+;ex_CountKinds: [^;]+;ex_Sum: [^;]+;ex_Describe: [^;]+;ex_Find: [^;]+;ex_Calls: [^;]+;ex_RunsWhere: [^;]+;ex_AddInFile: [^;]+$")
   message(FATAL_ERROR "--list under ${VERSION} registered\n${registered}")
 endif()
 foreach(name_type "Greet;${value}${value}${thread_safe}" "CountKinds;${value}${reference}"
                   "Sum;${value}${reference}" "Describe;${value}B${thread_safe}"
-                  "Find;${value}${value}${reference}" "Calls;B!" "RunsWhere;${value}${thread_safe}")
+                  "Find;${value}${value}${reference}" "Calls;B!" "RunsWhere;${value}${thread_safe}${cluster_safe}"
+                  "AddInFile;${value}${thread_safe}${cluster_safe}")
   list(GET name_type 0 name)
   list(GET name_type 1 type)
   if(NOT listing MATCHES "ex_${name}: register id [0-9]+ \\(through Excel[0-9]+\\)\n  1: [^\n]+\n  2: \"xlex_${name}\"\n  3: \"${type}\"\n")
@@ -46,8 +54,8 @@ foreach(name_type "Greet;${value}${value}${thread_safe}" "CountKinds;${value}${r
 endforeach()
 string(REGEX MATCHALL "\n  7: \"xlw example\"" categories "${listing}")
 list(LENGTH categories category_count)
-if(NOT category_count EQUAL 7)
-  message(FATAL_ERROR "${category_count} functions under \"xlw example\" instead of 7")
+if(NOT category_count EQUAL 8)
+  message(FATAL_ERROR "${category_count} functions under \"xlw example\" instead of 8")
 endif()
 
 # The sheet:      A       B      C
@@ -108,7 +116,8 @@ set(cases
   "ex_Calls()" "1"
   "ex_Calls()" "2"
   "ex_Calls()" "3"
-  "ex_RunsWhere()" "in Excel's own process")
+  "ex_RunsWhere()" "in Excel's own process"
+  "ex_AddInFile()" "${addin_file}")
 
 set(formulas "")
 set(expected_rows "")
@@ -159,5 +168,14 @@ if(VERSION VERSION_LESS 12.0)
   run_xlhost(output ${ADDIN} "ex_CountKinds(A1:XFD1048576)")
   if(NOT output STREQUAL "#REF!\n")
     message(FATAL_ERROR "ex_CountKinds(A1:XFD1048576) under ${VERSION} gave\n${output}")
+  endif()
+endif()
+
+# On a node, which answers no callback but xlRunningOnCluster, the
+# cluster-safe functions still know where they run and the add-in's file.
+if(VERSION VERSION_GREATER_EQUAL 14.0)
+  run_xlhost(output --cluster 1 ${ADDIN} "ex_RunsWhere()" "ex_AddInFile()")
+  if(NOT output STREQUAL "on a compute cluster's node\n${addin_file}\n")
+    message(FATAL_ERROR "on a cluster node under ${VERSION} the example printed\n${output}")
   endif()
 endif()
