@@ -279,8 +279,7 @@ std::optional<double> AlphaOf(const XlfOper& alpha) {
     const unsigned type = alpha.GetType();
     double value = 0.0;
     if (type != xltypeNum || alpha.ConvertToDouble(value) != 0)
-        throw std::invalid_argument(
-            "alpha must be a number between 0 and 1, such as 0.05 for a 95% interval");
+        throw std::invalid_argument(AlphaRequirement);
     return value;
 }
 
