@@ -260,8 +260,7 @@ std::vector<double> ColumnOfNumbers(const XlfOper& values) {
     const xlw::CellMatrix cells = values.GetCellMatrix("values");
     if (cells.ColumnCount() != 1)
         throw std::invalid_argument("values must be one column of numbers, not " +
-                                    std::to_string(cells.RowCount()) + " rows and " +
-                                    std::to_string(cells.ColumnCount()) + " columns");
+                                    ShapeText(cells.RowCount(), cells.ColumnCount()));
     std::vector<double> numbers(cells.RowCount());
     for (unsigned long i = 0; i < cells.RowCount(); ++i) {
         if (!cells(i, 0).IsNumberCell())

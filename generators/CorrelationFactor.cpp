@@ -26,8 +26,8 @@ std::string Cell(unsigned long i, unsigned long j) {
 void RequireCorrelationCells(const DoubleMatrix& c) {
     const unsigned long k = c.RowCount();
     if (c.ColumnCount() != k)
-        throw std::invalid_argument("correlation must be square, not " + std::to_string(k) +
-                                    " rows and " + std::to_string(c.ColumnCount()) + " columns");
+        throw std::invalid_argument("correlation must be square, not " +
+                                    ShapeText(k, c.ColumnCount()));
     for (unsigned long i = 0; i < k; ++i)
         for (unsigned long j = 0; j < k; ++j)
             if (!(c(i, j) >= -1.0 && c(i, j) <= 1.0))

@@ -18,6 +18,11 @@ std::string LowerCase(std::string text) {
     return text;
 }
 
+std::string ShapeText(unsigned long rows, unsigned long columns) {
+    return std::to_string(rows) + (rows == 1 ? " row" : " rows") + " and " +
+           std::to_string(columns) + (columns == 1 ? " column" : " columns");
+}
+
 std::string EchoedText(const std::string& text) {
     constexpr std::size_t Echoed = 40;
     return "\"" + (text.size() <= Echoed ? text : text.substr(0, Echoed) + "...") + "\"";

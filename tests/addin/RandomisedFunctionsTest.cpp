@@ -559,6 +559,7 @@ TEST(RandomisedFunctions, ReplicateStatsGiveTheErrorBarAndIntervalOrSayWhatIsWro
     EXPECT_TRUE(nearLargest.At(0, 1) == Cell::Number(0)) << nearLargest.At(0, 1).Display();
     ExpectText(stats(6, 1, 4), "the 6 values do not split into 4 blocks of equal length");
     ExpectText(stats(2, 2, 2), "values must be one column of numbers, not 2 rows and 2 columns");
+    ExpectText(stats(1, 2, 2), "values must be one column of numbers, not 1 row and 2 columns");
     ExpectText(stats(7, 1, 7), "values must all be numbers: row 7 is not");
     ExpectText(stats(6, 1, 1),
                "replicates must be at least 2: the spread of one block is no error bar");

@@ -113,6 +113,8 @@ void ExpectRefusal(const DoubleMatrix& correlation, const std::string& text) {
 TEST(CheckedCorrelation, SaysWhichCellIsWrong) {
     ExpectRefusal(Matrix({{1, 0.5, 0.2}, {0.5, 1, 0.1}}),
                   "correlation must be square, not 2 rows and 3 columns");
+    ExpectRefusal(Matrix({{1}, {0.5}}), "correlation must be square, not 2 rows and 1 column");
+    ExpectRefusal(Matrix({{1, 0.5}}), "correlation must be square, not 1 row and 2 columns");
     ExpectRefusal(Matrix({{1, 0.5}, {1.5, 1}}),
                   "correlation must lie in [-1, 1]: row 2, column 1 is 1.5");
     ExpectRefusal(Matrix({{1, -1.25}, {0.5, 1}}),
