@@ -260,8 +260,7 @@ std::vector<double> ColumnOfNumbers(const XlfOper& values) {
     const xlw::CellMatrix cells = values.GetCellMatrix("values");
     if (cells.ColumnCount() != 1)
         throw std::invalid_argument("values must be one column of numbers, not " +
-                                    std::to_string(cells.RowCount()) + " rows and " +
-                                    std::to_string(cells.ColumnCount()) + " columns");
+                                    ShapeText(cells.RowCount(), cells.ColumnCount()));
     std::vector<double> numbers(cells.RowCount());
     for (unsigned long i = 0; i < cells.RowCount(); ++i) {
         if (!cells(i, 0).IsNumberCell())
@@ -279,8 +278,7 @@ std::optional<double> AlphaOf(const XlfOper& alpha) {
     const unsigned type = alpha.GetType();
     double value = 0.0;
     if (type != xltypeNum || alpha.ConvertToDouble(value) != 0)
-        throw std::invalid_argument(
-            "alpha must be a number between 0 and 1, such as 0.05 for a 95% interval");
+        throw std::invalid_argument(AlphaRequirement);
     return value;
 }
 

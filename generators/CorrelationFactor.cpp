@@ -2,7 +2,6 @@
 #include "GeneratorArguments.h"
 
 #include <cmath>
-#include <sstream>
 #include <stdexcept>
 
 FactorMethod FactorMethodNamed(const std::string& name) {
@@ -18,15 +17,6 @@ namespace {
 
 constexpr double SymmetryTolerance = 1e-12;
 
-// Seventeen significant digits tell every two doubles apart, so the text
-// shows the value the cell holds.
-std::string Shown(double value) {
-    std::ostringstream text;
-    text.precision(17);
-    text << value;
-    return text.str();
-}
-
 std::string Cell(unsigned long i, unsigned long j) {
     return "row " + std::to_string(i + 1) + ", column " + std::to_string(j + 1);
 }
@@ -36,23 +26,23 @@ std::string Cell(unsigned long i, unsigned long j) {
 void RequireCorrelationCells(const DoubleMatrix& c) {
     const unsigned long k = c.RowCount();
     if (c.ColumnCount() != k)
-        throw std::invalid_argument("correlation must be square, not " + std::to_string(k) +
-                                    " rows and " + std::to_string(c.ColumnCount()) + " columns");
+        throw std::invalid_argument("correlation must be square, not " +
+                                    ShapeText(k, c.ColumnCount()));
     for (unsigned long i = 0; i < k; ++i)
         for (unsigned long j = 0; j < k; ++j)
             if (!(c(i, j) >= -1.0 && c(i, j) <= 1.0))
                 throw std::invalid_argument("correlation must lie in [-1, 1]: " + Cell(i, j) +
-                                            " is " + Shown(c(i, j)));
+                                            " is " + EchoedNumber(c(i, j)));
     for (unsigned long i = 0; i < k; ++i)
         if (c(i, i) != 1.0)
             throw std::invalid_argument("correlation must have ones on its diagonal: " +
-                                        Cell(i, i) + " is " + Shown(c(i, i)));
+                                        Cell(i, i) + " is " + EchoedNumber(c(i, i)));
     for (unsigned long i = 0; i < k; ++i)
         for (unsigned long j = 0; j < i; ++j)
             if (std::fabs(c(i, j) - c(j, i)) > SymmetryTolerance)
                 throw std::invalid_argument("correlation must be symmetric: " + Cell(i, j) +
-                                            " is " + Shown(c(i, j)) + " but " + Cell(j, i) +
-                                            " is " + Shown(c(j, i)));
+                                            " is " + EchoedNumber(c(i, j)) + " but " + Cell(j, i) +
+                                            " is " + EchoedNumber(c(j, i)));
 }
 
 SymmetricEigensystem CheckedCorrelation(const DoubleMatrix& correlation,
@@ -63,7 +53,7 @@ SymmetricEigensystem CheckedCorrelation(const DoubleMatrix& correlation,
     if (!system.values.empty() && system.values.back() < -zero)
         throw std::invalid_argument(
             "correlation must be positive semidefinite: its smallest eigenvalue is " +
-            Shown(system.values.back()));
+            EchoedNumber(system.values.back()));
     for (double& value : system.values)
         if (std::fabs(value) <= zero)
             value = 0.0;

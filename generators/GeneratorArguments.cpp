@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <stdexcept>
 
 void RequireValidCounts(int d, int n) {
@@ -17,7 +18,18 @@ std::string LowerCase(std::string text) {
     return text;
 }
 
+std::string ShapeText(unsigned long rows, unsigned long columns) {
+    return std::to_string(rows) + (rows == 1 ? " row" : " rows") + " and " +
+           std::to_string(columns) + (columns == 1 ? " column" : " columns");
+}
+
 std::string EchoedText(const std::string& text) {
     constexpr std::size_t Echoed = 40;
     return "\"" + (text.size() <= Echoed ? text : text.substr(0, Echoed) + "...") + "\"";
+}
+
+std::string EchoedNumber(double value) {
+    char text[32];
+    const std::to_chars_result end = std::to_chars(text, text + sizeof text, value);
+    return std::string(text, end.ptr);
 }

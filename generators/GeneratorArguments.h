@@ -9,6 +9,14 @@ void RequireValidCounts(int d, int n);
 // The text with its ASCII letters in lower case, for names read in any case.
 std::string LowerCase(std::string text);
 
+// "1 row and 3 columns": a shape in words, each count with its noun.
+std::string ShapeText(unsigned long rows, unsigned long columns);
+
 // The text in double quotes for an error message, cut after 40 characters:
 // a sheet's text may be 32767 characters long.
 std::string EchoedText(const std::string& text);
+
+// The shortest text that reads back as the same double, for an error message:
+// a typed 0.4 is shown as 0.4, not as the 0.40000000000000002 that seventeen
+// digits give, and two different doubles never share a text.
+std::string EchoedNumber(double value);

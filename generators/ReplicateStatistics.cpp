@@ -1,5 +1,6 @@
 #include "ReplicateStatistics.h"
 
+#include <algorithm>
 #include <cmath>
 #include <stdexcept>
 #include <string>
@@ -19,6 +20,21 @@ double CompensatedSum(const double* first, std::size_t count, double shift) {
     return sum + carried;
 }
 
+// The power of two that brings the largest magnitude of the values into
+// [1/2, 1): in that frame no difference of two values, no sum of a block of
+// them and no square of a spread can overflow, nor can a spread's square
+// underflow, whatever the data's own exponent. Scaling by a power of two is
+// exact, so for values of a usual size nothing changes, bit for bit.
+int ScaleExponent(const std::vector<double>& values) {
+    double largest = 0.0;
+    for (double value : values)
+        largest = std::max(largest, std::abs(value));
+    int exponent = 0;
+    if (std::isfinite(largest))
+        std::frexp(largest, &exponent);
+    return exponent;
+}
+
 } // namespace
 
 // Values in a sheet sit far from zero (prices near 1e4, notionals near 1e12)
@@ -27,6 +43,8 @@ double CompensatedSum(const double* first, std::size_t count, double shift) {
 // first one (exact when they lie within a factor of two of each other), the
 // sums are compensated, and the spread is taken about the block means' mean
 // in that shifted frame, so the result keeps the precision of the spread.
+// Near the largest doubles the shift itself would overflow (1e308 - -1e308),
+// so all of it happens in the scaled frame, and only the results go back.
 ReplicateSummary SummariseReplicates(const std::vector<double>& values, int replicates) {
     if (replicates < 2)
         throw std::invalid_argument(
@@ -39,16 +57,21 @@ ReplicateSummary SummariseReplicates(const std::vector<double>& values, int repl
                                     " values do not split into " + std::to_string(replicates) +
                                     " blocks of equal length");
     const std::size_t length = values.size() / blocks;
-    const double shift = values.front();
+    const int exponent = ScaleExponent(values);
+    std::vector<double> scaled(values.size());
+    for (std::size_t i = 0; i < values.size(); ++i)
+        scaled[i] = std::ldexp(values[i], -exponent);
+    const double shift = scaled.front();
     std::vector<double> shiftedMeans(blocks);
     for (std::size_t r = 0; r < blocks; ++r)
         shiftedMeans[r] =
-            CompensatedSum(values.data() + r * length, length, shift) / static_cast<double>(length);
+            CompensatedSum(scaled.data() + r * length, length, shift) / static_cast<double>(length);
     const double shiftedMean =
         CompensatedSum(shiftedMeans.data(), blocks, 0.0) / static_cast<double>(blocks);
     double squares = 0.0;
     for (double blockMean : shiftedMeans)
         squares += (blockMean - shiftedMean) * (blockMean - shiftedMean);
     const double variance = squares / static_cast<double>(blocks - 1);
-    return {shift + shiftedMean, std::sqrt(variance / static_cast<double>(blocks)), replicates};
+    return {std::ldexp(shift + shiftedMean, exponent),
+            std::ldexp(std::sqrt(variance / static_cast<double>(blocks)), exponent), replicates};
 }

@@ -547,8 +547,19 @@ TEST(RandomisedFunctions, ReplicateStatsGiveTheErrorBarAndIntervalOrSayWhatIsWro
     EXPECT_DOUBLE_EQ(summary.At(0, 0).number, mean);
     EXPECT_DOUBLE_EQ(summary.At(0, 1).number, spread / std::sqrt(3.0));
     EXPECT_EQ(summary.At(0, 2).number, 3);
+    // Near the largest doubles, which values taken relative to the first one
+    // would overflow: blocks (1e308, -1e308) twice, means 0 and 0 (by hand).
+    for (int i = 0; i < 4; ++i)
+        engine.SetCell(i, 4, Cell::Number(i % 2 == 0 ? 1e308 : -1e308));
+    const Grid nearLargest = engine.EvaluateFormula(
+        "rnd_ReplicateStats", {xlhost::FormulaArgument::Reference({0, 3, 4, 4}),
+                               xlhost::FormulaArgument::Literal(Cell::Number(2))});
+    ASSERT_EQ(nearLargest.columns, 3u);
+    EXPECT_TRUE(nearLargest.At(0, 0) == Cell::Number(0)) << nearLargest.At(0, 0).Display();
+    EXPECT_TRUE(nearLargest.At(0, 1) == Cell::Number(0)) << nearLargest.At(0, 1).Display();
     ExpectText(stats(6, 1, 4), "the 6 values do not split into 4 blocks of equal length");
     ExpectText(stats(2, 2, 2), "values must be one column of numbers, not 2 rows and 2 columns");
+    ExpectText(stats(1, 2, 2), "values must be one column of numbers, not 1 row and 2 columns");
     ExpectText(stats(7, 1, 7), "values must all be numbers: row 7 is not");
     ExpectText(stats(6, 1, 1),
                "replicates must be at least 2: the spread of one block is no error bar");
@@ -559,7 +570,7 @@ TEST(RandomisedFunctions, ReplicateStatsGiveTheErrorBarAndIntervalOrSayWhatIsWro
         arguments.insert(arguments.end(), alpha.begin(), alpha.end());
         return engine.EvaluateFormula("rnd_ReplicateStats", arguments);
     };
-    for (double alpha : {0.05, 0.5, 1e-6}) {
+    for (double alpha : {0.05, 0.5, 1e-6, 1e-299}) {
         SCOPED_TRACE(alpha);
         const Grid row = interval({xlhost::FormulaArgument::Literal(Cell::Number(alpha))});
         ASSERT_EQ(row.columns, 4u);
@@ -571,10 +582,13 @@ TEST(RandomisedFunctions, ReplicateStatsGiveTheErrorBarAndIntervalOrSayWhatIsWro
     EXPECT_EQ(interval({}).columns, 3u);
     EXPECT_EQ(interval({xlhost::FormulaArgument::Reference({0, 0, 3, 3})}).columns, 3u)
         << "an empty cell";
+    // Below 1e-300 the quantile of few replicates would pass the largest
+    // double: refused in these words, not in the quantile library's.
     const std::string alphaText =
-        "alpha must be a number between 0 and 1, such as 0.05 for a 95% interval";
-    for (const Cell& wrong : {Cell::Number(0), Cell::Number(1), Cell::Number(-0.05),
-                              Cell::Number(5), Cell::Text("0.05"), Cell::Boolean(true)})
+        "alpha must be a number between 1e-300 and 1, such as 0.05 for a 95% interval";
+    for (const Cell& wrong :
+         {Cell::Number(0), Cell::Number(4.9e-324), Cell::Number(1e-300), Cell::Number(1),
+          Cell::Number(-0.05), Cell::Number(5), Cell::Text("0.05"), Cell::Boolean(true)})
         ExpectText(interval({xlhost::FormulaArgument::Literal(wrong)}), alphaText);
     engine.ClearSheet();
 }
@@ -784,18 +798,31 @@ TEST(CorrelatedPathsFunction, SaysWhatIsWrongBeforeComputing) {
         SCOPED_TRACE(c.text);
         ExpectText(sheet.Call(c.numbers, c.matrix, c.method), c.text);
     }
-    // Not positive semidefinite: 0.9, 0.9 and -0.9 off the diagonal.
-    const struct {
-        int row, column;
-        double value;
-    } indefinite[] = {{0, 1, 0.9}, {0, 2, 0.9}, {1, 2, -0.9}};
-    for (const auto& cell : indefinite) {
-        engine.SetCell(cell.row, cell.column, Cell::Number(cell.value));
-        engine.SetCell(cell.column, cell.row, Cell::Number(cell.value));
+    // Not positive semidefinite: a, a and -a off the diagonal, whose smallest
+    // eigenvalue is 1 - 2a (by hand), -0.8 or, past rounding by far but no
+    // more, -1e-6: refused under either method, the eigenvalue in the text.
+    const std::string lead =
+        "correlation must be positive semidefinite: its smallest eigenvalue is ";
+    for (double a : {0.9, 0.5000005}) {
+        const struct {
+            int row, column;
+            double value;
+        } indefinite[] = {{0, 1, a}, {0, 2, a}, {1, 2, -a}};
+        for (const auto& cell : indefinite) {
+            engine.SetCell(cell.row, cell.column, Cell::Number(cell.value));
+            engine.SetCell(cell.column, cell.row, Cell::Number(cell.value));
+        }
+        for (const char* method : {"pca", "cholesky"}) {
+            SCOPED_TRACE(testing::Message() << a << ", " << method);
+            const Grid refusal = sheet.Call({4, 8, 1, 7, 0, 1}, basket, Cell::Text(method));
+            ASSERT_EQ(refusal.At(0, 0).kind, Cell::Kind::Text);
+            const std::string text = refusal.At(0, 0).text;
+            ASSERT_EQ(text.substr(0, lead.size()), lead);
+            EXPECT_NEAR(std::stod(text.substr(lead.size())), 1 - 2 * a, 1e-15);
+            if (a == 0.9)
+                EXPECT_EQ(text, lead + "-0.8") << "the shortest text of the double";
+        }
     }
-    ExpectText(sheet.Call({4, 8, 1, -1}, basket),
-               "correlation must be positive semidefinite: its smallest eigenvalue is "
-               "-0.80000000000000004");
     EXPECT_EQ(engine.OutstandingAllocations(), 0u);
 }
 

@@ -113,19 +113,19 @@ void ExpectRefusal(const DoubleMatrix& correlation, const std::string& text) {
 TEST(CheckedCorrelation, SaysWhichCellIsWrong) {
     ExpectRefusal(Matrix({{1, 0.5, 0.2}, {0.5, 1, 0.1}}),
                   "correlation must be square, not 2 rows and 3 columns");
+    ExpectRefusal(Matrix({{1}, {0.5}}), "correlation must be square, not 2 rows and 1 column");
+    ExpectRefusal(Matrix({{1, 0.5}}), "correlation must be square, not 1 row and 2 columns");
     ExpectRefusal(Matrix({{1, 0.5}, {1.5, 1}}),
                   "correlation must lie in [-1, 1]: row 2, column 1 is 1.5");
     ExpectRefusal(Matrix({{1, -1.25}, {0.5, 1}}),
                   "correlation must lie in [-1, 1]: row 1, column 2 is -1.25");
-    ExpectRefusal(
-        Matrix({{1, 0.5}, {0.5, 0.99}}),
-        "correlation must have ones on its diagonal: row 2, column 2 is 0.98999999999999999");
+    ExpectRefusal(Matrix({{1, 0.5}, {0.5, 0.99}}),
+                  "correlation must have ones on its diagonal: row 2, column 2 is 0.99");
     ExpectRefusal(Matrix({{1, 0.5, 0.3}, {0.5, 1, 0.4}, {0.3, 0.4 + 2e-12, 1}}),
                   "correlation must be symmetric: row 3, column 2 is 0.40000000000200003 but "
-                  "row 2, column 3 is 0.40000000000000002");
+                  "row 2, column 3 is 0.4");
     ExpectRefusal(Matrix({{1, 0.9, 0.9}, {0.9, 1, -0.9}, {0.9, -0.9, 1}}),
-                  "correlation must be positive semidefinite: its smallest eigenvalue is "
-                  "-0.80000000000000004");
+                  "correlation must be positive semidefinite: its smallest eigenvalue is -0.8");
     try {
         CheckedCorrelation(Matrix({{1, 0.7, -0.2, 0.1},
                                    {0.7, 1, 0.35, -0.4},
@@ -146,6 +146,28 @@ TEST(CheckedCorrelation, SaysWhichCellIsWrong) {
     EXPECT_EQ(FactorMethodNamed("Cholesky"), FactorMethod::Cholesky);
     EXPECT_EQ(FactorMethodNamed("PCA"), FactorMethod::PrincipalComponents);
     EXPECT_EQ(FactorMethodNamed(""), FactorMethod::PrincipalComponents);
+}
+
+// 1 + a [[0, 1, 1], [1, 0, -1], [1, -1, 0]] has the eigenvalues 1 + a,
+// twice, and 1 - 2a (by hand). Only rounding passes for zero, 1e-12 times the
+// size: 1 - 2a of -1e-6 and -1e-11 is refused, the text giving it; -1e-12 is
+// a zero eigenvalue.
+TEST(CheckedCorrelation, TakesNoMoreThanRoundingForAZeroEigenvalue) {
+    const auto offDiagonal = [](double a) { return Matrix({{1, a, a}, {a, 1, -a}, {a, -a, 1}}); };
+    const std::string lead =
+        "correlation must be positive semidefinite: its smallest eigenvalue is ";
+    for (double a : {0.5000005, 0.5 + 5e-12}) {
+        SCOPED_TRACE(a);
+        try {
+            CheckedCorrelation(offDiagonal(a));
+            ADD_FAILURE() << "accepted";
+        } catch (const std::invalid_argument& refusal) {
+            const std::string text = refusal.what();
+            ASSERT_EQ(text.substr(0, lead.size()), lead);
+            EXPECT_NEAR(std::stod(text.substr(lead.size())), 1 - 2 * a, 1e-15);
+        }
+    }
+    EXPECT_EQ(CheckedCorrelation(offDiagonal(0.5 + 5e-13)).values.back(), 0.0);
 }
 
 DoubleMatrix FactorOf(const DoubleMatrix& correlation, FactorMethod method) {

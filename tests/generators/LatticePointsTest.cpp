@@ -1,5 +1,6 @@
 #include "LatticePoints.h"
 #include "DirectionNumberFile.h"
+#include "OwenScrambling.h"
 
 #include <gtest/gtest.h>
 
@@ -86,6 +87,26 @@ TEST(LatticePoints, ShiftsDifferBetweenSeedsAndDimensions) {
         for (int j = 0; j < 9125; ++j)
             shifts.insert(LatticeShift(seed, j));
     EXPECT_EQ(shifts.size(), 4u * 9125u);
+}
+
+// Point 0 is the shift itself (rev32(0) = 0): coordinate j is (s_j + 1/2) /
+// 2^32, each column its own s_j. The shifts are keyed apart from the
+// scrambles: none is the scramble seed of any column a sheet can hold under
+// the same worksheet seed, as a shift hashed like a scramble seed would be.
+TEST(LatticePoints, PointZeroIsEachColumnsOwnShiftAndNoScrambleSeed) {
+    const int d = 64;
+    const std::uint32_t seeds[] = {0, 7, 4294967295u};
+    for (std::uint32_t seed : seeds) {
+        std::set<std::uint32_t> scrambleSeeds;
+        for (int j = 0; j < 16384; ++j)
+            scrambleSeeds.insert(DimensionSeed(seed, j));
+        const DoubleMatrix origin = LatticePoints(d, 1, seed, 0, LatticeTransform::None);
+        for (int j = 0; j < d; ++j) {
+            ASSERT_EQ(BitsOf(origin(0, j)), LatticeShift(seed, j)) << "seed " << seed << ", " << j;
+            ASSERT_EQ(scrambleSeeds.count(LatticeShift(seed, j)), 0u)
+                << "seed " << seed << ", dimension " << j;
+        }
+    }
 }
 
 // A later start continues the sequence, to the last of its 2^20 points; the

@@ -2,12 +2,14 @@
 // replicate stacking that produces the blocks.
 #include "ReplicateStatistics.h"
 #include "Replicates.h"
+#include "StudentInterval.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <random>
 #include <stdexcept>
 #include <vector>
@@ -81,6 +83,80 @@ TEST(ReplicateStatistics, ValuesThatCancelInsideABlockKeepTheirRemainder) {
     const ReplicateSummary summary = SummariseReplicates(values, replicates);
     EXPECT_DOUBLE_EQ(summary.mean, (replicates - 1) / 4.0);
     EXPECT_DOUBLE_EQ(summary.standardError, std::sqrt((replicates + 1) / 48.0));
+}
+
+// The range of doubles and the digits of the spread, by hand (the mean of
+// the block means, and for R = 2 half their distance as the standard error):
+// near the largest doubles, where values taken relative to the first one
+// would overflow (1e308 - -1e308); near the smallest, where a spread's
+// square would underflow; and blocks of 1e9, 1e9, 1e9 + u and three times
+// 1e9, u = 2^-23 the unit in the last place of 1e9, whose means 1e9 + u / 3
+// and 1e9 are one double when summed as they stand.
+TEST(ReplicateStatistics, KeepTheRangeOfDoublesAndTheDigitsOfTheSpread) {
+    const double u = std::ldexp(1.0, -23);
+    const struct {
+        std::vector<double> values;
+        double mean, standardError;
+    } cases[] = {
+        {{1e308, -1e308, 1e308, -1e308}, 0.0, 0.0},
+        {{1e308, -1e308}, 0.0, 1e308},
+        {{0.0, 1e308, 0.0, -1e308}, 0.0, 0.5e308},
+        {{-1.5e308, 1.7e308, 1.7e308, 1.5e308}, 0.85e308, 0.75e308},
+        {{1e-200, -1e-200}, 0.0, 1e-200},
+        {{5e-324, -5e-324}, 0.0, 5e-324},
+        {{1e9, 1e9, 1e9 + u, 1e9, 1e9, 1e9}, 1e9, u / 6},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.values.front() << ", " << c.values.back());
+        const ReplicateSummary summary = SummariseReplicates(c.values, 2);
+        EXPECT_NEAR(summary.mean, c.mean, 1e-15 * std::abs(c.mean));
+        EXPECT_NEAR(summary.standardError, c.standardError, 1e-14 * c.standardError);
+    }
+}
+
+// T.INV.2T(alpha, 1) is cot(pi alpha / 2) and T.INV.2T(alpha, 2) is
+// (1 - alpha) / sqrt((1 - alpha / 2) alpha), the t distribution functions of
+// one and two degrees of freedom inverted by hand. Every alpha between 1e-300
+// and 1 gives a finite half-width for every R (R = 2 the widest); the rest is
+// refused in words, never in the quantile library's.
+TEST(StudentHalfWidth, IsFiniteForEveryAlphaItTakesAndRefusesTheRest) {
+    const double pi = std::acos(-1.0);
+    const double tiny = std::nextafter(1e-300, 1.0);
+    const struct {
+        double alpha;
+        int replicates;
+        double quantile;
+    } taken[] = {
+        {0.05, 2, 1 / std::tan(pi * 0.05 / 2)},    {0.5, 2, 1.0},
+        {1e-10, 2, 1 / std::tan(pi * 5e-11)},      {tiny, 2, 1 / std::tan(pi * tiny / 2)},
+        {0.05, 3, 0.95 / std::sqrt(0.975 * 0.05)}, {tiny, 3, 1 / std::sqrt(tiny)},
+    };
+    for (const auto& c : taken)
+        EXPECT_NEAR(StudentHalfWidth(2.0, c.replicates, c.alpha) / (2 * c.quantile), 1.0, 1e-13)
+            << "alpha " << c.alpha << ", R " << c.replicates;
+    for (int replicates : {4, 16, 1000000, 2147483647})
+        EXPECT_TRUE(std::isfinite(StudentHalfWidth(1.0, replicates, tiny))) << replicates;
+
+    const double refused[] = {0,
+                              4.9e-324,
+                              1e-310,
+                              1e-300,
+                              -0.05,
+                              1,
+                              std::nextafter(1.0, 2.0),
+                              1.5,
+                              std::numeric_limits<double>::quiet_NaN(),
+                              std::numeric_limits<double>::infinity()};
+    for (double alpha : refused) {
+        try {
+            StudentHalfWidth(1.0, 4, alpha);
+            ADD_FAILURE() << "alpha " << alpha << " taken";
+        } catch (const std::invalid_argument& refusal) {
+            EXPECT_STREQ(refusal.what(), "alpha must be a number between 1e-300 and 1, such as "
+                                         "0.05 for a 95% interval");
+        }
+    }
+    EXPECT_THROW(StudentHalfWidth(1.0, 1, 0.05), std::invalid_argument);
 }
 
 // An empty block is a shape: the result is built once, whatever the replicate
