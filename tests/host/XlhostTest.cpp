@@ -140,12 +140,14 @@ TEST(XlhostTest, PrintsEachResultRowByRowAndClosesTheAddIn) {
 
 // fix_Wizard looks for a wizard owned by the window xlGetHwnd names, which
 // from Excel 2013 on owns none: there the wizard is the active workbook's.
+// Without --excel xlhost plays the newest Excel, 365's 16.0.
 TEST(XlhostTest, WizardModeIsVisibleToTheAddIn) {
-    const XlhostRun run = Xlhost("--wizard " + Fixture + " fix_Wizard() fix_Version()");
+    const XlhostRun run =
+        Xlhost("--excel 12.0 --wizard " + Fixture + " fix_Wizard() fix_Version()");
     EXPECT_EQ(run.output, "TRUE\n12.0\nfixture closed\n");
     EXPECT_EQ(run.exitCode, 0u) << run.errors;
-    const XlhostRun sdi = Xlhost("--excel 16.0 --wizard " + Fixture + " fix_Wizard()");
-    EXPECT_EQ(sdi.output, "FALSE\nfixture closed\n");
+    const XlhostRun sdi = Xlhost("--wizard " + Fixture + " fix_Wizard() fix_Version()");
+    EXPECT_EQ(sdi.output, "FALSE\n16.0\nfixture closed\n");
     EXPECT_EQ(sdi.exitCode, 0u) << sdi.errors;
 }
 
@@ -303,32 +305,57 @@ private:
 // A spreadsheet's CSV export (a byte-order mark, CR LF, a quoted comma, an
 // empty cell, no line end after the last row) fills the range as --set
 // would; a formula may begin with '=' as typed in a cell.
+// A ';' in a file is text, not a row's end as in --set.
 TEST(XlhostTest, SetFileFillsTheRangeFromACsvFile) {
     const ScratchFile cells("cells.csv", "\xEF\xBB\xBF"
-                                         "1.5,two\r\n\"a,b\",TRUE\r\n,#N/A");
+                                         "1.5,two;2\r\n\"a,b\",TRUE\r\n,#N/A");
     const XlhostRun run = Xlhost(QuotedAll(
         {"--set-file", "A1:B3=" + cells.Path(), Fixture, "fix_Read12(A1:B3)", "=fix_Twice(A1)"}));
-    EXPECT_EQ(run.output, "1.5,two\na,b,TRUE\n0,#N/A\n3\nfixture closed\n");
+    EXPECT_EQ(run.output, "1.5,two;2\na,b,TRUE\n0,#N/A\n3\nfixture closed\n");
     EXPECT_EQ(run.exitCode, 0u) << run.errors;
+}
 
+// Each mistake in a file is said with the file and its line, followed by
+// where the options are, not by the whole help.
+TEST(XlhostTest, SetFileRefusesAFileThatDoesNotFitTheRange) {
     const ScratchFile wide("wide.csv", "1,2\n3,4,5\n");
+    const ScratchFile tall("tall.csv", "1,2\n3,4\n5,6\n");
+    const ScratchFile huge("huge.csv", "1,2\n3,1e400\n");
     const struct {
-        std::vector<std::string> arguments;
-        const char* message;
+        std::string cells;
+        std::string message;
     } mistakes[] = {
-        {{"--set-file", "A1:B3=" + wide.Path(), Fixture, "fix_Twice(1)"},
-         "holds 2 lines, not the 3 rows of A1:B3"},
-        {{"--set-file", "A1:B2=" + wide.Path(), Fixture, "fix_Twice(1)"},
-         "line 2 holds 3 values, not the 2 columns of A1:B2"},
-        {{"--set-file", "A1:B2=" + Folder() + "none.csv", Fixture, "fix_Twice(1)"},
-         "cannot read the file"},
+        {"A1:B3=" + wide.Path(), "holds 2 lines, not the 3 rows of A1:B3"},
+        {"A1:B2=" + wide.Path(), "line 2 holds 3 values, not the 2 columns of A1:B2"},
+        {"A1:B2=" + tall.Path(), "holds 3 lines, not the 2 rows of A1:B2"},
+        {"A1:B2=" + huge.Path(),
+         huge.Path() + "': line 2: expected a number within the range of doubles at position 3"},
+        {"A1:B2=" + Folder() + "none.csv", "cannot read the file"},
     };
     for (const auto& mistake : mistakes) {
         SCOPED_TRACE(mistake.message);
-        const XlhostRun refused = Xlhost(QuotedAll(mistake.arguments));
+        const XlhostRun refused =
+            Xlhost(QuotedAll({"--set-file", mistake.cells, Fixture, "fix_Twice(1)"}));
         EXPECT_EQ(refused.exitCode, 2u);
         EXPECT_NE(refused.errors.find(mistake.message), std::string::npos) << refused.errors;
+        EXPECT_EQ(refused.errors.find("usage:"), std::string::npos) << refused.errors;
+        EXPECT_NE(refused.errors.find("\n(--help lists the options)\n"), std::string::npos)
+            << refused.errors;
     }
+}
+
+// --checksums keeps a refusal's words: a one-text result prints as it
+// stands, a number of one cell and a larger result as their checksums.
+TEST(XlhostTest, ChecksumsPrintATextResultAsItStands) {
+    const XlhostRun run =
+        Xlhost(QuotedAll({"--checksums", Fixture, "fix_UpperAnywhere(\"mixed Case\")",
+                          "fix_Twice(2)", "fix_Table(1.5, 2)"}));
+    EXPECT_EQ(run.exitCode, 0u) << run.errors;
+    ASSERT_EQ(run.output.rfind("MIXED CASE\n1x1 ", 0), 0u) << run.output;
+    const std::size_t table = run.output.find("\n2x3 ");
+    ASSERT_NE(table, std::string::npos) << run.output;
+    EXPECT_EQ(table, std::string("MIXED CASE\n1x1 ").size() + 16) << run.output;
+    EXPECT_EQ(run.output.substr(table + 6 + 16), "\nfixture closed\n") << run.output;
 }
 
 // What Excel would evaluate but xlhost does not (a spill reference, LET, a
@@ -412,6 +439,18 @@ TEST(XlhostTest, ClusterNodesPrintWhatExcelsProcessPrints) {
         EXPECT_EQ(run.output, printed + r.where + "fixture closed\n");
         EXPECT_EQ(run.exitCode, 0u) << run.errors;
     }
+}
+
+// --cluster names the functions it leaves in Excel's process, once each,
+// as registered; the results are those of every run.
+TEST(XlhostTest, ClusterNamesTheFunctionsItCannotOffload) {
+    const XlhostRun mixed = Xlhost(
+        "--cluster 1 " + Fixture + " fix_Version() fix_TwiceAnywhere(3) fix_twice(2) fix_Twice(1)",
+        120000);
+    EXPECT_EQ(mixed.output, "16.0\n6\n4\n2\nfixture closed\n");
+    EXPECT_EQ(mixed.errors, "xlhost: not registered cluster-safe (&), so computed in Excel's "
+                            "process and on no node: fix_Twice, fix_Version\n");
+    EXPECT_EQ(mixed.exitCode, 0u);
 }
 
 // A node that dies in a call fails that formula with a sentence naming the
