@@ -355,7 +355,7 @@ TEST(XlhostTest, ChecksumsPrintATextResultAsItStands) {
     const std::size_t table = run.output.find("\n2x3 ");
     ASSERT_NE(table, std::string::npos) << run.output;
     EXPECT_EQ(table, std::string("MIXED CASE\n1x1 ").size() + 16) << run.output;
-    EXPECT_EQ(run.output.substr(table + 6 + 16), "\nfixture closed\n") << run.output;
+    EXPECT_EQ(run.output.substr(table + 5 + 16), "\nfixture closed\n") << run.output;
 }
 
 // What Excel would evaluate but xlhost does not (a spill reference, LET, a
