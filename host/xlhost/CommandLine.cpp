@@ -6,6 +6,7 @@
 #include <iterator>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace xlhost {
 
@@ -31,16 +32,29 @@ const char* const ExcelVersions[] = {"8.0", "9.0", "10.0", "11.0", "12.0", "14.0
 // function cluster-safe, so nothing would run on a node.
 constexpr int FirstClusterVersion = 14;
 
+// "14.0, 15.0 or 16.0": the versions from a major version on.
+std::string VersionsFrom(int major) {
+    std::vector<std::string> chosen;
+    for (const char* version : ExcelVersions) {
+        if (std::stoi(version) >= major) {
+            chosen.emplace_back(version);
+        }
+    }
+    std::string listed;
+    for (std::size_t i = 0; i < chosen.size(); ++i) {
+        listed += (i == 0 ? "" : i + 1 == chosen.size() ? " or " : ", ") + chosen[i];
+    }
+    return listed;
+}
+
 std::string ExcelVersion(const std::string& text) {
-    std::string known;
     for (const char* version : ExcelVersions) {
         if (text == version) {
             return text;
         }
-        known += known.empty() ? version : std::string(", ") + version;
     }
-    throw std::invalid_argument("--excel needs one of the versions " + known + ", not '" + text +
-                                "'");
+    throw std::invalid_argument("--excel needs one of the versions " + VersionsFrom(0) + ", not '" +
+                                text + "'");
 }
 
 } // namespace
@@ -99,8 +113,9 @@ CommandLine CommandLine::Parse(const std::vector<std::string>& arguments) {
     }
     if (line.clusterNodes > 0 && std::stoi(line.version) < FirstClusterVersion) {
         throw std::invalid_argument(
-            "--cluster needs Excel 2010 or later, --excel 14.0, 15.0 or 16.0: Excel " +
-            line.version + " has no cluster connector and registers no function cluster-safe");
+            "--cluster needs Excel 2010 or later, --excel " + VersionsFrom(FirstClusterVersion) +
+            ": Excel " + line.version +
+            " has no cluster connector and registers no function cluster-safe");
     }
     if (line.clusterNodes > 0 && line.threads == 0) {
         line.threads = 1;
