@@ -345,17 +345,26 @@ TEST(XlhostTest, SetFileRefusesAFileThatDoesNotFitTheRange) {
 }
 
 // --checksums keeps a refusal's words: a one-text result prints as it
-// stands, a number of one cell and a larger result as their checksums.
+// stands; a number of one cell, and a larger result even where it begins
+// with a text, as their shapes and checksums.
 TEST(XlhostTest, ChecksumsPrintATextResultAsItStands) {
-    const XlhostRun run =
-        Xlhost(QuotedAll({"--checksums", Fixture, "fix_UpperAnywhere(\"mixed Case\")",
-                          "fix_Twice(2)", "fix_Table(1.5, 2)"}));
+    const XlhostRun run = Xlhost(QuotedAll({"--checksums", "--set", "A1:B1=two,2", Fixture,
+                                            "fix_UpperAnywhere(\"mixed Case\")", "fix_Twice(2)",
+                                            "fix_Table(1.5, 2)", "fix_PassAnywhere(A1:B1)"}));
     EXPECT_EQ(run.exitCode, 0u) << run.errors;
-    ASSERT_EQ(run.output.rfind("MIXED CASE\n1x1 ", 0), 0u) << run.output;
-    const std::size_t table = run.output.find("\n2x3 ");
-    ASSERT_NE(table, std::string::npos) << run.output;
-    EXPECT_EQ(table, std::string("MIXED CASE\n1x1 ").size() + 16) << run.output;
-    EXPECT_EQ(run.output.substr(table + 5 + 16), "\nfixture closed\n") << run.output;
+    const char* const lines[] = {"MIXED CASE", "1x1 ", "2x3 ", "1x2 ", "fixture closed"};
+    std::size_t start = 0;
+    for (const std::string line : lines) {
+        SCOPED_TRACE(line);
+        const std::size_t end = run.output.find('\n', start);
+        ASSERT_NE(end, std::string::npos) << run.output;
+        // A checksum is 16 hexadecimal digits after the shape.
+        const bool shape = line.back() == ' ';
+        EXPECT_EQ(run.output.substr(start, line.size()), line) << run.output;
+        EXPECT_EQ(end - start, line.size() + (shape ? 16 : 0)) << run.output;
+        start = end + 1;
+    }
+    EXPECT_EQ(start, run.output.size()) << run.output;
 }
 
 // What Excel would evaluate but xlhost does not (a spill reference, LET, a
