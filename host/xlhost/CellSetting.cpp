@@ -29,11 +29,13 @@ Cell Item(Reader& reader, const char* separators) {
         }
         return value;
     }
-    const std::string raw = reader.RawUntil(separators);
-    if (raw.empty()) {
-        return Cell::Nil();
+    // A value read in place, so that a refusal (a number beyond the doubles)
+    // names the file, line and position.
+    if (reader.WholeValue(value, separators)) {
+        return value;
     }
-    return ParseValue(raw, value) ? value : Cell::Text(raw);
+    const std::string raw = reader.RawUntil(separators);
+    return raw.empty() ? Cell::Nil() : Cell::Text(raw);
 }
 
 std::string Count(std::size_t count, const char* what) {

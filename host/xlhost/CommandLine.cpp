@@ -3,8 +3,10 @@
 #include "Engine.h"
 
 #include <charconv>
+#include <iterator>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace xlhost {
 
@@ -26,19 +28,38 @@ int CountOf(const std::string& text, const std::string& option, const std::strin
 // xlfGetWorkspace(2) reports them: 97 to 2003, then 2007 to 365.
 const char* const ExcelVersions[] = {"8.0", "9.0", "10.0", "11.0", "12.0", "14.0", "15.0", "16.0"};
 
+// Excel 2010 brought the cluster connector: no earlier Excel registers a
+// function cluster-safe, so nothing would run on a node.
+constexpr int FirstClusterVersion = 14;
+
+// "14.0, 15.0 or 16.0": the versions from a major version on.
+std::string VersionsFrom(int major) {
+    std::vector<std::string> chosen;
+    for (const char* version : ExcelVersions) {
+        if (std::stoi(version) >= major) {
+            chosen.emplace_back(version);
+        }
+    }
+    std::string listed;
+    for (std::size_t i = 0; i < chosen.size(); ++i) {
+        listed += (i == 0 ? "" : i + 1 == chosen.size() ? " or " : ", ") + chosen[i];
+    }
+    return listed;
+}
+
 std::string ExcelVersion(const std::string& text) {
-    std::string known;
     for (const char* version : ExcelVersions) {
         if (text == version) {
             return text;
         }
-        known += known.empty() ? version : std::string(", ") + version;
     }
-    throw std::invalid_argument("--excel needs one of the versions " + known + ", not '" + text +
-                                "'");
+    throw std::invalid_argument("--excel needs one of the versions " + VersionsFrom(0) + ", not '" +
+                                text + "'");
 }
 
 } // namespace
+
+const char* const CommandLine::NewestVersion = std::end(ExcelVersions)[-1];
 
 CommandLine CommandLine::Parse(const std::vector<std::string>& arguments) {
     CommandLine line;
@@ -90,6 +111,12 @@ CommandLine CommandLine::Parse(const std::vector<std::string>& arguments) {
     if (i == arguments.size()) {
         throw std::invalid_argument("no add-in given");
     }
+    if (line.clusterNodes > 0 && std::stoi(line.version) < FirstClusterVersion) {
+        throw std::invalid_argument(
+            "--cluster needs Excel 2010 or later, --excel " + VersionsFrom(FirstClusterVersion) +
+            ": Excel " + line.version +
+            " has no cluster connector and registers no function cluster-safe");
+    }
     if (line.clusterNodes > 0 && line.threads == 0) {
         line.threads = 1;
     }
@@ -108,8 +135,8 @@ const char* CommandLine::Usage() {
            "              [--set-file CELLS=PATH]...\n"
            "              ADDIN.xll FORMULA...\n"
            "  --excel VERSION    the Excel version to play: 8.0 to 11.0 (97 to 2003, Excel 4\n"
-           "                     records), 12.0 (2007, the default), 14.0, 15.0, 16.0 (2016\n"
-           "                     to 365)\n"
+           "                     records), 12.0 (2007), 14.0, 15.0, 16.0 (2016 to 365, the\n"
+           "                     default)\n"
            "  --wizard           call the functions from inside the function wizard\n"
            "  --list             print every registration, which way it came (through\n"
            "                     Excel4 or Excel12), and all its xlfRegister arguments\n"
@@ -122,9 +149,12 @@ const char* CommandLine::Usage() {
            "                     runs in one of N node processes, each with its own copy\n"
            "                     of the add-in's folder, no xlAutoOpen, and no callback\n"
            "                     but xlRunningOnCluster (TRUE there); the others run here\n"
-           "                     meanwhile, on --threads K threads (1 when not given)\n"
+           "                     meanwhile, on --threads K threads (1 when not given).\n"
+           "                     Needs --excel 14.0 or later; names on standard error\n"
+           "                     the functions it could not offload\n"
            "  --checksums        print each result as its shape and a checksum of its cells\n"
-           "                     (\"ROWSxCOLUMNS CHECKSUM\"), not the cells themselves\n"
+           "                     (\"ROWSxCOLUMNS CHECKSUM\"), not the cells themselves; a\n"
+           "                     result of one text, such as a refusal, prints as it stands\n"
            "  --separate         a blank line between the results of successive formulas\n"
            "  --set CELLS=VALUES put values into the sheet before the formulas run. CELLS is\n"
            "                     a cell (B1) or a range (A2:C3); VALUES has one value per\n"

@@ -11,7 +11,10 @@
 namespace xlhost {
 
 struct CommandLine {
-    std::string version; // empty: the engine's default
+    // The default version: the Excel a user runs today.
+    static const char* const NewestVersion;
+
+    std::string version = NewestVersion;
     bool wizard = false;
     bool list = false;
     int threads = 0;      // 0: every formula on the main thread, in order

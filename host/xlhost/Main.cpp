@@ -12,6 +12,7 @@
 #include <exception>
 #include <iostream>
 #include <new>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -51,8 +52,13 @@ void ReportMessageBoxes(const xlhost::Engine& engine) {
     }
 }
 
-// A result as --checksums prints it: "4x3 0123456789abcdef".
+// A result as --checksums prints it: "4x3 0123456789abcdef". A result of
+// one text is a refusal, whose words say more than its checksum, and would
+// read as a number of one cell.
 std::string ChecksumLine(const xlhost::Grid& grid) {
+    if (grid.rows == 1 && grid.columns == 1 && grid.cells[0].kind == xlhost::Cell::Kind::Text) {
+        return grid.Shown();
+    }
     char checksum[17];
     std::snprintf(checksum, sizeof checksum, "%016llx",
                   static_cast<unsigned long long>(grid.ShownChecksum()));
@@ -108,6 +114,30 @@ bool Evaluate(xlhost::Engine& engine, const xlhost::CommandLine& line, std::size
     }
 }
 
+// The functions of a recalculation with --cluster that are not registered
+// cluster-safe, whose formulas Excel computes in its own process: the user
+// asked for a cluster and would otherwise not know.
+void ReportNotOffloaded(const xlhost::Engine& engine,
+                        const std::vector<xlhost::FormulaCall>& calls) {
+    std::set<std::string> names;
+    for (const xlhost::FormulaCall& call : calls) {
+        const xlhost::Registration* registration = engine.FindFunction(call.functionText);
+        if (!registration->parsedType.clusterSafe) {
+            names.insert(registration->FunctionText());
+        }
+    }
+    if (!names.empty()) {
+        std::string list;
+        for (const std::string& name : names) {
+            list += (list.empty() ? "" : ", ") + name;
+        }
+        std::cout.flush();
+        std::cerr << "xlhost: not registered cluster-safe (&), so computed in Excel's process and "
+                     "on no node: "
+                  << list << '\n';
+    }
+}
+
 // Every formula at once, the results printed in order when all are done.
 // A formula that cannot be parsed, or names no registered function, fails
 // without being called.
@@ -127,6 +157,9 @@ bool Recalculate(xlhost::Engine& engine, const xlhost::CommandLine& line) {
         }
     }
     calls.resize(parsed.size());
+    if (line.clusterNodes > 0) {
+        ReportNotOffloaded(engine, calls);
+    }
     // Each index is written by one thread alone.
     engine.Recalculate(
         calls, line.threads,
@@ -157,9 +190,7 @@ bool Recalculate(xlhost::Engine& engine, const xlhost::CommandLine& line) {
 
 int Run(const xlhost::CommandLine& line) {
     xlhost::Engine& engine = xlhost::Engine::Get();
-    if (!line.version.empty()) {
-        engine.SetVersion(line.version);
-    }
+    engine.SetVersion(line.version);
     for (const xlhost::CellSetting& setting : line.cells) {
         for (std::size_t row = 0; row < setting.values.rows; ++row) {
             for (std::size_t column = 0; column < setting.values.columns; ++column) {
@@ -219,7 +250,7 @@ int main() {
     try {
         line = xlhost::CommandLine::Parse(Arguments());
     } catch (const std::invalid_argument& error) {
-        std::cerr << "xlhost: " << error.what() << '\n' << xlhost::CommandLine::Usage();
+        std::cerr << "xlhost: " << error.what() << "\n(--help lists the options)\n";
         return ExitUsage;
     }
     if (line.help) {

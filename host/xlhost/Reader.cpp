@@ -143,6 +143,15 @@ bool Reader::Value(Cell& value) {
     return QuotedText(value) || ErrorLiteral(value) || Number(value) || Boolean(value);
 }
 
+bool Reader::WholeValue(Cell& value, const char* stops) {
+    const std::size_t start = pos_;
+    if (Value(value) && AtAnyOf(stops)) {
+        return true;
+    }
+    pos_ = start;
+    return false;
+}
+
 // Digits with an optional sign, point and exponent, as a formula writes a
 // number: strtod alone would also take "inf", "nan" and hexadecimal.
 bool Reader::Number(Cell& value) {
@@ -312,11 +321,6 @@ std::string Reader::RawUntil(const char* stops) {
 void Reader::Fail(const std::string& expected) const {
     throw std::invalid_argument(what_ + ": expected " + expected + " at position " +
                                 std::to_string(pos_ + 1) + after_);
-}
-
-bool ParseValue(const std::string& text, Cell& value) {
-    Reader reader(text, "value '" + text + "'");
-    return reader.Value(value) && reader.AtEnd();
 }
 
 } // namespace xlhost

@@ -31,6 +31,9 @@ public:
     // A value, when one starts here; false with nothing read otherwise.
     // Texts need their quotes.
     bool Value(Cell& value);
+    // A value that fills all up to one of `stops` or the end; false with
+    // nothing read otherwise ("1 2" is no value but may be a text).
+    bool WholeValue(Cell& value, const char* stops);
     // A reference, when one starts here; false with nothing read otherwise.
     // Throws std::invalid_argument for a reference outside the sheet.
     bool Reference(FormulaArgument& reference);
@@ -52,8 +55,5 @@ private:
     std::string after_;
     std::size_t pos_ = 0;
 };
-
-// The whole text as one value (blanks around it allowed); false when it is none.
-bool ParseValue(const std::string& text, Cell& value);
 
 } // namespace xlhost

@@ -44,6 +44,12 @@ endforeach()
 include(${CMAKE_CURRENT_LIST_DIR}/../RunXlhost.cmake)
 xlhost_output(in_process --excel 16.0 --separate ${cells} ${ADDIN} ${formulas})
 xlhost_output(on_nodes --excel 16.0 --separate --cluster 2 ${cells} ${ADDIN} ${formulas})
+# Equal results mean nothing if the formulas stayed in Excel's process:
+# xlhost names the functions it could not offload.
+string(FIND "${xlhost_errors}" "not registered cluster-safe" stayed)
+if(NOT stayed EQUAL -1)
+  message(FATAL_ERROR "not every formula ran on a node:\n${xlhost_errors}")
+endif()
 # One block per formula: a run that printed less would compare equal
 # without meaning.
 string(REGEX MATCHALL "\n\n" separators "${in_process}")

@@ -154,6 +154,8 @@ TEST(CellSettingTest, FillsTheRangeRowByRow) {
         {"a1:b2 = TRUE , #N/A ; 2.5e1 , five apples", {0, 1, 0, 1}, "TRUE,#N/A\n25,five apples\n"},
         {"A1:D1=\"1,5\",\"a \"\"b\"\"\",,\"\"", {0, 0, 0, 3}, "1,5,a \"b\",,\n"},
         {"$C$4:C5=;x", {3, 4, 2, 2}, "\nx\n"},
+        // Texts that begin as a value does.
+        {"A1:C1=1 2, 3e1x ,-", {0, 0, 0, 2}, "1 2,3e1x,-\n"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.setting);
@@ -188,6 +190,8 @@ TEST(CellSettingTest, SaysWhatIsWrong) {
         {"A1=\"a\"b", "expected ',' or ';' or the end after a quoted text"},
         {"A1=#OOPS", "expected an error"},
         {"XFE1=1", "column XFE is beyond XFD"},
+        {"A1:B1=1,1e400",
+         "--set 'A1:B1=1,1e400': expected a number within the range of doubles at position 9"},
     };
     for (const auto& c : cases) {
         ExpectRefused(CellSetting::Parse, c.setting, c.message);
@@ -208,6 +212,8 @@ TEST(CommandLineTest, SetsCellsInOrderAndHelpsOnRequest) {
     const xlhost::CommandLine joined =
         xlhost::CommandLine::Parse({"--excel=16.0", "--threads=2", "--list", "Add.xll"});
     EXPECT_EQ(joined.version, "16.0");
+    EXPECT_EQ(xlhost::CommandLine::Parse({"Add.xll", "f()"}).version, "16.0")
+        << "the newest Excel, which users run";
     EXPECT_EQ(joined.threads, 2);
     EXPECT_TRUE(joined.formulas.empty()) << "--list alone is something to do";
     const struct {
@@ -219,6 +225,7 @@ TEST(CommandLineTest, SetsCellsInOrderAndHelpsOnRequest) {
         {{"--cluster", "2", "Add.xll", "f()"}, 1, 2},
         {{"--cluster=64", "--threads", "3", "Add.xll", "f()"}, 3, 64},
         {{"--threads=4", "--cluster", "1", "Add.xll", "f()"}, 4, 1},
+        {{"--cluster", "1", "--excel", "14.0", "Add.xll", "f()"}, 1, 1},
     };
     for (const auto& c : clusters) {
         const xlhost::CommandLine cluster = xlhost::CommandLine::Parse(c.arguments);
@@ -240,6 +247,10 @@ TEST(CommandLineTest, SetsCellsInOrderAndHelpsOnRequest) {
         {{"--cluster=65", "Add.xll", "f()"},
          "--cluster needs a whole number of nodes from 1 to 64"},
         {{"--cluster", "two", "Add.xll", "f()"}, "--cluster needs a whole number of nodes"},
+        // Excel 2010 brought the cluster connector.
+        {{"--excel", "12.0", "--cluster", "2", "Add.xll", "f()"},
+         "--cluster needs Excel 2010 or later, --excel 14.0, 15.0 or 16.0: Excel 12.0 has no"},
+        {{"--cluster=1", "--excel=11.0", "--list", "Add.xll"}, "--excel 14.0"},
     };
     for (const auto& r : refused) {
         SCOPED_TRACE(r.message);

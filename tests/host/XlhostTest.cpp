@@ -140,12 +140,14 @@ TEST(XlhostTest, PrintsEachResultRowByRowAndClosesTheAddIn) {
 
 // fix_Wizard looks for a wizard owned by the window xlGetHwnd names, which
 // from Excel 2013 on owns none: there the wizard is the active workbook's.
+// Without --excel xlhost plays the newest Excel, 365's 16.0.
 TEST(XlhostTest, WizardModeIsVisibleToTheAddIn) {
-    const XlhostRun run = Xlhost("--wizard " + Fixture + " fix_Wizard() fix_Version()");
+    const XlhostRun run =
+        Xlhost("--excel 12.0 --wizard " + Fixture + " fix_Wizard() fix_Version()");
     EXPECT_EQ(run.output, "TRUE\n12.0\nfixture closed\n");
     EXPECT_EQ(run.exitCode, 0u) << run.errors;
-    const XlhostRun sdi = Xlhost("--excel 16.0 --wizard " + Fixture + " fix_Wizard()");
-    EXPECT_EQ(sdi.output, "FALSE\nfixture closed\n");
+    const XlhostRun sdi = Xlhost("--wizard " + Fixture + " fix_Wizard() fix_Version()");
+    EXPECT_EQ(sdi.output, "FALSE\n16.0\nfixture closed\n");
     EXPECT_EQ(sdi.exitCode, 0u) << sdi.errors;
 }
 
@@ -303,32 +305,66 @@ private:
 // A spreadsheet's CSV export (a byte-order mark, CR LF, a quoted comma, an
 // empty cell, no line end after the last row) fills the range as --set
 // would; a formula may begin with '=' as typed in a cell.
+// A ';' in a file is text, not a row's end as in --set.
 TEST(XlhostTest, SetFileFillsTheRangeFromACsvFile) {
     const ScratchFile cells("cells.csv", "\xEF\xBB\xBF"
-                                         "1.5,two\r\n\"a,b\",TRUE\r\n,#N/A");
+                                         "1.5,two;2\r\n\"a,b\",TRUE\r\n,#N/A");
     const XlhostRun run = Xlhost(QuotedAll(
         {"--set-file", "A1:B3=" + cells.Path(), Fixture, "fix_Read12(A1:B3)", "=fix_Twice(A1)"}));
-    EXPECT_EQ(run.output, "1.5,two\na,b,TRUE\n0,#N/A\n3\nfixture closed\n");
+    EXPECT_EQ(run.output, "1.5,two;2\na,b,TRUE\n0,#N/A\n3\nfixture closed\n");
     EXPECT_EQ(run.exitCode, 0u) << run.errors;
+}
 
+// Each mistake in a file is said with the file and its line, followed by
+// where the options are, not by the whole help.
+TEST(XlhostTest, SetFileRefusesAFileThatDoesNotFitTheRange) {
     const ScratchFile wide("wide.csv", "1,2\n3,4,5\n");
+    const ScratchFile tall("tall.csv", "1,2\n3,4\n5,6\n");
+    const ScratchFile huge("huge.csv", "1,2\n3,1e400\n");
     const struct {
-        std::vector<std::string> arguments;
-        const char* message;
+        std::string cells;
+        std::string message;
     } mistakes[] = {
-        {{"--set-file", "A1:B3=" + wide.Path(), Fixture, "fix_Twice(1)"},
-         "holds 2 lines, not the 3 rows of A1:B3"},
-        {{"--set-file", "A1:B2=" + wide.Path(), Fixture, "fix_Twice(1)"},
-         "line 2 holds 3 values, not the 2 columns of A1:B2"},
-        {{"--set-file", "A1:B2=" + Folder() + "none.csv", Fixture, "fix_Twice(1)"},
-         "cannot read the file"},
+        {"A1:B3=" + wide.Path(), "holds 2 lines, not the 3 rows of A1:B3"},
+        {"A1:B2=" + wide.Path(), "line 2 holds 3 values, not the 2 columns of A1:B2"},
+        {"A1:B2=" + tall.Path(), "holds 3 lines, not the 2 rows of A1:B2"},
+        {"A1:B2=" + huge.Path(),
+         huge.Path() + "': line 2: expected a number within the range of doubles at position 3"},
+        {"A1:B2=" + Folder() + "none.csv", "cannot read the file"},
     };
     for (const auto& mistake : mistakes) {
         SCOPED_TRACE(mistake.message);
-        const XlhostRun refused = Xlhost(QuotedAll(mistake.arguments));
+        const XlhostRun refused =
+            Xlhost(QuotedAll({"--set-file", mistake.cells, Fixture, "fix_Twice(1)"}));
         EXPECT_EQ(refused.exitCode, 2u);
         EXPECT_NE(refused.errors.find(mistake.message), std::string::npos) << refused.errors;
+        EXPECT_EQ(refused.errors.find("usage:"), std::string::npos) << refused.errors;
+        EXPECT_NE(refused.errors.find("\n(--help lists the options)\n"), std::string::npos)
+            << refused.errors;
     }
+}
+
+// --checksums keeps a refusal's words: a one-text result prints as it
+// stands; a number of one cell, and a larger result even where it begins
+// with a text, as their shapes and checksums.
+TEST(XlhostTest, ChecksumsPrintATextResultAsItStands) {
+    const XlhostRun run = Xlhost(QuotedAll({"--checksums", "--set", "A1:B1=two,2", Fixture,
+                                            "fix_UpperAnywhere(\"mixed Case\")", "fix_Twice(2)",
+                                            "fix_Table(1.5, 2)", "fix_PassAnywhere(A1:B1)"}));
+    EXPECT_EQ(run.exitCode, 0u) << run.errors;
+    const char* const lines[] = {"MIXED CASE", "1x1 ", "2x3 ", "1x2 ", "fixture closed"};
+    std::size_t start = 0;
+    for (const std::string line : lines) {
+        SCOPED_TRACE(line);
+        const std::size_t end = run.output.find('\n', start);
+        ASSERT_NE(end, std::string::npos) << run.output;
+        // A checksum is 16 hexadecimal digits after the shape.
+        const bool shape = line.back() == ' ';
+        EXPECT_EQ(run.output.substr(start, line.size()), line) << run.output;
+        EXPECT_EQ(end - start, line.size() + (shape ? 16 : 0)) << run.output;
+        start = end + 1;
+    }
+    EXPECT_EQ(start, run.output.size()) << run.output;
 }
 
 // What Excel would evaluate but xlhost does not (a spill reference, LET, a
@@ -411,6 +447,29 @@ TEST(XlhostTest, ClusterNodesPrintWhatExcelsProcessPrints) {
         EXPECT_FALSE(run.timedOut);
         EXPECT_EQ(run.output, printed + r.where + "fixture closed\n");
         EXPECT_EQ(run.exitCode, 0u) << run.errors;
+    }
+}
+
+// --cluster names the functions it leaves in Excel's process, once each,
+// as registered; without it there is nothing to say. The results are the
+// same either way.
+TEST(XlhostTest, ClusterNamesTheFunctionsItCannotOffload) {
+    const std::string formulas =
+        Fixture + " fix_Version() fix_TwiceAnywhere(3) fix_twice(2) fix_Twice(1)";
+    const struct {
+        const char* options;
+        const char* errors;
+    } runs[] = {
+        {"--cluster 1 ", "xlhost: not registered cluster-safe (&), so computed in Excel's "
+                         "process and on no node: fix_Twice, fix_Version\n"},
+        {"--threads 2 ", ""},
+    };
+    for (const auto& r : runs) {
+        SCOPED_TRACE(r.options);
+        const XlhostRun run = Xlhost(r.options + formulas, 120000);
+        EXPECT_EQ(run.output, "16.0\n6\n4\n2\nfixture closed\n");
+        EXPECT_EQ(run.errors, r.errors);
+        EXPECT_EQ(run.exitCode, 0u);
     }
 }
 
