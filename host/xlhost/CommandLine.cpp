@@ -70,6 +70,12 @@ CommandLine CommandLine::Parse(const std::vector<std::string>& arguments) {
         } else if (option == "--cluster") {
             line.clusterNodes =
                 CountOf(value("a whole number of nodes"), option, "nodes", Engine::MaxClusterNodes);
+        } else if (option == "--node-timeout") {
+            const auto most =
+                std::chrono::duration_cast<std::chrono::seconds>(Engine::MaxNodeTimeLimit);
+            line.nodeTimeLimit =
+                std::chrono::seconds(CountOf(value("a whole number of seconds"), option, "seconds",
+                                             static_cast<int>(most.count())));
         } else if (joined) {
             throw std::invalid_argument(option + " takes no value");
         } else if (option == "--checksums") {
@@ -104,7 +110,8 @@ CommandLine CommandLine::Parse(const std::vector<std::string>& arguments) {
 
 const char* CommandLine::Usage() {
     return "usage: xlhost [--excel VERSION] [--wizard] [--list] [--threads K] [--cluster N]\n"
-           "              [--checksums] [--separate] [--set CELLS=VALUES]...\n"
+           "              [--node-timeout SECONDS] [--checksums] [--separate]\n"
+           "              [--set CELLS=VALUES]...\n"
            "              [--set-file CELLS=PATH]...\n"
            "              ADDIN.xll FORMULA...\n"
            "  --excel VERSION    the Excel version to play: 8.0 to 11.0 (97 to 2003, Excel 4\n"
@@ -123,6 +130,9 @@ const char* CommandLine::Usage() {
            "                     of the add-in's folder, no xlAutoOpen, and no callback\n"
            "                     but xlRunningOnCluster (TRUE there); the others run here\n"
            "                     meanwhile, on --threads K threads (1 when not given)\n"
+           "  --node-timeout SECONDS  how long a node may take over one call (1 to 86400,\n"
+           "                     60 when not given): a node that runs over is ended and\n"
+           "                     replaced, its formula fails, and the others go on\n"
            "  --checksums        print each result as its shape and a checksum of its cells\n"
            "                     (\"ROWSxCOLUMNS CHECKSUM\"), not the cells themselves\n"
            "  --separate         a blank line between the results of successive formulas\n"

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <exception>
 #include <stdexcept>
@@ -534,8 +535,10 @@ FormulaCall Formula(const std::string& function, const std::vector<double>& argu
 }
 
 // Every formula's shown result, or "failed: what" for one that threw.
-std::vector<std::string> Recalculated(Engine& engine, const std::vector<FormulaCall>& formulas,
-                                      int threads, int clusterNodes = 0) {
+std::vector<std::string>
+Recalculated(Engine& engine, const std::vector<FormulaCall>& formulas, int threads,
+             int clusterNodes = 0,
+             std::chrono::milliseconds nodeTimeLimit = Engine::DefaultNodeTimeLimit) {
     std::vector<std::string> shown(formulas.size());
     engine.Recalculate(
         formulas, threads,
@@ -548,7 +551,7 @@ std::vector<std::string> Recalculated(Engine& engine, const std::vector<FormulaC
                 shown[i] = std::string("failed: ") + error.what();
             }
         },
-        clusterNodes);
+        clusterNodes, nodeTimeLimit);
     return shown;
 }
 
@@ -603,14 +606,16 @@ TEST_F(EngineTest, ClusterSafeCallsRunOnStrictNodes) {
     const std::vector<FormulaCall> formulas = {
         Formula("fix_Spread", {6}),        Formula("fix_Where", {}),   Formula("fix_Spread", {3}),
         Formula("fix_OnMainThread", {}),   Formula("fix_Vanish", {2}), Formula("fix_Spread", {6}),
-        Formula("fix_TwiceAnywhere", {4}), Formula("fix_Twice", {4})};
+        Formula("fix_TwiceAnywhere", {4}), Formula("fix_Twice", {4}),  Formula("fix_Unowned", {})};
     EXPECT_EQ(Recalculated(engine, formulas, 1, 1),
               (std::vector<std::string>{
                   spread6, "0,4,TRUE,32\n", "0,t1,TRUE\n", "1\n",
                   "failed: the cluster node 1 running fix_Vanish stopped before answering (exit "
                   "code 7)",
-                  spread6, "8\n", "8\n"}));
+                  spread6, "8\n", "8\n", "42\n"}));
     EXPECT_EQ(engine.ClusterResultsHandedBack(), 3u);
+    EXPECT_EQ(engine.ClusterResultsWithoutAutoFree(), 1u) << "fix_Unowned: no xlAutoFree";
+    EXPECT_EQ(engine.ClusterNodesEnded(), 0u) << "each node left with exit code 0 when told";
     EXPECT_EQ(NodeFoldersLeft(), 0u);
 
     std::vector<FormulaCall> many(12, Formula("fix_Spread", {6}));
@@ -619,7 +624,8 @@ TEST_F(EngineTest, ClusterSafeCallsRunOnStrictNodes) {
     expected.push_back("0,4,TRUE,32\n");
     EXPECT_EQ(Recalculated(engine, many, 2, 2), expected);
     EXPECT_EQ(engine.ClusterResultsHandedBack(), 15u);
-    EXPECT_EQ(engine.ClusterResultsWithoutAutoFree(), 0u);
+    EXPECT_EQ(engine.ClusterResultsWithoutAutoFree(), 1u);
+    EXPECT_EQ(engine.ClusterNodesEnded(), 0u);
     EXPECT_EQ(NodeFoldersLeft(), 0u);
 
     // A node loads its own copy of the add-in, with the data file beside it.
@@ -639,6 +645,94 @@ TEST_F(EngineTest, ClusterSafeCallsRunOnStrictNodes) {
     EXPECT_THROW(engine.Recalculate(formulas, 1, {}, -1), std::invalid_argument);
     EXPECT_THROW(engine.Recalculate(formulas, 1, {}, Engine::MaxClusterNodes + 1),
                  std::invalid_argument);
+    for (std::chrono::milliseconds limit :
+         {std::chrono::milliseconds(0), Engine::MaxNodeTimeLimit + std::chrono::milliseconds(1)})
+        EXPECT_THROW(engine.Recalculate(formulas, 1, {}, 1, limit), std::invalid_argument);
+    EXPECT_EQ(engine.CloseAddIn(), 1);
+}
+
+// A call that gives no answer within its node's time limit fails alone, soon
+// after the limit, with a sentence naming the node and the function; the
+// node is ended and replaced for the formulas left.
+TEST_F(EngineTest, ACallOverItsTimeLimitFailsAloneAndItsNodeIsReplaced) {
+    ASSERT_EQ(engine.OpenAddIn(FixturePath), 1);
+    const std::vector<FormulaCall> formulas = {
+        Formula("fix_TwiceAnywhere", {1}), Formula("fix_Hang", {1}),
+        Formula("fix_TwiceAnywhere", {2}), Formula("fix_Hang", {2}), Formula("fix_Spread", {3})};
+    const std::string hung =
+        "failed: the cluster node 1 running fix_Hang gave no answer within 1.5 s and was ended";
+    const ULONGLONG started = GetTickCount64();
+    std::vector<std::string> shown(formulas.size());
+    std::vector<ULONGLONG> finished(formulas.size());
+    engine.Recalculate(
+        formulas, 1,
+        [&](std::size_t i, Grid grid, std::exception_ptr failure) {
+            finished[i] = GetTickCount64();
+            try {
+                if (failure)
+                    std::rethrow_exception(failure);
+                shown[i] = grid.Shown();
+            } catch (const std::exception& error) {
+                shown[i] = std::string("failed: ") + error.what();
+            }
+        },
+        1, std::chrono::milliseconds(1500));
+    EXPECT_EQ(shown, (std::vector<std::string>{"2\n", hung, "4\n", hung, "0,t1,TRUE\n"}));
+    // One node, one formula after another: each hung call took its 1.5 s and
+    // no more than a node's start beside (under Wine up to about 3 s).
+    for (std::size_t i : {1, 3}) {
+        EXPECT_GE(finished[i] - (i == 1 ? started : finished[i - 1]), 1500u);
+        EXPECT_LT(finished[i] - (i == 1 ? started : finished[i - 1]), 6500u);
+    }
+    EXPECT_EQ(engine.ClusterNodesEnded(), 2u);
+    EXPECT_EQ(NodeFoldersLeft(), 0u);
+    EXPECT_EQ(engine.CloseAddIn(), 1);
+}
+
+// Nodes started at once from many threads, some dying in their first call:
+// each death is seen at once, not when another node that was started
+// meanwhile, holding its pipe's ends, happens to end; a death seen late would
+// read as a call over its time limit.
+TEST_F(EngineTest, NodesStartedAtOnceSeeEachOthersDeaths) {
+    ASSERT_EQ(engine.OpenAddIn(FixturePath), 1);
+    std::vector<FormulaCall> formulas;
+    for (int i = 0; i < 8; ++i) {
+        formulas.push_back(Formula("fix_Vanish", {1}));
+        for (int k = 0; k < 4; ++k)
+            formulas.push_back(Formula("fix_TwiceAnywhere", {0.5}));
+    }
+    const std::vector<std::string> shown =
+        Recalculated(engine, formulas, 1, 8, std::chrono::milliseconds(8000));
+    const std::string died = " running fix_Vanish stopped before answering (exit code 7)";
+    for (std::size_t i = 0; i < formulas.size(); ++i) {
+        if (i % 5 == 0)
+            EXPECT_NE(shown[i].find(died), std::string::npos) << shown[i];
+        else
+            EXPECT_EQ(shown[i], "1\n");
+    }
+    EXPECT_EQ(engine.ClusterNodesEnded(), 0u);
+    EXPECT_EQ(NodeFoldersLeft(), 0u);
+    EXPECT_EQ(engine.CloseAddIn(), 1);
+}
+
+// A file beside the add-in that another process holds open with no sharing
+// cannot be copied for a node: every call says so, the first and the later
+// ones, and once the file is let go the calls run.
+TEST_F(EngineTest, ANodeCopyThatFailsIsMadeAgainNotRemembered) {
+    ASSERT_EQ(engine.OpenAddIn(FixturePath), 1);
+    const std::vector<FormulaCall> formulas = {Formula("fix_TwiceAnywhere", {1}),
+                                               Formula("fix_TwiceAnywhere", {2})};
+    HANDLE locked = CreateFileA(BesideExecutable("FixtureData.txt").c_str(), GENERIC_READ, 0,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(locked, INVALID_HANDLE_VALUE);
+    const std::string refused = "failed: the cluster node 1 running fix_TwiceAnywhere could not "
+                                "start: cannot copy FixtureData.txt beside the node's add-in "
+                                "(error 32)";
+    EXPECT_EQ(Recalculated(engine, formulas, 1, 1), (std::vector<std::string>{refused, refused}));
+    EXPECT_EQ(NodeFoldersLeft(), 0u);
+    CloseHandle(locked);
+    EXPECT_EQ(Recalculated(engine, formulas, 1, 1), (std::vector<std::string>{"2\n", "4\n"}));
+    EXPECT_EQ(NodeFoldersLeft(), 0u);
     EXPECT_EQ(engine.CloseAddIn(), 1);
 }
 

@@ -231,6 +231,8 @@ extern "C" int XLW_STDCALL xlAutoOpen() {
         Register12(module, "fix_Null", "Q&", "fix_NullAnywhere");
         Register12(module, "fix_Twice", "BB&", "fix_TwiceAnywhere");
         Register12(module, "fix_Table", "PBB&", "fix_TableAnywhere");
+        Register12(module, "fix_Hang", "BQ&", "fix_Hang");
+        Register12(module, "fix_Unowned", "P&", "fix_Unowned");
     }
     mainThread = GetCurrentThreadId();
     Call(xlcMessage, nullptr, {Boolean(false)});
@@ -638,6 +640,29 @@ extern "C" double XLW_STDCALL fix_Vanish(double x) {
         TerminateProcess(GetCurrentProcess(), 7);
     }
     return 2 * x;
+}
+
+// The number of cells of its argument here; on a cluster node it never
+// answers, as a node stopped by a debugger or a hung call does not.
+extern "C" double XLW_STDCALL fix_Hang(LPXLOPER12 value) {
+    XLOPER12 answer;
+    if (RunningOnCluster(answer) == xlretSuccess && answer.xltype == xltypeBool &&
+        answer.val.xbool != 0) {
+        Sleep(INFINITE);
+    }
+    return (value->xltype & ~xlbitDLLFree) == xltypeMulti
+               ? static_cast<double>(value->val.array.rows) * value->val.array.columns
+               : 1.0;
+}
+
+// 42 in a record marked xlbitDLLFree, from an add-in that exports only
+// xlAutoFree12: no xlAutoFree takes an Excel 4 record back, so Excel can
+// only leak it. The record is static: nothing is lost.
+extern "C" LPXLOPER XLW_STDCALL fix_Unowned() {
+    static XLOPER result;
+    result = Number(42);
+    result.xltype |= xlbitDLLFree;
+    return &result;
 }
 
 // A row of `count` cells allocated here and marked xlbitDLLFree, for
