@@ -118,8 +118,8 @@ void ClusterNode::Start() {
     ResumeThread(started.hThread);
     CloseHandle(started.hThread);
     process_ = started.hProcess;
-    requests_.Open(requests);
-    answers_.Open(answers);
+    requests_.Open(requests, process_);
+    answers_.Open(answers, process_);
 }
 
 std::string ClusterNode::CopyOf(const std::string& modulePath) {

@@ -92,8 +92,10 @@ TEST(NodeMessageTest, EveryKindOfValueCrossesAPipeWhole) {
     HANDLE reading = nullptr;
     HANDLE writing = nullptr;
     ASSERT_TRUE(CreatePipe(&reading, &writing, nullptr, 0));
+    // Both ends in one process: the receiver takes the sender's sections as
+    // Excel's process takes a node's, duplicating their handles.
     NodePipe sending(writing);
-    NodePipe receiving(reading);
+    NodePipe receiving(reading, GetCurrentProcess());
     NodeMessage received;
     for (const auto& m : messages) {
         SCOPED_TRACE(m.what);
@@ -116,6 +118,61 @@ TEST(NodeMessageTest, EveryKindOfValueCrossesAPipeWhole) {
     }
     sending.Close();
     EXPECT_FALSE(receiving.Receive(received)) << "the writing end closed";
+}
+
+// Headers as a sender writes them: the message's length, where it is (0 in
+// the pipe, 1 in a new section, 2 in the section of the last message) and,
+// for a new section, its handle.
+std::string Header(std::uint64_t size, std::uint64_t where, std::uint64_t handle = 0) {
+    std::string bytes(reinterpret_cast<const char*>(&size), 8);
+    bytes.append(reinterpret_cast<const char*>(&where), 8);
+    bytes.append(reinterpret_cast<const char*>(&handle), 8);
+    return bytes;
+}
+
+// Whatever the pipe brings, Receive reads no further than the section it
+// mapped holds, and only a section the sender marked as its own: each header
+// here comes after a message that passed whole through a new section.
+TEST(NodeMessageTest, AHeaderThatClaimsMoreThanItsSectionHoldsIsRefused) {
+    HANDLE reading = nullptr;
+    HANDLE writing = nullptr;
+    ASSERT_TRUE(CreatePipe(&reading, &writing, nullptr, 0));
+    NodePipe receiving(reading);
+    NodeMessage sent;
+    sent.PutValue(Value::Array(Numbers(100, 100))); // 90 kB: through a section
+    // The sender duplicates its section's handle for the receiver, as Excel's
+    // process does for a node.
+    NodePipe sending(writing, GetCurrentProcess());
+    ASSERT_TRUE(sending.Send(sent));
+    NodeMessage received;
+    ASSERT_TRUE(receiving.Receive(received));
+    EXPECT_EQ(received.Bytes(), sent.Bytes());
+
+    HANDLE notASection = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    HANDLE unmarked =
+        CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 1 << 20, nullptr);
+    const auto handle = [](HANDLE h) { return reinterpret_cast<std::uintptr_t>(h); };
+    const struct {
+        const char* what;
+        std::string header;
+    } refused[] = {
+        {"the same section, claiming more than it holds", Header(64 << 20, 2)},
+        {"the same section, a length its own header does not say",
+         Header(sent.Bytes().size() + 1, 2)},
+        {"a header of no kind", Header(16, 3)},
+        {"a handle that is no section", Header(100000, 1, handle(notASection))},
+        {"a section its sender did not mark", Header(100000, 1, handle(unmarked))},
+        {"the same section when the last was refused", Header(100, 2)},
+    };
+    DWORD written = 0;
+    for (const auto& r : refused) {
+        SCOPED_TRACE(r.what);
+        ASSERT_TRUE(WriteFile(writing, r.header.data(), static_cast<DWORD>(r.header.size()),
+                              &written, nullptr));
+        EXPECT_FALSE(receiving.Receive(received));
+    }
+    CloseHandle(notASection);
+    CloseHandle(unmarked);
 }
 
 // A node writes an array of numbers straight from its record: it must read
