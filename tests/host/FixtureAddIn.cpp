@@ -708,11 +708,12 @@ extern "C" LPXLOPER12 XLW_STDCALL fix_Spread(double count) {
     return resultOut;
 }
 
-// Where this module was loaded from, and the first line of FixtureData.txt
+// Where this module was loaded from, the first line of FixtureData.txt
 // beside it ("none" when there is no such file), found as an add-in finds
-// its data files: from its own path, with no callback.
+// its data files: from its own path, with no callback; then how many
+// programs (*.exe, *.dll) lie beside it.
 extern "C" LPXLOPER12 XLW_STDCALL fix_Beside() {
-    static XLOPER12 elements[2];
+    static XLOPER12 elements[3];
     static XLOPER12 result;
     HMODULE self = nullptr;
     GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
@@ -721,17 +722,27 @@ extern "C" LPXLOPER12 XLW_STDCALL fix_Beside() {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(self, path, MAX_PATH);
     const std::string module = path;
+    const std::string folder = module.substr(0, module.find_last_of('\\') + 1);
     std::string line = "none";
-    const std::string data = module.substr(0, module.find_last_of('\\') + 1) + "FixtureData.txt";
-    if (std::FILE* file = std::fopen(data.c_str(), "r")) {
+    if (std::FILE* file = std::fopen((folder + "FixtureData.txt").c_str(), "r")) {
         char text[256] = {};
         if (std::fgets(text, sizeof text, file) != nullptr) {
             line = std::string(text, std::strcspn(text, "\r\n"));
         }
         std::fclose(file);
     }
+    int programs = 0;
+    for (const char* pattern : {"*.exe", "*.dll"}) {
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((folder + pattern).c_str(), &found);
+        for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
+            ++programs;
+        if (search != INVALID_HANDLE_VALUE)
+            FindClose(search);
+    }
     elements[0] = Text<XLOPER12>(module);
     elements[1] = Text<XLOPER12>(line);
-    result = Row12(elements, 2);
+    elements[2] = Number<XLOPER12>(programs);
+    result = Row12(elements, 3);
     return &result;
 }

@@ -137,42 +137,64 @@ TEST(NodeMessageTest, AHeaderThatClaimsMoreThanItsSectionHoldsIsRefused) {
     HANDLE reading = nullptr;
     HANDLE writing = nullptr;
     ASSERT_TRUE(CreatePipe(&reading, &writing, nullptr, 0));
-    NodePipe receiving(reading);
     NodeMessage sent;
     sent.PutValue(Value::Array(Numbers(100, 100))); // 90 kB: through a section
-    // The sender duplicates its section's handle for the receiver, as Excel's
-    // process does for a node.
-    NodePipe sending(writing, GetCurrentProcess());
+    const std::size_t size = sent.Bytes().size();
+    // The mark a sender writes at the start of its section, read from one:
+    // a sender without the peer's process names its own handle.
+    NodePipe sending(writing);
     ASSERT_TRUE(sending.Send(sent));
-    NodeMessage received;
-    ASSERT_TRUE(receiving.Receive(received));
-    EXPECT_EQ(received.Bytes(), sent.Bytes());
+    std::uint64_t header[3] = {};
+    DWORD read = 0;
+    ASSERT_TRUE(ReadFile(reading, header, sizeof header, &read, nullptr));
+    ASSERT_EQ(header[1], 1u) << "a new section";
+    const auto* view = static_cast<const std::uint64_t*>(MapViewOfFile(
+        reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(header[2])), FILE_MAP_READ, 0, 0, 0));
+    ASSERT_NE(view, nullptr);
+    const std::uint64_t mark = view[0];
+    EXPECT_EQ(view[1], size);
+    UnmapViewOfFile(view);
 
-    HANDLE notASection = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    // A page that says it holds a megabyte, an empty megabyte, and no section.
+    HANDLE page =
+        CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, nullptr);
+    auto* written = static_cast<std::uint64_t*>(MapViewOfFile(page, FILE_MAP_WRITE, 0, 0, 0));
+    written[0] = mark;
+    written[1] = 1 << 20;
+    UnmapViewOfFile(written);
     HANDLE unmarked =
         CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 1 << 20, nullptr);
+    HANDLE notASection = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     const auto handle = [](HANDLE h) { return reinterpret_cast<std::uintptr_t>(h); };
+
+    // The header passed on as it came; the receiver duplicates the handles
+    // it names, as Excel's process does a node's.
+    NodePipe receiving(reading, GetCurrentProcess());
+    NodeMessage received;
+    ASSERT_TRUE(WriteFile(writing, header, sizeof header, &read, nullptr));
+    ASSERT_TRUE(receiving.Receive(received));
+    EXPECT_EQ(received.Bytes(), sent.Bytes());
     const struct {
         const char* what;
         std::string header;
     } refused[] = {
+        {"a header of no kind", Header(size, 3)},
         {"the same section, claiming more than it holds", Header(64 << 20, 2)},
-        {"the same section, a length its own header does not say",
-         Header(sent.Bytes().size() + 1, 2)},
-        {"a header of no kind", Header(16, 3)},
-        {"a handle that is no section", Header(100000, 1, handle(notASection))},
+        {"the same section, a length its own header does not say", Header(size + 1, 2)},
+        {"a section smaller than its header claims", Header(1 << 20, 1, handle(page))},
         {"a section its sender did not mark", Header(100000, 1, handle(unmarked))},
+        {"a handle that is no section", Header(100000, 1, handle(notASection))},
         {"the same section when the last was refused", Header(100, 2)},
     };
-    DWORD written = 0;
     for (const auto& r : refused) {
         SCOPED_TRACE(r.what);
-        ASSERT_TRUE(WriteFile(writing, r.header.data(), static_cast<DWORD>(r.header.size()),
-                              &written, nullptr));
+        DWORD put = 0;
+        ASSERT_TRUE(WriteFile(writing, r.header.data(), static_cast<DWORD>(r.header.size()), &put,
+                              nullptr));
         EXPECT_FALSE(receiving.Receive(received));
     }
-    CloseHandle(notASection);
-    CloseHandle(unmarked);
+    for (HANDLE h : {page, unmarked, notASection})
+        CloseHandle(h);
 }
 
 // A node writes an array of numbers straight from its record: it must read
