@@ -155,15 +155,19 @@ TEST(NodeMessageTest, AHeaderThatClaimsMoreThanItsSectionHoldsIsRefused) {
     EXPECT_EQ(view[1], size);
     UnmapViewOfFile(view);
 
-    // A page that says it holds a megabyte, an empty megabyte, and no section.
-    HANDLE page =
-        CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4096, nullptr);
-    auto* written = static_cast<std::uint64_t*>(MapViewOfFile(page, FILE_MAP_WRITE, 0, 0, 0));
-    written[0] = mark;
-    written[1] = 1 << 20;
-    UnmapViewOfFile(written);
-    HANDLE unmarked =
-        CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 1 << 20, nullptr);
+    // A page that says it holds a megabyte, a megabyte that says it holds
+    // 100,000 bytes without the mark, and no section.
+    const auto section = [](DWORD length, std::uint64_t mark, std::uint64_t holds) {
+        HANDLE made =
+            CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, length, nullptr);
+        auto* start = static_cast<std::uint64_t*>(MapViewOfFile(made, FILE_MAP_WRITE, 0, 0, 0));
+        start[0] = mark;
+        start[1] = holds;
+        UnmapViewOfFile(start);
+        return made;
+    };
+    HANDLE page = section(4096, mark, 1 << 20);
+    HANDLE unmarked = section(1 << 20, mark + 1, 100000);
     HANDLE notASection = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     const auto handle = [](HANDLE h) { return reinterpret_cast<std::uintptr_t>(h); };
 
