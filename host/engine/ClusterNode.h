@@ -1,8 +1,8 @@
 // One node of the stand-in cluster connector, seen from Excel's process: a
 // process of its own (host/xlnode, the program beside the host executable)
-// that loads an add-in from its own copy of the add-in's folder, as a
-// compute node has the add-in and its data files installed beside each
-// other, and calls its functions by their exported names without running
+// that loads an add-in from its own copy of the add-in and the data files
+// beside it (NodeHousekeeping), as a compute node has them installed beside
+// each other, and calls its functions by their exported names without running
 // xlAutoOpen. The node starts on its first call and again after it died or
 // ran out of time; the copies go when it stops.
 #pragma once

@@ -233,8 +233,8 @@ public:
     // here, each node taking the next such formula left, while the others go
     // on here as above. A node is the program xlnode.exe beside the host
     // executable (XLCALL32.DLL beside it); it loads the add-in from its own
-    // temporary copy of the add-in's folder (its files, not its subfolders),
-    // runs no xlAutoOpen, finds the function by its exported name and is
+    // temporary copy of the add-in and the data files beside it (*.txt and
+    // *.csv), runs no xlAutoOpen, finds the function by its exported name and is
     // called with the arguments made here what their codes ask for (a range
     // read for Q), sent across a pipe; the result comes back the same way, and
     // one marked xlbitDLLFree goes to the node's xlAutoFree12, never to this
