@@ -1,11 +1,12 @@
 #include "ClusterNode.h"
 
+#include "NodeHousekeeping.h"
 #include "Text.h"
 
 #include <windows.h>
 
-#include <atomic>
 #include <cstdint>
+#include <cstdio>
 #include <mutex>
 #include <stdexcept>
 #include <utility>
@@ -35,54 +36,18 @@ std::wstring FileNameOf(const std::wstring& path) {
     return path.substr(path.find_last_of(L"\\/") + 1);
 }
 
-// A new, empty folder in the temporary folder.
-std::wstring NewTemporaryFolder(int node) {
-    static std::atomic<unsigned> made{0};
-    wchar_t temporary[MAX_PATH + 1] = {};
-    GetTempPathW(MAX_PATH + 1, temporary);
-    for (;;) {
-        const std::wstring folder = std::wstring(temporary) + L"xlnode-" +
-                                    std::to_wstring(GetCurrentProcessId()) + L"-" +
-                                    std::to_wstring(node) + L"-" + std::to_wstring(made++);
-        if (CreateDirectoryW(folder.c_str(), nullptr)) {
-            return folder;
-        }
-        if (GetLastError() != ERROR_ALREADY_EXISTS) {
-            throw std::runtime_error(
-                "cannot make a folder for the node's copy of the add-in (error " +
-                std::to_string(GetLastError()) + ")");
-        }
-    }
-}
-
-// Calls `visit(name)` for each regular file of `folder`, not its subfolders.
-template <class Visit> void ForEachFile(const std::wstring& folder, Visit visit) {
-    WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) {
-        return;
-    }
-    do {
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-            visit(std::wstring(found.cFileName));
-        }
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
-}
-
-void RemoveCopy(const std::wstring& folder) {
-    ForEachFile(folder, [&](const std::wstring& name) {
-        const std::wstring file = folder + L"\\" + name;
-        SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(file.c_str());
-    });
-    RemoveDirectoryW(folder.c_str());
+// "60 s", "1.5 s".
+std::string Seconds(std::chrono::milliseconds limit) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g s", static_cast<double>(limit.count()) / 1000);
+    return text;
 }
 
 } // namespace
 
-ClusterNode::ClusterNode(int number, std::string program)
-    : number_(number), program_(std::move(program)) {}
+ClusterNode::ClusterNode(int number, std::string program, std::chrono::milliseconds timeLimit)
+    : number_(number), program_(std::move(program)), timeLimit_(timeLimit),
+      watchdog_([this] { TerminateProcess(process_, 1); }) {}
 
 ClusterNode::~ClusterNode() {
     Stop();
@@ -125,8 +90,10 @@ void ClusterNode::Start() {
                                std::to_wstring(reinterpret_cast<std::uintptr_t>(nodeReads)) + L" " +
                                std::to_wstring(reinterpret_cast<std::uintptr_t>(nodeWrites));
     PROCESS_INFORMATION started = {};
-    const bool made = CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE,
-                                     CREATE_NO_WINDOW, nullptr, nullptr, &startup, &started);
+    // Suspended until it is in the job that ends it with this process.
+    const bool made =
+        CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE,
+                       CREATE_NO_WINDOW | CREATE_SUSPENDED, nullptr, nullptr, &startup, &started);
     const DWORD error = GetLastError();
     CloseHandle(nodeReads);
     CloseHandle(nodeWrites);
@@ -139,31 +106,33 @@ void ClusterNode::Start() {
         throw std::runtime_error("cannot start " + program_ + " (error " + std::to_string(error) +
                                  ")");
     }
+    try {
+        NodeHousekeeping::Get().Adopt(started.hProcess);
+    } catch (...) {
+        CloseHandle(started.hThread);
+        CloseHandle(started.hProcess);
+        CloseHandle(requests);
+        CloseHandle(answers);
+        throw;
+    }
+    ResumeThread(started.hThread);
     CloseHandle(started.hThread);
     process_ = started.hProcess;
-    requests_.Open(requests);
-    answers_.Open(answers);
+    requests_.Open(requests, process_);
+    answers_.Open(answers, process_);
 }
 
 std::string ClusterNode::CopyOf(const std::string& modulePath) {
     const std::wstring module = Utf8ToUtf16(modulePath);
     const std::wstring source = FolderOf(module);
-    const std::string key = Utf16ToUtf8(source.c_str(), source.size());
-    auto copy = copies_.find(key);
-    if (copy == copies_.end()) {
-        const std::wstring folder = NewTemporaryFolder(number_);
-        copy = copies_.emplace(key, Utf16ToUtf8(folder.c_str(), folder.size())).first;
-        ForEachFile(source, [&](const std::wstring& name) {
-            if (!CopyFileW((source + L"\\" + name).c_str(), (folder + L"\\" + name).c_str(),
-                           FALSE)) {
-                throw std::runtime_error("cannot copy " + Utf16ToUtf8(name.c_str(), name.size()) +
-                                         " beside the node's add-in (error " +
-                                         std::to_string(GetLastError()) + ")");
-            }
-        });
-    }
     const std::wstring name = FileNameOf(module);
-    return copy->second + "\\" + Utf16ToUtf8(name.c_str(), name.size());
+    auto copy = copies_.find(source);
+    if (copy == copies_.end()) {
+        // Entered only once whole: a copy that failed is made again next time.
+        copy = copies_.emplace(source, NodeHousekeeping::Get().Copy(number_, source, name)).first;
+    }
+    const std::wstring copied = copy->second + L"\\" + name;
+    return Utf16ToUtf8(copied.c_str(), copied.size());
 }
 
 NodeAnswer ClusterNode::Call(const Registration& registration,
@@ -182,13 +151,29 @@ NodeAnswer ClusterNode::Call(const Registration& registration,
     } catch (const std::exception& error) {
         throw std::runtime_error(Failure(registration, "could not start: ") + error.what());
     }
-    if (!requests_.Send(call.Encode()) || !answers_.Receive(answer_)) {
-        WaitForSingleObject(process_, StopWaitMilliseconds);
-        DWORD exitCode = 0;
-        GetExitCodeProcess(process_, &exitCode);
+    bool delivered = false;
+    watchdog_.Start(timeLimit_);
+    try {
+        delivered = requests_.Send(call.Encode()) && answers_.Receive(answer_);
+    } catch (...) {
+        watchdog_.Stop();
+        Leave();
         Stop();
-        throw std::runtime_error(Failure(registration, "stopped before answering (exit code " +
-                                                           std::to_string(exitCode) + ")"));
+        throw;
+    }
+    const bool ranOver = watchdog_.Stop();
+    if (ranOver) {
+        ++ended_;
+    }
+    if (!delivered || ranOver) {
+        const unsigned long exitCode = Leave();
+        Stop();
+        if (!delivered) {
+            throw std::runtime_error(Failure(
+                registration,
+                ranOver ? "gave no answer within " + Seconds(timeLimit_) + " and was ended"
+                        : "stopped before answering (exit code " + std::to_string(exitCode) + ")"));
+        }
     }
     NodeAnswer answered = NodeAnswer::Decode(answer_);
     if (!answered.failure.empty()) {
@@ -197,19 +182,26 @@ NodeAnswer ClusterNode::Call(const Registration& registration,
     return answered;
 }
 
+unsigned long ClusterNode::Leave() {
+    requests_.Close();
+    if (WaitForSingleObject(process_, StopWaitMilliseconds) != WAIT_OBJECT_0) {
+        TerminateProcess(process_, 1);
+        WaitForSingleObject(process_, StopWaitMilliseconds);
+    }
+    DWORD exitCode = 1;
+    GetExitCodeProcess(process_, &exitCode);
+    answers_.Close();
+    CloseHandle(process_);
+    process_ = nullptr;
+    return exitCode;
+}
+
 void ClusterNode::Stop() {
-    if (process_ != nullptr) {
-        requests_.Close();
-        if (WaitForSingleObject(process_, StopWaitMilliseconds) != WAIT_OBJECT_0) {
-            TerminateProcess(process_, 1);
-            WaitForSingleObject(process_, StopWaitMilliseconds);
-        }
-        answers_.Close();
-        CloseHandle(process_);
-        process_ = nullptr;
+    if (process_ != nullptr && Leave() != 0) {
+        ++ended_;
     }
     for (const auto& copy : copies_) {
-        RemoveCopy(Utf8ToUtf16(copy.second));
+        NodeHousekeeping::Get().Remove(copy.second);
     }
     copies_.clear();
 }

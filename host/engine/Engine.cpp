@@ -404,6 +404,7 @@ void EngineState::Reset() {
     resultsWithoutAutoFree = 0;
     clusterResultsHandedBack = 0;
     clusterResultsWithoutAutoFree = 0;
+    clusterNodesEnded = 0;
     sheet.Clear();
     statusBar.reset();
     statusHistory.clear();
@@ -488,6 +489,7 @@ void Engine::ResetLedger() {
     state_->resultsWithoutAutoFree = 0;
     state_->clusterResultsHandedBack = 0;
     state_->clusterResultsWithoutAutoFree = 0;
+    state_->clusterNodesEnded = 0;
 }
 
 std::size_t Engine::ClusterResultsHandedBack() const {
@@ -495,6 +497,9 @@ std::size_t Engine::ClusterResultsHandedBack() const {
 }
 std::size_t Engine::ClusterResultsWithoutAutoFree() const {
     return state_->clusterResultsWithoutAutoFree;
+}
+std::size_t Engine::ClusterNodesEnded() const {
+    return state_->clusterNodesEnded;
 }
 
 std::optional<std::string> Engine::StatusBar() const {
@@ -740,7 +745,8 @@ Grid Engine::EvaluateOnNode(ClusterNode& node, const FormulaCall& formula) {
 }
 
 void Engine::Recalculate(const std::vector<FormulaCall>& formulas, int threads,
-                         const FormulaFinished& finished, int clusterNodes) {
+                         const FormulaFinished& finished, int clusterNodes,
+                         std::chrono::milliseconds nodeTimeLimit) {
     if (threads < 1 || threads > MaxThreads) {
         throw std::invalid_argument("a recalculation takes 1 to " + std::to_string(MaxThreads) +
                                     " threads");
@@ -748,6 +754,9 @@ void Engine::Recalculate(const std::vector<FormulaCall>& formulas, int threads,
     if (clusterNodes < 0 || clusterNodes > MaxClusterNodes) {
         throw std::invalid_argument("a recalculation takes 0 to " +
                                     std::to_string(MaxClusterNodes) + " cluster nodes");
+    }
+    if (nodeTimeLimit.count() < 1 || nodeTimeLimit > MaxNodeTimeLimit) {
+        throw std::invalid_argument("a cluster node's time limit is 1 ms to 24 hours");
     }
     // Made here, by the thread that outlives the workers: a window dies with
     // the thread that made it.
@@ -784,10 +793,13 @@ void Engine::Recalculate(const std::vector<FormulaCall>& formulas, int threads,
     std::atomic<std::size_t> nextOffloaded{0};
     const std::string nodeProgram = NodeProgram();
     const auto offload = [&](int number) {
-        ClusterNode node(number, nodeProgram);
+        ClusterNode node(number, nodeProgram, nodeTimeLimit);
         for (std::size_t k = nextOffloaded++; k < offloaded.size(); k = nextOffloaded++) {
             evaluate(offloaded[k], &node);
         }
+        node.Stop();
+        const std::lock_guard<std::mutex> lock(state_->mutex);
+        state_->clusterNodesEnded += node.Ended();
     };
     std::vector<std::thread> workers;
     const std::size_t workerCount = std::min<std::size_t>(threads, concurrent.size());

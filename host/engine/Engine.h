@@ -44,6 +44,7 @@
 #include "Registration.h"
 #include "xlw/ExcelApi.h"
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <exception>
@@ -232,8 +233,8 @@ public:
     // here, each node taking the next such formula left, while the others go
     // on here as above. A node is the program xlnode.exe beside the host
     // executable (XLCALL32.DLL beside it); it loads the add-in from its own
-    // temporary copy of the add-in's folder (its files, not its subfolders),
-    // runs no xlAutoOpen, finds the function by its exported name and is
+    // temporary copy of the add-in and the data files beside it (*.txt and
+    // *.csv), runs no xlAutoOpen, finds the function by its exported name and is
     // called with the arguments made here what their codes ask for (a range
     // read for Q), sent across a pipe; the result comes back the same way, and
     // one marked xlbitDLLFree goes to the node's xlAutoFree12, never to this
@@ -244,17 +245,29 @@ public:
     // first formula and stop, their copies removed, before Recalculate
     // returns. A node that dies during a call fails that formula alone with
     // "the cluster node N running NAME stopped before answering (exit code
-    // C)"; it is started again for the formulas left.
+    // C)"; one that gives no answer within `nodeTimeLimit` (1 ms to
+    // MaxNodeTimeLimit) is ended and fails it with "the cluster node N running
+    // NAME gave no answer within S s and was ended". Either is started again
+    // for the formulas left. The nodes run in a job that ends them with this
+    // process; a console's Ctrl-C removes their copies, and copies left by a
+    // process that was killed are swept when the next one starts a node.
     void Recalculate(const std::vector<FormulaCall>& formulas, int threads,
-                     const FormulaFinished& finished, int clusterNodes = 0);
+                     const FormulaFinished& finished, int clusterNodes = 0,
+                     std::chrono::milliseconds nodeTimeLimit = DefaultNodeTimeLimit);
     static constexpr int MaxThreads = 1024;
     static constexpr int MaxClusterNodes = 64;
+    static constexpr std::chrono::milliseconds DefaultNodeTimeLimit = std::chrono::seconds(60);
+    static constexpr std::chrono::milliseconds MaxNodeTimeLimit = std::chrono::hours(24);
 
     // The results of offloaded calls marked xlbitDLLFree that the nodes handed
     // to their add-in's xlAutoFree12 (or xlAutoFree), and those whose add-in
     // exports none. ResetLedger forgets them.
     std::size_t ClusterResultsHandedBack() const;
     std::size_t ClusterResultsWithoutAutoFree() const;
+    // The nodes the connector had to end: a call ran over its time limit, or
+    // a node told to stop did not leave with exit code 0 by itself within
+    // 10 s. ResetLedger forgets them.
+    std::size_t ClusterNodesEnded() const;
 
 private:
     Engine();

@@ -46,6 +46,7 @@ public:
     std::size_t resultsWithoutAutoFree = 0;
     std::size_t clusterResultsHandedBack = 0;
     std::size_t clusterResultsWithoutAutoFree = 0;
+    std::size_t clusterNodesEnded = 0;
     Sheet sheet;
     std::optional<std::string> statusBar;
     std::vector<std::optional<std::string>> statusHistory;

@@ -17,12 +17,6 @@ namespace {
 // 11 ms so against 26 ms in one write).
 constexpr std::size_t Chunk = 1 << 20;
 
-// A section name no other section of this machine has.
-std::string NewSectionName() {
-    static std::atomic<unsigned> made{0};
-    return "xlnode-section-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(made++);
-}
-
 bool WriteAll(HANDLE pipe, const char* bytes, std::size_t count) {
     while (count > 0) {
         DWORD written = 0;
@@ -49,27 +43,36 @@ bool ReadAll(HANDLE pipe, char* bytes, std::size_t count) {
     return true;
 }
 
-// What goes before each message on the pipe: its length, and the length of
-// the name of the section that holds it (0 when the message follows).
+// What goes before each message on the pipe.
 struct Header {
-    std::uint64_t size;
-    std::uint64_t nameLength;
+    std::uint64_t size;   // the message's length
+    std::uint64_t where;  // Where
+    std::uint64_t handle; // with NewSection: a handle to it (NodePipe.h says whose)
 };
 
-// No section name is longer; a longer one is a broken message.
-constexpr std::uint64_t LongestName = 64;
+enum Where : std::uint64_t { InPipe, NewSection, SameSection };
+
+// What the sender writes at the start of its section, before the message: a
+// mapping that does not begin so is not a node's section.
+struct SectionHeader {
+    std::uint64_t mark;
+    std::uint64_t size; // the message's length, as in the pipe's header
+};
+
+constexpr std::uint64_t SectionMark = 0x6e6f6974636573ull; // "section"
 
 } // namespace
 
-NodePipe::NodePipe(void* pipe) : pipe_(pipe) {}
+NodePipe::NodePipe(void* pipe, void* peer) : pipe_(pipe), peer_(peer) {}
 
 NodePipe::~NodePipe() {
     Close();
 }
 
-void NodePipe::Open(void* pipe) {
+void NodePipe::Open(void* pipe, void* peer) {
     Close();
     pipe_ = pipe;
+    peer_ = peer;
 }
 
 void NodePipe::Close() {
@@ -90,7 +93,7 @@ void NodePipe::LetSectionGo() {
         section_ = nullptr;
     }
     capacity_ = 0;
-    name_.clear();
+    fresh_ = false;
 }
 
 // A section grows to twice its size at least, so that results growing a
@@ -101,17 +104,10 @@ bool NodePipe::ShareSection(std::size_t size) {
     }
     const std::size_t capacity = std::max(size, 2 * capacity_);
     LetSectionGo();
-    const std::string name = NewSectionName();
-    const std::wstring wideName(name.begin(), name.end());
     const auto large = static_cast<std::uint64_t>(capacity);
-    section_ = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE,
-                                  static_cast<DWORD>(large >> 32), static_cast<DWORD>(large),
-                                  wideName.c_str());
-    // A section of that name still held elsewhere (a process of a reused id
-    // that died) is not this one's to write.
-    if (section_ != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
-        LetSectionGo();
-    }
+    section_ =
+        CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE,
+                           static_cast<DWORD>(large >> 32), static_cast<DWORD>(large), nullptr);
     if (section_ == nullptr) {
         return false;
     }
@@ -121,72 +117,105 @@ bool NodePipe::ShareSection(std::size_t size) {
         return false;
     }
     capacity_ = capacity;
-    name_ = name;
+    fresh_ = true;
     return true;
 }
 
-// False when the sender's section is gone (its process ended) or is smaller
-// than the message it claims to hold.
-bool NodePipe::OpenSection(const std::string& name, std::size_t size) {
-    if (name == name_ && size <= capacity_) {
-        return true;
-    }
-    LetSectionGo();
-    const std::wstring wideName(name.begin(), name.end());
-    section_ = OpenFileMappingW(FILE_MAP_READ, FALSE, wideName.c_str());
-    if (section_ == nullptr) {
+bool NodePipe::HandleForPeer(std::uint64_t& handle) const {
+    HANDLE given = section_; // the peer duplicates it out of this process
+    if (peer_ != nullptr &&
+        !DuplicateHandle(GetCurrentProcess(), section_, peer_, &given, FILE_MAP_READ, FALSE, 0)) {
         return false;
     }
-    view_ = static_cast<char*>(MapViewOfFile(section_, FILE_MAP_READ, 0, 0, 0));
-    if (view_ == nullptr) {
-        LetSectionGo();
-        throw std::bad_alloc();
+    handle = reinterpret_cast<std::uintptr_t>(given);
+    return true;
+}
+
+// False when `handle` names no section this process can map.
+bool NodePipe::TakeSection(std::uint64_t handle) {
+    LetSectionGo();
+    if (handle != static_cast<std::uintptr_t>(handle)) {
+        return false;
     }
+    // Without the peer's handle, the peer has duplicated it into this process.
+    HANDLE section = reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(handle));
+    if (peer_ != nullptr &&
+        !DuplicateHandle(peer_, section, GetCurrentProcess(), &section, FILE_MAP_READ, FALSE, 0)) {
+        return false;
+    }
+    view_ = static_cast<char*>(MapViewOfFile(section, FILE_MAP_READ, 0, 0, 0));
+    if (view_ == nullptr) {
+        const DWORD error = GetLastError();
+        // A handle of this process's own that is no section is not this side's to close.
+        if (peer_ != nullptr) {
+            CloseHandle(section);
+        }
+        if (error == ERROR_NOT_ENOUGH_MEMORY) {
+            throw std::bad_alloc();
+        }
+        return false;
+    }
+    section_ = section;
     MEMORY_BASIC_INFORMATION mapped = {};
-    if (VirtualQuery(view_, &mapped, sizeof mapped) != sizeof mapped || mapped.RegionSize < size) {
+    if (VirtualQuery(view_, &mapped, sizeof mapped) != sizeof mapped) {
         LetSectionGo();
         return false;
     }
     capacity_ = mapped.RegionSize;
-    name_ = name;
     return true;
 }
 
 bool NodePipe::Send(const NodeMessage& message) {
     const std::string& bytes = message.Bytes();
-    const bool shared = bytes.size() > InPipeAtMost && ShareSection(bytes.size());
-    if (shared) {
-        std::memcpy(view_, bytes.data(), bytes.size());
+    Header header = {bytes.size(), InPipe, 0};
+    if (bytes.size() > InPipeAtMost && ShareSection(sizeof(SectionHeader) + bytes.size())) {
+        if (fresh_ && !HandleForPeer(header.handle)) {
+            return false;
+        }
+        header.where = fresh_ ? NewSection : SameSection;
+        const SectionHeader written = {SectionMark, bytes.size()};
+        std::memcpy(view_, &written, sizeof written);
+        std::memcpy(view_ + sizeof written, bytes.data(), bytes.size());
     }
-    const Header header = {bytes.size(), shared ? name_.size() : 0};
-    const std::string& follows = shared ? name_ : bytes;
     const auto* headerBytes = reinterpret_cast<const char*>(&header);
+    if (header.where != InPipe) {
+        fresh_ = false;
+        return WriteAll(pipe_, headerBytes, sizeof header);
+    }
     // Each write is a round trip through Wine's server: a small message and
     // its header go in one.
-    if (follows.size() <= InPipeAtMost) {
+    if (bytes.size() <= InPipeAtMost) {
         std::string packet(headerBytes, sizeof header);
-        packet += follows;
+        packet += bytes;
         return WriteAll(pipe_, packet.data(), packet.size());
     }
     return WriteAll(pipe_, headerBytes, sizeof header) &&
-           WriteAll(pipe_, follows.data(), follows.size());
+           WriteAll(pipe_, bytes.data(), bytes.size());
 }
 
 bool NodePipe::Receive(NodeMessage& message) {
     Header header = {};
     if (!ReadAll(pipe_, reinterpret_cast<char*>(&header), sizeof header) ||
-        header.nameLength > LongestName || static_cast<std::size_t>(header.size) != header.size) {
+        static_cast<std::size_t>(header.size) != header.size) {
         return false;
     }
     const auto size = static_cast<std::size_t>(header.size);
-    if (header.nameLength == 0) {
+    if (header.where == InPipe) {
         return ReadAll(pipe_, message.Reset(size), size);
     }
-    std::string name(static_cast<std::size_t>(header.nameLength), '\0');
-    if (!ReadAll(pipe_, &name[0], name.size()) || !OpenSection(name, size)) {
+    if ((header.where != NewSection && header.where != SameSection) ||
+        (header.where == NewSection && !TakeSection(header.handle))) {
         return false;
     }
-    std::memcpy(message.Reset(size), view_, size);
+    SectionHeader written = {};
+    if (view_ == nullptr || capacity_ < sizeof written || capacity_ - sizeof written < size) {
+        return false;
+    }
+    std::memcpy(&written, view_, sizeof written);
+    if (written.mark != SectionMark || written.size != header.size) {
+        return false;
+    }
+    std::memcpy(message.Reset(size), view_ + sizeof written, size);
     return true;
 }
 

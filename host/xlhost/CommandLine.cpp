@@ -91,6 +91,12 @@ CommandLine CommandLine::Parse(const std::vector<std::string>& arguments) {
         } else if (option == "--cluster") {
             line.clusterNodes =
                 CountOf(value("a whole number of nodes"), option, "nodes", Engine::MaxClusterNodes);
+        } else if (option == "--node-timeout") {
+            const auto most =
+                std::chrono::duration_cast<std::chrono::seconds>(Engine::MaxNodeTimeLimit);
+            line.nodeTimeLimit =
+                std::chrono::seconds(CountOf(value("a whole number of seconds"), option, "seconds",
+                                             static_cast<int>(most.count())));
         } else if (joined) {
             throw std::invalid_argument(option + " takes no value");
         } else if (option == "--checksums") {
@@ -131,7 +137,8 @@ CommandLine CommandLine::Parse(const std::vector<std::string>& arguments) {
 
 const char* CommandLine::Usage() {
     return "usage: xlhost [--excel VERSION] [--wizard] [--list] [--threads K] [--cluster N]\n"
-           "              [--checksums] [--separate] [--set CELLS=VALUES]...\n"
+           "              [--node-timeout SECONDS] [--checksums] [--separate]\n"
+           "              [--set CELLS=VALUES]...\n"
            "              [--set-file CELLS=PATH]...\n"
            "              ADDIN.xll FORMULA...\n"
            "  --excel VERSION    the Excel version to play: 8.0 to 11.0 (97 to 2003, Excel 4\n"
@@ -147,11 +154,14 @@ const char* CommandLine::Usage() {
            "  --cluster N        recalculate with a cluster connector of N nodes (1 to 64):\n"
            "                     each formula of a function registered cluster-safe (&)\n"
            "                     runs in one of N node processes, each with its own copy\n"
-           "                     of the add-in's folder, no xlAutoOpen, and no callback\n"
-           "                     but xlRunningOnCluster (TRUE there); the others run here\n"
-           "                     meanwhile, on --threads K threads (1 when not given).\n"
-           "                     Needs --excel 14.0 or later; names on standard error\n"
-           "                     the functions it could not offload\n"
+           "                     of the add-in and the *.txt and *.csv files beside it, no\n"
+           "                     xlAutoOpen, and no callback but xlRunningOnCluster (TRUE\n"
+           "                     there); the others run here meanwhile, on --threads K\n"
+           "                     threads (1 when not given). Needs --excel 14.0 or later;\n"
+           "                     names on standard error the functions it could not offload\n"
+           "  --node-timeout SECONDS  how long a node may take over one call (1 to 86400,\n"
+           "                     60 when not given): a node that runs over is ended and\n"
+           "                     replaced, its formula fails, and the others go on\n"
            "  --checksums        print each result as its shape and a checksum of its cells\n"
            "                     (\"ROWSxCOLUMNS CHECKSUM\"), not the cells themselves; a\n"
            "                     result of one text, such as a refusal, prints as it stands\n"

@@ -1,9 +1,11 @@
-// xlhost [--excel VERSION] [--wizard] [--list] [--threads K] [--cluster N] [--checksums]
+// xlhost [--excel VERSION] [--wizard] [--list] [--threads K] [--cluster N]
+//        [--node-timeout SECONDS] [--checksums]
 //        [--separate] [--set CELLS=VALUES]... [--set-file CELLS=PATH]...
 //        ADDIN.xll FORMULA...
 #pragma once
 
 #include "CellSetting.h"
+#include "Engine.h"
 
 #include <string>
 #include <vector>
@@ -19,6 +21,8 @@ struct CommandLine {
     bool list = false;
     int threads = 0;      // 0: every formula on the main thread, in order
     int clusterNodes = 0; // 0: no cluster; with nodes and no --threads, one thread
+    std::chrono::seconds nodeTimeLimit =
+        std::chrono::duration_cast<std::chrono::seconds>(Engine::DefaultNodeTimeLimit);
     bool checksums = false;
     bool separate = false;          // a blank line between the results of successive formulas
     bool help = false;              // --help: print Usage and do nothing else

@@ -174,7 +174,7 @@ bool Recalculate(xlhost::Engine& engine, const xlhost::CommandLine& line) {
                 failures[i] = std::current_exception();
             }
         },
-        line.clusterNodes);
+        line.clusterNodes, line.nodeTimeLimit);
     bool succeeded = true;
     for (std::size_t i = 0; i < count; ++i) {
         Separate(line, i);

@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <exception>
 #include <stdexcept>
@@ -534,8 +536,10 @@ FormulaCall Formula(const std::string& function, const std::vector<double>& argu
 }
 
 // Every formula's shown result, or "failed: what" for one that threw.
-std::vector<std::string> Recalculated(Engine& engine, const std::vector<FormulaCall>& formulas,
-                                      int threads, int clusterNodes = 0) {
+std::vector<std::string>
+Recalculated(Engine& engine, const std::vector<FormulaCall>& formulas, int threads,
+             int clusterNodes = 0,
+             std::chrono::milliseconds nodeTimeLimit = Engine::DefaultNodeTimeLimit) {
     std::vector<std::string> shown(formulas.size());
     engine.Recalculate(
         formulas, threads,
@@ -548,7 +552,7 @@ std::vector<std::string> Recalculated(Engine& engine, const std::vector<FormulaC
                 shown[i] = std::string("failed: ") + error.what();
             }
         },
-        clusterNodes);
+        clusterNodes, nodeTimeLimit);
     return shown;
 }
 
@@ -603,14 +607,16 @@ TEST_F(EngineTest, ClusterSafeCallsRunOnStrictNodes) {
     const std::vector<FormulaCall> formulas = {
         Formula("fix_Spread", {6}),        Formula("fix_Where", {}),   Formula("fix_Spread", {3}),
         Formula("fix_OnMainThread", {}),   Formula("fix_Vanish", {2}), Formula("fix_Spread", {6}),
-        Formula("fix_TwiceAnywhere", {4}), Formula("fix_Twice", {4})};
+        Formula("fix_TwiceAnywhere", {4}), Formula("fix_Twice", {4}),  Formula("fix_Unowned", {})};
     EXPECT_EQ(Recalculated(engine, formulas, 1, 1),
               (std::vector<std::string>{
                   spread6, "0,4,TRUE,32\n", "0,t1,TRUE\n", "1\n",
                   "failed: the cluster node 1 running fix_Vanish stopped before answering (exit "
                   "code 7)",
-                  spread6, "8\n", "8\n"}));
+                  spread6, "8\n", "8\n", "42\n"}));
     EXPECT_EQ(engine.ClusterResultsHandedBack(), 3u);
+    EXPECT_EQ(engine.ClusterResultsWithoutAutoFree(), 1u) << "fix_Unowned: no xlAutoFree";
+    EXPECT_EQ(engine.ClusterNodesEnded(), 0u) << "each node left with exit code 0 when told";
     EXPECT_EQ(NodeFoldersLeft(), 0u);
 
     std::vector<FormulaCall> many(12, Formula("fix_Spread", {6}));
@@ -619,17 +625,21 @@ TEST_F(EngineTest, ClusterSafeCallsRunOnStrictNodes) {
     expected.push_back("0,4,TRUE,32\n");
     EXPECT_EQ(Recalculated(engine, many, 2, 2), expected);
     EXPECT_EQ(engine.ClusterResultsHandedBack(), 15u);
-    EXPECT_EQ(engine.ClusterResultsWithoutAutoFree(), 0u);
+    EXPECT_EQ(engine.ClusterResultsWithoutAutoFree(), 1u);
+    EXPECT_EQ(engine.ClusterNodesEnded(), 0u);
     EXPECT_EQ(NodeFoldersLeft(), 0u);
 
-    // A node loads its own copy of the add-in, with the data file beside it.
+    // A node loads its own copy of the add-in, with the data file beside it
+    // and none of the programs that lie beside the add-in here.
     const Grid here = engine.Evaluate("fix_Beside", {});
-    EXPECT_EQ(here.Shown(), FixturePath + ",found beside the fixture\n");
+    EXPECT_EQ(here.At(0, 0), Cell::Text(FixturePath));
+    EXPECT_EQ(here.At(0, 1), Cell::Text("found beside the fixture"));
+    EXPECT_GE(here.At(0, 2).number, 3) << "this program, XLCALL32.DLL and xlnode.exe";
     const std::vector<std::string> beside = Recalculated(engine, {Formula("fix_Beside", {})}, 1, 1);
     const std::string copy = beside[0].substr(0, beside[0].find(','));
     EXPECT_NE(copy, FixturePath);
     EXPECT_EQ(copy.substr(copy.find_last_of('\\')), "\\FixtureAddIn.xll");
-    EXPECT_EQ(beside[0].substr(copy.size()), ",found beside the fixture\n");
+    EXPECT_EQ(beside[0].substr(copy.size()), ",found beside the fixture,0\n");
     EXPECT_EQ(GetFileAttributesA(copy.c_str()), INVALID_FILE_ATTRIBUTES) << "removed";
 
     EXPECT_EQ(engine.Evaluate("fix_Where", {}).Shown(), "0,2048,0,0\n") << "in Excel's process";
@@ -639,6 +649,110 @@ TEST_F(EngineTest, ClusterSafeCallsRunOnStrictNodes) {
     EXPECT_THROW(engine.Recalculate(formulas, 1, {}, -1), std::invalid_argument);
     EXPECT_THROW(engine.Recalculate(formulas, 1, {}, Engine::MaxClusterNodes + 1),
                  std::invalid_argument);
+    for (std::chrono::milliseconds limit :
+         {std::chrono::milliseconds(0), Engine::MaxNodeTimeLimit + std::chrono::milliseconds(1)})
+        EXPECT_THROW(engine.Recalculate(formulas, 1, {}, 1, limit), std::invalid_argument);
+    EXPECT_EQ(engine.CloseAddIn(), 1);
+}
+
+// A call that gives no answer within its node's time limit fails alone, soon
+// after the limit, with a sentence naming the node and the function; the
+// node is ended and replaced for the formulas left.
+TEST_F(EngineTest, ACallOverItsTimeLimitFailsAloneAndItsNodeIsReplaced) {
+    ASSERT_EQ(engine.OpenAddIn(FixturePath), 1);
+    const std::vector<FormulaCall> formulas = {
+        Formula("fix_TwiceAnywhere", {1}), Formula("fix_Hang", {1}),
+        Formula("fix_TwiceAnywhere", {2}), Formula("fix_Hang", {2}), Formula("fix_Spread", {3})};
+    const std::string hung =
+        "failed: the cluster node 1 running fix_Hang gave no answer within 1.5 s and was ended";
+    const ULONGLONG started = GetTickCount64();
+    std::vector<std::string> shown(formulas.size());
+    std::vector<ULONGLONG> finished(formulas.size());
+    engine.Recalculate(
+        formulas, 1,
+        [&](std::size_t i, Grid grid, std::exception_ptr failure) {
+            finished[i] = GetTickCount64();
+            try {
+                if (failure)
+                    std::rethrow_exception(failure);
+                shown[i] = grid.Shown();
+            } catch (const std::exception& error) {
+                shown[i] = std::string("failed: ") + error.what();
+            }
+        },
+        1, std::chrono::milliseconds(1500));
+    EXPECT_EQ(shown, (std::vector<std::string>{"2\n", hung, "4\n", hung, "0,t1,TRUE\n"}));
+    // One node, one formula after another: each hung call took its 1.5 s and
+    // no more than a node's start beside (under Wine up to about 3 s).
+    for (std::size_t i : {1, 3}) {
+        EXPECT_GE(finished[i] - (i == 1 ? started : finished[i - 1]), 1500u);
+        EXPECT_LT(finished[i] - (i == 1 ? started : finished[i - 1]), 6500u);
+    }
+    EXPECT_EQ(engine.ClusterNodesEnded(), 2u);
+    EXPECT_EQ(NodeFoldersLeft(), 0u);
+    EXPECT_EQ(engine.CloseAddIn(), 1);
+}
+
+// Nodes started at once from many threads, half of them dying in their
+// call, half hanging until their time limit: each death is seen at once, not
+// when a node started meanwhile, which would hold the dead one's pipe ends
+// were they left inheritable, is ended with its call.
+TEST_F(EngineTest, NodesStartedAtOnceSeeEachOthersDeaths) {
+    ASSERT_EQ(engine.OpenAddIn(FixturePath), 1);
+    std::vector<FormulaCall> formulas;
+    for (int i = 0; i < 4; ++i) {
+        formulas.push_back(Formula("fix_Vanish", {1}));
+        formulas.push_back(Formula("fix_Hang", {1}));
+    }
+    std::vector<std::string> shown(formulas.size());
+    std::vector<ULONGLONG> finished(formulas.size());
+    engine.Recalculate(
+        formulas, 1,
+        [&](std::size_t i, Grid, std::exception_ptr failure) {
+            finished[i] = GetTickCount64();
+            try {
+                std::rethrow_exception(failure);
+            } catch (const std::exception& error) {
+                shown[i] = error.what();
+            }
+        },
+        8, std::chrono::milliseconds(6000));
+    ULONGLONG lastDeath = 0;
+    ULONGLONG firstHang = ~0ull;
+    for (std::size_t i = 0; i < formulas.size(); i += 2) {
+        EXPECT_NE(shown[i].find(" running fix_Vanish stopped before answering (exit code 7)"),
+                  std::string::npos)
+            << shown[i];
+        EXPECT_NE(shown[i + 1].find(" running fix_Hang gave no answer within 6 s"),
+                  std::string::npos)
+            << shown[i + 1];
+        lastDeath = std::max(lastDeath, finished[i]);
+        firstHang = std::min(firstHang, finished[i + 1]);
+    }
+    EXPECT_LT(lastDeath, firstHang) << "a death was seen only when a hung node was ended";
+    EXPECT_EQ(engine.ClusterNodesEnded(), 4u);
+    EXPECT_EQ(NodeFoldersLeft(), 0u);
+    EXPECT_EQ(engine.CloseAddIn(), 1);
+}
+
+// A file beside the add-in that another process holds open with no sharing
+// cannot be copied for a node: every call says so, the first and the later
+// ones, and once the file is let go the calls run.
+TEST_F(EngineTest, ANodeCopyThatFailsIsMadeAgainNotRemembered) {
+    ASSERT_EQ(engine.OpenAddIn(FixturePath), 1);
+    const std::vector<FormulaCall> formulas = {Formula("fix_TwiceAnywhere", {1}),
+                                               Formula("fix_TwiceAnywhere", {2})};
+    HANDLE locked = CreateFileA(BesideExecutable("FixtureData.txt").c_str(), GENERIC_READ, 0,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(locked, INVALID_HANDLE_VALUE);
+    const std::string refused = "failed: the cluster node 1 running fix_TwiceAnywhere could not "
+                                "start: cannot copy FixtureData.txt beside the node's add-in "
+                                "(error 32)";
+    EXPECT_EQ(Recalculated(engine, formulas, 1, 1), (std::vector<std::string>{refused, refused}));
+    EXPECT_EQ(NodeFoldersLeft(), 0u);
+    CloseHandle(locked);
+    EXPECT_EQ(Recalculated(engine, formulas, 1, 1), (std::vector<std::string>{"2\n", "4\n"}));
+    EXPECT_EQ(NodeFoldersLeft(), 0u);
     EXPECT_EQ(engine.CloseAddIn(), 1);
 }
 

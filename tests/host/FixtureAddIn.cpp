@@ -231,6 +231,8 @@ extern "C" int XLW_STDCALL xlAutoOpen() {
         Register12(module, "fix_Null", "Q&", "fix_NullAnywhere");
         Register12(module, "fix_Twice", "BB&", "fix_TwiceAnywhere");
         Register12(module, "fix_Table", "PBB&", "fix_TableAnywhere");
+        Register12(module, "fix_Hang", "BQ&", "fix_Hang");
+        Register12(module, "fix_Unowned", "P&", "fix_Unowned");
     }
     mainThread = GetCurrentThreadId();
     Call(xlcMessage, nullptr, {Boolean(false)});
@@ -640,6 +642,29 @@ extern "C" double XLW_STDCALL fix_Vanish(double x) {
     return 2 * x;
 }
 
+// The number of cells of its argument here; on a cluster node it never
+// answers, as a node stopped by a debugger or a hung call does not.
+extern "C" double XLW_STDCALL fix_Hang(LPXLOPER12 value) {
+    XLOPER12 answer;
+    if (RunningOnCluster(answer) == xlretSuccess && answer.xltype == xltypeBool &&
+        answer.val.xbool != 0) {
+        Sleep(INFINITE);
+    }
+    return (value->xltype & ~xlbitDLLFree) == xltypeMulti
+               ? static_cast<double>(value->val.array.rows) * value->val.array.columns
+               : 1.0;
+}
+
+// 42 in a record marked xlbitDLLFree, from an add-in that exports only
+// xlAutoFree12: no xlAutoFree takes an Excel 4 record back, so Excel can
+// only leak it. The record is static: nothing is lost.
+extern "C" LPXLOPER XLW_STDCALL fix_Unowned() {
+    static XLOPER result;
+    result = Number(42);
+    result.xltype |= xlbitDLLFree;
+    return &result;
+}
+
 // A row of `count` cells allocated here and marked xlbitDLLFree, for
 // xlAutoFree12: first how many results this thread had out that were never
 // handed back (ownedFaults), then element i is i + 0.25, the text "t" i,
@@ -683,11 +708,12 @@ extern "C" LPXLOPER12 XLW_STDCALL fix_Spread(double count) {
     return resultOut;
 }
 
-// Where this module was loaded from, and the first line of FixtureData.txt
+// Where this module was loaded from, the first line of FixtureData.txt
 // beside it ("none" when there is no such file), found as an add-in finds
-// its data files: from its own path, with no callback.
+// its data files: from its own path, with no callback; then how many
+// programs (*.exe, *.dll) lie beside it.
 extern "C" LPXLOPER12 XLW_STDCALL fix_Beside() {
-    static XLOPER12 elements[2];
+    static XLOPER12 elements[3];
     static XLOPER12 result;
     HMODULE self = nullptr;
     GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
@@ -696,17 +722,27 @@ extern "C" LPXLOPER12 XLW_STDCALL fix_Beside() {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(self, path, MAX_PATH);
     const std::string module = path;
+    const std::string folder = module.substr(0, module.find_last_of('\\') + 1);
     std::string line = "none";
-    const std::string data = module.substr(0, module.find_last_of('\\') + 1) + "FixtureData.txt";
-    if (std::FILE* file = std::fopen(data.c_str(), "r")) {
+    if (std::FILE* file = std::fopen((folder + "FixtureData.txt").c_str(), "r")) {
         char text[256] = {};
         if (std::fgets(text, sizeof text, file) != nullptr) {
             line = std::string(text, std::strcspn(text, "\r\n"));
         }
         std::fclose(file);
     }
+    int programs = 0;
+    for (const char* pattern : {"*.exe", "*.dll"}) {
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA((folder + pattern).c_str(), &found);
+        for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
+            ++programs;
+        if (search != INVALID_HANDLE_VALUE)
+            FindClose(search);
+    }
     elements[0] = Text<XLOPER12>(module);
     elements[1] = Text<XLOPER12>(line);
-    result = Row12(elements, 2);
+    elements[2] = Number<XLOPER12>(programs);
+    result = Row12(elements, 3);
     return &result;
 }

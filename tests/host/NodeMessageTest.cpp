@@ -92,8 +92,10 @@ TEST(NodeMessageTest, EveryKindOfValueCrossesAPipeWhole) {
     HANDLE reading = nullptr;
     HANDLE writing = nullptr;
     ASSERT_TRUE(CreatePipe(&reading, &writing, nullptr, 0));
+    // Both ends in one process: the receiver takes the sender's sections as
+    // Excel's process takes a node's, duplicating their handles.
     NodePipe sending(writing);
-    NodePipe receiving(reading);
+    NodePipe receiving(reading, GetCurrentProcess());
     NodeMessage received;
     for (const auto& m : messages) {
         SCOPED_TRACE(m.what);
@@ -116,6 +118,87 @@ TEST(NodeMessageTest, EveryKindOfValueCrossesAPipeWhole) {
     }
     sending.Close();
     EXPECT_FALSE(receiving.Receive(received)) << "the writing end closed";
+}
+
+// Headers as a sender writes them: the message's length, where it is (0 in
+// the pipe, 1 in a new section, 2 in the section of the last message) and,
+// for a new section, its handle.
+std::string Header(std::uint64_t size, std::uint64_t where, std::uint64_t handle = 0) {
+    std::string bytes(reinterpret_cast<const char*>(&size), 8);
+    bytes.append(reinterpret_cast<const char*>(&where), 8);
+    bytes.append(reinterpret_cast<const char*>(&handle), 8);
+    return bytes;
+}
+
+// Whatever the pipe brings, Receive reads no further than the section it
+// mapped holds, and only a section the sender marked as its own: each header
+// here comes after a message that passed whole through a new section.
+TEST(NodeMessageTest, AHeaderThatClaimsMoreThanItsSectionHoldsIsRefused) {
+    HANDLE reading = nullptr;
+    HANDLE writing = nullptr;
+    ASSERT_TRUE(CreatePipe(&reading, &writing, nullptr, 0));
+    NodeMessage sent;
+    sent.PutValue(Value::Array(Numbers(100, 100))); // 90 kB: through a section
+    const std::size_t size = sent.Bytes().size();
+    // The mark a sender writes at the start of its section, read from one:
+    // a sender without the peer's process names its own handle.
+    NodePipe sending(writing);
+    ASSERT_TRUE(sending.Send(sent));
+    std::uint64_t header[3] = {};
+    DWORD read = 0;
+    ASSERT_TRUE(ReadFile(reading, header, sizeof header, &read, nullptr));
+    ASSERT_EQ(header[1], 1u) << "a new section";
+    const auto* view = static_cast<const std::uint64_t*>(MapViewOfFile(
+        reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(header[2])), FILE_MAP_READ, 0, 0, 0));
+    ASSERT_NE(view, nullptr);
+    const std::uint64_t mark = view[0];
+    EXPECT_EQ(view[1], size);
+    UnmapViewOfFile(view);
+
+    // A page that says it holds a megabyte, a megabyte that says it holds
+    // 100,000 bytes without the mark, and no section.
+    const auto section = [](DWORD length, std::uint64_t mark, std::uint64_t holds) {
+        HANDLE made =
+            CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, length, nullptr);
+        auto* start = static_cast<std::uint64_t*>(MapViewOfFile(made, FILE_MAP_WRITE, 0, 0, 0));
+        start[0] = mark;
+        start[1] = holds;
+        UnmapViewOfFile(start);
+        return made;
+    };
+    HANDLE page = section(4096, mark, 1 << 20);
+    HANDLE unmarked = section(1 << 20, mark + 1, 100000);
+    HANDLE notASection = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    const auto handle = [](HANDLE h) { return reinterpret_cast<std::uintptr_t>(h); };
+
+    // The header passed on as it came; the receiver duplicates the handles
+    // it names, as Excel's process does a node's.
+    NodePipe receiving(reading, GetCurrentProcess());
+    NodeMessage received;
+    ASSERT_TRUE(WriteFile(writing, header, sizeof header, &read, nullptr));
+    ASSERT_TRUE(receiving.Receive(received));
+    EXPECT_EQ(received.Bytes(), sent.Bytes());
+    const struct {
+        const char* what;
+        std::string header;
+    } refused[] = {
+        {"a header of no kind", Header(size, 3)},
+        {"the same section, claiming more than it holds", Header(64 << 20, 2)},
+        {"the same section, a length its own header does not say", Header(size + 1, 2)},
+        {"a section smaller than its header claims", Header(1 << 20, 1, handle(page))},
+        {"a section its sender did not mark", Header(100000, 1, handle(unmarked))},
+        {"a handle that is no section", Header(100000, 1, handle(notASection))},
+        {"the same section when the last was refused", Header(100, 2)},
+    };
+    for (const auto& r : refused) {
+        SCOPED_TRACE(r.what);
+        DWORD put = 0;
+        ASSERT_TRUE(WriteFile(writing, r.header.data(), static_cast<DWORD>(r.header.size()), &put,
+                              nullptr));
+        EXPECT_FALSE(receiving.Receive(received));
+    }
+    for (HANDLE h : {page, unmarked, notASection})
+        CloseHandle(h);
 }
 
 // A node writes an array of numbers straight from its record: it must read

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <tlhelp32.h>
+
 #include <algorithm>
 #include <fstream>
 #include <iterator>
@@ -270,6 +272,7 @@ TEST(XlhostTest, HelpSaysHowToSetCellsAndWriteReferences) {
     EXPECT_NE(help.output.find("A2:C3"), std::string::npos) << help.output;
     EXPECT_NE(help.output.find("XFD1048576"), std::string::npos) << help.output;
     EXPECT_NE(help.output.find("--cluster N"), std::string::npos) << help.output;
+    EXPECT_NE(help.output.find("--node-timeout SECONDS"), std::string::npos) << help.output;
     const struct {
         std::string arguments;
         unsigned exitCode;
@@ -491,6 +494,137 @@ TEST(XlhostTest, AKilledNodeFailsItsFormulaAloneWithoutAHang) {
     EXPECT_EQ(said, 2u) << run.errors;
     EXPECT_NE(run.errors.find("xlhost: the cluster node "), std::string::npos) << run.errors;
     EXPECT_EQ(run.exitCode, 1u);
+}
+
+// A node that gives no answer within --node-timeout is ended: its formula
+// fails with a sentence naming the node and the function, the others are
+// computed on its replacement, and the run fails; a limit out of range is
+// refused.
+TEST(XlhostTest, ANodeOverItsTimeLimitFailsItsFormulaAlone) {
+    const ULONGLONG started = GetTickCount64();
+    const XlhostRun run = Xlhost("--excel 14.0 --cluster 1 --node-timeout 2 " + Fixture +
+                                     " fix_Hang(1) fix_TwiceAnywhere(2) fix_Twice(3)",
+                                 60000);
+    EXPECT_FALSE(run.timedOut);
+    EXPECT_LT(GetTickCount64() - started, 20000u);
+    EXPECT_EQ(run.output, "4\n6\nfixture closed\n");
+    EXPECT_NE(run.errors.find("xlhost: the cluster node 1 running fix_Hang gave no answer within "
+                              "2 s and was ended"),
+              std::string::npos)
+        << run.errors;
+    EXPECT_EQ(run.exitCode, 1u);
+    for (const char* limit : {"0", "86401", "1.5"}) {
+        const XlhostRun refused =
+            Xlhost("--cluster 1 --node-timeout " + std::string(limit) + " " + Fixture + " f()");
+        EXPECT_NE(refused.errors.find("--node-timeout needs a whole number of seconds from 1 to "
+                                      "86400"),
+                  std::string::npos)
+            << refused.errors;
+        EXPECT_EQ(refused.exitCode, 2u);
+    }
+}
+
+// Whether a process of that id, parent and program runs now.
+bool Running(DWORD id, DWORD parent, const char* program) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    bool found = false;
+    for (BOOL more = Process32First(snapshot, &entry); more && !found;
+         more = Process32Next(snapshot, &entry))
+        found = entry.th32ProcessID == id && entry.th32ParentProcessID == parent &&
+                lstrcmpiA(entry.szExeFile, program) == 0;
+    CloseHandle(snapshot);
+    return found;
+}
+
+// The id of a node program that `parent` started, 0 for none.
+DWORD NodeOf(DWORD parent) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    DWORD node = 0;
+    for (BOOL more = Process32First(snapshot, &entry); more && node == 0;
+         more = Process32Next(snapshot, &entry))
+        if (entry.th32ParentProcessID == parent && lstrcmpiA(entry.szExeFile, "xlnode.exe") == 0)
+            node = entry.th32ProcessID;
+    CloseHandle(snapshot);
+    return node;
+}
+
+// The node copies in the temporary folder whose names say `owner` made them.
+std::size_t CopiesOf(DWORD owner) {
+    char temporary[MAX_PATH + 1] = {};
+    GetTempPathA(sizeof temporary, temporary);
+    const std::string pattern = std::string(temporary) + "xlnode-" + std::to_string(owner) + "-*";
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    std::size_t copies = 0;
+    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found))
+        ++copies;
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+    return copies;
+}
+
+template <class Condition> bool Within(DWORD milliseconds, Condition condition) {
+    for (DWORD waited = 0; !condition(); waited += 50) {
+        if (waited >= milliseconds)
+            return false;
+        Sleep(50);
+    }
+    return true;
+}
+
+// xlhost ended in the middle of an offloaded call, as Task Manager ends it
+// (no code of its own runs), takes its node with it, and the copy it leaves
+// is swept by the next xlhost that starts a node. While the node computes,
+// no other process can open the memory that carries its arguments by a name
+// the connector could have given it: a name of its pid and a counter.
+TEST(XlhostTest, AnEndedXlhostLeavesNoNodeAndItsCopyIsSwept) {
+    // 10,000 numbers: more than a message in the pipe carries.
+    const std::string column = Folder() + "hang-column.csv";
+    {
+        std::ofstream file(column);
+        for (int i = 0; i < 10000; ++i)
+            file << i << '\n';
+    }
+    std::string commandLine = "\"" + Folder() + "xlhost.exe\" --excel 14.0 --cluster 1 " +
+                              "--set-file \"A1:A10000=" + column + "\" " + Fixture +
+                              " fix_Hang(A1:A10000)";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION xlhost = {};
+    ASSERT_TRUE(CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, &xlhost));
+    DWORD node = 0;
+    EXPECT_TRUE(Within(60000, [&] { return (node = NodeOf(xlhost.dwProcessId)) != 0; }));
+    Sleep(2000); // the request is on its way or with the node
+    for (DWORD owner : {xlhost.dwProcessId, node}) {
+        for (int n = 0; n < 64; ++n) {
+            const std::string name =
+                "xlnode-section-" + std::to_string(owner) + "-" + std::to_string(n);
+            HANDLE section = OpenFileMappingA(FILE_MAP_READ, FALSE, name.c_str());
+            EXPECT_EQ(section, nullptr) << name;
+            if (section != nullptr)
+                CloseHandle(section);
+        }
+    }
+    EXPECT_EQ(CopiesOf(xlhost.dwProcessId), 1u);
+    TerminateProcess(xlhost.hProcess, 9);
+    WaitForSingleObject(xlhost.hProcess, INFINITE);
+    CloseHandle(xlhost.hProcess);
+    CloseHandle(xlhost.hThread);
+    EXPECT_TRUE(Within(10000, [&] { return !Running(node, xlhost.dwProcessId, "xlnode.exe"); }))
+        << "the node outlived its xlhost";
+    if (HANDLE left = OpenProcess(PROCESS_TERMINATE, FALSE, node)) {
+        TerminateProcess(left, 9);
+        CloseHandle(left);
+    }
+    const XlhostRun next = Xlhost("--excel 14.0 --cluster 1 " + Fixture + " fix_TwiceAnywhere(3)");
+    EXPECT_EQ(next.output, "6\nfixture closed\n") << next.errors;
+    EXPECT_EQ(CopiesOf(xlhost.dwProcessId), 0u) << "swept";
+    DeleteFileA(column.c_str());
 }
 
 TEST(XlhostTest, IsLargeAddressAwareAsThirtyTwoBitExcelIs) {
