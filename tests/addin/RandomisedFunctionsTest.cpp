@@ -819,8 +819,9 @@ TEST(CorrelatedPathsFunction, SaysWhatIsWrongBeforeComputing) {
             const std::string text = refusal.At(0, 0).text;
             ASSERT_EQ(text.substr(0, lead.size()), lead);
             EXPECT_NEAR(std::stod(text.substr(lead.size())), 1 - 2 * a, 1e-15);
-            if (a == 0.9)
+            if (a == 0.9) {
                 EXPECT_EQ(text, lead + "-0.8") << "the shortest text of the double";
+            }
         }
     }
     EXPECT_EQ(engine.OutstandingAllocations(), 0u);
