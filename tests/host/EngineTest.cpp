@@ -535,15 +535,21 @@ FormulaCall Formula(const std::string& function, const std::vector<double>& argu
     return call;
 }
 
-// Every formula's shown result, or "failed: what" for one that threw.
+// Every formula's shown result, or "failed: what" for one that threw; and,
+// when asked, when each finished.
 std::vector<std::string>
 Recalculated(Engine& engine, const std::vector<FormulaCall>& formulas, int threads,
              int clusterNodes = 0,
-             std::chrono::milliseconds nodeTimeLimit = Engine::DefaultNodeTimeLimit) {
+             std::chrono::milliseconds nodeTimeLimit = Engine::DefaultNodeTimeLimit,
+             std::vector<ULONGLONG>* finished = nullptr) {
     std::vector<std::string> shown(formulas.size());
+    if (finished != nullptr)
+        finished->assign(formulas.size(), 0);
     engine.Recalculate(
         formulas, threads,
         [&](std::size_t i, Grid grid, std::exception_ptr failure) {
+            if (finished != nullptr)
+                (*finished)[i] = GetTickCount64();
             try {
                 if (failure)
                     std::rethrow_exception(failure);
@@ -666,21 +672,9 @@ TEST_F(EngineTest, ACallOverItsTimeLimitFailsAloneAndItsNodeIsReplaced) {
     const std::string hung =
         "failed: the cluster node 1 running fix_Hang gave no answer within 1.5 s and was ended";
     const ULONGLONG started = GetTickCount64();
-    std::vector<std::string> shown(formulas.size());
-    std::vector<ULONGLONG> finished(formulas.size());
-    engine.Recalculate(
-        formulas, 1,
-        [&](std::size_t i, Grid grid, std::exception_ptr failure) {
-            finished[i] = GetTickCount64();
-            try {
-                if (failure)
-                    std::rethrow_exception(failure);
-                shown[i] = grid.Shown();
-            } catch (const std::exception& error) {
-                shown[i] = std::string("failed: ") + error.what();
-            }
-        },
-        1, std::chrono::milliseconds(1500));
+    std::vector<ULONGLONG> finished;
+    const std::vector<std::string> shown =
+        Recalculated(engine, formulas, 1, 1, std::chrono::milliseconds(1500), &finished);
     EXPECT_EQ(shown, (std::vector<std::string>{"2\n", hung, "4\n", hung, "0,t1,TRUE\n"}));
     // One node, one formula after another: each hung call took its 1.5 s and
     // no more than a node's start beside (under Wine up to about 3 s).
@@ -704,19 +698,9 @@ TEST_F(EngineTest, NodesStartedAtOnceSeeEachOthersDeaths) {
         formulas.push_back(Formula("fix_Vanish", {1}));
         formulas.push_back(Formula("fix_Hang", {1}));
     }
-    std::vector<std::string> shown(formulas.size());
-    std::vector<ULONGLONG> finished(formulas.size());
-    engine.Recalculate(
-        formulas, 1,
-        [&](std::size_t i, Grid, std::exception_ptr failure) {
-            finished[i] = GetTickCount64();
-            try {
-                std::rethrow_exception(failure);
-            } catch (const std::exception& error) {
-                shown[i] = error.what();
-            }
-        },
-        8, std::chrono::milliseconds(6000));
+    std::vector<ULONGLONG> finished;
+    const std::vector<std::string> shown =
+        Recalculated(engine, formulas, 1, 8, std::chrono::milliseconds(6000), &finished);
     ULONGLONG lastDeath = 0;
     ULONGLONG firstHang = ~0ull;
     for (std::size_t i = 0; i < formulas.size(); i += 2) {

@@ -28,16 +28,22 @@ def copies():
     return {os.path.dirname(path) for path in glob.glob(pattern, recursive=True)}
 
 
-def nodes(program):
-    """The Unix ids of the running processes of that Windows program."""
+def running(program):
+    """The Unix ids of this run's processes of that program (a file name):
+    those whose environment holds this run's mark, which Windows programs
+    pass to those they start. Under wine64 the process Popen started is
+    not the program's own."""
     found = set()
     for pid in filter(str.isdigit, os.listdir("/proc")):
         try:
             with open(f"/proc/{pid}/cmdline", "rb") as cmdline:
-                if cmdline.read().split(b"\0")[0].decode(errors="replace") == program:
-                    found.add(int(pid))
+                name = cmdline.read().split(b"\0")[0].decode(errors="replace")
+            with open(f"/proc/{pid}/environ", "rb") as environ:
+                marked = f"CHECK_INTERRUPT={own}".encode() in environ.read().split(b"\0")
         except OSError:
-            pass
+            continue
+        if marked and name.replace("/", "\\").lower().endswith(program):
+            found.add(int(pid))
     return found
 
 
@@ -54,25 +60,25 @@ own = tempfile.mkdtemp(prefix="interrupt-", dir=folder)
 for name in ("xlhost.exe", "xlnode.exe", "XLCALL32.DLL", "FixtureAddIn.xll", "FixtureData.txt"):
     shutil.copy(os.path.join(folder, name), own)
 open(os.path.join(own, MARK), "w").close()
-node = "Z:" + os.path.join(os.path.abspath(own), "xlnode.exe").replace("/", "\\")
 xlhost = subprocess.Popen([emulator, "xlhost.exe", "--excel", "14.0", "--cluster", "1",
                            "FixtureAddIn.xll", "fix_Hang(1)"],
                           cwd=own, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                          stderr=subprocess.DEVNULL, start_new_session=True)
+                          stderr=subprocess.DEVNULL, start_new_session=True,
+                          env=dict(os.environ, CHECK_INTERRUPT=own))
 failures = []
-if not within(60, lambda: copies() and nodes(node)):
+if not within(60, lambda: copies() and running("xlnode.exe")):
     failures.append("no node started within 60 s")
-started = nodes(node)
 time.sleep(1)  # the call is with the node
-os.kill(xlhost.pid, signal.SIGINT)
+for pid in running("xlhost.exe"):
+    os.kill(pid, signal.SIGINT)
 try:
     xlhost.wait(timeout=30)
 except subprocess.TimeoutExpired:
     failures.append("xlhost did not end within 30 s of SIGINT")
     xlhost.kill()
-if not within(10, lambda: not nodes(node)):
+if not within(10, lambda: not running("xlnode.exe")):
     failures.append("its node outlived xlhost")
-    for pid in nodes(node):
+    for pid in running("xlnode.exe"):
         os.kill(pid, signal.SIGKILL)
 if copies():
     failures.append(f"its copy was left: {sorted(copies())}")
