@@ -5,8 +5,10 @@
 #include "Coercion.h"
 #include "EngineState.h"
 #include "Functions.h"
+#include "ModulePath.h"
 #include "Records.h"
 #include "Returned.h"
+#include "ShownResult.h"
 #include "Text.h"
 
 #include <windows.h>
@@ -34,31 +36,6 @@ constexpr int SingleDocumentVersion = 15;
 std::string VersionFromEnvironment() {
     const char* version = std::getenv(VersionVariable);
     return version != nullptr && *version != '\0' ? version : DefaultVersion;
-}
-
-// The engine's texts are UTF-8; the wide name holds any folder name, where
-// the ANSI one would put "?" for what the code page cannot show.
-// A module may lie deeper than MAX_PATH characters; the buffer grows until
-// the name fits.
-std::string ModulePath(HMODULE module) {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(module, &path[0], static_cast<DWORD>(path.size()));
-        if (length < path.size()) {
-            return Utf16ToUtf8(path.c_str(), length);
-        }
-        path.resize(path.size() * 2);
-    }
-}
-
-std::string ExecutablePath() {
-    return ModulePath(nullptr);
-}
-
-// What a cluster node runs: the node program beside the host executable.
-std::string NodeProgram() {
-    const std::string executable = ExecutablePath();
-    return executable.substr(0, executable.find_last_of("\\/") + 1) + "xlnode.exe";
 }
 
 // xlFree on one record: hands its Excel-allocated contents back to the ledger
@@ -159,85 +136,6 @@ int Dispatch(EngineState& state, int function, int count, Record** args, Record*
     }
     state.callLog.push_back(call);
     return call.returnCode;
-}
-
-Cell ShownValue(const Cell& cell) {
-    // Excel has no infinite or NaN cell values.
-    if (cell.kind == Cell::Kind::Number && !std::isfinite(cell.number)) {
-        return Cell::Error(xlerrNum);
-    }
-    return cell;
-}
-
-// The sheet of the running Excel: Excel 2003's before 12.0.
-struct SheetSize {
-    std::size_t rows;
-    std::size_t columns;
-};
-SheetSize SheetOf(const EngineState& state) {
-    if (state.MajorVersion() < 12) {
-        return {Sheet::Excel4RowCount, Sheet::Excel4ColumnCount};
-    }
-    return {Sheet::RowCount, Sheet::ColumnCount};
-}
-
-// An array result taller or wider than the sheet: from Excel 2021 and 365
-// (16.0), whose results spill, the anchor cell shows #SPILL! ("a dynamic array
-// attempting to spill over the edge of the worksheet", Microsoft's
-// Excel.SpillErrorCellValueSubType, worksheetEdge); before, an array formula
-// covers the range it was entered into, which the sheet bounds, and the rest
-// of the result is not shown.
-bool SpillsOverTheEdge(const EngineState& state, long long rows, long long columns) {
-    if (state.MajorVersion() < 16) {
-        return false;
-    }
-    const SheetSize sheet = SheetOf(state);
-    return static_cast<std::size_t>(rows) > sheet.rows ||
-           static_cast<std::size_t>(columns) > sheet.columns;
-}
-
-Grid WithinTheSheet(const EngineState& state, Grid grid) {
-    const SheetSize sheet = SheetOf(state);
-    if (grid.rows <= sheet.rows && grid.columns <= sheet.columns) {
-        return grid;
-    }
-    Grid shown(std::min(grid.rows, sheet.rows), std::min(grid.columns, sheet.columns));
-    for (std::size_t i = 0; i < shown.rows; ++i) {
-        for (std::size_t j = 0; j < shown.columns; ++j) {
-            shown.At(i, j) = grid.At(i, j);
-        }
-    }
-    return shown;
-}
-
-// What a sheet shows for what a function handed back, here or on a node.
-Grid ShownGrid(const EngineState& state, Returned returned) {
-    if (returned.kind == Returned::Kind::Null) {
-        return Grid::Single(Cell::Error(xlerrNum));
-    }
-    Value& value = returned.value;
-    if (returned.kind == Returned::Kind::Unreadable) {
-        return Grid::Single(Cell::Error(xlerrValue));
-    }
-    // Only a reference needs the sheet; coercing anything else would copy a
-    // large array twice for nothing.
-    if (value.IsReference() &&
-        Coerce(value, std::nullopt, state.sheet, TheSheetId, value) != xlretSuccess) {
-        return Grid::Single(Cell::Error(xlerrValue));
-    }
-    if (value.type != xltypeMulti) {
-        return Grid::Single(ShownValue(value.cell));
-    }
-    if (value.array.cells.empty()) {
-        return Grid::Single(Cell::Error(xlerrValue));
-    }
-    if (SpillsOverTheEdge(state, value.array.rows, value.array.columns)) {
-        return Grid::Single(Cell::Error(SpillError));
-    }
-    for (Cell& cell : value.array.cells) {
-        cell = ShownValue(cell);
-    }
-    return WithinTheSheet(state, std::move(value.array));
 }
 
 // A record too large to read spills before it is read.
@@ -713,109 +611,6 @@ Grid Engine::EvaluateFormula(const std::string& functionText,
         return CallForRecord<XLOPER12>(*state_, module, procedure, passed.Frame(), "xlAutoFree12");
     }
     return ShownGrid(*state_, CallForScalar(type.result, procedure, passed.Frame()));
-}
-
-} // namespace xlhost
-
-namespace xlhost {
-
-Grid Engine::EvaluateOnNode(ClusterNode& node, const FormulaCall& formula) {
-    const Registration* registration =
-        CallableFunction(formula.functionText, formula.arguments.size());
-    const TypeText& type = registration->parsedType;
-    const PassedArguments converter(state_->sheet);
-    std::vector<Value> arguments;
-    for (std::size_t i = 0; i < type.arguments.size(); ++i) {
-        Cell shown;
-        const FormulaArgument argument =
-            i < formula.arguments.size() ? formula.arguments[i] : FormulaArgument::Omitted();
-        arguments.emplace_back();
-        if (!converter.Convert(type.arguments[i], argument, arguments.back(), shown)) {
-            return Grid::Single(shown);
-        }
-    }
-    NodeAnswer answer = node.Call(*registration, arguments);
-    if (answer.release != NodeAnswer::Release::NotMarked) {
-        const std::lock_guard<std::mutex> lock(state_->mutex);
-        ++(answer.release == NodeAnswer::Release::HandedBack
-               ? state_->clusterResultsHandedBack
-               : state_->clusterResultsWithoutAutoFree);
-    }
-    return ShownGrid(*state_, std::move(answer.returned));
-}
-
-void Engine::Recalculate(const std::vector<FormulaCall>& formulas, int threads,
-                         const FormulaFinished& finished, int clusterNodes,
-                         std::chrono::milliseconds nodeTimeLimit) {
-    if (threads < 1 || threads > MaxThreads) {
-        throw std::invalid_argument("a recalculation takes 1 to " + std::to_string(MaxThreads) +
-                                    " threads");
-    }
-    if (clusterNodes < 0 || clusterNodes > MaxClusterNodes) {
-        throw std::invalid_argument("a recalculation takes 0 to " +
-                                    std::to_string(MaxClusterNodes) + " cluster nodes");
-    }
-    if (nodeTimeLimit.count() < 1 || nodeTimeLimit > MaxNodeTimeLimit) {
-        throw std::invalid_argument("a cluster node's time limit is 1 ms to 24 hours");
-    }
-    // Made here, by the thread that outlives the workers: a window dies with
-    // the thread that made it.
-    MainWindow();
-    std::vector<std::size_t> offloaded;
-    std::vector<std::size_t> concurrent;
-    std::vector<std::size_t> onMainThread;
-    for (std::size_t i = 0; i < formulas.size(); ++i) {
-        const Registration* registration = FindFunction(formulas[i].functionText);
-        const bool clusterSafe =
-            clusterNodes > 0 && registration != nullptr && registration->parsedType.clusterSafe;
-        const bool threadSafe = registration != nullptr && registration->parsedType.threadSafe;
-        (clusterSafe ? offloaded : threadSafe ? concurrent : onMainThread).push_back(i);
-    }
-    const auto evaluate = [&](std::size_t index, ClusterNode* node) {
-        Grid result;
-        std::exception_ptr failure;
-        try {
-            result = node != nullptr
-                         ? EvaluateOnNode(*node, formulas[index])
-                         : EvaluateFormula(formulas[index].functionText, formulas[index].arguments);
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        finished(index, std::move(result), failure);
-    };
-    std::atomic<std::size_t> next{0};
-    const auto work = [&] {
-        for (std::size_t k = next++; k < concurrent.size(); k = next++) {
-            evaluate(concurrent[k], nullptr);
-        }
-        MessageBoxes::Unhook();
-    };
-    std::atomic<std::size_t> nextOffloaded{0};
-    const std::string nodeProgram = NodeProgram();
-    const auto offload = [&](int number) {
-        ClusterNode node(number, nodeProgram, nodeTimeLimit);
-        for (std::size_t k = nextOffloaded++; k < offloaded.size(); k = nextOffloaded++) {
-            evaluate(offloaded[k], &node);
-        }
-        node.Stop();
-        const std::lock_guard<std::mutex> lock(state_->mutex);
-        state_->clusterNodesEnded += node.Ended();
-    };
-    std::vector<std::thread> workers;
-    const std::size_t workerCount = std::min<std::size_t>(threads, concurrent.size());
-    for (std::size_t t = 0; t < workerCount; ++t) {
-        workers.emplace_back(work);
-    }
-    const std::size_t nodeCount = std::min<std::size_t>(clusterNodes, offloaded.size());
-    for (std::size_t n = 1; n <= nodeCount; ++n) {
-        workers.emplace_back(offload, static_cast<int>(n));
-    }
-    for (std::size_t index : onMainThread) {
-        evaluate(index, nullptr);
-    }
-    for (std::thread& worker : workers) {
-        worker.join();
-    }
 }
 
 } // namespace xlhost
