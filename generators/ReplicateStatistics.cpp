@@ -5,8 +5,6 @@
 #include <stdexcept>
 #include <string>
 
-namespace {
-
 // Neumaier's compensated sum: the error of each addition is carried on, so
 // the sum is as accurate as if it were rounded once, whatever the count.
 double CompensatedSum(const double* first, std::size_t count, double shift) {
@@ -34,8 +32,6 @@ int ScaleExponent(const std::vector<double>& values) {
         std::frexp(largest, &exponent);
     return exponent;
 }
-
-} // namespace
 
 // Values in a sheet sit far from zero (prices near 1e4, notionals near 1e12)
 // while their spread is small: summed as they stand, the digits the error bar

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 // The error bar of randomised quasi-Monte Carlo: R independent randomisations
@@ -15,3 +16,12 @@ struct ReplicateSummary {
 // std::invalid_argument for R below 2 (one block has no spread), for no
 // values, and for a count of values that R does not divide.
 ReplicateSummary SummariseReplicates(const std::vector<double>& values, int replicates);
+
+// The sum of first[0] - shift ... first[count - 1] - shift, compensated
+// (Neumaier): as accurate as if it were rounded once, whatever the count.
+double CompensatedSum(const double* first, std::size_t count, double shift);
+
+// The exponent e of the largest magnitude among the values (0 for none or
+// for an infinity): scaled by 2^-e, they lie within (-1, 1), where no
+// difference, sum of a block or square of a spread can overflow.
+int ScaleExponent(const std::vector<double>& values);

@@ -1,0 +1,51 @@
+#include "SensitivityDesign.h"
+
+#include "ScrambledSobol.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <stdexcept>
+#include <string>
+
+void RequireValidSensitivityDesign(int d, int n, std::uint32_t start) {
+    RequireValidScrambledArguments(d, n, start);
+    if (d > MostSensitivityInputs)
+        throw std::invalid_argument("d must be at most " + std::to_string(MostSensitivityInputs) +
+                                    ": A and B take 2d of the 16384 Sobol dimensions");
+    const std::uint64_t rows = static_cast<std::uint64_t>(n) * (d + 2);
+    if (rows > static_cast<std::uint64_t>(std::numeric_limits<int>::max()))
+        throw std::invalid_argument("n x (d + 2) = " + std::to_string(rows) +
+                                    " rows, more than a result holds");
+}
+
+// The 2d-dimensional points are made once and their columns copied: a Sobol
+// coordinate costs its scramble, a copy almost nothing, so the design costs
+// little more than the 2n x d coordinates of A and B, not the n(d + 2) x d
+// of its cells.
+DoubleMatrix SensitivityDesign(int d, int n, std::uint32_t seed, std::uint32_t start,
+                               const InterruptionCheck& interrupted) {
+    RequireValidSensitivityDesign(d, n, start);
+    const unsigned long rows = static_cast<unsigned long>(n) * (d + 2);
+    if (n == 0 || d == 0)
+        return DoubleMatrix(rows, d);
+    const DoubleMatrix halves = ScrambledSobolPoints(2 * d, n, seed, start, interrupted);
+    DoubleMatrix design = DoubleMatrix::ForOverwrite(rows, d);
+    const int rowsBetweenChecks = RowsBetweenChecks(d);
+    for (int block = 0; block < d + 2; ++block) {
+        // A copies the first half, B the second and AB_i the first but for
+        // its column i, which comes from B.
+        const int from = block == 1 ? d : 0;
+        const int mixed = block - 2;
+        for (int k = 0; k < n; ++k) {
+            if (k % rowsBetweenChecks == 0)
+                StopIfInterrupted(interrupted);
+            const double* point = halves[k];
+            double* row = design[static_cast<unsigned long>(block) * n + k];
+            std::copy(point + from, point + from + d, row);
+            if (mixed >= 0)
+                row[mixed] = point[d + mixed];
+        }
+    }
+    return design;
+}
