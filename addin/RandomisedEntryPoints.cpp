@@ -10,6 +10,7 @@
 // columns from Excel 2007 on, 255 before.
 #include "RandomisedEntryPoints.h"
 #include "ResultMemory.h"
+#include "SummaryArguments.h"
 #include "WholeNumberArgument.h"
 
 #include "xlw/WorksheetCall.h"
@@ -37,7 +38,9 @@
 #include <string>
 #include <vector>
 
+using tesserine::AlphaOf;
 using tesserine::ColumnCountArgument;
+using tesserine::ColumnOfNumbers;
 using tesserine::CountArgument;
 using tesserine::ReplicateCountArgument;
 using tesserine::UnsignedArgument;
@@ -253,7 +256,7 @@ XLW_EXPORT void* XLW_STDCALL xlrnd_Lattice(double d, double n, double seed, doub
     });
 }
 
-namespace {
+namespace tesserine {
 
 // One column of numbers, from a range or an array such as a spill's A1#.
 std::vector<double> ColumnOfNumbers(const XlfOper& values) {
@@ -282,7 +285,7 @@ std::optional<double> AlphaOf(const XlfOper& alpha) {
     return value;
 }
 
-} // namespace
+} // namespace tesserine
 
 XLW_EXPORT void* XLW_STDCALL xlrnd_ReplicateStats(xlw::ValueArgument values, double replicates,
                                                   xlw::ValueArgument alpha) {

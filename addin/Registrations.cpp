@@ -4,6 +4,7 @@
 // first, through Excel4 as they always were, then the randomised ones, which
 // alone are thread-safe and cluster-safe.
 #include "RandomisedEntryPoints.h"
+#include "SensitivityEntryPoints.h"
 
 #include "xlw/AddInName.h"
 #include "xlw/FunctionRegistrar.h"
@@ -172,5 +173,33 @@ const WorksheetFunction<xlrnd_Lattice> lattice(
     " generates n points of a randomly shifted rank-1 lattice (Kuo's extensible vector) for d "
     "dimensions from point start on, in radical-inverse order; each seed gives another shift ",
     Category, LatticeArguments, Randomised);
+
+const ArgumentHelp SensitivityDesignArguments[] = {
+    {"d", " number of inputs of the model, at most 8192 (255 before Excel 2007) "},
+    {"n", " rows of A, of B and of each AB_i: a power of two such as 4096 "},
+    {"seed", " scrambling seed, a whole number from 0 to 4294967295 (0 if omitted) "},
+    {"start", " index of the first Sobol point, 0 for the first (0 if omitted) "},
+    {"replicates", " number of independent designs, one block of n x (d + 2) rows each, the "
+                   "design r from seed + r (1 if omitted) "}};
+const WorksheetFunction<xlrnd_SensitivityDesign> sensitivityDesign(
+    "xlrnd_SensitivityDesign", "rnd_SensitivityDesign",
+    " Saltelli's design for Sobol' indices: the rows of A, B and AB_1 ... AB_d, n each, from "
+    "2d-dimensional scrambled Sobol points; fill the model down beside them ",
+    Category, SensitivityDesignArguments, Randomised);
+
+const ArgumentHelp SensitivityIndicesArguments[] = {
+    {"values", " the model's outputs on the design's rows, in order: one column of replicates x "
+               "n x (d + 2) numbers "},
+    {"d", " number of inputs, as given to rnd_SensitivityDesign "},
+    {"replicates", " number of designs, as given to rnd_SensitivityDesign; with 1 (or omitted) "
+                   "the standard errors show #N/A "},
+    {"alpha", " 0.01 adds the half-widths of the 99% Student-t intervals of S_i and ST_i, and "
+              "so on (none if omitted) "}};
+const WorksheetFunction<xlrnd_SensitivityIndices> sensitivityIndices(
+    "xlrnd_SensitivityIndices", "rnd_SensitivityIndices",
+    " Sobol' indices from the outputs on rnd_SensitivityDesign's rows, one row per input: first-"
+    "order S_i, its standard error, total ST_i, its standard error; with alpha their intervals' "
+    "half-widths ",
+    Category, SensitivityIndicesArguments, Randomised);
 
 } // namespace

@@ -70,6 +70,9 @@ public:
     // The most columns an array of that width holds under the running record
     // kind: 255, or 16384 for the sheet's width under Excel 12 records.
     static std::size_t MaxArrayColumns(ArrayWidth width);
+    // The most rows an array holds under the running record kind: 65535
+    // under Excel 4 records, the sheet's 1048576 under Excel 12 records.
+    static std::size_t MaxArrayRows();
     // The number of cells, which RequireMatrixFits leaves alone: an array's
     // records come from one piece of temporary memory of at most 4294967295
     // bytes (134217727 XLOPER12s). Throws std::runtime_error naming the

@@ -16,9 +16,6 @@ namespace xlw {
 
 namespace {
 
-// An Excel 4 array's counts are 16-bit: a larger count would reach Excel cut
-// to its low bits, as a different, smaller array.
-constexpr std::size_t MaxArrayCount = 65535;
 constexpr std::size_t MaxStringBytes = 254;
 constexpr std::size_t MaxWideStringBytes = 255;
 // The sheet of Excel 4: an XLREF's 16-bit rows and 8-bit columns reach every cell of it.
@@ -32,7 +29,7 @@ bool OnGrid(const XlfRangeRef& range) {
 }
 
 void RequireArrayCount(std::size_t count, const char* what) {
-    if (count > MaxArrayCount)
+    if (count > Excel4ArrayCount)
         throw std::runtime_error("an Excel 4 array holds at most 65535 " + std::string(what) +
                                  "; " + std::to_string(count) + " were asked for");
 }

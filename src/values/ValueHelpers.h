@@ -59,6 +59,9 @@ constexpr std::size_t Excel12SheetColumns = 16384;
 // An array result spills into the sheet, so it can be no taller than the
 // sheet: Excel shows #SPILL! for one that runs over its edge.
 constexpr std::size_t Excel12SheetRows = 1048576;
+// An Excel 4 array's counts are 16-bit: a larger count would reach Excel cut
+// to its low bits, as a different, smaller array.
+constexpr std::size_t Excel4ArrayCount = 65535;
 
 // std::runtime_error for more than maxColumns, so that no column is dropped
 // without a word.

@@ -203,6 +203,10 @@ std::size_t XlfOper::MaxArrayColumns(ArrayWidth width) {
     return width == ArrayWidth::SheetWidth ? Impl().SheetColumns() : ClassicArrayColumns;
 }
 
+std::size_t XlfOper::MaxArrayRows() {
+    return XlfExcel::Get().IsExcel12() ? Excel12SheetRows : Excel4ArrayCount;
+}
+
 void XlfOper::RequireCellCountFits(std::size_t rows, std::size_t columns) {
     RequireArrayCells(rows, columns,
                       XlfExcel::Get().IsExcel12() ? sizeof(XLOPER12) : sizeof(XLOPER));

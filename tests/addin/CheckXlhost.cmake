@@ -40,7 +40,8 @@ set(expected_registered
   "rnd_ScrambledNormalRNs: register id 8" "rnd_BrownianPaths: register id 9"
   "rnd_ReplicateStats: register id 10" "rnd_ScrambledHalton: register id 11"
   "rnd_Discrepancy: register id 12" "rnd_CorrelatedPaths: register id 13"
-  "rnd_Lattice: register id 14")
+  "rnd_Lattice: register id 14" "rnd_SensitivityDesign: register id 15"
+  "rnd_SensitivityIndices: register id 16")
 list(LENGTH expected_registered function_count)
 if(NOT registered STREQUAL expected_registered)
   message(FATAL_ERROR "--list showed\n${registered}\ninstead of\n${expected_registered}")

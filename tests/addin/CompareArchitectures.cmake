@@ -32,6 +32,7 @@ set(formulas
   "rnd_CorrelatedPaths(4, 10, 1, A1:C3, 9, 0, 1, \"cholesky\")"
   "rnd_CorrelatedPaths(3, 5, 1, 1, 11)" "rnd_ReplicateStats(A1:A3, 3, 0.05)"
   "rnd_Lattice(3, 4, 7)" "rnd_Lattice(12, 40, 99, 1000, 2, \"baker\")"
+  "rnd_SensitivityDesign(3, 16, 7, 5, 2)" "rnd_SensitivityDesign(9000, 1)"
   "rnd_Halton(-1, 4)")
 # One row per option: a list cannot hold the ";" between rows.
 set(cells --set A1:C1=1,0.5,0.3 --set A2:C2=0.5,1,0.4 --set A3:C3=0.3,0.4,1)

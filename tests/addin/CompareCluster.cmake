@@ -25,6 +25,7 @@ set(formulas
   "rnd_CorrelatedPaths(4, 10, 1, A1:C3, 9, 0, 1, \"cholesky\")"
   "rnd_CorrelatedPaths(3, 5, 1, A1:B3, 1)" "rnd_CorrelatedPaths(3, 5, 1, A1:C3, 1, 0, 1, \"qr\")"
   "rnd_Lattice(3, 4, 7)" "rnd_Lattice(12, 40, 99, 1000, 2, \"baker\")"
+  "rnd_SensitivityDesign(3, 16, 7, 5, 2)" "rnd_SensitivityDesign(9000, 1)"
   "rnd_Lattice(3, 1048577)"
   "rnd_ReplicateStats(D1:D8, 4)" "rnd_ReplicateStats(D1:D8, 2, 0.05)"
   "rnd_ReplicateStats(A1:B3, 3)" "rnd_ReplicateStats(E1:E4, 2)"

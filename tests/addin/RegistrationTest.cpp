@@ -147,6 +147,33 @@ const ExpectedRegistration Functions[] = {
       " index of the first point, 0 for the first (0 if omitted) . ", ReplicatesHelp,
       " \"none\" (if omitted) or \"baker\", the tent map 1 - |2x - 1| . "},
      true},
+    {"xlrnd_SensitivityDesign",
+     "BBBBB",
+     "rnd_SensitivityDesign",
+     "d, n, seed, start, replicates",
+     " Saltelli's design for Sobol' indices: the rows of A, B and AB_1 ... AB_d, n each, from "
+     "2d-dimensional scrambled Sobol points; fill the model down beside them ",
+     {" number of inputs of the model, at most 8192 (255 before Excel 2007) . ",
+      " rows of A, of B and of each AB_i: a power of two such as 4096 . ", SeedHelp,
+      " index of the first Sobol point, 0 for the first (0 if omitted) . ",
+      " number of independent designs, one block of n x (d + 2) rows each, the design r from "
+      "seed + r (1 if omitted) . "},
+     true},
+    {"xlrnd_SensitivityIndices",
+     "VBBV",
+     "rnd_SensitivityIndices",
+     "values, d, replicates, alpha",
+     " Sobol' indices from the outputs on rnd_SensitivityDesign's rows, one row per input: "
+     "first-order S_i, its standard error, total ST_i, its standard error; with alpha their "
+     "intervals' half-widths ",
+     {" the model's outputs on the design's rows, in order: one column of replicates x n x (d + "
+      "2) numbers . ",
+      " number of inputs, as given to rnd_SensitivityDesign . ",
+      " number of designs, as given to rnd_SensitivityDesign; with 1 (or omitted) the standard "
+      "errors show #N/A . ",
+      " 0.01 adds the half-widths of the 99% Student-t intervals of S_i and ST_i, and so on "
+      "(none if omitted) . "},
+     true},
 };
 
 int ExcelMajorVersion() {
