@@ -12,11 +12,13 @@
 namespace {
 
 // The n outputs of each block of a replicate: the count must split into R
-// replicates of d + 2 blocks of n >= 1.
+// replicates of d + 2 blocks of n >= 1. A count that does not is most often
+// a row short or over, so the text names the nearest count that would.
 std::size_t BlockLength(std::size_t count, int d, int replicates) {
     const std::uint64_t blocks = static_cast<std::uint64_t>(replicates) * (d + 2);
     if (count == 0 || count % blocks != 0) {
-        const std::uint64_t nearest = std::max<std::uint64_t>(1, count / blocks) * blocks;
+        const std::uint64_t nearest =
+            std::max<std::uint64_t>(1, (count + blocks / 2) / blocks) * blocks;
         throw std::invalid_argument("values must hold replicates x n x (d + 2) numbers, " +
                                     std::to_string(replicates) + " x n x " + std::to_string(d + 2) +
                                     " for some n, such as " + std::to_string(nearest) +

@@ -98,7 +98,7 @@ TEST(SensitivityFunctions, SayWhatIsWrongBeforeComputing) {
          "replicates must not be negative"},
         {"rnd_SensitivityIndices",
          {Column(11), Number(1), Number(2)},
-         "values must hold replicates x n x (d + 2) numbers, 2 x n x 3 for some n, such as 6; it "
+         "values must hold replicates x n x (d + 2) numbers, 2 x n x 3 for some n, such as 12; it "
          "holds 11"},
         {"rnd_SensitivityIndices",
          {Column(5), Number(1), Number(2)},
