@@ -101,7 +101,7 @@ int main() {
                         mcError / error, mcError / error >= 5 ? "holds" : "missed");
         }
     std::printf("(std err and Monte Carlo: the standard errors of the mean of %d replicates, "
-                "from their spread; each ratio is itself uncertain by about a third)\n\n",
+                "from their spread; each ratio is itself uncertain by about a quarter)\n\n",
                 Replicates);
 
     const struct { int d, n; } sizes[] = {{3, 65536}, {10, 16384}, {100, 1024}};
