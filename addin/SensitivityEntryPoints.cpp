@@ -95,13 +95,13 @@ XLW_EXPORT void* XLW_STDCALL xlrnd_SensitivityDesign(double d, double n, double 
 
 namespace {
 
-// The inputs the outputs came from: 1 to as many as a design can have.
+// The inputs the outputs came from: 1 to as many as a design can have, a
+// whole number (NaN fails every comparison).
 int IndexInputCount(double d) {
-    const int inputs = CountArgument(d, "d");
-    if (inputs < 1 || inputs > MostSensitivityInputs)
+    if (!(d >= 1 && d <= MostSensitivityInputs && d == std::trunc(d)))
         throw std::invalid_argument("d must be a whole number from 1 to " +
                                     std::to_string(MostSensitivityInputs));
-    return inputs;
+    return static_cast<int>(d);
 }
 
 // A standard error or an interval that one replicate cannot give: #N/A, as
