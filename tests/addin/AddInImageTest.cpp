@@ -74,6 +74,8 @@ TEST(AddInImage, ExportsExcelsEntryPointsUndecorated) {
                                             "xlrnd_ReplicateStats",
                                             "xlrnd_ScrambledHalton",
                                             "xlrnd_ScrambledSobol",
+                                            "xlrnd_SensitivityDesign",
+                                            "xlrnd_SensitivityIndices",
                                             "xlrnd_Sobol"};
     EXPECT_EQ(exported, expected);
     // The module names itself after its file.
