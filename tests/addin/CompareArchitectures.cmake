@@ -60,7 +60,7 @@ foreach(version 11.0 12.0)
   # compare equal without meaning.
   math(EXPR expected
        "8 + 64 + 4 + 50 + 4 + 60 + 4 + 4 + 100 + 4 + 100 + 4 + 40 + 4 + 30 + 3 + 20 + 40 + 10 + 5
-        + 1 + 4 + 80 + 1")
+        + 1 + 4 + 80 + 1 + 160 + 1")
   string(REGEX MATCHALL "\n" lines "${output32}")
   list(LENGTH lines count)
   if(NOT count EQUAL expected)
