@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <vector>
 
 // The error bar of randomised quasi-Monte Carlo: R independent randomisations
@@ -15,3 +16,19 @@ struct ReplicateSummary {
 // std::invalid_argument for R below 2 (one block has no spread), for no
 // values, and for a count of values that R does not divide.
 ReplicateSummary SummariseReplicates(const std::vector<double>& values, int replicates);
+
+// Throws as SummariseReplicates does for `count` values in R blocks.
+void RequireReplicateBlocks(std::size_t count, int replicates);
+
+// The block means of one column in a frame of their own, where the digits of
+// their spread survive values far from zero: block mean r is
+// 2^exponent * (shift + shifted[r]), and `mean` is the mean of `shifted`.
+struct ScaledBlockMeans {
+    int exponent;
+    double shift;
+    std::vector<double> shifted;
+    double mean;
+};
+
+// For values that RequireReplicateBlocks accepts.
+ScaledBlockMeans BlockMeansOf(const std::vector<double>& values, int replicates);
