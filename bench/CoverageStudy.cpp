@@ -124,15 +124,20 @@ Problem Call() {
             }};
 }
 
-// The README's basket: three assets, spot 100 each, weights 1/3,
-// volatilities 0.2, 0.25, 0.3, correlations 0.5, 0.3, 0.4, rate 3%, one year,
-// strike 100; paths from rnd_CorrelatedPaths' construction with "pca".
-Payoffs BasketPayoffs() {
+DoubleMatrix BasketCorrelation() {
     DoubleMatrix correlation(3, 3);
     const double rows[3][3] = {{1, 0.5, 0.3}, {0.5, 1, 0.4}, {0.3, 0.4, 1}};
     for (int i = 0; i < 3; ++i)
         for (int j = 0; j < 3; ++j)
             correlation(i, j) = rows[i][j];
+    return correlation;
+}
+
+// The README's basket: three assets, spot 100 each, weights 1/3,
+// volatilities 0.2, 0.25, 0.3, correlations 0.5, 0.3, 0.4, rate 3%, one year,
+// strike 100; paths from rnd_CorrelatedPaths' construction with "pca".
+Payoffs BasketPayoffs() {
+    const DoubleMatrix correlation = BasketCorrelation();
     const DoubleMatrix factor = CorrelationFactor(correlation, CheckedCorrelation(correlation),
                                                   FactorMethod::PrincipalComponents);
     return [factor](int n, std::uint32_t seed) {
@@ -156,11 +161,7 @@ Payoffs BasketPayoffs() {
 }
 
 double GeometricBasketPrice() {
-    DoubleMatrix correlation(3, 3);
-    const double rows[3][3] = {{1, 0.5, 0.3}, {0.5, 1, 0.4}, {0.3, 0.4, 1}};
-    for (int i = 0; i < 3; ++i)
-        for (int j = 0; j < 3; ++j)
-            correlation(i, j) = rows[i][j];
+    const DoubleMatrix correlation = BasketCorrelation();
     const LogNormalMoments g = GeometricAverage({100, 100, 100}, {1.0 / 3, 1.0 / 3, 1.0 / 3},
                                                 {0.2, 0.25, 0.3}, correlation, 0.03, 1.0);
     return BlackCall(std::exp(-0.03), g.mean, 100, g.logVariance);
