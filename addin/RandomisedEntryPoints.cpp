@@ -18,6 +18,7 @@
 #include "xlw/XlfOper.h"
 
 #include "BrownianPaths.h"
+#include "ControlVariates.h"
 #include "CorrelatedPaths.h"
 #include "CorrelationFactor.h"
 #include "Discrepancy.h"
@@ -274,7 +275,7 @@ std::vector<double> ColumnOfNumbers(const XlfOper& values) {
     return numbers;
 }
 
-// Omitted or empty: no interval. Otherwise a number, checked with the rest.
+// Omitted or empty: no interval. Otherwise a number between 1e-300 and 1.
 std::optional<double> AlphaOf(const XlfOper& alpha) {
     if (Omitted(alpha))
         return std::nullopt;
@@ -282,24 +283,83 @@ std::optional<double> AlphaOf(const XlfOper& alpha) {
     double value = 0.0;
     if (type != xltypeNum || alpha.ConvertToDouble(value) != 0)
         throw std::invalid_argument(AlphaRequirement);
+    RequireValidAlpha(value);
     return value;
 }
 
 } // namespace tesserine
 
+namespace {
+
+// q columns of numbers, as many rows as the values, checked for their shape
+// before their cells.
+DoubleMatrix ControlsOf(const XlfOper& controls, std::size_t values) {
+    const xlw::CellMatrix cells = controls.GetCellMatrix("controls");
+    RequireControlShape(values, cells.RowCount(), cells.ColumnCount());
+    return NumbersOf(cells, "controls");
+}
+
+// One row or one column of numbers.
+std::vector<double> ControlMeansOf(const XlfOper& means) {
+    const xlw::CellMatrix cells = means.GetCellMatrix("control_means");
+    if (cells.RowCount() != 1 && cells.ColumnCount() != 1)
+        throw std::invalid_argument("control_means must be one row or one column of numbers, not " +
+                                    ShapeText(cells.RowCount(), cells.ColumnCount()));
+    std::vector<double> numbers;
+    for (unsigned long i = 0; i < cells.RowCount(); ++i)
+        for (unsigned long j = 0; j < cells.ColumnCount(); ++j) {
+            if (!cells(i, j).IsNumberCell())
+                throw std::invalid_argument("control_means must all be numbers: number " +
+                                            std::to_string(numbers.size() + 1) + " is not");
+            numbers.push_back(cells(i, j).GetNumber());
+        }
+    return numbers;
+}
+
+struct Row {
+    double estimate, standardError;
+    int replicates, degreesOfFreedom;
+};
+
+// Every argument is read and checked before a sum is taken; without controls
+// the row is the plain one.
+Row ReplicateRow(const std::vector<double>& values, int replicates, const XlfOper& controls,
+                 const XlfOper& means) {
+    const bool withControls = !Omitted(controls);
+    if (withControls == Omitted(means))
+        throw std::invalid_argument(
+            withControls ? "controls need control_means, the known mean of each control"
+                         : "control_means need controls, the columns whose means they are");
+    if (!withControls) {
+        const ReplicateSummary plain = SummariseReplicates(values, replicates);
+        return {plain.mean, plain.standardError, plain.replicates, plain.replicates - 1};
+    }
+    const DoubleMatrix columns = ControlsOf(controls, values.size());
+    const ControlVariateSummary fitted =
+        SummariseWithControls(values, columns, ControlMeansOf(means), replicates);
+    return {fitted.estimate, fitted.standardError, fitted.replicates, fitted.degreesOfFreedom};
+}
+
+} // namespace
+
 XLW_EXPORT void* XLW_STDCALL xlrnd_ReplicateStats(xlw::ValueArgument values, double replicates,
-                                                  xlw::ValueArgument alpha) {
+                                                  xlw::ValueArgument alpha,
+                                                  xlw::ValueArgument controls,
+                                                  xlw::ValueArgument control_means) {
     return ThreadSafeWorksheetCall([=] {
         const std::vector<double> numbers = ColumnOfNumbers(XlfOper(values));
-        const ReplicateSummary summary =
-            SummariseReplicates(numbers, CountArgument(replicates, "replicates"));
+        const int blocks = CountArgument(replicates, "replicates");
+        RequireReplicateBlocks(numbers.size(), blocks);
         const std::optional<double> level = AlphaOf(XlfOper(alpha));
+        const Row summary =
+            ReplicateRow(numbers, blocks, XlfOper(controls), XlfOper(control_means));
         DoubleMatrix row(1, level ? 4 : 3);
-        row(0, 0) = summary.mean;
+        row(0, 0) = summary.estimate;
         row(0, 1) = summary.standardError;
         row(0, 2) = summary.replicates;
         if (level)
-            row(0, 3) = StudentHalfWidth(summary.standardError, summary.replicates, *level);
+            row(0, 3) = StudentHalfWidthWithDegrees(summary.standardError, summary.degreesOfFreedom,
+                                                    *level);
         return XlfOper(row);
     });
 }

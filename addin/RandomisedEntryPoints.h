@@ -21,5 +21,7 @@ XLW_EXPORT void* XLW_STDCALL xlrnd_CorrelatedPaths(double steps, double n, doubl
 XLW_EXPORT void* XLW_STDCALL xlrnd_Lattice(double d, double n, double seed, double start,
                                            double replicates, xlw::ValueArgument transform);
 XLW_EXPORT void* XLW_STDCALL xlrnd_ReplicateStats(xlw::ValueArgument values, double replicates,
-                                                  xlw::ValueArgument alpha);
+                                                  xlw::ValueArgument alpha,
+                                                  xlw::ValueArgument controls,
+                                                  xlw::ValueArgument control_means);
 XLW_EXPORT void* XLW_STDCALL xlrnd_Discrepancy(xlw::ValueArgument points, xlw::ValueArgument kind);

@@ -91,7 +91,11 @@ const ArgumentHelp ReplicateStatsArguments[] = {
      " one column of R blocks of n numbers, such as the spill A1# of a replicated result "},
     {"replicates", " R, the number of blocks, at least 2 "},
     {"alpha",
-     " 0.05 adds the half-width of the 95% Student-t interval, and so on (none if omitted) "}};
+     " 0.05 adds the half-width of the 95% Student-t interval, and so on (none if omitted) "},
+    {"controls",
+     " 1 to 8 columns beside values of quantities with known means, such as a geometric "
+     "basket's payoffs (none if omitted) "},
+    {"control_means", " the known mean of each column of controls, in a row or a column "}};
 
 const ArgumentHelp DiscrepancyArguments[] = {
     {"points", " n rows of d coordinates in [0, 1] "},
@@ -148,7 +152,8 @@ const WorksheetFunction<xlrnd_BrownianPaths> brownianPaths(
 const WorksheetFunction<xlrnd_ReplicateStats> replicateStats(
     "xlrnd_ReplicateStats", "rnd_ReplicateStats",
     " the mean of the R block means of values, its standard error and R, in one row; with alpha "
-    "the half-width of the two-sided 1 - alpha interval too ",
+    "the half-width of the two-sided 1 - alpha interval too; with controls the control-variate "
+    "estimate ",
     Category, ReplicateStatsArguments, Randomised);
 
 const WorksheetFunction<xlrnd_ScrambledHalton> scrambledHalton(

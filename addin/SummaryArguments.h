@@ -14,8 +14,8 @@ namespace tesserine {
 // no number ("values must all be numbers: row 7 is not").
 std::vector<double> ColumnOfNumbers(const xlw::XlfOper& values);
 
-// Omitted or an empty cell: none. A number otherwise, checked where it is
-// used; anything else throws AlphaRequirement.
+// Omitted or an empty cell: none. Otherwise a number between 1e-300 and 1;
+// anything else throws AlphaRequirement.
 std::optional<double> AlphaOf(const xlw::XlfOper& alpha);
 
 } // namespace tesserine

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 // Neumaier's compensated sum: the error of each addition is carried on, so
 // the sum is as accurate as if it were rounded once, whatever the count.
@@ -33,6 +34,17 @@ int ScaleExponent(const std::vector<double>& values) {
     return exponent;
 }
 
+void RequireReplicateBlocks(std::size_t count, int replicates) {
+    if (replicates < 2)
+        throw std::invalid_argument(
+            "replicates must be at least 2: the spread of one block is no error bar");
+    if (count == 0)
+        throw std::invalid_argument("values holds no numbers");
+    if (count % static_cast<std::size_t>(replicates) != 0)
+        throw std::invalid_argument("the " + std::to_string(count) + " values do not split into " +
+                                    std::to_string(replicates) + " blocks of equal length");
+}
+
 // Values in a sheet sit far from zero (prices near 1e4, notionals near 1e12)
 // while their spread is small: summed as they stand, the digits the error bar
 // is made of are rounded away. Every value is first taken relative to the
@@ -41,17 +53,8 @@ int ScaleExponent(const std::vector<double>& values) {
 // in that shifted frame, so the result keeps the precision of the spread.
 // Near the largest doubles the shift itself would overflow (1e308 - -1e308),
 // so all of it happens in the scaled frame, and only the results go back.
-ReplicateSummary SummariseReplicates(const std::vector<double>& values, int replicates) {
-    if (replicates < 2)
-        throw std::invalid_argument(
-            "replicates must be at least 2: the spread of one block is no error bar");
-    if (values.empty())
-        throw std::invalid_argument("values holds no numbers");
+ScaledBlockMeans BlockMeansOf(const std::vector<double>& values, int replicates) {
     const std::size_t blocks = static_cast<std::size_t>(replicates);
-    if (values.size() % blocks != 0)
-        throw std::invalid_argument("the " + std::to_string(values.size()) +
-                                    " values do not split into " + std::to_string(replicates) +
-                                    " blocks of equal length");
     const std::size_t length = values.size() / blocks;
     const int exponent = ScaleExponent(values);
     std::vector<double> scaled(values.size());
@@ -64,10 +67,17 @@ ReplicateSummary SummariseReplicates(const std::vector<double>& values, int repl
             CompensatedSum(scaled.data() + r * length, length, shift) / static_cast<double>(length);
     const double shiftedMean =
         CompensatedSum(shiftedMeans.data(), blocks, 0.0) / static_cast<double>(blocks);
+    return {exponent, shift, std::move(shiftedMeans), shiftedMean};
+}
+
+ReplicateSummary SummariseReplicates(const std::vector<double>& values, int replicates) {
+    RequireReplicateBlocks(values.size(), replicates);
+    const ScaledBlockMeans means = BlockMeansOf(values, replicates);
     double squares = 0.0;
-    for (double blockMean : shiftedMeans)
-        squares += (blockMean - shiftedMean) * (blockMean - shiftedMean);
-    const double variance = squares / static_cast<double>(blocks - 1);
-    return {std::ldexp(shift + shiftedMean, exponent),
-            std::ldexp(std::sqrt(variance / static_cast<double>(blocks)), exponent), replicates};
+    for (double blockMean : means.shifted)
+        squares += (blockMean - means.mean) * (blockMean - means.mean);
+    const double variance = squares / static_cast<double>(replicates - 1);
+    return {std::ldexp(means.shift + means.mean, means.exponent),
+            std::ldexp(std::sqrt(variance / static_cast<double>(replicates)), means.exponent),
+            replicates};
 }

@@ -25,3 +25,19 @@ double CompensatedSum(const double* first, std::size_t count, double shift);
 // for an infinity): scaled by 2^-e, they lie within (-1, 1), where no
 // difference, sum of a block or square of a spread can overflow.
 int ScaleExponent(const std::vector<double>& values);
+
+// Throws as SummariseReplicates does for `count` values in R blocks.
+void RequireReplicateBlocks(std::size_t count, int replicates);
+
+// The block means of one column in a frame of their own, where the digits of
+// their spread survive values far from zero: block mean r is
+// 2^exponent * (shift + shifted[r]), and `mean` is the mean of `shifted`.
+struct ScaledBlockMeans {
+    int exponent;
+    double shift;
+    std::vector<double> shifted;
+    double mean;
+};
+
+// For values that RequireReplicateBlocks accepts.
+ScaledBlockMeans BlockMeansOf(const std::vector<double>& values, int replicates);

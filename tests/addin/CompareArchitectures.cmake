@@ -31,6 +31,7 @@ set(formulas
   "rnd_CorrelatedPaths(8, 20, 2.5, A1:C3, 7, 3, 2)"
   "rnd_CorrelatedPaths(4, 10, 1, A1:C3, 9, 0, 1, \"cholesky\")"
   "rnd_CorrelatedPaths(3, 5, 1, 1, 11)" "rnd_ReplicateStats(A1:A3, 3, 0.05)"
+  "rnd_ReplicateStats(A1:A3, 3, 0.05, B1:B3, 0.6)"
   "rnd_Lattice(3, 4, 7)" "rnd_Lattice(12, 40, 99, 1000, 2, \"baker\")"
   "rnd_SensitivityDesign(3, 16, 7, 5, 2)" "rnd_SensitivityDesign(9000, 1)"
   "rnd_Halton(-1, 4)")
@@ -60,7 +61,7 @@ foreach(version 11.0 12.0)
   # compare equal without meaning.
   math(EXPR expected
        "8 + 64 + 4 + 50 + 4 + 60 + 4 + 4 + 100 + 4 + 100 + 4 + 40 + 4 + 30 + 3 + 20 + 40 + 10 + 5
-        + 1 + 4 + 80 + 1 + 160 + 1")
+        + 1 + 1 + 4 + 80 + 160 + 1 + 1")
   string(REGEX MATCHALL "\n" lines "${output32}")
   list(LENGTH lines count)
   if(NOT count EQUAL expected)

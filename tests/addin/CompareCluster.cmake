@@ -10,7 +10,7 @@ cmake_minimum_required(VERSION 3.25)
 # Shapes, seeds, starts and replicates of each function, the dimensions
 # beyond 255 that read param.txt and key the Halton permutations, the
 # correlated paths by both methods, the statistics with and without an
-# interval, and refusals, whose text must match too. One result, of 20,000
+# interval and a control, and refusals, whose text must match too. One result, of 20,000
 # numbers, is large enough to come back through the node's shared section.
 set(formulas
   "rnd_ScrambledSobol(3, 4, 7)" "rnd_ScrambledSobol(12, 40, 99, 1000, 3)"
@@ -29,17 +29,19 @@ set(formulas
   "rnd_Lattice(3, 1048577)"
   "rnd_ReplicateStats(D1:D8, 4)" "rnd_ReplicateStats(D1:D8, 2, 0.05)"
   "rnd_ReplicateStats(A1:B3, 3)" "rnd_ReplicateStats(E1:E4, 2)"
+  "rnd_ReplicateStats(D1:D8, 4, 0.05, H1:H8, 3)" "rnd_ReplicateStats(D1:D8, 4, 0.05, H1:H8)"
   "rnd_Discrepancy(F1:G4)" "rnd_Discrepancy(F1:G4, \"L2-star\")"
   "rnd_Discrepancy(F1:G4, \"nearest\")")
 # A correlation in A1:C3, replicate values 1, 2, 4, ... 128 in D1:D8, a
-# column with a text in E1:E4, points in F1:G4. One option per row: a list
+# column with a text in E1:E4, points in F1:G4, a control in H1:H8. One option per row: a list
 # cannot hold the ";" between rows.
 set(cells --set A1:C1=1,0.5,0.3 --set A2:C2=0.5,1,0.4 --set A3:C3=0.3,0.4,1
   --set F1:G1=0.1,0.2 --set F2:G2=0.6,0.9 --set F3:G3=0.35,0.45 --set F4:G4=0.85,0.7
   --set E1=1 --set E2=two --set E3=3 --set E4=4)
 foreach(row RANGE 1 8)
   math(EXPR value "1 << (${row} - 1)")
-  list(APPEND cells --set D${row}=${value})
+  math(EXPR control "${row} * ${row} % 7")
+  list(APPEND cells --set D${row}=${value} --set H${row}=${control})
 endforeach()
 
 include(${CMAKE_CURRENT_LIST_DIR}/../RunXlhost.cmake)

@@ -593,6 +593,79 @@ TEST(RandomisedFunctions, ReplicateStatsGiveTheErrorBarAndIntervalOrSayWhatIsWro
     engine.ClearSheet();
 }
 
+// Values 1, 2, 3, 4, 5, 7, 8, 8 in four blocks and the control 0, 1, 1, 2,
+// 2, 4, 3, 4 of known mean 2: estimate 409/91 and squared standard error
+// 2047/33124 by Python's fractions on the normal equations; the half-width
+// takes R - 1 - q = 2 degrees of freedom, whose quantile is (1 - alpha) /
+// sqrt(p alpha) at p = 1 - alpha / 2. The means are read from a cell, a row
+// or a column; what is missing or misshapen is named.
+TEST(RandomisedFunctions, ReplicateStatsTakeControlsFromTheSheetOrSayWhatIsWrong) {
+    using xlhost::FormulaArgument;
+    Engine& engine = Engine::Get();
+    AddInSession::Get();
+    engine.ClearSheet();
+    const double values[] = {1, 2, 3, 4, 5, 7, 8, 8}, control[] = {0, 1, 1, 2, 2, 4, 3, 4};
+    const double second[] = {1, 0, 2, 1, 1, 0, 2, 2};
+    for (int i = 0; i < 8; ++i) {
+        engine.SetCell(i, 0, Cell::Number(values[i]));
+        engine.SetCell(i, 1, Cell::Number(control[i]));
+        engine.SetCell(i, 2, Cell::Number(second[i]));
+        engine.SetCell(i, 3, Cell::Number(control[i]));
+    }
+    engine.SetCell(2, 3, Cell::Text("x"));
+    engine.SetCell(0, 4, Cell::Number(2));
+    engine.SetCell(1, 4, Cell::Number(2));
+    engine.SetCell(0, 5, Cell::Number(2));
+    engine.SetCell(2, 4, Cell::Text("2"));
+    const auto stats = [&](FormulaArgument controls, FormulaArgument means) {
+        return engine.EvaluateFormula(
+            "rnd_ReplicateStats",
+            {FormulaArgument::Reference({0, 7, 0, 0}), FormulaArgument::Literal(Cell::Number(4)),
+             FormulaArgument::Literal(Cell::Number(0.05)), controls, means});
+    };
+    const FormulaArgument controlB = FormulaArgument::Reference({0, 7, 1, 1});
+    const double quantile = 0.95 / std::sqrt(0.975 * 0.05);
+    for (const FormulaArgument& mean :
+         {FormulaArgument::Reference({0, 0, 4, 4}), FormulaArgument::Literal(Cell::Number(2))}) {
+        const Grid cells = stats(controlB, mean);
+        ASSERT_EQ(cells.columns, 4u);
+        EXPECT_NEAR(cells.At(0, 0).number, 409.0 / 91, 1e-14);
+        EXPECT_NEAR(cells.At(0, 1).number, std::sqrt(2047.0 / 33124), 1e-14);
+        EXPECT_EQ(cells.At(0, 2).number, 4);
+        EXPECT_NEAR(cells.At(0, 3).number / (quantile * cells.At(0, 1).number), 1.0, 1e-13);
+    }
+    // Two controls, B and C, their means in a column and in a row.
+    const FormulaArgument twoControls = FormulaArgument::Reference({0, 7, 1, 2});
+    const Grid column = stats(twoControls, FormulaArgument::Reference({0, 1, 4, 4}));
+    ASSERT_EQ(column.columns, 4u);
+    const Grid row = stats(twoControls, FormulaArgument::Reference({0, 0, 4, 5}));
+    for (unsigned j = 0; j < 4; ++j)
+        EXPECT_TRUE(row.At(0, j) == column.At(0, j)) << row.At(0, j).Display();
+    const struct {
+        FormulaArgument controls, means;
+        const char* text;
+    } refused[] = {
+        {controlB, FormulaArgument::Omitted(),
+         "controls need control_means, the known mean of each control"},
+        {FormulaArgument::Reference({0, 0, 6, 6}), FormulaArgument::Literal(Cell::Number(2)),
+         "control_means need controls, the columns whose means they are"},
+        {FormulaArgument::Reference({0, 6, 1, 1}), FormulaArgument::Literal(Cell::Number(2)),
+         "controls must have 8 rows, as values has, and from 1 to 8 columns, one per control: "
+         "not 7 rows and 1 column"},
+        {FormulaArgument::Reference({0, 7, 3, 3}), FormulaArgument::Literal(Cell::Number(2)),
+         "controls must all be numbers: row 3, column 1 is not"},
+        {controlB, FormulaArgument::Reference({0, 1, 4, 5}),
+         "control_means must be one row or one column of numbers, not 2 rows and 2 columns"},
+        {controlB, FormulaArgument::Reference({1, 2, 4, 4}),
+         "control_means must all be numbers: number 2 is not"},
+        {controlB, FormulaArgument::Reference({0, 1, 4, 4}),
+         "control_means must hold 1 number, one per control column, not 2"},
+    };
+    for (const auto& c : refused)
+        ExpectText(stats(c.controls, c.means), c.text);
+    engine.ClearSheet();
+}
+
 TEST(RandomisedFunctions, ScrambledHaltonIsItsGeneratorsPointsAndReplicates) {
     ExpectGrid(Evaluate("rnd_ScrambledHalton", {5, 40, 7, 3}), ScrambledHaltonPoints(5, 40, 7, 3));
     ExpectGrid(

@@ -101,14 +101,18 @@ const ExpectedRegistration Functions[] = {
       " index of the first Sobol point, 0 for the first (0 if omitted) . ", ReplicatesHelp},
      true},
     {"xlrnd_ReplicateStats",
-     "VBV",
+     "VBVVV",
      "rnd_ReplicateStats",
-     "values, replicates, alpha",
+     "values, replicates, alpha, controls, control_means",
      " the mean of the R block means of values, its standard error and R, in one row; with alpha "
-     "the half-width of the two-sided 1 - alpha interval too ",
+     "the half-width of the two-sided 1 - alpha interval too; with controls the control-variate "
+     "estimate ",
      {" one column of R blocks of n numbers, such as the spill A1# of a replicated result . ",
       " R, the number of blocks, at least 2 . ",
-      " 0.05 adds the half-width of the 95% Student-t interval, and so on (none if omitted) . "},
+      " 0.05 adds the half-width of the 95% Student-t interval, and so on (none if omitted) . ",
+      " 1 to 8 columns beside values of quantities with known means, such as a geometric "
+      "basket's payoffs (none if omitted) . ",
+      " the known mean of each column of controls, in a row or a column . "},
      true},
     {"xlrnd_ScrambledHalton", "BBBBB", "rnd_ScrambledHalton", "d, n, seed, start, replicates",
      " generates n Halton points for d dimensions from point start on, each digit randomly "

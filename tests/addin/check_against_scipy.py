@@ -1,5 +1,5 @@
-"""rnd_ReplicateStats, rnd_Discrepancy and rnd_CorrelatedPaths through xlhost
-against exact arithmetic, numpy and scipy.
+"""rnd_ReplicateStats (with and without controls), rnd_Discrepancy and
+rnd_CorrelatedPaths through xlhost against exact arithmetic, numpy and scipy.
 
 Called by ctest: check_against_scipy.py EMULATOR XLHOST ADDIN. Each
 ReplicateStats case puts R blocks of n random numbers into column A and
@@ -77,6 +77,85 @@ def column_name(index):
         index, remainder = divmod(index - 1, 26)
         name = chr(ord("A") + remainder) + name
     return name
+
+
+def fitted(means, controls, known):
+    """The control-variate estimate and its squared standard error, exactly:
+    Gauss-Jordan elimination in fractions on the normal equations of the
+    regression of the block means on the controls' centred block means."""
+    R, q = len(means), len(controls)
+    centre = [sum(c) / R for c in controls]
+    x = [[c[r] - m for c, m in zip(controls, centre)] for r in range(R)]
+    y = [m - sum(means) / R for m in means]
+    d = [m - k for m, k in zip(centre, known)]
+
+    def solve(right):
+        rows = [[sum(x[r][i] * x[r][j] for r in range(R)) for j in range(q)] + [right[i]]
+                for i in range(q)]
+        for i in range(q):
+            rows[i] = [v / rows[i][i] for v in rows[i]]
+            for k in range(q):
+                if k != i:
+                    rows[k] = [a - rows[k][i] * b for a, b in zip(rows[k], rows[i])]
+        return [row[q] for row in rows]
+
+    beta = solve([sum(x[r][i] * y[r] for r in range(R)) for i in range(q)])
+    residuals = [y[r] - sum(b * v for b, v in zip(beta, x[r])) for r in range(R)]
+    spread = sum(e * e for e in residuals) / (R - 1 - q)
+    leverage = Fraction(1, R) + sum(a * b for a, b in zip(d, solve(d)))
+    return sum(means) / R - sum(b * v for b, v in zip(beta, d)), spread * leverage
+
+
+# Control variates: (R, n, offset, q, alpha). The controls move with the
+# values plus noise of their own, and sit far from zero as the values do.
+# Expected: the exact fractions above on the values as stored; numpy's
+# least squares on the exact block means for the case of many blocks; a
+# control equal to the values leaves an error bar of exactly 0.
+for replicates, n, offset, q, alpha in [(4, 8, 0.0, 1, 0.05), (6, 16, 1e4, 2, 0.05),
+                                        (16, 16, 1e4, 2, 0.1)]:
+    values = offset + generator.standard_normal(replicates * n)
+    controls = [offset * (j + 1) + 0.5 * (values - offset) + generator.standard_normal(values.size)
+                for j in range(q)]
+    known = [offset * (j + 1) + 0.25 * j for j in range(q)]
+    rows = ";".join(",".join(repr(float(v)) for v in row)
+                    for row in numpy.column_stack([values] + controls))
+    corner = f"{column_name(q)}{values.size}"
+    means_cells = ",".join(repr(k) for k in known)
+    result = subprocess.run(
+        [emulator, xlhost, "--set", f"A1:{corner}={rows}",
+         "--set", f"Z1:{column_name(24 + q)}1={means_cells}", addin,
+         f"rnd_ReplicateStats(A1:A{values.size}, {replicates}, {alpha!r}, B1:{corner}, "
+         f"Z1:{column_name(24 + q)}1)",
+         f"rnd_ReplicateStats(A1:A{values.size}, {replicates}, {alpha!r}, A1:A{values.size}, "
+         f"{known[0]!r})"],
+        capture_output=True, text=True, check=True)
+    shown, exact_control = [[float(x) for x in row.split(",")]
+                            for row in result.stdout.replace("\r", "").split()]
+    blocks = [[sum(Fraction(float(v)) for v in column[r * n:(r + 1) * n]) / n
+               for r in range(replicates)] for column in [values] + controls]
+    estimate, squared = fitted(blocks[0], blocks[1:], [Fraction(k) for k in known])
+    expected = [float(estimate), math.sqrt(squared)]
+    if replicates >= 16:
+        design = numpy.column_stack([numpy.ones(replicates)] +
+                                    [numpy.array([float(m) for m in c]) - k
+                                     for c, k in zip(blocks[1:], known)])
+        response = numpy.array([float(m) for m in blocks[0]])
+        solution, *_ = numpy.linalg.lstsq(design, response, rcond=None)
+        residuals = response - design @ solution
+        variance = residuals @ residuals / (replicates - 1 - q)
+        expected = [solution[0],
+                    math.sqrt(variance * numpy.linalg.inv(design.T @ design)[0, 0])]
+    for name, got, want in zip(("estimate", "standard error"), shown, expected):
+        if abs(got - want) > 1e-10 * abs(want):
+            failures.append(f"{q} controls, R={replicates}: {name} {got!r}, expected {want!r}")
+    tail = t.sf(shown[3] / shown[1], replicates - 1 - q)
+    if shown[2] != replicates or abs(tail - alpha / 2) > 1e-12 * alpha / 2:
+        failures.append(f"{q} controls, R={replicates}: {shown}, upper tail {tail!r}")
+    if exact_control[1:] != [0.0, replicates, 0.0] or \
+            abs(exact_control[0] - known[0]) > 1e-15 * abs(known[0]) + 1e-15:
+        failures.append(f"the values as their own control, R={replicates}: {exact_control}")
+    print(f"R={replicates} n={n} offset={offset} q={q} alpha={alpha}: {shown}")
+
 
 
 for n, d in [(1, 1), (30, 2), (64, 5), (17, 12)]:
