@@ -1,5 +1,7 @@
 #include "ReplicateStatistics.h"
 
+#include "GeneratorArguments.h"
+
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
@@ -45,6 +47,12 @@ int ScaleExponent(const std::vector<double>& values) {
 // in that shifted frame, so the result keeps the precision of the spread.
 // Near the largest doubles the shift itself would overflow (1e308 - -1e308),
 // so all of it happens in the scaled frame, and only the results go back.
+void RequireOneColumn(unsigned long rows, unsigned long columns) {
+    if (columns != 1)
+        throw std::invalid_argument("values must be one column of numbers, not " +
+                                    ShapeText(rows, columns));
+}
+
 ReplicateSummary SummariseReplicates(const std::vector<double>& values, int replicates) {
     if (replicates < 2)
         throw std::invalid_argument(

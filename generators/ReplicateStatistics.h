@@ -11,6 +11,9 @@ struct ReplicateSummary {
     int replicates;       // R
 };
 
+// Refuses, with std::invalid_argument, values of more than one column.
+void RequireOneColumn(unsigned long rows, unsigned long columns);
+
 // `values` holds R blocks of n values each, one after another. Throws
 // std::invalid_argument for R below 2 (one block has no spread), for no
 // values, and for a count of values that R does not divide.

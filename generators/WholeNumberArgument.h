@@ -31,4 +31,13 @@ std::uint32_t UnsignedArgument(double value, const char* name);
 // CountArgument for a fraction or what is no whole number at all.
 int ReplicateCountArgument(double value);
 
+// The randomised functions' trailing three, read in their order: a seed, a
+// start and a count of replicates, checked as above.
+struct SeedArguments {
+    std::uint32_t seed;
+    std::uint32_t start;
+    int replicates;
+};
+SeedArguments SeedArgumentsOf(double seed, double start, double replicates);
+
 } // namespace tesserine

@@ -56,4 +56,10 @@ int ReplicateCountArgument(double value) {
     return count == 0 ? 1 : count;
 }
 
+SeedArguments SeedArgumentsOf(double seed, double start, double replicates) {
+    const std::uint32_t seedBits = UnsignedArgument(seed, "seed");
+    const std::uint32_t first = UnsignedArgument(start, "start");
+    return {seedBits, first, ReplicateCountArgument(replicates)};
+}
+
 } // namespace tesserine
