@@ -272,14 +272,7 @@ XLW_EXPORT void* XLW_STDCALL xlrnd_ReplicateStats(xlw::ValueArgument values, dou
         const std::vector<double> numbers = ColumnOfNumbers(XlfOper(values));
         const ReplicateSummary summary =
             SummariseReplicates(numbers, CountArgument(replicates, "replicates"));
-        const std::optional<double> level = AlphaOf(XlfOper(alpha));
-        DoubleMatrix row(1, level ? 4 : 3);
-        row(0, 0) = summary.mean;
-        row(0, 1) = summary.standardError;
-        row(0, 2) = summary.replicates;
-        if (level)
-            row(0, 3) = StudentHalfWidth(summary.standardError, summary.replicates, *level);
-        return XlfOper(row);
+        return XlfOper(ReplicateStatsRow(summary, AlphaOf(XlfOper(alpha))));
     });
 }
 

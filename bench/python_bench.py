@@ -58,8 +58,9 @@ def main(path):
         ours = module_milliseconds(d, n)
         mine = native[f"BM_ScrambledSobolPoints/d:{d}/n:{n}"]
         theirs = scipy_milliseconds(d, n)
-        print(f"  d={d:<4} n={n:<8} module {ours:8.2f} ms  native {mine:8.2f} ms  "
-              f"{verdict(ours / mine, 1.1)}")
+        # The target is set at d = 10; the others show where allocation weighs.
+        beside = verdict(ours / mine, 1.1) if d == 10 else f"ratio {ours / mine:5.2f}"
+        print(f"  d={d:<4} n={n:<8} module {ours:8.2f} ms  native {mine:8.2f} ms  {beside}")
         print(f"  {'':15} module {ours:8.2f} ms  SciPy  {theirs:8.2f} ms  "
               f"{verdict(ours / theirs, 1.0)}")
     one, two = dask_seconds(1), dask_seconds(2)

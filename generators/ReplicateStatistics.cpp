@@ -1,6 +1,7 @@
 #include "ReplicateStatistics.h"
 
 #include "GeneratorArguments.h"
+#include "StudentInterval.h"
 
 #include <algorithm>
 #include <cmath>
@@ -82,4 +83,14 @@ ReplicateSummary SummariseReplicates(const std::vector<double>& values, int repl
     const double variance = squares / static_cast<double>(blocks - 1);
     return {std::ldexp(shift + shiftedMean, exponent),
             std::ldexp(std::sqrt(variance / static_cast<double>(blocks)), exponent), replicates};
+}
+
+DoubleMatrix ReplicateStatsRow(const ReplicateSummary& summary, std::optional<double> alpha) {
+    DoubleMatrix row(1, alpha ? 4 : 3);
+    row(0, 0) = summary.mean;
+    row(0, 1) = summary.standardError;
+    row(0, 2) = summary.replicates;
+    if (alpha)
+        row(0, 3) = StudentHalfWidth(summary.standardError, summary.replicates, *alpha);
+    return row;
 }

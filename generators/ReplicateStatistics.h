@@ -1,5 +1,8 @@
 #pragma once
 
+#include "DoubleMatrix.h"
+
+#include <optional>
 #include <vector>
 
 // The error bar of randomised quasi-Monte Carlo: R independent randomisations
@@ -18,3 +21,7 @@ void RequireOneColumn(unsigned long rows, unsigned long columns);
 // std::invalid_argument for R below 2 (one block has no spread), for no
 // values, and for a count of values that R does not divide.
 ReplicateSummary SummariseReplicates(const std::vector<double>& values, int replicates);
+
+// rnd_ReplicateStats' row: the mean, the standard error and R, then, given
+// alpha, the half-width of the 1 - alpha interval (StudentHalfWidth).
+DoubleMatrix ReplicateStatsRow(const ReplicateSummary& summary, std::optional<double> alpha);

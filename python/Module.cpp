@@ -232,13 +232,7 @@ py::array ReplicateStatsArray(py::handle values, py::handle replicates, py::hand
             throw py::type_error(AlphaRequirement);
         level = NumberOf(alpha, "alpha");
     }
-    DoubleMatrix row(1, level ? 4 : 3);
-    row(0, 0) = summary.mean;
-    row(0, 1) = summary.standardError;
-    row(0, 2) = summary.replicates;
-    if (level)
-        row(0, 3) = StudentHalfWidth(summary.standardError, summary.replicates, *level);
-    return ArrayOwning(std::move(row));
+    return ArrayOwning(ReplicateStatsRow(summary, level));
 }
 
 double DiscrepancyOf(py::handle points, const std::string& kind) {

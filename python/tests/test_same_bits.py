@@ -70,15 +70,6 @@ CASES = [
 ]
 
 
-def column_name(index):
-    name = ""
-    index += 1
-    while index:
-        index, remainder = divmod(index - 1, 26)
-        name = chr(ord("A") + remainder) + name
-    return name
-
-
 def sheet_call(function, arguments, sheet):
     """The formula, with each array put into the cells of `sheet` below the
     rows used so far, as --set options."""
@@ -88,7 +79,7 @@ def sheet_call(function, arguments, sheet):
             cells = argument.reshape(len(argument), -1)
             first = sheet["rows"] + 1
             sheet["rows"] += cells.shape[0]
-            reference = f"A{first}:{column_name(cells.shape[1] - 1)}{sheet['rows']}"
+            reference = f"A{first}:{chr(ord('A') + cells.shape[1] - 1)}{sheet['rows']}"
             sheet["options"] += ["--set", reference + "=" + ";".join(
                 ",".join(repr(float(x)) for x in row) for row in cells)]
             texts.append(reference)
