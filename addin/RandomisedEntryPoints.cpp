@@ -224,8 +224,10 @@ XLW_EXPORT void* XLW_STDCALL xlrnd_Lattice(double d, double n, double seed, doub
         RequireLatticeDimensions(dimensions);
         int points = CountArgument(n, "n");
         RequireValidCounts(dimensions, points);
-        const SeedArguments seeds = SeedArgumentsOf(seed, start, replicates);
-        RequireValidLatticeArguments(dimensions, points, seeds.start);
+        const SeedArguments seeds =
+            SeedArgumentsOf(seed, start, replicates, [&](std::uint32_t first) {
+                RequireValidLatticeArguments(dimensions, points, first);
+            });
         const std::optional<std::string> name =
             OptionalText(XlfOper(transform), "transform must be \"none\" or \"baker\"");
         const LatticeTransform mapping = LatticeTransformNamed(name.value_or(""));
@@ -242,7 +244,7 @@ namespace {
 // One column of numbers, from a range or an array such as a spill's A1#.
 std::vector<double> ColumnOfNumbers(const XlfOper& values) {
     const xlw::CellMatrix cells = values.GetCellMatrix("values");
-    RequireOneColumn(cells.RowCount(), cells.ColumnCount());
+    RequireOneColumn("values", cells.RowCount(), cells.ColumnCount());
     std::vector<double> numbers(cells.RowCount());
     for (unsigned long i = 0; i < cells.RowCount(); ++i) {
         if (!cells(i, 0).IsNumberCell())
@@ -272,7 +274,14 @@ XLW_EXPORT void* XLW_STDCALL xlrnd_ReplicateStats(xlw::ValueArgument values, dou
         const std::vector<double> numbers = ColumnOfNumbers(XlfOper(values));
         const ReplicateSummary summary =
             SummariseReplicates(numbers, CountArgument(replicates, "replicates"));
-        return XlfOper(ReplicateStatsRow(summary, AlphaOf(XlfOper(alpha))));
+        const std::optional<double> level = AlphaOf(XlfOper(alpha));
+        DoubleMatrix row(1, level ? 4 : 3);
+        row(0, 0) = summary.mean;
+        row(0, 1) = summary.standardError;
+        row(0, 2) = summary.replicates;
+        if (level)
+            row(0, 3) = StudentHalfWidth(summary.standardError, summary.replicates, *level);
+        return XlfOper(row);
     });
 }
 

@@ -1,8 +1,5 @@
 #include "ReplicateStatistics.h"
 
-#include "GeneratorArguments.h"
-#include "StudentInterval.h"
-
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
@@ -48,12 +45,6 @@ int ScaleExponent(const std::vector<double>& values) {
 // in that shifted frame, so the result keeps the precision of the spread.
 // Near the largest doubles the shift itself would overflow (1e308 - -1e308),
 // so all of it happens in the scaled frame, and only the results go back.
-void RequireOneColumn(unsigned long rows, unsigned long columns) {
-    if (columns != 1)
-        throw std::invalid_argument("values must be one column of numbers, not " +
-                                    ShapeText(rows, columns));
-}
-
 ReplicateSummary SummariseReplicates(const std::vector<double>& values, int replicates) {
     if (replicates < 2)
         throw std::invalid_argument(
@@ -83,14 +74,4 @@ ReplicateSummary SummariseReplicates(const std::vector<double>& values, int repl
     const double variance = squares / static_cast<double>(blocks - 1);
     return {std::ldexp(shift + shiftedMean, exponent),
             std::ldexp(std::sqrt(variance / static_cast<double>(blocks)), exponent), replicates};
-}
-
-DoubleMatrix ReplicateStatsRow(const ReplicateSummary& summary, std::optional<double> alpha) {
-    DoubleMatrix row(1, alpha ? 4 : 3);
-    row(0, 0) = summary.mean;
-    row(0, 1) = summary.standardError;
-    row(0, 2) = summary.replicates;
-    if (alpha)
-        row(0, 3) = StudentHalfWidth(summary.standardError, summary.replicates, *alpha);
-    return row;
 }

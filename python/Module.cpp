@@ -29,6 +29,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -84,9 +85,10 @@ int Count(py::handle value, const char* name) {
     return CountArgument(NumberOf(value, name), name);
 }
 
-SeedArguments Seeds(py::handle seed, py::handle start, py::handle replicates) {
+SeedArguments Seeds(py::handle seed, py::handle start, py::handle replicates,
+                    const std::function<void(std::uint32_t)>& checkStart = {}) {
     return SeedArgumentsOf(NumberOf(seed, "seed"), NumberOf(start, "start"),
-                           NumberOf(replicates, "replicates"));
+                           NumberOf(replicates, "replicates"), checkStart);
 }
 
 // Ctrl-C stops a long call between blocks of rows, as Esc does in Excel: the
@@ -200,8 +202,9 @@ py::array LatticeArray(py::handle d, py::handle n, py::handle seed, py::handle s
     RequireLatticeDimensions(dimensions);
     const int points = Count(n, "n");
     RequireValidCounts(dimensions, points);
-    const SeedArguments seeds = Seeds(seed, start, replicates);
-    RequireValidLatticeArguments(dimensions, points, seeds.start);
+    const SeedArguments seeds = Seeds(seed, start, replicates, [&](std::uint32_t first) {
+        RequireValidLatticeArguments(dimensions, points, first);
+    });
     const LatticeTransform mapping = LatticeTransformNamed(transform);
     return ReplicatedArray(seeds, points, dimensions, [&](std::uint32_t blockSeed) {
         return LatticePoints(dimensions, points, blockSeed, seeds.start, mapping,
@@ -216,7 +219,7 @@ std::vector<double> ColumnOf(py::handle values) {
     if (!array)
         throw py::type_error("values must be an array of numbers");
     if (array.ndim() == 2)
-        RequireOneColumn(array.shape(0), array.shape(1));
+        RequireOneColumn("values", array.shape(0), array.shape(1));
     else if (array.ndim() != 1)
         throw py::value_error("values must be one column of numbers, a 1-D array");
     return std::vector<double>(array.data(), array.data() + array.size());
@@ -232,7 +235,11 @@ py::array ReplicateStatsArray(py::handle values, py::handle replicates, py::hand
             throw py::type_error(AlphaRequirement);
         level = NumberOf(alpha, "alpha");
     }
-    return ArrayOwning(ReplicateStatsRow(summary, level));
+    std::vector<double> row{summary.mean, summary.standardError,
+                            static_cast<double>(summary.replicates)};
+    if (level)
+        row.push_back(StudentHalfWidth(summary.standardError, summary.replicates, *level));
+    return py::array_t<double>({py::ssize_t{1}, static_cast<py::ssize_t>(row.size())}, row.data());
 }
 
 double DiscrepancyOf(py::handle points, const std::string& kind) {

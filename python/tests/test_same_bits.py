@@ -53,6 +53,7 @@ CASES = [
     ("lattice", (9125, 2, LAST_SEED, 5, 2, "baker")),
     ("lattice", (9126, 2, 0)),
     ("lattice", (2, 2, 0, 0, 1, "tent")),
+    ("lattice", (2, 8, 0, 1048575, -1)),
     ("replicate_stats", (VALUES, 4)),
     ("replicate_stats", (VALUES, 6, 0.01)),
     ("replicate_stats", (VALUES, 5)),
