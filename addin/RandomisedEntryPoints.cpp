@@ -33,7 +33,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <limits>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -43,8 +42,8 @@ using tesserine::AlphaOf;
 using tesserine::ColumnCountArgument;
 using tesserine::ColumnOfNumbers;
 using tesserine::CountArgument;
-using tesserine::ReplicateCountArgument;
-using tesserine::UnsignedArgument;
+using tesserine::SeedArguments;
+using tesserine::SeedArgumentsOf;
 using tesserine::WithinMemory;
 using xlw::ArrayWidth;
 using xlw::ThreadSafeWorksheetCall;
@@ -66,13 +65,10 @@ bool EscPressed() {
 // R blocks of n rows: refused, before a point is computed, when they are more
 // than a result holds. Gives the rows.
 int RequireReplicatedRowsFit(int replicates, int points, int columns) {
-    const std::uint64_t rows = static_cast<std::uint64_t>(replicates) * points;
-    if (rows > static_cast<std::uint64_t>(std::numeric_limits<int>::max()))
-        throw std::invalid_argument("replicates x n = " + std::to_string(rows) +
-                                    " rows, more than a result holds");
+    const int rows = ReplicatedRowCount(replicates, points);
     XlfOper::RequireMatrixFits(rows, columns, ArrayWidth::SheetWidth);
     XlfOper::RequireCellCountFits(rows, columns);
-    return static_cast<int>(rows);
+    return rows;
 }
 
 // R blocks of n rows of `columns` numbers, block r what `block(seed + r)`
@@ -101,13 +97,12 @@ void* ScrambledCall(ScrambledGenerator generate, double d, double n, double seed
         int dimensions = ColumnCount(d, "d");
         int points = CountArgument(n, "n");
         RequireValidCounts(dimensions, points);
-        std::uint32_t seedBits = UnsignedArgument(seed, "seed");
-        std::uint32_t first = UnsignedArgument(start, "start");
-        int copies = ReplicateCountArgument(replicates);
-        return ReplicatedResult(
-            copies, seedBits, first, points, dimensions, [&](std::uint32_t blockSeed) {
-                return generate(dimensions, points, blockSeed, first, EscPressed);
-            });
+        const SeedArguments seeds = SeedArgumentsOf(seed, start, replicates);
+        return ReplicatedResult(seeds.replicates, seeds.seed, seeds.start, points, dimensions,
+                                [&](std::uint32_t blockSeed) {
+                                    return generate(dimensions, points, blockSeed, seeds.start,
+                                                    EscPressed);
+                                });
     });
 }
 
@@ -135,13 +130,12 @@ XLW_EXPORT void* XLW_STDCALL xlrnd_BrownianPaths(double steps, double n, double 
         int paths = CountArgument(n, "n");
         RequireValidCounts(stepCount, paths);
         RequireValidMaturity(maturity);
-        std::uint32_t seedBits = UnsignedArgument(seed, "seed");
-        std::uint32_t first = UnsignedArgument(start, "start");
-        int copies = ReplicateCountArgument(replicates);
-        return ReplicatedResult(
-            copies, seedBits, first, paths, stepCount, [&](std::uint32_t blockSeed) {
-                return BrownianPaths(stepCount, paths, maturity, blockSeed, first, EscPressed);
-            });
+        const SeedArguments seeds = SeedArgumentsOf(seed, start, replicates);
+        return ReplicatedResult(seeds.replicates, seeds.seed, seeds.start, paths, stepCount,
+                                [&](std::uint32_t blockSeed) {
+                                    return BrownianPaths(stepCount, paths, maturity, blockSeed,
+                                                         seeds.start, EscPressed);
+                                });
     });
 }
 
@@ -196,14 +190,7 @@ FactorMethod MethodOf(const XlfOper& method) {
 
 // k assets of `steps` columns each, as many as the sheet is wide.
 int PathColumns(unsigned long assets, int steps) {
-    const auto widest = XlfOper::MaxArrayColumns(ArrayWidth::SheetWidth);
-    const std::uint64_t columns = static_cast<std::uint64_t>(assets) * steps;
-    if (columns > widest)
-        throw std::invalid_argument("k x steps must be at most " + std::to_string(widest) +
-                                    ", the sheet's width: " + std::to_string(assets) +
-                                    " assets of " + std::to_string(steps) + " steps are " +
-                                    std::to_string(columns) + " columns");
-    return static_cast<int>(columns);
+    return PathColumnCount(assets, steps, XlfOper::MaxArrayColumns(ArrayWidth::SheetWidth));
 }
 
 } // namespace
@@ -223,15 +210,13 @@ XLW_EXPORT void* XLW_STDCALL xlrnd_CorrelatedPaths(double steps, double n, doubl
         RequireCorrelationCells(matrix);
         const int columns = PathColumns(matrix.RowCount(), stepCount);
         const SymmetricEigensystem eigensystem = CheckedCorrelation(matrix, EscPressed);
-        std::uint32_t seedBits = UnsignedArgument(seed, "seed");
-        std::uint32_t first = UnsignedArgument(start, "start");
-        int copies = ReplicateCountArgument(replicates);
+        const SeedArguments seeds = SeedArgumentsOf(seed, start, replicates);
         const FactorMethod factorMethod = MethodOf(XlfOper(method));
         const DoubleMatrix factor = CorrelationFactor(matrix, eigensystem, factorMethod);
-        return ReplicatedResult(copies, seedBits, first, paths, columns,
+        return ReplicatedResult(seeds.replicates, seeds.seed, seeds.start, paths, columns,
                                 [&](std::uint32_t blockSeed) {
                                     return CorrelatedPaths(stepCount, paths, maturity, factor,
-                                                           blockSeed, first, EscPressed);
+                                                           blockSeed, seeds.start, EscPressed);
                                 });
     });
 }
@@ -243,17 +228,18 @@ XLW_EXPORT void* XLW_STDCALL xlrnd_Lattice(double d, double n, double seed, doub
         RequireLatticeDimensions(dimensions);
         int points = CountArgument(n, "n");
         RequireValidCounts(dimensions, points);
-        std::uint32_t seedBits = UnsignedArgument(seed, "seed");
-        std::uint32_t first = UnsignedArgument(start, "start");
-        RequireValidLatticeArguments(dimensions, points, first);
-        int copies = ReplicateCountArgument(replicates);
+        const SeedArguments seeds =
+            SeedArgumentsOf(seed, start, replicates, [&](std::uint32_t first) {
+                RequireValidLatticeArguments(dimensions, points, first);
+            });
         const std::optional<std::string> name =
             OptionalText(XlfOper(transform), "transform must be \"none\" or \"baker\"");
         const LatticeTransform mapping = LatticeTransformNamed(name.value_or(""));
-        return ReplicatedResult(
-            copies, seedBits, first, points, dimensions, [&](std::uint32_t blockSeed) {
-                return LatticePoints(dimensions, points, blockSeed, first, mapping, EscPressed);
-            });
+        return ReplicatedResult(seeds.replicates, seeds.seed, seeds.start, points, dimensions,
+                                [&](std::uint32_t blockSeed) {
+                                    return LatticePoints(dimensions, points, blockSeed, seeds.start,
+                                                         mapping, EscPressed);
+                                });
     });
 }
 
@@ -262,9 +248,7 @@ namespace tesserine {
 // One column of numbers, from a range or an array such as a spill's A1#.
 std::vector<double> ColumnOfNumbers(const XlfOper& values) {
     const xlw::CellMatrix cells = values.GetCellMatrix("values");
-    if (cells.ColumnCount() != 1)
-        throw std::invalid_argument("values must be one column of numbers, not " +
-                                    ShapeText(cells.RowCount(), cells.ColumnCount()));
+    RequireOneColumn("values", cells.RowCount(), cells.ColumnCount());
     std::vector<double> numbers(cells.RowCount());
     for (unsigned long i = 0; i < cells.RowCount(); ++i) {
         if (!cells(i, 0).IsNumberCell())
@@ -366,17 +350,9 @@ XLW_EXPORT void* XLW_STDCALL xlrnd_ReplicateStats(xlw::ValueArgument values, dou
 
 namespace {
 
-// n x n x d pair terms take about a second at this many.
-constexpr double MostDiscrepancyTerms = 1e8;
-
 DoubleMatrix PointsOf(const XlfOper& points) {
     const xlw::CellMatrix cells = points.GetCellMatrix("points");
-    const double terms =
-        static_cast<double>(cells.RowCount()) * cells.RowCount() * cells.ColumnCount();
-    if (terms > MostDiscrepancyTerms)
-        throw std::invalid_argument("points: rows x rows x columns must be at most 100000000 "
-                                    "(10000 points in one dimension, 1000 in a hundred), to keep "
-                                    "a call within about a second");
+    RequireDiscrepancyTermsWithin(cells.RowCount(), cells.ColumnCount());
     return NumbersOf(cells, "points");
 }
 

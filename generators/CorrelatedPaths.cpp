@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <limits>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 DoubleMatrix CorrelatedPathsFromNormals(DoubleMatrix normals, int steps, double maturity,
@@ -82,4 +83,14 @@ DoubleMatrix CorrelatedPaths(int steps, int n, double maturity, const DoubleMatr
     return CorrelatedPathsFromNormals(
         ScrambledNormalVariates(k * steps, n, seed, start, directionNumberPath, interrupted), steps,
         maturity, factor, interrupted);
+}
+
+int PathColumnCount(unsigned long assets, int steps, unsigned long widest) {
+    const std::uint64_t columns = static_cast<std::uint64_t>(assets) * steps;
+    if (columns > widest)
+        throw std::invalid_argument("k x steps must be at most " + std::to_string(widest) +
+                                    ", the sheet's width: " + std::to_string(assets) +
+                                    " assets of " + std::to_string(steps) + " steps are " +
+                                    std::to_string(columns) + " columns");
+    return static_cast<int>(columns);
 }

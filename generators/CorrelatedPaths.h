@@ -29,6 +29,10 @@ DoubleMatrix CorrelatedPaths(int steps, int n, double maturity, const DoubleMatr
                              const std::filesystem::path& directionNumberPath,
                              const InterruptionCheck& interrupted = {});
 
+// The columns of k assets of `steps` columns each: refused when they are more
+// than `widest`, the widest result the caller can take (a sheet's width).
+int PathColumnCount(unsigned long assets, int steps, unsigned long widest);
+
 // The same construction from any normals, n x (k * steps), one row replaced
 // by its paths after another: pseudo-random ones give plain Monte Carlo
 // through the same bridge and factor. Throws std::invalid_argument when the

@@ -50,6 +50,16 @@ template <class Single> double SingleSum(const DoubleMatrix& x, Single single) {
 
 } // namespace
 
+// n x n x d pair terms take about a second at this many.
+constexpr double MostDiscrepancyTerms = 1e8;
+
+void RequireDiscrepancyTermsWithin(unsigned long rows, unsigned long columns) {
+    if (static_cast<double>(rows) * rows * columns > MostDiscrepancyTerms)
+        throw std::invalid_argument("points: rows x rows x columns must be at most 100000000 "
+                                    "(10000 points in one dimension, 1000 in a hundred), to keep "
+                                    "a call within about a second");
+}
+
 DiscrepancyKind DiscrepancyKindNamed(const std::string& name) {
     const std::string lower = LowerCase(name);
     if (lower == "cd")

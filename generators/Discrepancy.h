@@ -15,6 +15,10 @@ enum class DiscrepancyKind { Centred, WrapAround, Mixture, L2Star };
 // four otherwise.
 DiscrepancyKind DiscrepancyKindNamed(const std::string& name);
 
+// Refuses, with std::invalid_argument, points of `rows` x `columns` whose
+// n x n x d pair terms would take more than about a second.
+void RequireDiscrepancyTermsWithin(unsigned long rows, unsigned long columns);
+
 // Throws std::invalid_argument for no points and for a coordinate outside
 // [0, 1] (naming its row and column, from 1). The cost grows as n * n * d.
 double Discrepancy(const DoubleMatrix& points, DiscrepancyKind kind);

@@ -23,6 +23,12 @@ std::string ShapeText(unsigned long rows, unsigned long columns) {
            std::to_string(columns) + (columns == 1 ? " column" : " columns");
 }
 
+void RequireOneColumn(const char* name, unsigned long rows, unsigned long columns) {
+    if (columns != 1)
+        throw std::invalid_argument(std::string(name) + " must be one column of numbers, not " +
+                                    ShapeText(rows, columns));
+}
+
 std::string EchoedText(const std::string& text) {
     constexpr std::size_t Echoed = 40;
     return "\"" + (text.size() <= Echoed ? text : text.substr(0, Echoed) + "...") + "\"";

@@ -12,6 +12,10 @@ std::string LowerCase(std::string text);
 // "1 row and 3 columns": a shape in words, each count with its noun.
 std::string ShapeText(unsigned long rows, unsigned long columns);
 
+// Refuses, with std::invalid_argument, `name` of more than one column:
+// "values must be one column of numbers, not 2 rows and 3 columns".
+void RequireOneColumn(const char* name, unsigned long rows, unsigned long columns);
+
 // The text in double quotes for an error message, cut after 40 characters:
 // a sheet's text may be 32767 characters long.
 std::string EchoedText(const std::string& text);

@@ -4,6 +4,19 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <limits>
+#include <stdexcept>
+#include <string>
+
+// The rows of R blocks of n rows: refused, before a point is computed, when
+// they are more than an int counts, the most any result holds.
+inline int ReplicatedRowCount(int replicates, int points) {
+    const std::uint64_t rows = static_cast<std::uint64_t>(replicates) * points;
+    if (rows > static_cast<std::uint64_t>(std::numeric_limits<int>::max()))
+        throw std::invalid_argument("replicates x n = " + std::to_string(rows) +
+                                    " rows, more than a result holds");
+    return static_cast<int>(rows);
+}
 
 // R independent randomisations of one point set, one block of rows after
 // another: block r (from 0) is what `block(seed + r)` gives, the seed wrapping

@@ -56,4 +56,13 @@ int ReplicateCountArgument(double value) {
     return count == 0 ? 1 : count;
 }
 
+SeedArguments SeedArgumentsOf(double seed, double start, double replicates,
+                              const std::function<void(std::uint32_t)>& checkStart) {
+    const std::uint32_t seedBits = UnsignedArgument(seed, "seed");
+    const std::uint32_t first = UnsignedArgument(start, "start");
+    if (checkStart)
+        checkStart(first);
+    return {seedBits, first, ReplicateCountArgument(replicates)};
+}
+
 } // namespace tesserine

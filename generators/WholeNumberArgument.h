@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 namespace tesserine {
 
@@ -30,5 +31,16 @@ std::uint32_t UnsignedArgument(double value, const char* name);
 // one. "replicates must not be negative" below 0, and the text of
 // CountArgument for a fraction or what is no whole number at all.
 int ReplicateCountArgument(double value);
+
+// The randomised functions' trailing three, read in their order: a seed, a
+// start and a count of replicates, checked as above; `checkStart`, when
+// given, judges the start before the replicates are read.
+struct SeedArguments {
+    std::uint32_t seed;
+    std::uint32_t start;
+    int replicates;
+};
+SeedArguments SeedArgumentsOf(double seed, double start, double replicates,
+                              const std::function<void(std::uint32_t)>& checkStart = {});
 
 } // namespace tesserine

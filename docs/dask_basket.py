@@ -1,0 +1,84 @@
+"""The README's basket call from 2^22 paths, 256 replicates of 2^14, over Dask.
+
+    PYTHONPATH=build/python /usr/bin/python3 docs/dask_basket.py [WORKERS...]
+
+One task per block of 16 replicates: block b asks for rnd_CorrelatedPaths'
+replicates 16 b to 16 b + 15, which are seeds 2024 + 16 b on (replicate r is
+always seed 2024 + r, whoever computes it), and gives back their 16 means of
+the discounted payoff. The means are gathered in block order, whatever order
+the tasks finished in, and rnd_ReplicateStats reduces them, so the estimate
+and its interval are the same doubles on one process or on any cluster. With
+no WORKERS it runs in this process only; each WORKERS count starts a
+LocalCluster of that many single-threaded worker processes (any
+distributed.Client does in real use: a Client of the scheduler's address).
+"""
+import logging
+import sys
+import time
+
+import numpy
+
+import tesserine
+
+CORRELATION = numpy.array([[1.0, 0.5, 0.3], [0.5, 1.0, 0.4], [0.3, 0.4, 1.0]])
+VOLATILITIES = numpy.array([0.2, 0.25, 0.3])
+RATE, STRIKE, SEED = 0.03, 100.0, 2024
+PATHS, REPLICATES, BLOCK = 2**14, 256, 16
+
+
+def block_means(first):
+    """The mean discounted payoff of each replicate from `first` to first + BLOCK - 1."""
+    w = tesserine.correlated_paths(1, PATHS, 1.0, CORRELATION, SEED + first, 0, BLOCK)
+    spots = 100 * numpy.exp(RATE - VOLATILITIES**2 / 2 + VOLATILITIES * w)
+    payoffs = numpy.exp(-RATE) * numpy.maximum(spots.mean(axis=1) - STRIKE, 0)
+    return payoffs.reshape(BLOCK, PATHS).mean(axis=1)
+
+
+def statistics(means):
+    """rnd_ReplicateStats' row: estimate, standard error, R, 95% half-width."""
+    return tesserine.replicate_stats(numpy.concatenate(means), REPLICATES, 0.05)[0]
+
+
+FIRSTS = range(0, REPLICATES, BLOCK)
+
+
+def in_process():
+    return statistics([block_means(first) for first in FIRSTS])
+
+
+def on_cluster(client):
+    futures = [client.submit(block_means, first, pure=False) for first in FIRSTS]
+    return statistics(client.gather(futures))
+
+
+def local_cluster(workers):
+    from distributed import Client, LocalCluster
+    cluster = LocalCluster(n_workers=workers, threads_per_worker=1, processes=True,
+                           dashboard_address=None, silence_logs=logging.ERROR)
+    return cluster, Client(cluster)
+
+
+def shown(row):
+    estimate, error, replicates, half_width = row
+    return (f"estimate {estimate:.5f}, standard error {error:.6f}, R {replicates:.0f}, "
+            f"95% interval {estimate - half_width:.5f} to {estimate + half_width:.5f}")
+
+
+def main(worker_counts):
+    start = time.perf_counter()
+    alone = in_process()
+    print(f"one process: {shown(alone)}")
+    print(f"  ({time.perf_counter() - start:.2f} s)", file=sys.stderr)
+    for workers in worker_counts:
+        cluster, client = local_cluster(workers)
+        with cluster, client:
+            start = time.perf_counter()
+            row = on_cluster(client)
+            print(f"  ({time.perf_counter() - start:.2f} s)", file=sys.stderr)
+        same = numpy.array_equal(row.view(numpy.uint64), alone.view(numpy.uint64))
+        print(f"{workers} worker{'s' if workers > 1 else ''}: "
+              f"{'the same doubles' if same else 'DIFFERENT: ' + shown(row)}")
+
+
+if __name__ == "__main__":
+    main([int(count) for count in sys.argv[1:]])

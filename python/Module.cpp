@@ -1,0 +1,327 @@
+// The generators as the Python module tesserine._tesserine: each function reads
+// its arguments as the worksheet function of the same generator does, with the
+// same checks in the same order and the same sentences, then computes with
+// the interpreter's lock released and hands the generator's own matrix to
+// numpy, uncopied. A new generator function is one binding below.
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+
+#include "BrownianPaths.h"
+#include "CorrelatedPaths.h"
+#include "CorrelationFactor.h"
+#include "DirectionNumberFile.h"
+#include "Discrepancy.h"
+#include "FaurePoints.h"
+#include "GeneratorArguments.h"
+#include "HaltonPoints.h"
+#include "Interruption.h"
+#include "LatticePoints.h"
+#include "MoroInverseNormal.h"
+#include "NormalVariates.h"
+#include "ReplicateStatistics.h"
+#include "Replicates.h"
+#include "ScrambledHalton.h"
+#include "ScrambledSobol.h"
+#include "SobolPoints.h"
+#include "StudentInterval.h"
+#include "SymmetricEigensystem.h"
+#include "WholeNumberArgument.h"
+
+#include <cmath>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace py = pybind11;
+using namespace pybind11::literals;
+using tesserine::ColumnCountArgument;
+using tesserine::CountArgument;
+using tesserine::SeedArguments;
+using tesserine::SeedArgumentsOf;
+
+namespace {
+
+// A sheet from Excel 2007 on is this many columns wide: the randomised
+// functions take as many dimensions or steps here as there.
+constexpr int SheetWidth = 16384;
+
+// Python and numpy integers and floats; not bool, though Python counts it
+// an integer, nor a string, an array or None.
+bool IsNumber(py::handle value) {
+    PyObject* object = value.ptr();
+    return !PyBool_Check(object) &&
+           (PyIndex_Check(object) || PyFloat_Check(object) ||
+            py::isinstance(value, py::module_::import("numpy").attr("floating")));
+}
+
+// A number argument as the sheet's double: a huge integer becomes an
+// infinity, which every check refuses. Anything else is a TypeError.
+double NumberOf(py::handle value, const char* name) {
+    if (!IsNumber(value))
+        throw py::type_error(std::string(name) + " must be a number, not " +
+                             std::string(py::str(value.get_type().attr("__name__"))));
+    PyObject* object = value.ptr();
+    if (!PyIndex_Check(object))
+        return PyFloat_AsDouble(object);
+    const auto whole = py::reinterpret_steal<py::object>(PyNumber_Index(object));
+    if (!whole)
+        throw py::error_already_set();
+    const double converted = PyLong_AsDouble(whole.ptr());
+    if (converted == -1.0 && PyErr_Occurred()) {
+        PyErr_Clear();
+        return whole < py::int_(0) ? -HUGE_VAL : HUGE_VAL;
+    }
+    return converted;
+}
+
+int Columns(py::handle value, const char* name) {
+    return ColumnCountArgument(NumberOf(value, name), name, SheetWidth);
+}
+
+int Count(py::handle value, const char* name) {
+    return CountArgument(NumberOf(value, name), name);
+}
+
+SeedArguments Seeds(py::handle seed, py::handle start, py::handle replicates,
+                    const std::function<void(std::uint32_t)>& checkStart = {}) {
+    return SeedArgumentsOf(NumberOf(seed, "seed"), NumberOf(start, "start"),
+                           NumberOf(replicates, "replicates"), checkStart);
+}
+
+// Ctrl-C stops a long call between blocks of rows, as Esc does in Excel: the
+// signal handler only marks the signal, and this asks Python, with the lock
+// held for the moment of the question, whether KeyboardInterrupt is due. In a
+// thread other than the main one the answer is always no.
+bool KeyboardInterrupted() {
+    py::gil_scoped_acquire lock;
+    return PyErr_CheckSignals() != 0;
+}
+
+// The matrix as a 2-D numpy array that owns it: no copy, whatever its size.
+py::array ArrayOwning(DoubleMatrix matrix) {
+    const std::vector<py::ssize_t> shape{static_cast<py::ssize_t>(matrix.RowCount()),
+                                         static_cast<py::ssize_t>(matrix.ColumnCount())};
+    if (shape[0] == 0 || shape[1] == 0)
+        return py::array_t<double>(shape);
+    auto* owned = new DoubleMatrix(std::move(matrix));
+    const py::capsule owner(owned, [](void* held) { delete static_cast<DoubleMatrix*>(held); });
+    return py::array_t<double>(shape, (*owned)[0], owner);
+}
+
+// What `compute` gives, computed without the interpreter's lock so that
+// other Python threads, and other calls, run meanwhile.
+template <class Compute> py::array Released(const Compute& compute) {
+    std::optional<DoubleMatrix> result;
+    {
+        py::gil_scoped_release unlocked;
+        result.emplace(compute());
+    }
+    return ArrayOwning(std::move(*result));
+}
+
+// R blocks of n rows of `columns` numbers, block r from seed + r, stacked
+// as the sheet stacks them; refused before a point is computed when the rows
+// run past the sequence or an int.
+template <class Block>
+py::array ReplicatedArray(const SeedArguments& seeds, int points, int columns, const Block& block) {
+    RequireValidScrambledArguments(columns, points, seeds.start);
+    ReplicatedRowCount(seeds.replicates, points);
+    return Released(
+        [&] { return Replicated(seeds.replicates, points, columns, seeds.seed, block); });
+}
+
+using ScrambledGenerator = DoubleMatrix (*)(int, int, std::uint32_t, std::uint32_t,
+                                            const InterruptionCheck&);
+
+py::array Scrambled(ScrambledGenerator generate, py::handle d, py::handle n, py::handle seed,
+                    py::handle start, py::handle replicates) {
+    const int dimensions = Columns(d, "d");
+    const int points = Count(n, "n");
+    RequireValidCounts(dimensions, points);
+    const SeedArguments seeds = Seeds(seed, start, replicates);
+    return ReplicatedArray(seeds, points, dimensions, [&](std::uint32_t blockSeed) {
+        return generate(dimensions, points, blockSeed, seeds.start, KeyboardInterrupted);
+    });
+}
+
+// The six original point sets: d and n, whole numbers (the sheet truncates a
+// fraction there, as it always has; here it is refused as a slip).
+py::array PointSet(DoubleMatrix (*generate)(int, int), py::handle d, py::handle n) {
+    const int dimensions = Count(d, "d");
+    const int points = Count(n, "n");
+    RequireValidCounts(dimensions, points);
+    return Released([&] { return generate(dimensions, points); });
+}
+
+// A 2-D array of numbers, copied while the lock is held: another thread may
+// change the caller's array while the generator reads its own copy.
+DoubleMatrix MatrixOf(py::handle value, const std::string& name) {
+    const auto array =
+        py::array_t<double, py::array::c_style | py::array::forcecast>::ensure(value);
+    if (!array)
+        throw py::type_error(name + " must be an array of numbers");
+    if (array.ndim() != 2)
+        throw py::value_error(name + " must be a 2-D array, not " + std::to_string(array.ndim()) +
+                              "-D");
+    DoubleMatrix matrix(array.shape(0), array.shape(1));
+    for (py::ssize_t i = 0; i < array.shape(0); ++i)
+        for (py::ssize_t j = 0; j < array.shape(1); ++j)
+            matrix(i, j) = array.at(i, j);
+    return matrix;
+}
+
+py::array CorrelatedPathsArray(py::handle steps, py::handle n, double maturity,
+                               py::handle correlation, py::handle seed, py::handle start,
+                               py::handle replicates, const std::string& method) {
+    const int stepCount = Columns(steps, "steps");
+    const int paths = Count(n, "n");
+    RequireValidCounts(stepCount, paths);
+    RequireValidMaturity(maturity);
+    const DoubleMatrix matrix = MatrixOf(correlation, "correlation");
+    RequireCorrelationCells(matrix);
+    const int columns = PathColumnCount(matrix.RowCount(), stepCount, SheetWidth);
+    std::optional<SymmetricEigensystem> eigensystem;
+    {
+        py::gil_scoped_release unlocked;
+        eigensystem.emplace(CheckedCorrelation(matrix, KeyboardInterrupted));
+    }
+    const SeedArguments seeds = Seeds(seed, start, replicates);
+    const DoubleMatrix factor = CorrelationFactor(matrix, *eigensystem, FactorMethodNamed(method));
+    return ReplicatedArray(seeds, paths, columns, [&](std::uint32_t blockSeed) {
+        return CorrelatedPaths(stepCount, paths, maturity, factor, blockSeed, seeds.start,
+                               KeyboardInterrupted);
+    });
+}
+
+py::array LatticeArray(py::handle d, py::handle n, py::handle seed, py::handle start,
+                       py::handle replicates, const std::string& transform) {
+    const int dimensions = Columns(d, "d");
+    RequireLatticeDimensions(dimensions);
+    const int points = Count(n, "n");
+    RequireValidCounts(dimensions, points);
+    const SeedArguments seeds = Seeds(seed, start, replicates, [&](std::uint32_t first) {
+        RequireValidLatticeArguments(dimensions, points, first);
+    });
+    const LatticeTransform mapping = LatticeTransformNamed(transform);
+    return ReplicatedArray(seeds, points, dimensions, [&](std::uint32_t blockSeed) {
+        return LatticePoints(dimensions, points, blockSeed, seeds.start, mapping,
+                             KeyboardInterrupted);
+    });
+}
+
+// One column of values: a 1-D array, or a 2-D one of one column.
+std::vector<double> ColumnOf(py::handle values) {
+    const auto array =
+        py::array_t<double, py::array::c_style | py::array::forcecast>::ensure(values);
+    if (!array)
+        throw py::type_error("values must be an array of numbers");
+    if (array.ndim() == 2)
+        RequireOneColumn("values", array.shape(0), array.shape(1));
+    else if (array.ndim() != 1)
+        throw py::value_error("values must be one column of numbers, a 1-D array");
+    return std::vector<double>(array.data(), array.data() + array.size());
+}
+
+// The sheet's row: mean, standard error, R and, with alpha, the half-width.
+py::array ReplicateStatsArray(py::handle values, py::handle replicates, py::handle alpha) {
+    const std::vector<double> numbers = ColumnOf(values);
+    const ReplicateSummary summary = SummariseReplicates(numbers, Count(replicates, "replicates"));
+    std::optional<double> level;
+    if (!alpha.is_none()) {
+        if (!IsNumber(alpha))
+            throw py::type_error(AlphaRequirement);
+        level = NumberOf(alpha, "alpha");
+    }
+    std::vector<double> row{summary.mean, summary.standardError,
+                            static_cast<double>(summary.replicates)};
+    if (level)
+        row.push_back(StudentHalfWidth(summary.standardError, summary.replicates, *level));
+    return py::array_t<double>({py::ssize_t{1}, static_cast<py::ssize_t>(row.size())}, row.data());
+}
+
+double DiscrepancyOf(py::handle points, const std::string& kind) {
+    const auto array =
+        py::array_t<double, py::array::c_style | py::array::forcecast>::ensure(points);
+    if (array && array.ndim() == 2)
+        RequireDiscrepancyTermsWithin(array.shape(0), array.shape(1));
+    const DoubleMatrix matrix = MatrixOf(points, "points");
+    const DiscrepancyKind measure = DiscrepancyKindNamed(kind);
+    py::gil_scoped_release unlocked;
+    return Discrepancy(matrix, measure);
+}
+
+} // namespace
+
+PYBIND11_MODULE(_tesserine, module) {
+    module.doc() = "Tesserine's generators, bit for bit the worksheet functions' results";
+    py::register_exception_translator([](std::exception_ptr raised) {
+        try {
+            if (raised)
+                std::rethrow_exception(raised);
+        } catch (const Interrupted&) {
+            // KeyboardInterrupt is already set by the signal check.
+            if (!PyErr_Occurred())
+                PyErr_SetString(PyExc_KeyboardInterrupt, "calculation interrupted");
+        }
+    });
+    const auto scrambled = [&](const char* name, ScrambledGenerator generate, const char* doc) {
+        module.def(
+            name,
+            [generate](py::handle d, py::handle n, py::handle seed, py::handle start,
+                       py::handle replicates) {
+                return Scrambled(generate, d, n, seed, start, replicates);
+            },
+            doc, "d"_a, "n"_a, "seed"_a = 0, "start"_a = 0, "replicates"_a = 1);
+    };
+    scrambled("scrambled_sobol", ScrambledSobolPoints, "rnd_ScrambledSobol");
+    scrambled("scrambled_normals", ScrambledNormalVariates, "rnd_ScrambledNormalRNs");
+    scrambled("scrambled_halton", ScrambledHaltonPoints, "rnd_ScrambledHalton");
+    module.def(
+        "brownian_paths",
+        [](py::handle steps, py::handle n, double maturity, py::handle seed, py::handle start,
+           py::handle replicates) {
+            const int stepCount = Columns(steps, "steps");
+            const int paths = Count(n, "n");
+            RequireValidCounts(stepCount, paths);
+            RequireValidMaturity(maturity);
+            const SeedArguments seeds = Seeds(seed, start, replicates);
+            return ReplicatedArray(seeds, paths, stepCount, [&](std::uint32_t blockSeed) {
+                return BrownianPaths(stepCount, paths, maturity, blockSeed, seeds.start,
+                                     KeyboardInterrupted);
+            });
+        },
+        "rnd_BrownianPaths", "steps"_a, "n"_a, "maturity"_a, "seed"_a = 0, "start"_a = 0,
+        "replicates"_a = 1);
+    module.def("correlated_paths", CorrelatedPathsArray, "rnd_CorrelatedPaths", "steps"_a, "n"_a,
+               "maturity"_a, "correlation"_a, "seed"_a = 0, "start"_a = 0, "replicates"_a = 1,
+               "method"_a = "pca");
+    module.def("lattice", LatticeArray, "rnd_Lattice", "d"_a, "n"_a, "seed"_a = 0, "start"_a = 0,
+               "replicates"_a = 1, "transform"_a = "none");
+    module.def("replicate_stats", ReplicateStatsArray, "rnd_ReplicateStats", "values"_a,
+               "replicates"_a, "alpha"_a = py::none());
+    module.def("discrepancy", DiscrepancyOf, "rnd_Discrepancy", "points"_a, "kind"_a = "CD");
+    // The Sobol forms that name their file: the others print its path, as
+    // the add-in always has, which a Python program does not want.
+    const auto pointSet = [&](const char* name, DoubleMatrix (*generate)(int, int),
+                              const char* doc) {
+        module.def(
+            name, [generate](py::handle d, py::handle n) { return PointSet(generate, d, n); }, doc,
+            "d"_a, "n"_a);
+    };
+    pointSet(
+        "sobol", [](int d, int n) { return SobolPoints(d, n, DirectionNumberFilePath()); },
+        "rnd_Sobol");
+    pointSet("faure", FaurePoints, "rnd_Faure");
+    pointSet("halton", HaltonPoints, "rnd_Halton");
+    pointSet(
+        "normals", [](int d, int n) { return NormalVariates(d, n, DirectionNumberFilePath()); },
+        "rnd_NormalRNs");
+    pointSet(
+        "lognormals",
+        [](int d, int n) { return LogNormalVariates(d, n, DirectionNumberFilePath()); },
+        "rnd_LogNormalRNs");
+    module.def("moro_inverse", MoroInverseNormal, "rnd_MoroNormSinInv", "u"_a);
+}
