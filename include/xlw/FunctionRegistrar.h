@@ -31,7 +31,7 @@ struct RegistrationOptions {
     // What the function wizard's "Help on this function" opens, as
     // xlfRegister takes it: "C:\help\my.chm!1001", or a web address
     // followed by "!0". Empty: no help topic.
-    std::string helpTopic;
+    std::string helpTopic = std::string();
 };
 
 class FunctionRegistrar {

@@ -33,8 +33,19 @@ double ClockVersion() {
     return static_cast<double>(ticks / 10000);
 }
 
-CellValue Cell(const std::string& text) {
-    return text.empty() ? CellValue() : CellValue(text);
+// CellMatrix writes an empty cell as an empty text; the server reads an
+// entry with nothing to say as Nil.
+void EmptyTextsAsNil(XlfOper& answer) {
+    LPXLOPER12 record = answer.GetXloper12();
+    if (record == nullptr || (record->xltype & xltypeMulti) == 0)
+        return;
+    const std::size_t count = static_cast<std::size_t>(record->val.array.rows) *
+                              static_cast<std::size_t>(record->val.array.columns);
+    for (std::size_t i = 0; i < count; ++i) {
+        XLOPER12& element = record->val.array.lparray[i];
+        if (element.xltype == xltypeStr && element.val.str[0] == 0)
+            element.xltype = xltypeNil;
+    }
 }
 
 } // namespace
@@ -83,12 +94,14 @@ XlfOper RegistrationInfo::Answer(double version) const {
         const RegisterArguments& sent = registered[row - 1];
         std::size_t column = 1;
         for (std::size_t i = 1; i < sent.leadingTexts.size(); ++i)
-            table(row, column++) = Cell(sent.leadingTexts[i]);
+            table(row, column++) = CellValue(sent.leadingTexts[i]);
         table(row, column++) = CellValue(sent.macroType);
         for (std::size_t i = 0; i < sent.trailingTexts.size() && column < TableColumns; ++i)
-            table(row, column++) = Cell(sent.trailingTexts[i]);
+            table(row, column++) = CellValue(sent.trailingTexts[i]);
     }
-    return XlfOper(table);
+    XlfOper answer(table);
+    EmptyTextsAsNil(answer);
+    return answer;
 }
 
 } // namespace xlw
