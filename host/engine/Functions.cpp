@@ -311,9 +311,8 @@ Outcome Evaluate(const EngineState& state, const std::vector<Value>& args) {
         return Failed(xlretFailed);
     }
     const Registration* registration = FindRegistration(state, Cell::Text(name));
-    return Result(Value::Scalar(registration != nullptr
-                                    ? Cell::Number(registration->registerId)
-                                    : Cell::Error(xlerrName)));
+    return Result(Value::Scalar(registration != nullptr ? Cell::Number(registration->registerId)
+                                                        : Cell::Error(xlerrName)));
 }
 
 Outcome GetHwnd(EngineState& state, const std::vector<Value>& args, int recordKind) {
@@ -373,10 +372,10 @@ const Registration* FindRegistration(const EngineState& state, const Cell& nameO
         if (!it->accepted || it->unregistered) {
             continue;
         }
-        if (nameOrId.kind == Cell::Kind::Number ? it->registerId == nameOrId.number
-                                                : nameOrId.kind == Cell::Kind::Text &&
-                                                      SameIgnoringCase(it->FunctionText(),
-                                                                       nameOrId.text)) {
+        if (nameOrId.kind == Cell::Kind::Number
+                ? it->registerId == nameOrId.number
+                : nameOrId.kind == Cell::Kind::Text &&
+                      SameIgnoringCase(it->FunctionText(), nameOrId.text)) {
             return &*it;
         }
     }

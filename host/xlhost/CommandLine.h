@@ -21,8 +21,8 @@ struct CommandLine {
     bool list = false;
     bool describe = false;
     std::string intellisenseXml; // empty: write no side file
-    int threads = 0;      // 0: every formula on the main thread, in order
-    int clusterNodes = 0; // 0: no cluster; with nodes and no --threads, one thread
+    int threads = 0;             // 0: every formula on the main thread, in order
+    int clusterNodes = 0;        // 0: no cluster; with nodes and no --threads, one thread
     std::chrono::seconds nodeTimeLimit =
         std::chrono::duration_cast<std::chrono::seconds>(Engine::DefaultNodeTimeLimit);
     bool checksums = false;

@@ -21,8 +21,8 @@ Value Call(Engine& engine, int function, std::vector<XLOPER12> arguments, const 
         pointers.push_back(&argument);
     }
     XLOPER12 result = {};
-    const int code = engine.Dispatch12(function, static_cast<int>(pointers.size()),
-                                       pointers.data(), &result);
+    const int code =
+        engine.Dispatch12(function, static_cast<int>(pointers.size()), pointers.data(), &result);
     if (code != xlretSuccess) {
         throw std::runtime_error(std::string(what) + " failed with return code " +
                                  std::to_string(code));
@@ -168,8 +168,9 @@ RegistrationInfoTable AskRegistrationInfo(Engine& engine) {
     if (cells.columns < 2 || cells.At(0, 1).kind != Cell::Kind::Number) {
         throw std::runtime_error("the answer's first row holds no version");
     }
-    const Value again = Call(engine, xlUDF, {Number(info.registerId), Number(cells.At(0, 1).number)},
-                             "xlUDF with its version");
+    const Value again =
+        Call(engine, xlUDF, {Number(info.registerId), Number(cells.At(0, 1).number)},
+             "xlUDF with its version");
     if (again.type != xltypeErr || again.cell.error != xlerrNum) {
         throw std::runtime_error("called again with its version, it answered " +
                                  again.cell.Display() + ", not #NUM!");
@@ -206,7 +207,8 @@ void WriteIntellisenseXml(const RegistrationInfoTable& info, std::ostream& out) 
             out << " HelpTopic=\"" << Attribute(topic) << '"';
         }
         out << ">\n";
-        const std::vector<std::string> names = ArgumentNames(TextAt(cells, row, ArgumentTextColumn));
+        const std::vector<std::string> names =
+            ArgumentNames(TextAt(cells, row, ArgumentTextColumn));
         for (std::size_t k = 0; k < names.size(); ++k) {
             out << "      <Argument Name=\"" << Attribute(names[k]) << "\" Description=\""
                 << Attribute(TextAt(cells, row, FirstArgumentHelpColumn + k)) << "\"/>\n";

@@ -72,9 +72,8 @@ void RegistrationInfo::Register(const FunctionRegistry& registry) {
     description.AssignArguments(
         {XlfArgDesc("version", "the version seen last, or -1", TypeCodes::Excel12Value)});
     int answeredError = -1;
-    const int code =
-        description.CallRegister(XlfExcel::Get().ModuleName(), HiddenMacroType, nullptr,
-                                 &answeredError);
+    const int code = description.CallRegister(XlfExcel::Get().ModuleName(), HiddenMacroType,
+                                              nullptr, &answeredError);
     if (code != xlretSuccess || answeredError != -1)
         std::cerr << "..\\..\\src\\RegistrationInfo: Excel refused " << Procedure << " (code "
                   << code << (answeredError != -1 ? ", " + ErrorValueText(answeredError) : "")

@@ -17,8 +17,8 @@ std::string Utf8(const std::wstring& text) {
     if (text.empty())
         return std::string();
     const int size = static_cast<int>(text.size());
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr,
-                                          nullptr);
+    const int bytes =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
     std::string utf8(static_cast<std::size_t>(bytes), '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), size, &utf8[0], bytes, nullptr, nullptr);
     return utf8;
@@ -62,7 +62,8 @@ std::string UpperCaseUtf8(const std::wstring& path) {
 }
 
 std::string RegistrationInfoName(const std::wstring& modulePath) {
-    return "RegistrationInfo_" + NameBasedUuidDigits(HelpServerNamespace, UpperCaseUtf8(modulePath));
+    return "RegistrationInfo_" +
+           NameBasedUuidDigits(HelpServerNamespace, UpperCaseUtf8(modulePath));
 }
 
 } // namespace xlw

@@ -109,7 +109,8 @@ RegisterArguments XlfFuncDesc::Arguments(const std::string& moduleName, double m
     texts.leadingTexts = {moduleName, GetProcedureName(), TypeText(), GetFunctionText(),
                           ArgumentText()};
     texts.macroType = macroType;
-    texts.trailingTexts = {details_->category, std::string(), details_->options.helpTopic, GetComment()};
+    texts.trailingTexts = {details_->category, std::string(), details_->options.helpTopic,
+                           GetComment()};
     for (const XlfArgDesc& argument : details_->arguments)
         texts.trailingTexts.push_back(argument.GetComment());
     return texts;

@@ -56,26 +56,16 @@ TEST(AddInImage, ExportsExcelsEntryPointsUndecorated) {
     std::set<std::string> exported;
     for (DWORD i = 0; i < exports->NumberOfNames; ++i)
         exported.insert(base + names[i]);
-    const std::set<std::string> expected = {"xlAddInManagerInfo",
-                                            "xlAddInManagerInfo12",
-                                            "xlAutoClose",
-                                            "xlAutoFree12",
-                                            "xlAutoOpen",
-                                            "xlwRegistrationInfo",
-                                            "xlrnd_BrownianPaths",
-                                            "xlrnd_CorrelatedPaths",
-                                            "xlrnd_Discrepancy",
-                                            "xlrnd_Faure",
-                                            "xlrnd_Halton",
-                                            "xlrnd_Lattice",
-                                            "xlrnd_LogNormalRNs",
-                                            "xlrnd_MoroNormSinInv",
-                                            "xlrnd_NormalRNs",
-                                            "xlrnd_ScrambledNormalRNs",
-                                            "xlrnd_ReplicateStats",
-                                            "xlrnd_ScrambledHalton",
-                                            "xlrnd_ScrambledSobol",
-                                            "xlrnd_Sobol"};
+    const std::set<std::string> expected = {"xlAddInManagerInfo",   "xlAddInManagerInfo12",
+                                            "xlAutoClose",          "xlAutoFree12",
+                                            "xlAutoOpen",           "xlwRegistrationInfo",
+                                            "xlrnd_BrownianPaths",  "xlrnd_CorrelatedPaths",
+                                            "xlrnd_Discrepancy",    "xlrnd_Faure",
+                                            "xlrnd_Halton",         "xlrnd_Lattice",
+                                            "xlrnd_LogNormalRNs",   "xlrnd_MoroNormSinInv",
+                                            "xlrnd_NormalRNs",      "xlrnd_ScrambledNormalRNs",
+                                            "xlrnd_ReplicateStats", "xlrnd_ScrambledHalton",
+                                            "xlrnd_ScrambledSobol", "xlrnd_Sobol"};
     EXPECT_EQ(exported, expected);
     // The module names itself after its file.
     EXPECT_STREQ(base + exports->Name, TESSERINE_ADDIN_FILE);

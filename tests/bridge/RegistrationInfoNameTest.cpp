@@ -24,8 +24,7 @@ TEST(RegistrationInfoName, IsTheVersion5UuidOfTheUpperCasedPath) {
     } cases[] = {
         {L"C:\\Temp\\Test.xll", "f3fe5a6e63fc5c18b9bb5ae7b3d12632"},
         {L"c:\\temp\\test.xll", "f3fe5a6e63fc5c18b9bb5ae7b3d12632"},
-        {L"C:\\Users\\ren\u00e9\\Z\u00fcrich\\Tesserine64.xll",
-         "4d28d88c6ef554d1a677d148bae358a9"},
+        {L"C:\\Users\\ren\u00e9\\Z\u00fcrich\\Tesserine64.xll", "4d28d88c6ef554d1a677d148bae358a9"},
         {L"C:\\\u0414\u0430\u043d\u043d\u044b\u0435\\"
          L"\u0422\u0435\u0441\u0441\u0435\u0440\u0438\u043d\u0430.xll",
          "d8400c16aeaf50c7834c5b340fa5fe64"},
