@@ -22,7 +22,7 @@ public:
     // them, and Excel is not asked.
     std::vector<std::string> RegisterAllFunctions();
     // What Excel was sent for each function it took at the last
-    // RegisterAllFunctions, in order.
+    // RegisterAllFunctions, in order, the module's text left empty.
     const std::vector<RegisterArguments>& Registered() const { return registered_; }
 
 private:
