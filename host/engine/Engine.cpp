@@ -336,6 +336,9 @@ void Engine::Reset() {
 }
 
 int Engine::Dispatch4(int function, int count, LPXLOPER* args, LPXLOPER result) {
+    if (function == xlUDF) {
+        return CallUserFunction(count, args, result, Excel4Records);
+    }
     const std::lock_guard<std::mutex> lock(state_->mutex);
     try {
         return Dispatch(*state_, function, count, args, result, Excel4Records);
@@ -345,12 +348,73 @@ int Engine::Dispatch4(int function, int count, LPXLOPER* args, LPXLOPER result) 
 }
 
 int Engine::Dispatch12(int function, int count, LPXLOPER12* args, LPXLOPER12 result) {
+    if (function == xlUDF) {
+        return CallUserFunction(count, args, result, Excel12Records);
+    }
     const std::lock_guard<std::mutex> lock(state_->mutex);
     try {
         return Dispatch(*state_, function, count, args, result, Excel12Records);
     } catch (const std::exception&) {
         return xlretFailed;
     }
+}
+
+// xlUDF runs the called function's code, which calls back into the engine:
+// the lock is held only around what reads or changes the engine's state.
+template <class Record>
+int Engine::CallUserFunction(int count, Record** args, Record* result, int recordKind) {
+    LoggedCall call;
+    call.function = xlUDF;
+    call.recordKind = recordKind;
+    std::vector<FormulaArgument> arguments;
+    bool scalars = count >= 1 && count <= MaxCallArguments && args != nullptr;
+    for (int i = 0; scalars && i < count; ++i) {
+        Value value;
+        scalars = args[i] != nullptr && ReadValue(*args[i], value) && !value.IsReference() &&
+                  value.type != xltypeMulti;
+        if (scalars) {
+            call.arguments.push_back(value.AsCell());
+            call.argumentTypes.push_back(args[i]->xltype);
+            if (i > 0) {
+                arguments.push_back(FormulaArgument::Literal(value.cell));
+            }
+        }
+    }
+    std::string functionText;
+    std::optional<Value> answer;
+    {
+        const std::lock_guard<std::mutex> lock(state_->mutex);
+        if (count < 1 || count > state_->MaxCallArguments()) {
+            call.returnCode = xlretInvCount;
+        } else if (!scalars) {
+            // The stand-in passes values through xlUDF, not arrays or references.
+            call.returnCode = xlretFailed;
+        } else {
+            const Registration* registration = FindRegistration(*state_, call.arguments[0]);
+            // A function no one registered is #NAME?, as in a cell.
+            if (registration == nullptr) {
+                answer = Value::Scalar(Cell::Error(xlerrName));
+            } else {
+                functionText = registration->FunctionText();
+            }
+        }
+    }
+    if (call.returnCode == xlretSuccess && !answer) {
+        try {
+            const Grid grid = EvaluateFormula(functionText, arguments);
+            answer = grid.rows == 1 && grid.columns == 1 ? Value::Scalar(grid.cells[0])
+                                                         : Value::Array(grid);
+        } catch (const std::exception&) {
+            call.returnCode = xlretFailed;
+        }
+    }
+    const std::lock_guard<std::mutex> lock(state_->mutex);
+    if (answer && result != nullptr &&
+        !WriteValue(*result, *answer, state_->ledger, "xlUDF result of " + functionText)) {
+        call.returnCode = xlretFailed;
+    }
+    state_->callLog.push_back(call);
+    return call.returnCode;
 }
 
 std::string Engine::Version() const {
@@ -412,14 +476,7 @@ const std::vector<Registration>& Engine::Registrations() const {
 }
 
 const Registration* Engine::FindFunction(const std::string& functionText) const {
-    const auto& registrations = state_->registrations;
-    for (auto it = registrations.rbegin(); it != registrations.rend(); ++it) {
-        if (it->accepted && !it->unregistered &&
-            SameIgnoringCase(it->FunctionText(), functionText)) {
-            return &*it;
-        }
-    }
-    return nullptr;
+    return FindRegistration(*state_, Cell::Text(functionText));
 }
 
 std::string Engine::AddInName() const {

@@ -6,8 +6,12 @@
 // two callbacks and puts XLCALL32.DLL beside it. The engine is made on first
 // use; it answers only the function numbers it implements (xlfGetWorkspace,
 // xlCoerce, xlFree, xlGetName, xlcMessage, xlfRegister, xlfUnregister,
-// xlGetHwnd, xlAbort, and from 14.0 xlRunningOnCluster, which answers 0 in
-// Excel's process) and returns xlretInvXlfn (2) for every other one.
+// xlGetHwnd, xlAbort, from 14.0 xlRunningOnCluster, which answers 0 in
+// Excel's process, xlfEvaluate of a name, which gives the register id of the
+// function registered under it, hidden or not, or #NAME?, and xlUDF, which
+// calls a registered function by its register id or name with values as its
+// arguments and answers #NAME? for a function none registered) and returns
+// xlretInvXlfn (2) for every other one.
 // It refuses what the documented Excel of its version refuses: more than 30
 // callback arguments before 12.0 (xlretInvCount); registrations whose type
 // text that version does not know (Q, U and the % codes before 12.0, X
@@ -275,6 +279,8 @@ private:
     const Registration* CallableFunction(const std::string& functionText,
                                          std::size_t argumentCount) const;
     Grid EvaluateOnNode(ClusterNode& node, const FormulaCall& formula);
+    template <class Record>
+    int CallUserFunction(int count, Record** args, Record* result, int recordKind);
     std::unique_ptr<EngineState> state_;
 };
 

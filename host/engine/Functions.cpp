@@ -279,6 +279,42 @@ Outcome Unregister(EngineState& state, const std::vector<Value>& args) {
                         : Value::Scalar(Cell::Error(xlerrValue)));
 }
 
+// A name as a formula writes one: what xlfRegister defines for each
+// function text, and all the stand-in evaluates.
+bool IsPlainName(const std::string& text) {
+    if (text.empty() || std::isdigit(static_cast<unsigned char>(text[0]))) {
+        return false;
+    }
+    for (char c : text) {
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '.') {
+            return false;
+        }
+    }
+    return true;
+}
+
+// xlfRegister defines a hidden name per function text that evaluates to the
+// register id, hidden functions' included; a name nothing defined is #NAME?.
+// Other formulas the stand-in does not evaluate: it fails them.
+Outcome Evaluate(const EngineState& state, const std::vector<Value>& args) {
+    if (!CountWithin(args, 1, 1)) {
+        return Failed(xlretInvCount);
+    }
+    if (args[0].type != xltypeStr) {
+        return Failed(xlretFailed);
+    }
+    std::string name = args[0].cell.text;
+    if (!name.empty() && name[0] == '=') {
+        name.erase(0, 1);
+    }
+    if (!IsPlainName(name)) {
+        return Failed(xlretFailed);
+    }
+    const Registration* registration = FindRegistration(state, Cell::Text(name));
+    return Result(Value::Scalar(registration != nullptr ? Cell::Number(registration->registerId)
+                                                        : Cell::Error(xlerrName)));
+}
+
 Outcome GetHwnd(EngineState& state, const std::vector<Value>& args, int recordKind) {
     if (!args.empty()) {
         return Failed(xlretInvCount);
@@ -330,6 +366,22 @@ Outcome Abort(EngineState& state, const std::vector<Value>& args) {
 
 } // namespace
 
+const Registration* FindRegistration(const EngineState& state, const Cell& nameOrId) {
+    const auto& registrations = state.registrations;
+    for (auto it = registrations.rbegin(); it != registrations.rend(); ++it) {
+        if (!it->accepted || it->unregistered) {
+            continue;
+        }
+        if (nameOrId.kind == Cell::Kind::Number
+                ? it->registerId == nameOrId.number
+                : nameOrId.kind == Cell::Kind::Text &&
+                      SameIgnoringCase(it->FunctionText(), nameOrId.text)) {
+            return &*it;
+        }
+    }
+    return nullptr;
+}
+
 Outcome RunFunction(EngineState& state, int function, const std::vector<Value>& args,
                     int recordKind) {
     // Commands and the macro-sheet functions that change Excel's state are
@@ -362,6 +414,8 @@ Outcome RunFunction(EngineState& state, int function, const std::vector<Value>& 
         return Unregister(state, args);
     case xlGetHwnd:
         return GetHwnd(state, args, recordKind);
+    case xlfEvaluate:
+        return Evaluate(state, args);
     case xlAbort:
         return Abort(state, args);
     case xlRunningOnCluster:

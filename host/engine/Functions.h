@@ -29,6 +29,10 @@ struct Outcome {
     std::string description;
 };
 
+// The newest accepted, not withdrawn registration with that register id (a
+// Number) or function text (a Text, in any letter case); null for none.
+const Registration* FindRegistration(const EngineState& state, const Cell& nameOrId);
+
 // `recordKind` is 4 (XLOPER) or 12 (XLOPER12). Unknown function numbers give
 // xlretInvXlfn, wrong argument counts xlretInvCount.
 Outcome RunFunction(EngineState& state, int function, const std::vector<Value>& args,

@@ -85,6 +85,8 @@ CommandLine CommandLine::Parse(const std::vector<std::string>& arguments) {
         } else if (option == "--set-file") {
             line.cells.push_back(
                 CellSetting::ReadFile(value("cells and a file such as A1:A100=cells.csv")));
+        } else if (option == "--intellisense-xml") {
+            line.intellisenseXml = value("the path of the XML file to write");
         } else if (option == "--threads") {
             line.threads =
                 CountOf(value("a whole number of threads"), option, "threads", Engine::MaxThreads);
@@ -107,6 +109,8 @@ CommandLine CommandLine::Parse(const std::vector<std::string>& arguments) {
             line.wizard = true;
         } else if (option == "--list") {
             line.list = true;
+        } else if (option == "--describe") {
+            line.describe = true;
         } else if (option == "--help") {
             line.help = true;
             return line;
@@ -128,8 +132,9 @@ CommandLine CommandLine::Parse(const std::vector<std::string>& arguments) {
     }
     line.addIn = arguments[i];
     line.formulas.assign(arguments.begin() + i + 1, arguments.end());
-    if (line.formulas.empty() && !line.list) {
-        throw std::invalid_argument("no formula given (and no --list): nothing to do with " +
+    if (line.formulas.empty() && !line.list && !line.describe && line.intellisenseXml.empty()) {
+        throw std::invalid_argument("no formula given (and no --list, --describe or "
+                                    "--intellisense-xml): nothing to do with " +
                                     line.addIn);
     }
     return line;
@@ -138,6 +143,7 @@ CommandLine CommandLine::Parse(const std::vector<std::string>& arguments) {
 const char* CommandLine::Usage() {
     return "usage: xlhost [--excel VERSION] [--wizard] [--list] [--threads K] [--cluster N]\n"
            "              [--node-timeout SECONDS] [--checksums] [--separate]\n"
+           "              [--describe] [--intellisense-xml PATH]\n"
            "              [--set CELLS=VALUES]...\n"
            "              [--set-file CELLS=PATH]...\n"
            "              ADDIN.xll FORMULA...\n"
@@ -147,6 +153,14 @@ const char* CommandLine::Usage() {
            "  --wizard           call the functions from inside the function wizard\n"
            "  --list             print every registration, which way it came (through\n"
            "                     Excel4 or Excel12), and all its xlfRegister arguments\n"
+           "  --describe         ask the add-in as the in-cell help server does: evaluate\n"
+           "                     the name of its registration-info function, computed from\n"
+           "                     its path, call that through xlUDF with version -1, then\n"
+           "                     with the version it answered (which must give #NUM!), and\n"
+           "                     print the table, each function's xlfRegister arguments\n"
+           "                     numbered as --list numbers them\n"
+           "  --intellisense-xml PATH  ask the same and write the table to PATH as the\n"
+           "                     in-cell help server's side file (ADDIN.intellisense.xml)\n"
            "  --threads K        recalculate as Excel does with K threads (1 to 1024): the\n"
            "                     formulas of thread-safe functions on K threads at once, the\n"
            "                     others on the main thread; results still print in order.\n"

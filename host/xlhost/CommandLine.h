@@ -1,5 +1,5 @@
 // xlhost [--excel VERSION] [--wizard] [--list] [--threads K] [--cluster N]
-//        [--node-timeout SECONDS] [--checksums]
+//        [--node-timeout SECONDS] [--checksums] [--describe] [--intellisense-xml PATH]
 //        [--separate] [--set CELLS=VALUES]... [--set-file CELLS=PATH]...
 //        ADDIN.xll FORMULA...
 #pragma once
@@ -19,8 +19,10 @@ struct CommandLine {
     std::string version = NewestVersion;
     bool wizard = false;
     bool list = false;
-    int threads = 0;      // 0: every formula on the main thread, in order
-    int clusterNodes = 0; // 0: no cluster; with nodes and no --threads, one thread
+    bool describe = false;
+    std::string intellisenseXml; // empty: write no side file
+    int threads = 0;             // 0: every formula on the main thread, in order
+    int clusterNodes = 0;        // 0: no cluster; with nodes and no --threads, one thread
     std::chrono::seconds nodeTimeLimit =
         std::chrono::duration_cast<std::chrono::seconds>(Engine::DefaultNodeTimeLimit);
     bool checksums = false;

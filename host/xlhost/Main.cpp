@@ -1,6 +1,7 @@
 // xlhost: opens an add-in in the stand-in Excel, as Excel would, and prints
 // what its worksheet functions return, one row per line.
 #include "CommandLine.h"
+#include "Describe.h"
 #include "Engine.h"
 #include "Formula.h"
 #include "Text.h"
@@ -10,6 +11,7 @@
 #include <cstdio>
 #include <cwchar>
 #include <exception>
+#include <fstream>
 #include <iostream>
 #include <new>
 #include <set>
@@ -30,12 +32,24 @@ void PrintRegistrations(const xlhost::Engine& engine) {
     for (const xlhost::Registration& registration : engine.Registrations()) {
         const std::string way = "through Excel" + std::to_string(registration.recordKind);
         std::cout << registration.FunctionText() << ": ";
-        if (registration.accepted) {
+        // Macro type 0: callable, but in none of the wizard's lists.
+        if (registration.accepted && registration.MacroType() == 0) {
+            std::cout << "hidden, register id " << registration.registerId << " (" << way << ")";
+        } else if (registration.accepted) {
             std::cout << "register id " << registration.registerId << " (" << way << ")";
         } else {
             std::cout << "refused " << way << " (" << registration.refusal << ")";
         }
         std::cout << '\n' << registration.Describe();
+    }
+}
+
+void WriteSideFile(const xlhost::RegistrationInfoTable& info, const std::string& path) {
+    std::ofstream file(xlhost::Utf8ToUtf16(path).c_str(), std::ios::binary);
+    xlhost::WriteIntellisenseXml(info, file);
+    file.close();
+    if (!file) {
+        throw std::runtime_error("cannot write " + path);
     }
 }
 
@@ -209,6 +223,15 @@ int Run(const xlhost::CommandLine& line) {
     engine.SetFunctionWizard(line.wizard);
     if (line.list) {
         PrintRegistrations(engine);
+    }
+    if (line.describe || !line.intellisenseXml.empty()) {
+        const xlhost::RegistrationInfoTable info = xlhost::AskRegistrationInfo(engine);
+        if (line.describe) {
+            xlhost::PrintRegistrationInfo(info, std::cout);
+        }
+        if (!line.intellisenseXml.empty()) {
+            WriteSideFile(info, line.intellisenseXml);
+        }
     }
     int exitCode = ExitSuccess;
     if (line.threads > 0) {

@@ -283,6 +283,8 @@ constexpr int xlfCaller = 89;
 constexpr int xlfRegister = 149;
 constexpr int xlfGetWorkspace = 186;
 constexpr int xlfUnregister = 201;
+constexpr int xlUDF = 255;
+constexpr int xlfEvaluate = 257;
 
 // Entry points of XLCALL32.DLL, and the host's own callbacks behind them.
 typedef int(XLW_CDECL* Excel4Proc)(int xlfn, LPXLOPER result, int count, ...);

@@ -28,6 +28,10 @@ struct RegistrationOptions {
     bool isClusterSafe = false;
     // "#": the function may call what only macro sheets may.
     bool isMacroSheetEquivalent = false;
+    // What the function wizard's "Help on this function" opens, as
+    // xlfRegister takes it: "C:\help\my.chm!1001", or a web address
+    // followed by "!0". Empty: no help topic.
+    std::string helpTopic = std::string();
 };
 
 class FunctionRegistrar {

@@ -56,6 +56,12 @@ constexpr FunctionFlags<4> ClusterSafeFunction{};
 // uncalculated ("#").
 constexpr FunctionFlags<8> MacroSheetEquivalentFunction{};
 
+// What the function wizard's "Help on this function" opens, and the in-cell
+// help links to: "C:\help\my.chm!1001", or a web address followed by "!0".
+struct HelpTopic {
+    const char* topic;
+};
+
 template <auto EntryPoint> class WorksheetFunction {
     using Signature = decltype(SignatureOf(EntryPoint));
 
@@ -77,30 +83,32 @@ public:
     template <std::size_t Count, unsigned Flags = 0>
     WorksheetFunction(const char* exportedName, const char* excelName, const char* help,
                       const char* category, const ArgumentHelp (&arguments)[Count],
-                      FunctionFlags<Flags> flags = {}) {
+                      FunctionFlags<Flags> flags = {}, HelpTopic helpTopic = {""}) {
         static_assert(!Signature::isEntryPoint || Count == Signature::argumentCount,
                       "the argument table must have one entry for each argument of the function, "
                       "in the same order");
         ArgumentSpec table[Count];
         for (std::size_t i = 0; i < Count; ++i)
             table[i] = {arguments[i].name, arguments[i].help, Signature::argumentCodes[i]};
-        Register(exportedName, excelName, help, category, table, static_cast<int>(Count), flags);
+        Register(exportedName, excelName, help, category, table, static_cast<int>(Count), flags,
+                 helpTopic);
     }
 
     // For a function without arguments.
     template <unsigned Flags = 0>
     WorksheetFunction(const char* exportedName, const char* excelName, const char* help,
-                      const char* category, FunctionFlags<Flags> flags = {}) {
+                      const char* category, FunctionFlags<Flags> flags = {},
+                      HelpTopic helpTopic = {""}) {
         static_assert(Signature::argumentCount == 0,
                       "the function takes arguments: give the table of their names and help texts");
-        Register(exportedName, excelName, help, category, nullptr, 0, flags);
+        Register(exportedName, excelName, help, category, nullptr, 0, flags, helpTopic);
     }
 
 private:
     template <unsigned Flags>
     static void Register(const char* exportedName, const char* excelName, const char* help,
                          const char* category, const ArgumentSpec* table, int count,
-                         FunctionFlags<Flags>) {
+                         FunctionFlags<Flags>, HelpTopic helpTopic) {
         constexpr bool isThreadSafe = (Flags & ThreadSafeFunction.bits) != 0;
         constexpr bool isClusterSafe = (Flags & ClusterSafeFunction.bits) != 0;
         constexpr bool isMacroSheetEquivalent = (Flags & MacroSheetEquivalentFunction.bits) != 0;
@@ -117,6 +125,7 @@ private:
         RegistrationOptions options;
         options.isClusterSafe = isClusterSafe;
         options.isMacroSheetEquivalent = isMacroSheetEquivalent;
+        options.helpTopic = helpTopic.topic;
         const FunctionRegistrar registrar(exportedName, excelName, help, category, table, count,
                                           (Flags & VolatileFunction.bits) != 0, isThreadSafe,
                                           Signature::resultCode, options);

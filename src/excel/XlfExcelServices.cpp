@@ -1,5 +1,6 @@
 #include "xlw/XlfExcel.h"
 
+#include "OwnModulePath.h"
 #include "records/AnsiCodePage.h"
 #include "xlw/XlfOper.h"
 
@@ -32,20 +33,6 @@ std::string AnsiModulePath(const std::wstring& path) {
     if (!ToAnsiCodePageExactly(shortPath.data(), shortPath.size(), shortNarrow))
         return narrow;
     return shortNarrow;
-}
-
-// The file of the module this code is linked into, the add-in, read from the
-// module itself. Windows paths hold at most 32767 wide characters.
-std::wstring OwnModulePath() {
-    HMODULE self = nullptr;
-    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
-                                GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                            reinterpret_cast<LPCWSTR>(&OwnModulePath), &self))
-        return std::wstring();
-    constexpr DWORD LongestPath = 32768;
-    std::wstring path(LongestPath, L'\0');
-    path.resize(GetModuleFileNameW(self, &path[0], LongestPath));
-    return path;
 }
 
 } // namespace

@@ -12,14 +12,16 @@ namespace xlw {
 
 namespace {
 
+constexpr double WorksheetMacroType = 1.0;
+
 std::string ResolvedReturnTypeCode(const FunctionRegistration& record) {
     if (!record.returnTypeCode.empty())
         return record.returnTypeCode;
     return XlfExcel::Get().OperTypeCode();
 }
 
-// Why Excel refused the function, or an empty text.
-std::string RegisterOne(const FunctionRegistration& record) {
+// Why Excel refused the function, or an empty text and what Excel was sent.
+std::string RegisterOne(const FunctionRegistration& record, RegisterArguments& sent) {
     XlfFuncDesc description(record.functionName, record.excelName, record.helpText, record.category,
                             record.isVolatile ? 1 : 0, record.isThreadSafe,
                             ResolvedReturnTypeCode(record), record.options);
@@ -28,7 +30,10 @@ std::string RegisterOne(const FunctionRegistration& record) {
         arguments.emplace_back(record.argumentNames[i], record.argumentHelp[i],
                                record.argumentTypes[i]);
     description.AssignArguments(arguments);
-    return description.RegisterWithExcel();
+    const std::string refusal = description.RegisterWithExcel();
+    if (refusal.empty())
+        sent = description.Arguments(std::string(), WorksheetMacroType);
+    return refusal;
 }
 
 // Excel refuses a cluster-safe function that takes an XLOPER (P) or a
@@ -80,7 +85,8 @@ void FunctionRegistry::Append(const FunctionRegistration& record) {
     records_.push_back(record);
 }
 
-std::vector<std::string> FunctionRegistry::RegisterAllFunctions() const {
+std::vector<std::string> FunctionRegistry::RegisterAllFunctions() {
+    registered_.clear();
     // Excel would let the last of two functions under one name take it
     // silently, and cells meant for the first would show the second's values.
     const auto procedures = ProceduresBySheetName(records_);
@@ -91,9 +97,12 @@ std::vector<std::string> FunctionRegistry::RegisterAllFunctions() const {
             sharing.size() > 1
                 ? Listed(sharing) + " have this sheet name; give each function a name of its own"
                 : ClusterSafetyRefusal(record);
+        RegisterArguments sent;
         if (refusal.empty())
-            refusal = RegisterOne(record);
-        if (!refusal.empty())
+            refusal = RegisterOne(record, sent);
+        if (refusal.empty())
+            registered_.push_back(sent);
+        else
             refusals.push_back(record.excelName + ": " + refusal);
     }
     return refusals;

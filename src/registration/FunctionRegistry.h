@@ -3,6 +3,7 @@
 #pragma once
 
 #include "FunctionRegistration.h"
+#include "RegisterArguments.h"
 
 #include <string>
 #include <vector>
@@ -19,10 +20,14 @@ public:
     // exception ends the loop and leaves. Functions that share a sheet name
     // (whatever the case of its letters) are refused, each naming all of
     // them, and Excel is not asked.
-    std::vector<std::string> RegisterAllFunctions() const;
+    std::vector<std::string> RegisterAllFunctions();
+    // What Excel was sent for each function it took at the last
+    // RegisterAllFunctions, in order, the module's text left empty.
+    const std::vector<RegisterArguments>& Registered() const { return registered_; }
 
 private:
     std::vector<FunctionRegistration> records_;
+    std::vector<RegisterArguments> registered_;
 };
 
 // Made on first use, so that registrars may append during static

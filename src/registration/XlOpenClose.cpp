@@ -1,5 +1,7 @@
 // The add-in's open and close entry points, which Excel calls by name.
 #include "FunctionRegistry.h"
+#include "RegistrationInfo.h"
+#include "excel/OwnModulePath.h"
 #include "excel/ReportErrorBox.h"
 #include "excel/Win32StreamBuf.h"
 #include "records/AnsiCodePage.h"
@@ -7,7 +9,6 @@
 
 #include <windows.h>
 
-#include <cwchar>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -17,26 +18,15 @@ using xlw::XlfExcel;
 namespace {
 
 xlw::Win32StreamBuf debuggerStream;
-// Also the address VirtualQuery is asked about: it lies in this module.
 std::streambuf* bufferBeforeOpen = nullptr;
 
 constexpr DWORD FirstPathBufferSize = 4096;
-constexpr DWORD ModuleFileNameCapacity = 260;
 
 enum class SearchPathRead { Read, Absent, Failed };
 
-// The module's name and "Path" go through the wide API: in the ANSI code page
-// a folder named in another script would become "?" and be no folder at all,
-// and so would any such folder "Path" already holds.
-bool FindModuleFileName(wchar_t (&fileName)[ModuleFileNameCapacity + 1]) {
-    MEMORY_BASIC_INFORMATION region;
-    if (VirtualQuery(&bufferBeforeOpen, &region, sizeof region) == 0)
-        return false;
-    GetModuleFileNameW(static_cast<HMODULE>(region.AllocationBase), fileName,
-                       ModuleFileNameCapacity);
-    return true;
-}
-
+// "Path" goes through the wide API, as the module's name does: in the ANSI
+// code page a folder named in another script would become "?" and be no
+// folder at all, and so would any such folder "Path" already holds.
 // A first answer above the buffer's size is the size the value needs.
 SearchPathRead ReadSearchPath(std::vector<wchar_t>& buffer) {
     buffer.assign(FirstPathBufferSize, L'\0');
@@ -97,14 +87,14 @@ bool ExtendSearchPath(const std::wstring& moduleFileName) {
 }
 
 bool ShowModuleAndExtendSearchPath() {
-    wchar_t fileName[ModuleFileNameCapacity + 1] = {};
-    if (!FindModuleFileName(fileName)) {
+    const std::wstring fileName = xlw::OwnModulePath();
+    if (fileName.empty()) {
         std::cerr << "..\\..\\src\\XlOpenClose(83): "
                   << " Could not attain path of DLL" << std::endl;
         return false;
     }
     // The status bar takes code-page text: a character the code page lacks shows as "?".
-    XlfExcel::Get().ShowStatus(xlw::ToAnsiCodePage(fileName, std::wcslen(fileName)).c_str());
+    XlfExcel::Get().ShowStatus(xlw::ToAnsiCodePage(fileName.data(), fileName.size()).c_str());
     return ExtendSearchPath(fileName);
 }
 
@@ -161,8 +151,9 @@ XLW_EXPORT int XLW_STDCALL xlAutoOpen() {
                       << " Warning: Unable to initialise PATH to directory of library "
                       << std::endl;
         XlfExcel::Get().ShowStatus("Registering library...");
-        const xlw::FunctionRegistry& registry = xlw::RegisteredFunctions();
+        xlw::FunctionRegistry& registry = xlw::RegisteredFunctions();
         const std::vector<std::string> refusals = registry.RegisterAllFunctions();
+        xlw::RegistrationInfo::Get().Register(registry);
         XlfExcel::Get().ShowStatus(nullptr);
         ReportRefusedRegistrations(refusals, registry.Records().size());
         // Open, unless Excel refused every function there is.

@@ -17,13 +17,6 @@ constexpr double HiddenFunction = 0.0;
 // Excel 2010 (14) brought cluster safety.
 constexpr int ClusterSafetyVersion = 14;
 
-// xlfRegister's arguments, in its order.
-struct RegisterArguments {
-    std::vector<std::string> leadingTexts; // module, procedure, type, function, argument text
-    double macroType = WorksheetFunction;
-    std::vector<std::string> trailingTexts; // category, shortcut, help topic, help, per argument
-};
-
 // Sends xlfRegister with records of one kind: Oper is XlfOper4 with Excel4v,
 // or XlfOper, of the running kind, with Excel12v.
 template <class Oper, class Record>
@@ -111,15 +104,21 @@ std::string XlfFuncDesc::ArgumentText() const {
     return argumentText;
 }
 
-int XlfFuncDesc::CallRegister(const std::string& moduleName, double macroType, double* registerId,
-                              int* answeredError) const {
+RegisterArguments XlfFuncDesc::Arguments(const std::string& moduleName, double macroType) const {
     RegisterArguments texts;
     texts.leadingTexts = {moduleName, GetProcedureName(), TypeText(), GetFunctionText(),
                           ArgumentText()};
     texts.macroType = macroType;
-    texts.trailingTexts = {details_->category, std::string(), std::string(), GetComment()};
+    texts.trailingTexts = {details_->category, std::string(), details_->options.helpTopic,
+                           GetComment()};
     for (const XlfArgDesc& argument : details_->arguments)
         texts.trailingTexts.push_back(argument.GetComment());
+    return texts;
+}
+
+int XlfFuncDesc::CallRegister(const std::string& moduleName, double macroType, double* registerId,
+                              int* answeredError) const {
+    const RegisterArguments texts = Arguments(moduleName, macroType);
     if (ThroughExcel12())
         return SendRegister<XlfOper>(texts, &XlfOper::GetXloper12, &XlfExcel::InvokeArray12,
                                      registerId, answeredError);

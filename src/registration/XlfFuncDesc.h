@@ -2,6 +2,7 @@
 #pragma once
 
 #include "FuncDescDetails.h"
+#include "RegisterArguments.h"
 #include "XlfAbstractCmdDesc.h"
 
 #include <memory>
@@ -18,6 +19,9 @@ public:
     ~XlfFuncDesc() override;
 
     void AssignArguments(const XlfArgDescList& arguments);
+
+    // xlfRegister's arguments for this function, as CallRegister sends them.
+    RegisterArguments Arguments(const std::string& moduleName, double macroType) const;
 
     // Sends xlfRegister through the interface the options name and returns
     // its code; stores the register id, or the error Excel answered with,

@@ -61,6 +61,7 @@ TEST(AddInImage, ExportsExcelsEntryPointsUndecorated) {
                                             "xlAutoClose",
                                             "xlAutoFree12",
                                             "xlAutoOpen",
+                                            "xlwRegistrationInfo",
                                             "xlrnd_BrownianPaths",
                                             "xlrnd_CorrelatedPaths",
                                             "xlrnd_Discrepancy",

@@ -478,6 +478,48 @@ TEST_F(EngineTest, HiddenRegisterAgainGivesTheIdThatUnregisterWithdraws) {
     EXPECT_THROW(engine.Evaluate("fix_Table", {1, 2}), std::runtime_error);
 }
 
+// Microsoft's xlfRegister and xlUDF pages: a function text is a hidden name
+// whose value is the register id, hidden functions' too, and xlUDF calls a
+// registered function by that id or by the name. What no one registered is
+// #NAME?, as in a cell; formulas other than a name the stand-in does not
+// evaluate.
+TEST_F(EngineTest, EvaluateGivesTheRegisterIdAndUdfCallsByIdOrName) {
+    ASSERT_NE(LoadLibraryA(FixturePath.c_str()), nullptr);
+    const XLOPER id = RegisterFixture(records4, "fix_Table", "PBB", 0);
+    ASSERT_EQ(id.xltype, xltypeNum);
+    const std::string idShown = Describe(records12.Number(id.val.num));
+    const struct {
+        std::string text;
+        int code;
+        std::string answer;
+    } lookups[] = {{"FIX_table", xlretSuccess, idShown},
+                   {"=fix_Table", xlretSuccess, idShown},
+                   {"fix_Unknown", xlretSuccess, "Err 29"},
+                   {"fix_Table(1, 2)", xlretFailed, "Nil"}};
+    for (const auto& lookup : lookups) {
+        XLOPER12 name = records12.Text(lookup.text);
+        XLOPER12 result = records12.Nil();
+        EXPECT_EQ(Call<XLOPER12>(xlfEvaluate, &result, {&name}), lookup.code) << lookup.text;
+        EXPECT_EQ(Describe(result), lookup.answer) << lookup.text;
+    }
+    XLOPER12 byId = records12.Number(id.val.num);
+    XLOPER12 byName = records12.Text("fix_table");
+    XLOPER12 unknown = records12.Text("fix_Unknown");
+    XLOPER12 first = records12.Number(1.5);
+    XLOPER12 second = records12.Number(2);
+    for (XLOPER12* function : {&byId, &byName}) {
+        XLOPER12 result = records12.Nil();
+        ASSERT_EQ(Call<XLOPER12>(xlUDF, &result, {function, &first, &second}), xlretSuccess);
+        ASSERT_EQ(result.xltype & ~xlbitXLFree, static_cast<unsigned>(xltypeMulti));
+        EXPECT_EQ(Describe(result.val.array.lparray[2]), "Num 3.5");
+        EXPECT_EQ(Free(result), xlretSuccess);
+    }
+    XLOPER12 result = records12.Nil();
+    EXPECT_EQ(Call<XLOPER12>(xlUDF, &result, {&unknown, &first}), xlretSuccess);
+    EXPECT_EQ(Describe(result), "Err 29");
+    EXPECT_EQ(engine.OutstandingAllocations(), 0u);
+}
+
 TEST_F(EngineTest, EvaluateReadsResultsAsASheetShowsThem) {
     ASSERT_EQ(engine.OpenAddIn(FixturePath), 1);
     EXPECT_EQ(engine.AddInPath(), FixturePath);
