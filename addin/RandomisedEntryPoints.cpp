@@ -276,56 +276,29 @@ std::optional<double> AlphaOf(const XlfOper& alpha) {
 namespace {
 
 // q columns of numbers, as many rows as the values, checked for their shape
-// before their cells.
-DoubleMatrix ControlsOf(const XlfOper& controls, std::size_t values) {
-    const xlw::CellMatrix cells = controls.GetCellMatrix("controls");
-    RequireControlShape(values, cells.RowCount(), cells.ColumnCount());
-    return NumbersOf(cells, "controls");
-}
-
-// One row or one column of numbers.
-std::vector<double> ControlMeansOf(const XlfOper& means) {
+// before their cells; then their means, one row or one column of numbers.
+std::optional<ControlColumns> ControlColumnsOf(const XlfOper& controls, const XlfOper& means,
+                                               std::size_t values) {
+    if (!ControlsGiven(!Omitted(controls), !Omitted(means)))
+        return std::nullopt;
+    const xlw::CellMatrix columns = controls.GetCellMatrix("controls");
+    RequireControlShape(values, columns.RowCount(), columns.ColumnCount());
+    ControlColumns given{NumbersOf(columns, "controls"), {}};
     const xlw::CellMatrix cells = means.GetCellMatrix("control_means");
-    if (cells.RowCount() != 1 && cells.ColumnCount() != 1)
-        throw std::invalid_argument("control_means must be one row or one column of numbers, not " +
-                                    ShapeText(cells.RowCount(), cells.ColumnCount()));
-    std::vector<double> numbers;
+    RequireControlMeansShape(cells.RowCount(), cells.ColumnCount());
     for (unsigned long i = 0; i < cells.RowCount(); ++i)
         for (unsigned long j = 0; j < cells.ColumnCount(); ++j) {
             if (!cells(i, j).IsNumberCell())
                 throw std::invalid_argument("control_means must all be numbers: number " +
-                                            std::to_string(numbers.size() + 1) + " is not");
-            numbers.push_back(cells(i, j).GetNumber());
+                                            std::to_string(given.means.size() + 1) + " is not");
+            given.means.push_back(cells(i, j).GetNumber());
         }
-    return numbers;
-}
-
-struct Row {
-    double estimate, standardError;
-    int replicates, degreesOfFreedom;
-};
-
-// Every argument is read and checked before a sum is taken; without controls
-// the row is the plain one.
-Row ReplicateRow(const std::vector<double>& values, int replicates, const XlfOper& controls,
-                 const XlfOper& means) {
-    const bool withControls = !Omitted(controls);
-    if (withControls == Omitted(means))
-        throw std::invalid_argument(
-            withControls ? "controls need control_means, the known mean of each control"
-                         : "control_means need controls, the columns whose means they are");
-    if (!withControls) {
-        const ReplicateSummary plain = SummariseReplicates(values, replicates);
-        return {plain.mean, plain.standardError, plain.replicates, plain.replicates - 1};
-    }
-    const DoubleMatrix columns = ControlsOf(controls, values.size());
-    const ControlVariateSummary fitted =
-        SummariseWithControls(values, columns, ControlMeansOf(means), replicates);
-    return {fitted.estimate, fitted.standardError, fitted.replicates, fitted.degreesOfFreedom};
+    return given;
 }
 
 } // namespace
 
+// Every argument is read and checked before a sum is taken.
 XLW_EXPORT void* XLW_STDCALL xlrnd_ReplicateStats(xlw::ValueArgument values, double replicates,
                                                   xlw::ValueArgument alpha,
                                                   xlw::ValueArgument controls,
@@ -335,16 +308,9 @@ XLW_EXPORT void* XLW_STDCALL xlrnd_ReplicateStats(xlw::ValueArgument values, dou
         const int blocks = CountArgument(replicates, "replicates");
         RequireReplicateBlocks(numbers.size(), blocks);
         const std::optional<double> level = AlphaOf(XlfOper(alpha));
-        const Row summary =
-            ReplicateRow(numbers, blocks, XlfOper(controls), XlfOper(control_means));
-        DoubleMatrix row(1, level ? 4 : 3);
-        row(0, 0) = summary.estimate;
-        row(0, 1) = summary.standardError;
-        row(0, 2) = summary.replicates;
-        if (level)
-            row(0, 3) = StudentHalfWidthWithDegrees(summary.standardError, summary.degreesOfFreedom,
-                                                    *level);
-        return XlfOper(row);
+        const std::optional<ControlColumns> given =
+            ControlColumnsOf(XlfOper(controls), XlfOper(control_means), numbers.size());
+        return XlfOper(ReplicateStatsRow(numbers, blocks, given, level));
     });
 }
 

@@ -1,6 +1,7 @@
 #include "ControlVariates.h"
 #include "GeneratorArguments.h"
 #include "ReplicateStatistics.h"
+#include "StudentInterval.h"
 
 #include <algorithm>
 #include <cmath>
@@ -56,6 +57,20 @@ void RequireUsableMeans(const std::vector<double>& means, int controls) {
 
 } // namespace
 
+bool ControlsGiven(bool controls, bool means) {
+    if (controls != means)
+        throw std::invalid_argument(
+            controls ? "controls need control_means, the known mean of each control"
+                     : "control_means need controls, the columns whose means they are");
+    return controls;
+}
+
+void RequireControlMeansShape(unsigned long rows, unsigned long columns) {
+    if (rows != 1 && columns != 1)
+        throw std::invalid_argument("control_means must be one row or one column of numbers, not " +
+                                    ShapeText(rows, columns));
+}
+
 void RequireControlShape(std::size_t values, unsigned long rows, unsigned long columns) {
     if (rows != values || columns < 1 || columns > static_cast<unsigned long>(MostControls))
         throw std::invalid_argument("controls must have " + std::to_string(values) +
@@ -81,6 +96,13 @@ ControlVariateSummary SummariseWithControls(const std::vector<double>& values,
                                             const std::vector<double>& means, int replicates) {
     RequireReplicateBlocks(values.size(), replicates);
     RequireControlShape(values.size(), controls.RowCount(), controls.ColumnCount());
+    // A sheet's cells hold no NaN or infinity; an array from elsewhere may.
+    for (unsigned long i = 0; i < controls.RowCount(); ++i)
+        for (unsigned long j = 0; j < controls.ColumnCount(); ++j)
+            if (!std::isfinite(controls(i, j)))
+                throw std::invalid_argument("controls must all be numbers: row " +
+                                            std::to_string(i + 1) + ", column " +
+                                            std::to_string(j + 1) + " is not");
     const int q = static_cast<int>(controls.ColumnCount());
     if (replicates < q + 2)
         throw std::invalid_argument(
@@ -144,4 +166,30 @@ ControlVariateSummary SummariseWithControls(const std::vector<double>& values,
         throw std::invalid_argument("control_means lie too far from the controls' block means "
                                     "for a finite estimate");
     return {estimate, standardError, replicates, degrees};
+}
+
+DoubleMatrix ReplicateStatsRow(const std::vector<double>& values, int replicates,
+                               const std::optional<ControlColumns>& controls,
+                               std::optional<double> alpha) {
+    double estimate, standardError;
+    int degrees;
+    if (controls) {
+        const ControlVariateSummary fitted =
+            SummariseWithControls(values, controls->columns, controls->means, replicates);
+        estimate = fitted.estimate;
+        standardError = fitted.standardError;
+        degrees = fitted.degreesOfFreedom;
+    } else {
+        const ReplicateSummary plain = SummariseReplicates(values, replicates);
+        estimate = plain.mean;
+        standardError = plain.standardError;
+        degrees = plain.replicates - 1;
+    }
+    DoubleMatrix row(1, alpha ? 4 : 3);
+    row(0, 0) = estimate;
+    row(0, 1) = standardError;
+    row(0, 2) = replicates;
+    if (alpha)
+        row(0, 3) = StudentHalfWidthWithDegrees(standardError, degrees, *alpha);
+    return row;
 }

@@ -1,5 +1,7 @@
 #include "SensitivityDesign.h"
 
+#include "GeneratorArguments.h"
+#include "Replicates.h"
 #include "ScrambledSobol.h"
 
 #include <algorithm>
@@ -48,4 +50,40 @@ DoubleMatrix SensitivityDesign(int d, int n, std::uint32_t seed, std::uint32_t s
         }
     }
     return design;
+}
+
+SensitivityDesignArguments SensitivityDesignArgumentsOf(double d, double n, double seed,
+                                                        double start, double replicates,
+                                                        int widest) {
+    const int inputs =
+        tesserine::ColumnCountArgument(d, "d", std::min(widest, MostSensitivityInputs));
+    const int points = tesserine::CountArgument(n, "n");
+    RequireValidCounts(inputs, points);
+    const tesserine::SeedArguments seeds = tesserine::SeedArgumentsOf(seed, start, replicates);
+    RequireValidSensitivityDesign(inputs, points, seeds.start);
+    return {inputs, points, seeds};
+}
+
+int SensitivityDesignRows(const SensitivityDesignArguments& arguments, std::uint64_t tallest) {
+    const int replicates = arguments.seeds.replicates;
+    const std::uint64_t perPoint = static_cast<std::uint64_t>(replicates) * (arguments.d + 2);
+    const std::uint64_t rows = perPoint * arguments.n;
+    if (rows > tallest)
+        throw std::invalid_argument(
+            "replicates x n x (d + 2) = " + std::to_string(rows) + " rows, more than the " +
+            std::to_string(tallest) + " an array holds: n can be at most " +
+            std::to_string(tallest / perPoint) + " for d = " + std::to_string(arguments.d) +
+            " and " + std::to_string(replicates) +
+            (replicates == 1 ? " replicate" : " replicates"));
+    return static_cast<int>(rows);
+}
+
+DoubleMatrix ReplicatedSensitivityDesigns(const SensitivityDesignArguments& arguments,
+                                          const InterruptionCheck& interrupted) {
+    const unsigned long rows = static_cast<unsigned long>(arguments.n) * (arguments.d + 2);
+    return Replicated(arguments.seeds.replicates, rows, arguments.d, arguments.seeds.seed,
+                      [&](std::uint32_t blockSeed) {
+                          return SensitivityDesign(arguments.d, arguments.n, blockSeed,
+                                                   arguments.seeds.start, interrupted);
+                      });
 }

@@ -2,6 +2,7 @@
 
 #include "DoubleMatrix.h"
 #include "Interruption.h"
+#include "WholeNumberArgument.h"
 
 #include <cstdint>
 
@@ -22,3 +23,26 @@ DoubleMatrix SensitivityDesign(int d, int n, std::uint32_t seed, std::uint32_t s
 
 // The most inputs: A and B take 2d of the 16384 Sobol dimensions.
 constexpr int MostSensitivityInputs = 8192;
+
+// The design's arguments, read and checked in their order as the sheet
+// reads them: d a whole number from 0 to the lesser of `widest` and
+// MostSensitivityInputs, n a count, then the seed, start and replicates;
+// then RequireValidSensitivityDesign. Throws std::invalid_argument naming
+// the first that is wrong.
+struct SensitivityDesignArguments {
+    int d, n;
+    tesserine::SeedArguments seeds;
+};
+SensitivityDesignArguments SensitivityDesignArgumentsOf(double d, double n, double seed,
+                                                        double start, double replicates,
+                                                        int widest);
+
+// The rows of R designs, refused before a point is computed when they are
+// more than `tallest` (at most 2147483647): the text gives the largest n
+// that fits.
+int SensitivityDesignRows(const SensitivityDesignArguments& arguments, std::uint64_t tallest);
+
+// R designs, one after another, design r from seed + r (wrapping modulo
+// 2^32), as Replicated stacks blocks.
+DoubleMatrix ReplicatedSensitivityDesigns(const SensitivityDesignArguments& arguments,
+                                          const InterruptionCheck& interrupted = {});

@@ -1,6 +1,8 @@
 #include "SensitivityIndices.h"
 
 #include "ReplicateStatistics.h"
+#include "SensitivityDesign.h"
+#include "StudentInterval.h"
 
 #include <algorithm>
 #include <cmath>
@@ -112,4 +114,33 @@ SensitivityEstimate EstimateSensitivityIndices(const std::vector<double>& values
         summarise(total[i], estimate.total, estimate.totalError);
     }
     return estimate;
+}
+
+// NaN fails every comparison.
+int SensitivityIndexInputCount(double d) {
+    if (!(d >= 1 && d <= MostSensitivityInputs && d == std::trunc(d)))
+        throw std::invalid_argument("d must be a whole number from 1 to " +
+                                    std::to_string(MostSensitivityInputs));
+    return static_cast<int>(d);
+}
+
+DoubleMatrix SensitivityIndexTable(const std::vector<double>& values, int d, int replicates,
+                                   std::optional<double> alpha) {
+    const SensitivityEstimate estimate = EstimateSensitivityIndices(values, d, replicates);
+    const auto halfWidth = [&](double standardError) {
+        return replicates < 2 ? std::numeric_limits<double>::quiet_NaN()
+                              : StudentHalfWidth(standardError, replicates, *alpha);
+    };
+    DoubleMatrix table(d, alpha ? 6 : 4);
+    for (int i = 0; i < d; ++i) {
+        table(i, 0) = estimate.firstOrder[i];
+        table(i, 1) = estimate.firstOrderError[i];
+        table(i, 2) = estimate.total[i];
+        table(i, 3) = estimate.totalError[i];
+        if (alpha) {
+            table(i, 4) = halfWidth(estimate.firstOrderError[i]);
+            table(i, 5) = halfWidth(estimate.totalError[i]);
+        }
+    }
+    return table;
 }

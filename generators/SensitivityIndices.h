@@ -1,5 +1,8 @@
 #pragma once
 
+#include "DoubleMatrix.h"
+
+#include <optional>
 #include <vector>
 
 // Sobol' indices of each input, from a model's outputs on the rows of
@@ -25,3 +28,14 @@ struct SensitivityEstimate {
 // (V = 0: an output that does not vary has no indices).
 SensitivityEstimate EstimateSensitivityIndices(const std::vector<double>& values, int d,
                                                int replicates);
+
+// The d of the indices: a whole number from 1 to MostSensitivityInputs, the
+// most a design has, or "d must be a whole number from 1 to 8192".
+int SensitivityIndexInputCount(double d);
+
+// The table rnd_SensitivityIndices gives, a row per input: S_i, its standard
+// error, ST_i, its standard error and, with alpha (already judged valid), the
+// half-widths of their 1 - alpha intervals. NaN where one replicate gives no
+// spread to take: its standard errors and half-widths.
+DoubleMatrix SensitivityIndexTable(const std::vector<double>& values, int d, int replicates,
+                                   std::optional<double> alpha);

@@ -7,6 +7,7 @@
 #include <pybind11/pybind11.h>
 
 #include "BrownianPaths.h"
+#include "ControlVariates.h"
 #include "CorrelatedPaths.h"
 #include "CorrelationFactor.h"
 #include "DirectionNumberFile.h"
@@ -22,14 +23,18 @@
 #include "Replicates.h"
 #include "ScrambledHalton.h"
 #include "ScrambledSobol.h"
+#include "SensitivityDesign.h"
+#include "SensitivityIndices.h"
 #include "SobolPoints.h"
 #include "StudentInterval.h"
 #include "SymmetricEigensystem.h"
 #include "WholeNumberArgument.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <optional>
 #include <string>
 #include <utility>
@@ -39,6 +44,7 @@ namespace py = pybind11;
 using namespace pybind11::literals;
 using tesserine::ColumnCountArgument;
 using tesserine::CountArgument;
+using tesserine::ReplicateCountArgument;
 using tesserine::SeedArguments;
 using tesserine::SeedArgumentsOf;
 
@@ -156,13 +162,20 @@ py::array PointSet(DoubleMatrix (*generate)(int, int), py::handle d, py::handle 
     return Released([&] { return generate(dimensions, points); });
 }
 
+using NumberArray = py::array_t<double, py::array::c_style | py::array::forcecast>;
+
+// Anything numpy reads as numbers, as a C-ordered array of doubles.
+NumberArray ArrayOfNumbers(py::handle value, const std::string& name) {
+    auto array = NumberArray::ensure(value);
+    if (!array)
+        throw py::type_error(name + " must be an array of numbers");
+    return array;
+}
+
 // A 2-D array of numbers, copied while the lock is held: another thread may
 // change the caller's array while the generator reads its own copy.
 DoubleMatrix MatrixOf(py::handle value, const std::string& name) {
-    const auto array =
-        py::array_t<double, py::array::c_style | py::array::forcecast>::ensure(value);
-    if (!array)
-        throw py::type_error(name + " must be an array of numbers");
+    const NumberArray array = ArrayOfNumbers(value, name);
     if (array.ndim() != 2)
         throw py::value_error(name + " must be a 2-D array, not " + std::to_string(array.ndim()) +
                               "-D");
@@ -214,10 +227,7 @@ py::array LatticeArray(py::handle d, py::handle n, py::handle seed, py::handle s
 
 // One column of values: a 1-D array, or a 2-D one of one column.
 std::vector<double> ColumnOf(py::handle values) {
-    const auto array =
-        py::array_t<double, py::array::c_style | py::array::forcecast>::ensure(values);
-    if (!array)
-        throw py::type_error("values must be an array of numbers");
+    const NumberArray array = ArrayOfNumbers(values, "values");
     if (array.ndim() == 2)
         RequireOneColumn("values", array.shape(0), array.shape(1));
     else if (array.ndim() != 1)
@@ -225,26 +235,83 @@ std::vector<double> ColumnOf(py::handle values) {
     return std::vector<double>(array.data(), array.data() + array.size());
 }
 
-// The sheet's row: mean, standard error, R and, with alpha, the half-width.
-py::array ReplicateStatsArray(py::handle values, py::handle replicates, py::handle alpha) {
+// None: no interval. Otherwise a number the sheet takes for alpha.
+std::optional<double> AlphaOf(py::handle alpha) {
+    if (alpha.is_none())
+        return std::nullopt;
+    if (!IsNumber(alpha))
+        throw py::type_error(AlphaRequirement);
+    const double level = NumberOf(alpha, "alpha");
+    RequireValidAlpha(level);
+    return level;
+}
+
+// The rows and columns the sheet would see: a number is one cell and a 1-D
+// array one column. More dimensions than two `name` cannot have.
+std::pair<py::ssize_t, py::ssize_t> CellShape(const NumberArray& array, const std::string& name) {
+    if (array.ndim() > 2)
+        throw py::value_error(name + " must be a 2-D array, not " + std::to_string(array.ndim()) +
+                              "-D");
+    return {array.ndim() == 0 ? 1 : array.shape(0), array.ndim() == 2 ? array.shape(1) : 1};
+}
+
+// q columns of numbers, as many rows as the values, then their means, one
+// row or one column of numbers; checked for their shapes as the sheet checks
+// them, before the controls' cells are copied.
+std::optional<ControlColumns> ControlColumnsOf(py::handle controls, py::handle means,
+                                               std::size_t values) {
+    if (!ControlsGiven(!controls.is_none(), !means.is_none()))
+        return std::nullopt;
+    const NumberArray columns = ArrayOfNumbers(controls, "controls");
+    const auto [rows, count] = CellShape(columns, "controls");
+    RequireControlShape(values, rows, count);
+    ControlColumns given{DoubleMatrix(rows, count), {}};
+    std::copy(columns.data(), columns.data() + columns.size(), given.columns[0]);
+    const NumberArray known = ArrayOfNumbers(means, "control_means");
+    const auto [meanRows, meanColumns] = CellShape(known, "control_means");
+    RequireControlMeansShape(meanRows, meanColumns);
+    given.means.assign(known.data(), known.data() + known.size());
+    return given;
+}
+
+// The sheet's row: the estimate, its standard error, R and, with alpha, the
+// half-width; every argument read and checked, in the sheet's order, before
+// a sum is taken.
+py::array ReplicateStatsArray(py::handle values, py::handle replicates, py::handle alpha,
+                              py::handle controls, py::handle controlMeans) {
     const std::vector<double> numbers = ColumnOf(values);
-    const ReplicateSummary summary = SummariseReplicates(numbers, Count(replicates, "replicates"));
-    std::optional<double> level;
-    if (!alpha.is_none()) {
-        if (!IsNumber(alpha))
-            throw py::type_error(AlphaRequirement);
-        level = NumberOf(alpha, "alpha");
-    }
-    std::vector<double> row{summary.mean, summary.standardError,
-                            static_cast<double>(summary.replicates)};
-    if (level)
-        row.push_back(StudentHalfWidth(summary.standardError, summary.replicates, *level));
-    return py::array_t<double>({py::ssize_t{1}, static_cast<py::ssize_t>(row.size())}, row.data());
+    const int blocks = Count(replicates, "replicates");
+    RequireReplicateBlocks(numbers.size(), blocks);
+    const std::optional<double> level = AlphaOf(alpha);
+    const std::optional<ControlColumns> given =
+        ControlColumnsOf(controls, controlMeans, numbers.size());
+    return ArrayOwning(ReplicateStatsRow(numbers, blocks, given, level));
+}
+
+// R designs of n (d + 2) rows of d columns, as many rows as an int counts.
+py::array SensitivityDesignArray(py::handle d, py::handle n, py::handle seed, py::handle start,
+                                 py::handle replicates) {
+    // A braced list is read left to right: the first wrong type is named.
+    const double numbers[] = {NumberOf(d, "d"), NumberOf(n, "n"), NumberOf(seed, "seed"),
+                              NumberOf(start, "start"), NumberOf(replicates, "replicates")};
+    const SensitivityDesignArguments design = SensitivityDesignArgumentsOf(
+        numbers[0], numbers[1], numbers[2], numbers[3], numbers[4], SheetWidth);
+    SensitivityDesignRows(design, std::numeric_limits<int>::max());
+    return Released([&] { return ReplicatedSensitivityDesigns(design, KeyboardInterrupted); });
+}
+
+// The sheet's table, NaN where it shows #N/A.
+py::array SensitivityIndicesArray(py::handle values, py::handle d, py::handle replicates,
+                                  py::handle alpha) {
+    const std::vector<double> outputs = ColumnOf(values);
+    const int inputs = SensitivityIndexInputCount(NumberOf(d, "d"));
+    const int copies = ReplicateCountArgument(NumberOf(replicates, "replicates"));
+    const std::optional<double> level = AlphaOf(alpha);
+    return Released([&] { return SensitivityIndexTable(outputs, inputs, copies, level); });
 }
 
 double DiscrepancyOf(py::handle points, const std::string& kind) {
-    const auto array =
-        py::array_t<double, py::array::c_style | py::array::forcecast>::ensure(points);
+    const auto array = NumberArray::ensure(points);
     if (array && array.ndim() == 2)
         RequireDiscrepancyTermsWithin(array.shape(0), array.shape(1));
     const DoubleMatrix matrix = MatrixOf(points, "points");
@@ -301,7 +368,12 @@ PYBIND11_MODULE(_tesserine, module) {
     module.def("lattice", LatticeArray, "rnd_Lattice", "d"_a, "n"_a, "seed"_a = 0, "start"_a = 0,
                "replicates"_a = 1, "transform"_a = "none");
     module.def("replicate_stats", ReplicateStatsArray, "rnd_ReplicateStats", "values"_a,
-               "replicates"_a, "alpha"_a = py::none());
+               "replicates"_a, "alpha"_a = py::none(), "controls"_a = py::none(),
+               "control_means"_a = py::none());
+    module.def("sensitivity_design", SensitivityDesignArray, "rnd_SensitivityDesign", "d"_a, "n"_a,
+               "seed"_a = 0, "start"_a = 0, "replicates"_a = 1);
+    module.def("sensitivity_indices", SensitivityIndicesArray, "rnd_SensitivityIndices", "values"_a,
+               "d"_a, "replicates"_a = 1, "alpha"_a = py::none());
     module.def("discrepancy", DiscrepancyOf, "rnd_Discrepancy", "points"_a, "kind"_a = "CD");
     // The Sobol forms that name their file: the others print its path, as
     // the add-in always has, which a Python program does not want.

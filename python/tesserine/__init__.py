@@ -17,8 +17,10 @@ them side by side, and Ctrl-C stops a long one with KeyboardInterrupt.
 """
 from ._tesserine import (brownian_paths, correlated_paths, discrepancy, faure, halton,
                          lattice, lognormals, moro_inverse, normals, replicate_stats,
-                         scrambled_halton, scrambled_normals, scrambled_sobol, sobol)
+                         scrambled_halton, scrambled_normals, scrambled_sobol,
+                         sensitivity_design, sensitivity_indices, sobol)
 
 __all__ = ["brownian_paths", "correlated_paths", "discrepancy", "faure", "halton", "lattice",
            "lognormals", "moro_inverse", "normals", "replicate_stats", "scrambled_halton",
-           "scrambled_normals", "scrambled_sobol", "sobol"]
+           "scrambled_normals", "scrambled_sobol", "sensitivity_design", "sensitivity_indices",
+           "sobol"]

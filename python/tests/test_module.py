@@ -93,3 +93,13 @@ def test_any_arguments_give_an_exception_or_a_result_never_a_crash():
                 getattr(tesserine, name)(*arguments)
             except (ValueError, TypeError, MemoryError):
                 pass
+
+
+def test_controls_that_are_no_numbers_are_named_as_the_sheet_names_a_text_cell():
+    values = numpy.sin(numpy.arange(24.0))
+    for bad in (numpy.nan, numpy.inf):
+        controls = numpy.cos(numpy.arange(24.0))
+        controls[3] = bad
+        with pytest.raises(ValueError,
+                           match="^controls must all be numbers: row 4, column 1 is not$"):
+            tesserine.replicate_stats(values, 4, None, controls, [0.0])

@@ -4,7 +4,8 @@ Every case of one table is evaluated by xlhost, the stand-in Excel, in each
 Windows build named by TESSERINE_XLHOST_BUILDS (colon-separated folders:
 build/win32 and build/win64), which prints every number with 17 significant
 digits, enough to read back the very double. The same call of the module
-must give those doubles exactly, and for a refused call the sheet's sentence.
+must give those doubles exactly (NaN where the sheet shows #N/A), and for a
+refused call the sheet's sentence.
 """
 import os
 import subprocess
@@ -22,12 +23,20 @@ SHEET = {"scrambled_sobol": "rnd_ScrambledSobol", "scrambled_normals": "rnd_Scra
          "replicate_stats": "rnd_ReplicateStats", "discrepancy": "rnd_Discrepancy",
          "sobol": "rnd_Sobol", "faure": "rnd_Faure", "halton": "rnd_Halton",
          "normals": "rnd_NormalRNs", "lognormals": "rnd_LogNormalRNs",
-         "moro_inverse": "rnd_MoroNormSinInv"}
+         "moro_inverse": "rnd_MoroNormSinInv", "sensitivity_design": "rnd_SensitivityDesign",
+         "sensitivity_indices": "rnd_SensitivityIndices"}
 
 LAST_SEED = 2**32 - 1
 CORRELATION = numpy.array([[1.0, 0.6, -0.3], [0.6, 1.0, 0.2], [-0.3, 0.2, 1.0]])
 VALUES = numpy.sin(numpy.arange(1.0, 25.0)) * 1e3 + 1e6
 POINTS = (numpy.arange(12.0).reshape(6, 2) * 0.37 + 0.05) % 1.0
+# Two controls that move in part with VALUES, one column each, and their
+# known means as a row.
+CONTROLS = numpy.column_stack([numpy.sin(numpy.arange(1.0, 25.0)) + numpy.cos(numpy.arange(24.0)),
+                               numpy.cos(numpy.arange(24.0) * 2.1)])
+CONTROL_MEANS = numpy.array([[0.01, -0.02]])
+# A model's outputs on a design of d = 2 inputs and n = 4 points, twice over.
+OUTPUTS = numpy.exp(numpy.sin(numpy.arange(32.0) * 1.7)) * 3e2
 
 # (function, arguments in the sheet's order): seeds 0 and 2^32 - 1, starts far
 # out, replicates wrapping past the last seed, dimension 1 and the largest,
@@ -57,6 +66,18 @@ CASES = [
     ("replicate_stats", (VALUES, 4)),
     ("replicate_stats", (VALUES, 6, 0.01)),
     ("replicate_stats", (VALUES, 5)),
+    ("replicate_stats", (VALUES, 4, None, CONTROLS[:, 0], CONTROL_MEANS[:, :1])),
+    ("replicate_stats", (VALUES, 6, 0.05, CONTROLS, CONTROL_MEANS)),
+    ("replicate_stats", (VALUES, 6, None, CONTROLS, numpy.full((2, 2), 0.01))),
+    ("replicate_stats", (VALUES, 6, None, CONTROLS)),
+    ("sensitivity_design", (3, 4, LAST_SEED, 5, 2)),
+    ("sensitivity_design", (1, 2, 0, 4000000000)),
+    ("sensitivity_design", (8193, 1)),
+    ("sensitivity_indices", (OUTPUTS, 2, 2, 0.1)),
+    ("sensitivity_indices", (OUTPUTS[:16], 2, 1, 0.05)),
+    ("sensitivity_indices", (OUTPUTS[:16], 2, 1, 1.5)),
+    ("sensitivity_indices", (OUTPUTS, 0.5)),
+    ("sensitivity_indices", (OUTPUTS, 3, 2)),
     ("discrepancy", (POINTS,)),
     ("discrepancy", (POINTS, "L2-star")),
     ("discrepancy", (POINTS, "MD")),
@@ -86,6 +107,8 @@ def sheet_call(function, arguments, sheet):
             texts.append(reference)
         elif isinstance(argument, str):
             texts.append(f'"{argument}"')
+        elif argument is None:
+            texts.append("")
         else:
             texts.append(repr(argument))
     return f"{SHEET[function]}({', '.join(texts)})"
@@ -138,8 +161,8 @@ def test_module_gives_the_add_ins_bits(build):
                 mismatches.append(f"{label}: module '{ours}', sheet '{printed}'")
             continue
         try:
-            theirs = numpy.array([[float(cell) for cell in row.split(",")]
-                                  for row in printed.split("\n")])
+            theirs = numpy.array([[numpy.nan if cell == "#N/A" else float(cell)
+                                   for cell in row.split(",")] for row in printed.split("\n")])
         except ValueError:
             mismatches.append(f"{label}: module gave numbers, sheet '{printed[:200]}'")
             continue
