@@ -71,8 +71,8 @@ int RequireReplicatedRowsFit(int replicates, int points, int columns) {
     return rows;
 }
 
-// R blocks of n rows of `columns` numbers, block r what `block(seed + r)`
-// gives, once every argument has been read: refused before a point is
+// R blocks of n rows of `columns` numbers, block r what `block(rows, seed + r)`
+// writes, once every argument has been read: refused before a point is
 // computed when the rows run past the sequence or past what a result holds;
 // TRUE in the function wizard for a large result.
 template <class Block>
@@ -87,11 +87,12 @@ XlfOper ReplicatedResult(int copies, std::uint32_t seed, std::uint32_t first, in
     });
 }
 
-// The randomised point sets' generators, which all take (d, n, seed, start).
-using ScrambledGenerator = DoubleMatrix (*)(int, int, std::uint32_t, std::uint32_t,
-                                            const InterruptionCheck&);
+// The randomised point sets' generators, which all write n x d points from
+// (seed, start).
+using ScrambledWriter = void (*)(const MatrixRows&, std::uint32_t, std::uint32_t,
+                                 const InterruptionCheck&);
 
-void* ScrambledCall(ScrambledGenerator generate, double d, double n, double seed, double start,
+void* ScrambledCall(ScrambledWriter write, double d, double n, double seed, double start,
                     double replicates) {
     return ThreadSafeWorksheetCall([=] {
         int dimensions = ColumnCount(d, "d");
@@ -99,9 +100,8 @@ void* ScrambledCall(ScrambledGenerator generate, double d, double n, double seed
         RequireValidCounts(dimensions, points);
         const SeedArguments seeds = SeedArgumentsOf(seed, start, replicates);
         return ReplicatedResult(seeds.replicates, seeds.seed, seeds.start, points, dimensions,
-                                [&](std::uint32_t blockSeed) {
-                                    return generate(dimensions, points, blockSeed, seeds.start,
-                                                    EscPressed);
+                                [&](const MatrixRows& block, std::uint32_t blockSeed) {
+                                    write(block, blockSeed, seeds.start, EscPressed);
                                 });
     });
 }
@@ -110,17 +110,17 @@ void* ScrambledCall(ScrambledGenerator generate, double d, double n, double seed
 
 XLW_EXPORT void* XLW_STDCALL xlrnd_ScrambledSobol(double d, double n, double seed, double start,
                                                   double replicates) {
-    return ScrambledCall(ScrambledSobolPoints, d, n, seed, start, replicates);
+    return ScrambledCall(WriteScrambledSobolPoints, d, n, seed, start, replicates);
 }
 
 XLW_EXPORT void* XLW_STDCALL xlrnd_ScrambledNormalRNs(double d, double n, double seed, double start,
                                                       double replicates) {
-    return ScrambledCall(ScrambledNormalVariates, d, n, seed, start, replicates);
+    return ScrambledCall(WriteScrambledNormalVariates, d, n, seed, start, replicates);
 }
 
 XLW_EXPORT void* XLW_STDCALL xlrnd_ScrambledHalton(double d, double n, double seed, double start,
                                                    double replicates) {
-    return ScrambledCall(ScrambledHaltonPoints, d, n, seed, start, replicates);
+    return ScrambledCall(WriteScrambledHaltonPoints, d, n, seed, start, replicates);
 }
 
 XLW_EXPORT void* XLW_STDCALL xlrnd_BrownianPaths(double steps, double n, double maturity,
@@ -132,9 +132,9 @@ XLW_EXPORT void* XLW_STDCALL xlrnd_BrownianPaths(double steps, double n, double 
         RequireValidMaturity(maturity);
         const SeedArguments seeds = SeedArgumentsOf(seed, start, replicates);
         return ReplicatedResult(seeds.replicates, seeds.seed, seeds.start, paths, stepCount,
-                                [&](std::uint32_t blockSeed) {
-                                    return BrownianPaths(stepCount, paths, maturity, blockSeed,
-                                                         seeds.start, EscPressed);
+                                [&](const MatrixRows& block, std::uint32_t blockSeed) {
+                                    WriteBrownianPaths(block, maturity, blockSeed, seeds.start,
+                                                       EscPressed);
                                 });
     });
 }
@@ -214,9 +214,9 @@ XLW_EXPORT void* XLW_STDCALL xlrnd_CorrelatedPaths(double steps, double n, doubl
         const FactorMethod factorMethod = MethodOf(XlfOper(method));
         const DoubleMatrix factor = CorrelationFactor(matrix, eigensystem, factorMethod);
         return ReplicatedResult(seeds.replicates, seeds.seed, seeds.start, paths, columns,
-                                [&](std::uint32_t blockSeed) {
-                                    return CorrelatedPaths(stepCount, paths, maturity, factor,
-                                                           blockSeed, seeds.start, EscPressed);
+                                [&](const MatrixRows& block, std::uint32_t blockSeed) {
+                                    WriteCorrelatedPaths(block, stepCount, maturity, factor,
+                                                         blockSeed, seeds.start, EscPressed);
                                 });
     });
 }
@@ -236,9 +236,9 @@ XLW_EXPORT void* XLW_STDCALL xlrnd_Lattice(double d, double n, double seed, doub
             OptionalText(XlfOper(transform), "transform must be \"none\" or \"baker\"");
         const LatticeTransform mapping = LatticeTransformNamed(name.value_or(""));
         return ReplicatedResult(seeds.replicates, seeds.seed, seeds.start, points, dimensions,
-                                [&](std::uint32_t blockSeed) {
-                                    return LatticePoints(dimensions, points, blockSeed, seeds.start,
-                                                         mapping, EscPressed);
+                                [&](const MatrixRows& block, std::uint32_t blockSeed) {
+                                    WriteLatticePoints(block, blockSeed, seeds.start, mapping,
+                                                       EscPressed);
                                 });
     });
 }

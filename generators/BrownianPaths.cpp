@@ -11,11 +11,10 @@
 namespace {
 
 // The normals of each row are replaced by the path they make.
-DoubleMatrix BridgedRows(DoubleMatrix normals, double maturity,
-                         const InterruptionCheck& interrupted) {
+void BridgeRows(const MatrixRows& normals, double maturity, const InterruptionCheck& interrupted) {
     const int steps = static_cast<int>(normals.ColumnCount());
     if (steps == 0)
-        return normals;
+        return;
     const ScaledBrownianBridge bridge(steps, maturity);
     std::vector<double> row(steps);
     const unsigned long rowsBetweenChecks = RowsBetweenChecks(steps);
@@ -25,6 +24,10 @@ DoubleMatrix BridgedRows(DoubleMatrix normals, double maturity,
         std::copy(normals[i], normals[i] + steps, row.begin());
         bridge.Build(row.data(), normals[i]);
     }
+}
+
+DoubleMatrix Bridged(DoubleMatrix normals, double maturity, const InterruptionCheck& interrupted) {
+    BridgeRows(normals.Rows(), maturity, interrupted);
     return normals;
 }
 
@@ -38,15 +41,21 @@ void RequireValidMaturity(double maturity) {
 DoubleMatrix BrownianPaths(int steps, int n, double maturity, std::uint32_t seed,
                            std::uint32_t start, const InterruptionCheck& interrupted) {
     RequireValidMaturity(maturity);
-    return BridgedRows(ScrambledNormalVariates(steps, n, seed, start, interrupted), maturity,
-                       interrupted);
+    return Bridged(ScrambledNormalVariates(steps, n, seed, start, interrupted), maturity,
+                   interrupted);
 }
 
 DoubleMatrix BrownianPaths(int steps, int n, double maturity, std::uint32_t seed,
                            std::uint32_t start, const std::filesystem::path& directionNumberPath,
                            const InterruptionCheck& interrupted) {
     RequireValidMaturity(maturity);
-    return BridgedRows(
-        ScrambledNormalVariates(steps, n, seed, start, directionNumberPath, interrupted), maturity,
-        interrupted);
+    return Bridged(ScrambledNormalVariates(steps, n, seed, start, directionNumberPath, interrupted),
+                   maturity, interrupted);
+}
+
+void WriteBrownianPaths(const MatrixRows& paths, double maturity, std::uint32_t seed,
+                        std::uint32_t start, const InterruptionCheck& interrupted) {
+    RequireValidMaturity(maturity);
+    WriteScrambledNormalVariates(paths, seed, start, interrupted);
+    BridgeRows(paths, maturity, interrupted);
 }

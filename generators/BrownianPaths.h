@@ -26,3 +26,7 @@ DoubleMatrix BrownianPaths(int steps, int n, double maturity, std::uint32_t seed
 DoubleMatrix BrownianPaths(int steps, int n, double maturity, std::uint32_t seed,
                            std::uint32_t start, const std::filesystem::path& directionNumberPath,
                            const InterruptionCheck& interrupted = {});
+// The first form's paths written in place: steps is the columns and n the
+// rows of `paths`.
+void WriteBrownianPaths(const MatrixRows& paths, double maturity, std::uint32_t seed,
+                        std::uint32_t start, const InterruptionCheck& interrupted = {});

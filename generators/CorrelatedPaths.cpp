@@ -10,15 +10,20 @@
 #include <string>
 #include <vector>
 
-DoubleMatrix CorrelatedPathsFromNormals(DoubleMatrix normals, int steps, double maturity,
-                                        const DoubleMatrix& factor,
-                                        const InterruptionCheck& interrupted) {
+namespace {
+
+void RequirePathColumns(const MatrixRows& normals, int steps, const DoubleMatrix& factor) {
+    if (normals.ColumnCount() != factor.RowCount() * steps)
+        throw std::invalid_argument("the normals must have k x steps columns");
+}
+
+// Each row of normals is replaced by the paths it makes.
+void BuildPaths(const MatrixRows& normals, int steps, double maturity, const DoubleMatrix& factor,
+                const InterruptionCheck& interrupted) {
     const int k = static_cast<int>(factor.RowCount());
     const int columns = k * steps;
-    if (normals.ColumnCount() != static_cast<unsigned long>(columns))
-        throw std::invalid_argument("the normals must have k x steps columns");
     if (columns == 0)
-        return normals;
+        return;
     const ScaledBrownianBridge bridge(steps, maturity);
     std::vector<double> row(columns), variates(steps), factors(columns);
     const unsigned long rowsBetweenChecks = RowsBetweenChecks(columns);
@@ -49,10 +54,7 @@ DoubleMatrix CorrelatedPathsFromNormals(DoubleMatrix normals, int steps, double 
             }
         }
     }
-    return normals;
 }
-
-namespace {
 
 void RequireValidPathArguments(int steps, int n, double maturity, const DoubleMatrix& factor,
                                std::uint32_t start) {
@@ -63,6 +65,14 @@ void RequireValidPathArguments(int steps, int n, double maturity, const DoubleMa
 }
 
 } // namespace
+
+DoubleMatrix CorrelatedPathsFromNormals(DoubleMatrix normals, int steps, double maturity,
+                                        const DoubleMatrix& factor,
+                                        const InterruptionCheck& interrupted) {
+    RequirePathColumns(normals.Rows(), steps, factor);
+    BuildPaths(normals.Rows(), steps, maturity, factor, interrupted);
+    return normals;
+}
 
 DoubleMatrix CorrelatedPaths(int steps, int n, double maturity, const DoubleMatrix& factor,
                              std::uint32_t seed, std::uint32_t start,
@@ -83,6 +93,15 @@ DoubleMatrix CorrelatedPaths(int steps, int n, double maturity, const DoubleMatr
     return CorrelatedPathsFromNormals(
         ScrambledNormalVariates(k * steps, n, seed, start, directionNumberPath, interrupted), steps,
         maturity, factor, interrupted);
+}
+
+void WriteCorrelatedPaths(const MatrixRows& paths, int steps, double maturity,
+                          const DoubleMatrix& factor, std::uint32_t seed, std::uint32_t start,
+                          const InterruptionCheck& interrupted) {
+    RequireValidPathArguments(steps, static_cast<int>(paths.RowCount()), maturity, factor, start);
+    RequirePathColumns(paths, steps, factor);
+    WriteScrambledNormalVariates(paths, seed, start, interrupted);
+    BuildPaths(paths, steps, maturity, factor, interrupted);
 }
 
 int PathColumnCount(unsigned long assets, int steps, unsigned long widest) {

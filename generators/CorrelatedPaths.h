@@ -28,6 +28,11 @@ DoubleMatrix CorrelatedPaths(int steps, int n, double maturity, const DoubleMatr
                              std::uint32_t seed, std::uint32_t start,
                              const std::filesystem::path& directionNumberPath,
                              const InterruptionCheck& interrupted = {});
+// The first form's paths written in place: n is the rows of `paths`, whose
+// columns must be k * steps.
+void WriteCorrelatedPaths(const MatrixRows& paths, int steps, double maturity,
+                          const DoubleMatrix& factor, std::uint32_t seed, std::uint32_t start,
+                          const InterruptionCheck& interrupted = {});
 
 // The columns of k assets of `steps` columns each: refused when they are more
 // than `widest`, the widest result the caller can take (a sheet's width).

@@ -53,12 +53,11 @@ DoubleMatrix& DoubleMatrix::operator=(const DoubleMatrix& other) {
 
 DoubleMatrix::DoubleMatrix(DoubleMatrix&& other) noexcept
     : rowCount(std::exchange(other.rowCount, 0)), columnCount(std::exchange(other.columnCount, 0)),
-      rowPointers(std::move(other.rowPointers)), elements(std::move(other.elements)) {}
+      elements(std::move(other.elements)) {}
 
 DoubleMatrix& DoubleMatrix::operator=(DoubleMatrix&& other) noexcept {
     rowCount = std::exchange(other.rowCount, 0);
     columnCount = std::exchange(other.columnCount, 0);
-    rowPointers = std::move(other.rowPointers);
     elements = std::move(other.elements);
     return *this;
 }
@@ -85,18 +84,13 @@ void DoubleMatrix::Allocate(unsigned long rows, unsigned long columns, Fill fill
         throw std::bad_alloc();
 
     std::unique_ptr<double[]> newElements;
-    std::unique_ptr<double*[]> newRowPointers;
     if (count != 0) {
         newElements.reset(new double[count]);
         AdviseLargePages(newElements.get(), count * sizeof(double));
         if (fill == Fill::Zeros)
             std::fill_n(newElements.get(), count, 0.0);
-        newRowPointers.reset(new double*[newRows]);
-        for (std::uint64_t i = 0; i < newRows; ++i)
-            newRowPointers[i] = newElements.get() + i * newColumns;
     }
     elements = std::move(newElements);
-    rowPointers = std::move(newRowPointers);
     rowCount = static_cast<std::uint32_t>(newRows);
     columnCount = static_cast<std::uint32_t>(newColumns);
 }

@@ -45,12 +45,13 @@ std::uint32_t LatticeShift(std::uint32_t seed, int j) {
     return DimensionSeed(seed, ShiftKeys + j);
 }
 
-DoubleMatrix LatticePoints(int d, int n, std::uint32_t seed, std::uint32_t start,
-                           LatticeTransform transform, const InterruptionCheck& interrupted) {
+void WriteLatticePoints(const MatrixRows& points, std::uint32_t seed, std::uint32_t start,
+                        LatticeTransform transform, const InterruptionCheck& interrupted) {
+    const int d = static_cast<int>(points.ColumnCount());
+    const int n = static_cast<int>(points.RowCount());
     RequireValidLatticeArguments(d, n, start);
-    DoubleMatrix points = DoubleMatrix::ForOverwrite(n, d);
     if (n == 0 || d == 0)
-        return points;
+        return;
     const std::uint32_t* z = LatticeGeneratingVector();
     std::vector<std::uint32_t> shifts(d);
     for (int j = 0; j < d; ++j)
@@ -71,5 +72,12 @@ DoubleMatrix LatticePoints(int d, int n, std::uint32_t seed, std::uint32_t start
             for (int j = 0; j < d; ++j)
                 row[j] = 1.0 - std::abs(2.0 * row[j] - 1.0);
     }
+}
+
+DoubleMatrix LatticePoints(int d, int n, std::uint32_t seed, std::uint32_t start,
+                           LatticeTransform transform, const InterruptionCheck& interrupted) {
+    RequireValidLatticeArguments(d, n, start);
+    DoubleMatrix points = DoubleMatrix::ForOverwrite(n, d);
+    WriteLatticePoints(points.Rows(), seed, start, transform, interrupted);
     return points;
 }

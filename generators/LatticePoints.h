@@ -42,3 +42,7 @@ std::uint32_t LatticeShift(std::uint32_t seed, int j);
 // when given, is asked before every block of rows.
 DoubleMatrix LatticePoints(int d, int n, std::uint32_t seed, std::uint32_t start,
                            LatticeTransform transform, const InterruptionCheck& interrupted = {});
+// The same points written in place: d is the columns and n the rows of
+// `points`.
+void WriteLatticePoints(const MatrixRows& points, std::uint32_t seed, std::uint32_t start,
+                        LatticeTransform transform, const InterruptionCheck& interrupted = {});

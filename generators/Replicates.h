@@ -2,7 +2,6 @@
 
 #include "DoubleMatrix.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <stdexcept>
@@ -19,26 +18,28 @@ inline int ReplicatedRowCount(int replicates, int points) {
 }
 
 // R independent randomisations of one point set, one block of rows after
-// another: block r (from 0) is what `block(seed + r)` gives, the seed wrapping
-// modulo 2^32, so that block r equals, bit for bit, a call with that seed.
-// Every block has `rows` x `columns`. With one replicate the block is the
-// result itself, uncopied. An empty block is a shape, not work: the result is
-// built once, whatever R, and no block is computed.
+// another, written in place: block r (from 0), the rows r n ... r n + n - 1
+// of `all`, is what `block(rows, seed + r)` writes, the seed wrapping modulo
+// 2^32, so that block r equals, bit for bit, a call with that seed. An
+// empty block is a shape, not work: no block is computed.
+template <class Block>
+void WriteReplicated(const MatrixRows& all, int replicates, std::uint32_t seed,
+                     const Block& block) {
+    if (all.RowCount() == 0 || all.ColumnCount() == 0)
+        return;
+    const unsigned long rows = all.RowCount() / static_cast<unsigned long>(replicates);
+    for (int r = 0; r < replicates; ++r)
+        block(all.Rows(r * rows, rows), seed + static_cast<std::uint32_t>(r));
+}
+
+// The same blocks of `rows` x `columns` in one matrix, allocated once.
 template <class Block>
 DoubleMatrix Replicated(int replicates, unsigned long rows, unsigned long columns,
                         std::uint32_t seed, const Block& block) {
+    const unsigned long all = rows * static_cast<unsigned long>(replicates);
     if (rows == 0 || columns == 0)
-        return DoubleMatrix(rows * static_cast<unsigned long>(replicates), columns);
-    DoubleMatrix first = block(seed);
-    if (replicates <= 1)
-        return first;
-    DoubleMatrix all = DoubleMatrix::ForOverwrite(rows * replicates, columns);
-    const auto place = [&](const DoubleMatrix& copy, int r) {
-        for (unsigned long i = 0; i < rows; ++i)
-            std::copy(copy[i], copy[i] + columns, all[r * rows + i]);
-    };
-    place(first, 0);
-    for (int r = 1; r < replicates; ++r)
-        place(block(seed + static_cast<std::uint32_t>(r)), r);
-    return all;
+        return DoubleMatrix(all, columns);
+    DoubleMatrix stacked = DoubleMatrix::ForOverwrite(all, columns);
+    WriteReplicated(stacked.Rows(), replicates, seed, block);
+    return stacked;
 }

@@ -118,12 +118,13 @@ private:
 
 } // namespace
 
-DoubleMatrix ScrambledHaltonPoints(int d, int n, std::uint32_t seed, std::uint32_t start,
-                                   const InterruptionCheck& interrupted) {
+void WriteScrambledHaltonPoints(const MatrixRows& points, std::uint32_t seed, std::uint32_t start,
+                                const InterruptionCheck& interrupted) {
+    const int d = static_cast<int>(points.ColumnCount());
+    const int n = static_cast<int>(points.RowCount());
     RequireValidScrambledArguments(d, n, start);
-    DoubleMatrix points = DoubleMatrix::ForOverwrite(n, d);
     if (n == 0 || d == 0)
-        return points;
+        return;
     const std::vector<int> primes = FirstPrimes(d);
     const std::uint64_t lastIndex = std::uint64_t{start} + n - 1;
     std::vector<ScrambledDimension> dimensions;
@@ -138,5 +139,12 @@ DoubleMatrix ScrambledHaltonPoints(int d, int n, std::uint32_t seed, std::uint32
         for (int j = 0; j < d; ++j)
             row[j] = dimensions[j].Coordinate(std::uint64_t{start} + i);
     }
+}
+
+DoubleMatrix ScrambledHaltonPoints(int d, int n, std::uint32_t seed, std::uint32_t start,
+                                   const InterruptionCheck& interrupted) {
+    RequireValidScrambledArguments(d, n, start);
+    DoubleMatrix points = DoubleMatrix::ForOverwrite(n, d);
+    WriteScrambledHaltonPoints(points.Rows(), seed, start, interrupted);
     return points;
 }

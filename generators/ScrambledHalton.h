@@ -23,3 +23,7 @@
 // 2^32. `interrupted`, when given, is asked before every block of rows.
 DoubleMatrix ScrambledHaltonPoints(int d, int n, std::uint32_t seed, std::uint32_t start,
                                    const InterruptionCheck& interrupted = {});
+// The same points written in place: d is the columns and n the rows of
+// `points`.
+void WriteScrambledHaltonPoints(const MatrixRows& points, std::uint32_t seed, std::uint32_t start,
+                                const InterruptionCheck& interrupted = {});

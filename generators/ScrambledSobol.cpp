@@ -33,13 +33,13 @@ constexpr int CoordinatesPerPass = 4096;
 enum class Mapping { Uniform, Normal };
 
 template <Mapping mapping>
-DoubleMatrix ScrambledRows(int d, int n, std::uint32_t seed, std::uint32_t start,
-                           const SobolDirectionTable& directions,
-                           const InterruptionCheck& interrupted) {
+void ScrambledRows(const MatrixRows& points, std::uint32_t seed, std::uint32_t start,
+                   const SobolDirectionTable& directions, const InterruptionCheck& interrupted) {
+    const int d = static_cast<int>(points.ColumnCount());
+    const int n = static_cast<int>(points.RowCount());
     RequireValidScrambledArguments(d, n, start);
-    DoubleMatrix points = DoubleMatrix::ForOverwrite(n, d);
     if (n == 0 || d == 0)
-        return points;
+        return;
 
     GrayCodeSobol sobol(d, directions.DirectionIntegers(d));
     sobol.Seek(start);
@@ -70,6 +70,15 @@ DoubleMatrix ScrambledRows(int d, int n, std::uint32_t seed, std::uint32_t start
                     out[k] = WichuraInverseNormal(out[k]);
         }
     }
+}
+
+template <Mapping mapping>
+DoubleMatrix ScrambledMatrix(int d, int n, std::uint32_t seed, std::uint32_t start,
+                             const SobolDirectionTable& directions,
+                             const InterruptionCheck& interrupted) {
+    RequireValidScrambledArguments(d, n, start);
+    DoubleMatrix points = DoubleMatrix::ForOverwrite(n, d);
+    ScrambledRows<mapping>(points.Rows(), seed, start, directions, interrupted);
     return points;
 }
 
@@ -82,24 +91,36 @@ SobolDirectionTable OneCallTable(int d, const std::filesystem::path& path) {
 
 DoubleMatrix ScrambledSobolPoints(int d, int n, std::uint32_t seed, std::uint32_t start,
                                   const InterruptionCheck& interrupted) {
-    return ScrambledRows<Mapping::Uniform>(d, n, seed, start, ModuleSobolDirections(), interrupted);
+    return ScrambledMatrix<Mapping::Uniform>(d, n, seed, start, ModuleSobolDirections(),
+                                             interrupted);
 }
 
 DoubleMatrix ScrambledSobolPoints(int d, int n, std::uint32_t seed, std::uint32_t start,
                                   const std::filesystem::path& directionNumberPath,
                                   const InterruptionCheck& interrupted) {
-    return ScrambledRows<Mapping::Uniform>(d, n, seed, start, OneCallTable(d, directionNumberPath),
-                                           interrupted);
+    return ScrambledMatrix<Mapping::Uniform>(d, n, seed, start,
+                                             OneCallTable(d, directionNumberPath), interrupted);
+}
+
+void WriteScrambledSobolPoints(const MatrixRows& points, std::uint32_t seed, std::uint32_t start,
+                               const InterruptionCheck& interrupted) {
+    ScrambledRows<Mapping::Uniform>(points, seed, start, ModuleSobolDirections(), interrupted);
 }
 
 DoubleMatrix ScrambledNormalVariates(int d, int n, std::uint32_t seed, std::uint32_t start,
                                      const InterruptionCheck& interrupted) {
-    return ScrambledRows<Mapping::Normal>(d, n, seed, start, ModuleSobolDirections(), interrupted);
+    return ScrambledMatrix<Mapping::Normal>(d, n, seed, start, ModuleSobolDirections(),
+                                            interrupted);
 }
 
 DoubleMatrix ScrambledNormalVariates(int d, int n, std::uint32_t seed, std::uint32_t start,
                                      const std::filesystem::path& directionNumberPath,
                                      const InterruptionCheck& interrupted) {
-    return ScrambledRows<Mapping::Normal>(d, n, seed, start, OneCallTable(d, directionNumberPath),
-                                          interrupted);
+    return ScrambledMatrix<Mapping::Normal>(d, n, seed, start, OneCallTable(d, directionNumberPath),
+                                            interrupted);
+}
+
+void WriteScrambledNormalVariates(const MatrixRows& normals, std::uint32_t seed,
+                                  std::uint32_t start, const InterruptionCheck& interrupted) {
+    ScrambledRows<Mapping::Normal>(normals, seed, start, ModuleSobolDirections(), interrupted);
 }

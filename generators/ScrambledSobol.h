@@ -30,6 +30,10 @@ DoubleMatrix ScrambledSobolPoints(int d, int n, std::uint32_t seed, std::uint32_
 DoubleMatrix ScrambledSobolPoints(int d, int n, std::uint32_t seed, std::uint32_t start,
                                   const std::filesystem::path& directionNumberPath,
                                   const InterruptionCheck& interrupted = {});
+// The first form's points written in place: d is the columns and n the rows
+// of `points`.
+void WriteScrambledSobolPoints(const MatrixRows& points, std::uint32_t seed, std::uint32_t start,
+                               const InterruptionCheck& interrupted = {});
 
 // The same points mapped through WichuraInverseNormal: standard normal
 // variates, all finite.
@@ -38,3 +42,5 @@ DoubleMatrix ScrambledNormalVariates(int d, int n, std::uint32_t seed, std::uint
 DoubleMatrix ScrambledNormalVariates(int d, int n, std::uint32_t seed, std::uint32_t start,
                                      const std::filesystem::path& directionNumberPath,
                                      const InterruptionCheck& interrupted = {});
+void WriteScrambledNormalVariates(const MatrixRows& normals, std::uint32_t seed,
+                                  std::uint32_t start, const InterruptionCheck& interrupted = {});

@@ -25,14 +25,14 @@ void RequireValidSensitivityDesign(int d, int n, std::uint32_t start) {
 // coordinate costs its scramble, a copy almost nothing, so the design costs
 // little more than the 2n x d coordinates of A and B, not the n(d + 2) x d
 // of its cells.
-DoubleMatrix SensitivityDesign(int d, int n, std::uint32_t seed, std::uint32_t start,
-                               const InterruptionCheck& interrupted) {
+void WriteSensitivityDesign(const MatrixRows& design, std::uint32_t seed, std::uint32_t start,
+                            const InterruptionCheck& interrupted) {
+    const int d = static_cast<int>(design.ColumnCount());
+    const int n = static_cast<int>(design.RowCount() / (d + 2));
     RequireValidSensitivityDesign(d, n, start);
-    const unsigned long rows = static_cast<unsigned long>(n) * (d + 2);
     if (n == 0 || d == 0)
-        return DoubleMatrix(rows, d);
+        return;
     const DoubleMatrix halves = ScrambledSobolPoints(2 * d, n, seed, start, interrupted);
-    DoubleMatrix design = DoubleMatrix::ForOverwrite(rows, d);
     const int rowsBetweenChecks = RowsBetweenChecks(d);
     for (int block = 0; block < d + 2; ++block) {
         // A copies the first half, B the second and AB_i the first but for
@@ -49,6 +49,13 @@ DoubleMatrix SensitivityDesign(int d, int n, std::uint32_t seed, std::uint32_t s
                 row[mixed] = point[d + mixed];
         }
     }
+}
+
+DoubleMatrix SensitivityDesign(int d, int n, std::uint32_t seed, std::uint32_t start,
+                               const InterruptionCheck& interrupted) {
+    RequireValidSensitivityDesign(d, n, start);
+    DoubleMatrix design = DoubleMatrix::ForOverwrite(static_cast<unsigned long>(n) * (d + 2), d);
+    WriteSensitivityDesign(design.Rows(), seed, start, interrupted);
     return design;
 }
 
@@ -82,8 +89,8 @@ DoubleMatrix ReplicatedSensitivityDesigns(const SensitivityDesignArguments& argu
                                           const InterruptionCheck& interrupted) {
     const unsigned long rows = static_cast<unsigned long>(arguments.n) * (arguments.d + 2);
     return Replicated(arguments.seeds.replicates, rows, arguments.d, arguments.seeds.seed,
-                      [&](std::uint32_t blockSeed) {
-                          return SensitivityDesign(arguments.d, arguments.n, blockSeed,
-                                                   arguments.seeds.start, interrupted);
+                      [&](const MatrixRows& design, std::uint32_t blockSeed) {
+                          WriteSensitivityDesign(design, blockSeed, arguments.seeds.start,
+                                                 interrupted);
                       });
 }

@@ -20,6 +20,10 @@ void RequireValidSensitivityDesign(int d, int n, std::uint32_t start);
 
 DoubleMatrix SensitivityDesign(int d, int n, std::uint32_t seed, std::uint32_t start,
                                const InterruptionCheck& interrupted = {});
+// The same design written in place: d is the columns of `design`, whose
+// rows are n (d + 2).
+void WriteSensitivityDesign(const MatrixRows& design, std::uint32_t seed, std::uint32_t start,
+                            const InterruptionCheck& interrupted = {});
 
 // The most inputs: A and B take 2d of the 16384 Sobol dimensions.
 constexpr int MostSensitivityInputs = 8192;

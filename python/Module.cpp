@@ -128,9 +128,9 @@ template <class Compute> py::array Released(const Compute& compute) {
     return ArrayOwning(std::move(*result));
 }
 
-// R blocks of n rows of `columns` numbers, block r from seed + r, stacked
-// as the sheet stacks them; refused before a point is computed when the rows
-// run past the sequence or an int.
+// R blocks of n rows of `columns` numbers, block r written from seed + r in
+// its place in one allocation, stacked as the sheet stacks them; refused before a point is computed
+// when the rows run past the sequence or an int.
 template <class Block>
 py::array ReplicatedArray(const SeedArguments& seeds, int points, int columns, const Block& block) {
     RequireValidScrambledArguments(columns, points, seeds.start);
@@ -139,18 +139,19 @@ py::array ReplicatedArray(const SeedArguments& seeds, int points, int columns, c
         [&] { return Replicated(seeds.replicates, points, columns, seeds.seed, block); });
 }
 
-using ScrambledGenerator = DoubleMatrix (*)(int, int, std::uint32_t, std::uint32_t,
-                                            const InterruptionCheck&);
+using ScrambledWriter = void (*)(const MatrixRows&, std::uint32_t, std::uint32_t,
+                                 const InterruptionCheck&);
 
-py::array Scrambled(ScrambledGenerator generate, py::handle d, py::handle n, py::handle seed,
+py::array Scrambled(ScrambledWriter write, py::handle d, py::handle n, py::handle seed,
                     py::handle start, py::handle replicates) {
     const int dimensions = Columns(d, "d");
     const int points = Count(n, "n");
     RequireValidCounts(dimensions, points);
     const SeedArguments seeds = Seeds(seed, start, replicates);
-    return ReplicatedArray(seeds, points, dimensions, [&](std::uint32_t blockSeed) {
-        return generate(dimensions, points, blockSeed, seeds.start, KeyboardInterrupted);
-    });
+    return ReplicatedArray(seeds, points, dimensions,
+                           [&](const MatrixRows& block, std::uint32_t blockSeed) {
+                               write(block, blockSeed, seeds.start, KeyboardInterrupted);
+                           });
 }
 
 // The six original point sets: d and n, whole numbers (the sheet truncates a
@@ -203,10 +204,11 @@ py::array CorrelatedPathsArray(py::handle steps, py::handle n, double maturity,
     }
     const SeedArguments seeds = Seeds(seed, start, replicates);
     const DoubleMatrix factor = CorrelationFactor(matrix, *eigensystem, FactorMethodNamed(method));
-    return ReplicatedArray(seeds, paths, columns, [&](std::uint32_t blockSeed) {
-        return CorrelatedPaths(stepCount, paths, maturity, factor, blockSeed, seeds.start,
-                               KeyboardInterrupted);
-    });
+    return ReplicatedArray(seeds, paths, columns,
+                           [&](const MatrixRows& block, std::uint32_t blockSeed) {
+                               WriteCorrelatedPaths(block, stepCount, maturity, factor, blockSeed,
+                                                    seeds.start, KeyboardInterrupted);
+                           });
 }
 
 py::array LatticeArray(py::handle d, py::handle n, py::handle seed, py::handle start,
@@ -219,10 +221,10 @@ py::array LatticeArray(py::handle d, py::handle n, py::handle seed, py::handle s
         RequireValidLatticeArguments(dimensions, points, first);
     });
     const LatticeTransform mapping = LatticeTransformNamed(transform);
-    return ReplicatedArray(seeds, points, dimensions, [&](std::uint32_t blockSeed) {
-        return LatticePoints(dimensions, points, blockSeed, seeds.start, mapping,
-                             KeyboardInterrupted);
-    });
+    return ReplicatedArray(
+        seeds, points, dimensions, [&](const MatrixRows& block, std::uint32_t blockSeed) {
+            WriteLatticePoints(block, blockSeed, seeds.start, mapping, KeyboardInterrupted);
+        });
 }
 
 // One column of values: a 1-D array, or a 2-D one of one column.
@@ -334,18 +336,18 @@ PYBIND11_MODULE(_tesserine, module) {
                 PyErr_SetString(PyExc_KeyboardInterrupt, "calculation interrupted");
         }
     });
-    const auto scrambled = [&](const char* name, ScrambledGenerator generate, const char* doc) {
+    const auto scrambled = [&](const char* name, ScrambledWriter write, const char* doc) {
         module.def(
             name,
-            [generate](py::handle d, py::handle n, py::handle seed, py::handle start,
-                       py::handle replicates) {
-                return Scrambled(generate, d, n, seed, start, replicates);
+            [write](py::handle d, py::handle n, py::handle seed, py::handle start,
+                    py::handle replicates) {
+                return Scrambled(write, d, n, seed, start, replicates);
             },
             doc, "d"_a, "n"_a, "seed"_a = 0, "start"_a = 0, "replicates"_a = 1);
     };
-    scrambled("scrambled_sobol", ScrambledSobolPoints, "rnd_ScrambledSobol");
-    scrambled("scrambled_normals", ScrambledNormalVariates, "rnd_ScrambledNormalRNs");
-    scrambled("scrambled_halton", ScrambledHaltonPoints, "rnd_ScrambledHalton");
+    scrambled("scrambled_sobol", WriteScrambledSobolPoints, "rnd_ScrambledSobol");
+    scrambled("scrambled_normals", WriteScrambledNormalVariates, "rnd_ScrambledNormalRNs");
+    scrambled("scrambled_halton", WriteScrambledHaltonPoints, "rnd_ScrambledHalton");
     module.def(
         "brownian_paths",
         [](py::handle steps, py::handle n, double maturity, py::handle seed, py::handle start,
@@ -355,10 +357,11 @@ PYBIND11_MODULE(_tesserine, module) {
             RequireValidCounts(stepCount, paths);
             RequireValidMaturity(maturity);
             const SeedArguments seeds = Seeds(seed, start, replicates);
-            return ReplicatedArray(seeds, paths, stepCount, [&](std::uint32_t blockSeed) {
-                return BrownianPaths(stepCount, paths, maturity, blockSeed, seeds.start,
-                                     KeyboardInterrupted);
-            });
+            return ReplicatedArray(seeds, paths, stepCount,
+                                   [&](const MatrixRows& block, std::uint32_t blockSeed) {
+                                       WriteBrownianPaths(block, maturity, blockSeed, seeds.start,
+                                                          KeyboardInterrupted);
+                                   });
         },
         "rnd_BrownianPaths", "steps"_a, "n"_a, "maturity"_a, "seed"_a = 0, "start"_a = 0,
         "replicates"_a = 1);

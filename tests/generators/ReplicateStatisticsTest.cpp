@@ -160,9 +160,10 @@ TEST(StudentHalfWidth, IsFiniteForEveryAlphaItTakesAndRefusesTheRest) {
 }
 
 // An empty block is a shape: the result is built once, whatever the replicate
-// count, and no block is computed; otherwise block r comes from seed + r.
+// count, and no block is computed; otherwise block r, its own rows of the one
+// result, is written from seed + r.
 TEST(ReplicateStatistics, ReplicatedComputesNoEmptyBlock) {
-    const auto noBlock = [](std::uint32_t) -> DoubleMatrix {
+    const auto noBlock = [](const MatrixRows&, std::uint32_t) {
         throw std::logic_error("an empty block was computed");
     };
     const DoubleMatrix none = Replicated(2147483647, 0, 16384, 1, noBlock);
@@ -172,13 +173,17 @@ TEST(ReplicateStatistics, ReplicatedComputesNoEmptyBlock) {
     EXPECT_EQ(narrow.RowCount(), 9u);
     EXPECT_EQ(narrow.ColumnCount(), 0u);
 
-    const DoubleMatrix stacked = Replicated(3, 2, 3, 4294967295u, [](std::uint32_t seed) {
-        DoubleMatrix rows(2, 3);
-        rows(1, 2) = seed;
-        return rows;
-    });
+    const DoubleMatrix stacked =
+        Replicated(3, 2, 3, 4294967295u, [](const MatrixRows& rows, std::uint32_t seed) {
+            ASSERT_EQ(rows.RowCount(), 2u);
+            ASSERT_EQ(rows.ColumnCount(), 3u);
+            for (unsigned long i = 0; i < 2; ++i)
+                std::fill_n(rows[i], 3, seed + i / 10.0);
+        });
     ASSERT_EQ(stacked.RowCount(), 6u);
-    EXPECT_EQ(stacked(1, 2), 4294967295.0);
-    EXPECT_EQ(stacked(3, 2), 0.0); // the seed wraps
-    EXPECT_EQ(stacked(5, 2), 1.0);
+    // The seed wraps: blocks from 2^32 - 1, 0 and 1.
+    const double seeds[] = {4294967295.0, 0.0, 1.0};
+    for (unsigned long i = 0; i < 6; ++i)
+        for (unsigned long j = 0; j < 3; ++j)
+            EXPECT_EQ(stacked(i, j), seeds[i / 2] + (i % 2) / 10.0) << i << ", " << j;
 }
