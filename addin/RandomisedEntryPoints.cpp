@@ -252,8 +252,7 @@ std::vector<double> ColumnOfNumbers(const XlfOper& values) {
     std::vector<double> numbers(cells.RowCount());
     for (unsigned long i = 0; i < cells.RowCount(); ++i) {
         if (!cells(i, 0).IsNumberCell())
-            throw std::invalid_argument("values must all be numbers: row " + std::to_string(i + 1) +
-                                        " is not");
+            RefuseNonNumberRow("values", i + 1);
         numbers[i] = cells(i, 0).GetNumber();
     }
     return numbers;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cmath>
 #include <stdexcept>
 
 void RequireValidCounts(int d, int n) {
@@ -27,6 +28,18 @@ void RequireOneColumn(const char* name, unsigned long rows, unsigned long column
     if (columns != 1)
         throw std::invalid_argument(std::string(name) + " must be one column of numbers, not " +
                                     ShapeText(rows, columns));
+}
+
+void RefuseNonNumberRow(const char* name, std::size_t row) {
+    throw std::invalid_argument(std::string(name) + " must all be numbers: row " +
+                                std::to_string(row) + " is not");
+}
+
+void RequireFiniteColumn(const char* name, const std::vector<double>& numbers) {
+    const auto first = std::find_if(numbers.begin(), numbers.end(),
+                                    [](double number) { return !std::isfinite(number); });
+    if (first != numbers.end())
+        RefuseNonNumberRow(name, static_cast<std::size_t>(first - numbers.begin()) + 1);
 }
 
 std::string EchoedText(const std::string& text) {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <vector>
 
 // Throws std::invalid_argument for a negative dimension or point count; the
 // generators call it before they allocate or read anything.
@@ -15,6 +17,14 @@ std::string ShapeText(unsigned long rows, unsigned long columns);
 // Refuses, with std::invalid_argument, `name` of more than one column:
 // "values must be one column of numbers, not 2 rows and 3 columns".
 void RequireOneColumn(const char* name, unsigned long rows, unsigned long columns);
+
+// Refuses, with std::invalid_argument, row `row` (from 1) of `name`, one
+// column, that holds no number: "values must all be numbers: row 3 is not".
+[[noreturn]] void RefuseNonNumberRow(const char* name, std::size_t row);
+
+// The same refusal for the first of `numbers` that is a NaN or an infinity:
+// a sheet's cells hold neither, an array from elsewhere may.
+void RequireFiniteColumn(const char* name, const std::vector<double>& numbers);
 
 // The text in double quotes for an error message, cut after 40 characters:
 // a sheet's text may be 32767 characters long.

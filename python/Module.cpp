@@ -173,13 +173,16 @@ NumberArray ArrayOfNumbers(py::handle value, const std::string& name) {
     return array;
 }
 
+py::value_error NotTwoDimensional(const std::string& name, py::ssize_t dimensions) {
+    return py::value_error(name + " must be a 2-D array, not " + std::to_string(dimensions) + "-D");
+}
+
 // A 2-D array of numbers, copied while the lock is held: another thread may
 // change the caller's array while the generator reads its own copy.
 DoubleMatrix MatrixOf(py::handle value, const std::string& name) {
     const NumberArray array = ArrayOfNumbers(value, name);
     if (array.ndim() != 2)
-        throw py::value_error(name + " must be a 2-D array, not " + std::to_string(array.ndim()) +
-                              "-D");
+        throw NotTwoDimensional(name, array.ndim());
     DoubleMatrix matrix(array.shape(0), array.shape(1));
     for (py::ssize_t i = 0; i < array.shape(0); ++i)
         for (py::ssize_t j = 0; j < array.shape(1); ++j)
@@ -234,7 +237,9 @@ std::vector<double> ColumnOf(py::handle values) {
         RequireOneColumn("values", array.shape(0), array.shape(1));
     else if (array.ndim() != 1)
         throw py::value_error("values must be one column of numbers, a 1-D array");
-    return std::vector<double>(array.data(), array.data() + array.size());
+    std::vector<double> numbers(array.data(), array.data() + array.size());
+    RequireFiniteColumn("values", numbers);
+    return numbers;
 }
 
 // None: no interval. Otherwise a number the sheet takes for alpha.
@@ -252,8 +257,7 @@ std::optional<double> AlphaOf(py::handle alpha) {
 // array one column. More dimensions than two `name` cannot have.
 std::pair<py::ssize_t, py::ssize_t> CellShape(const NumberArray& array, const std::string& name) {
     if (array.ndim() > 2)
-        throw py::value_error(name + " must be a 2-D array, not " + std::to_string(array.ndim()) +
-                              "-D");
+        throw NotTwoDimensional(name, array.ndim());
     return {array.ndim() == 0 ? 1 : array.shape(0), array.ndim() == 2 ? array.shape(1) : 1};
 }
 

@@ -95,11 +95,18 @@ def test_any_arguments_give_an_exception_or_a_result_never_a_crash():
                 pass
 
 
-def test_controls_that_are_no_numbers_are_named_as_the_sheet_names_a_text_cell():
-    values = numpy.sin(numpy.arange(24.0))
-    for bad in (numpy.nan, numpy.inf):
-        controls = numpy.cos(numpy.arange(24.0))
-        controls[3] = bad
-        with pytest.raises(ValueError,
-                           match="^controls must all be numbers: row 4, column 1 is not$"):
-            tesserine.replicate_stats(values, 4, None, controls, [0.0])
+@pytest.mark.parametrize("bad", [numpy.nan, numpy.inf, -numpy.inf])
+def test_a_number_that_is_none_is_named_as_the_sheet_names_a_text_cell(bad):
+    values, controls = numpy.sin(numpy.arange(24.0)), numpy.cos(numpy.arange(24.0))
+    spoilt = numpy.where(numpy.arange(24) == 3, bad, values)
+    cases = [
+        (lambda: tesserine.replicate_stats(values, 4, None, numpy.where(
+            numpy.arange(24) == 3, bad, controls), [0.0]),
+         "controls must all be numbers: row 4, column 1 is not"),
+        (lambda: tesserine.replicate_stats(spoilt, 4), "values must all be numbers: row 4 is not"),
+        (lambda: tesserine.sensitivity_indices(spoilt, 2),
+         "values must all be numbers: row 4 is not"),
+    ]
+    for call, sentence in cases:
+        with pytest.raises(ValueError, match=f"^{sentence}$"):
+            call()
