@@ -17,8 +17,8 @@ install(TARGETS xlw xlw_open_close double_matrix EXPORT xlwTargets
         ARCHIVE DESTINATION ${xlw_library_dir} COMPONENT xlw
         OBJECTS DESTINATION ${xlw_library_dir} COMPONENT xlw)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/xlw DESTINATION include COMPONENT xlw)
-install(FILES ${PROJECT_SOURCE_DIR}/generators/DoubleMatrix.h DESTINATION include/xlw
-        COMPONENT xlw)
+install(FILES ${PROJECT_SOURCE_DIR}/generators/DoubleMatrix.h
+              ${PROJECT_SOURCE_DIR}/generators/MatrixRows.h DESTINATION include/xlw COMPONENT xlw)
 install(EXPORT xlwTargets NAMESPACE xlw:: FILE xlwTargets-${xlw_architecture}.cmake
         DESTINATION ${xlw_cmake_dir} COMPONENT xlw)
 
