@@ -61,7 +61,7 @@ def in_process():
 
 
 def on_cluster(client):
-    futures = [client.submit(block_means, first, pure=False) for first in FIRSTS]
+    futures = client.map(block_means, FIRSTS, pure=False)
     return statistics(client.gather(futures))
 
 
